@@ -28,6 +28,9 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
+    // Rows of the taller side, at least one so an empty symbol still has a body.
+    int rowCount() const;
+
     QList<Utils::PinFigure> m_pins;
     QString m_title;
 };

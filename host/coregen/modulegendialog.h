@@ -72,6 +72,7 @@ public:
     // What the frame shows, for the host program and its tests.
     QList<Utils::PinFigure> figurePins() const;
     QTabWidget *tabWidget() const { return m_tabs; }
+    QString defaultFileName() const;
 
     QString helpDoc;
 
@@ -80,6 +81,7 @@ private:
     void showHelp();
 
     DEV::DeviceArg m_device;
+    QString m_defaultFileName;
     QLabel *m_label = nullptr;
     QLineEdit *m_moduleName = nullptr;
     QLineEdit *m_fileName = nullptr;

@@ -1,0 +1,319 @@
+// SPDX-License-Identifier: MIT
+#include "hostcommands.h"
+
+#include "pluginhost.h"
+
+#include <devicetable.h>
+#include <ipinfo.h>
+#include <viewmanager.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QComboBox>
+#include <QCommandLineParser>
+#include <QDialog>
+#include <QDir>
+#include <QDoubleSpinBox>
+#include <QFileInfo>
+#include <QLayout>
+#include <QRadioButton>
+#include <QScrollArea>
+#include <QSpinBox>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <QTimer>
+
+#include <optional>
+
+namespace HostCommands {
+
+namespace {
+
+QTextStream &out()
+{
+    static QTextStream stream(stdout);
+    return stream;
+}
+
+int fail(ExitStatus status, const QString &line)
+{
+    QTextStream(stderr) << "mirel-host: " << line << '\n';
+    return status;
+}
+
+// Sets up the options every command shares and parses; empty when the command should go on.
+std::optional<int> parse(QCommandLineParser &parser, const QStringList &arguments, const QString &description)
+{
+    parser.setApplicationDescription(description);
+    parser.addOption({QStringLiteral("plugin-dir"), QStringLiteral("Folder holding the plug-in (default: ../plugins/mirel beside the program)."),
+                      QStringLiteral("DIR")});
+    const QCommandLineOption help = parser.addHelpOption();
+    if (!parser.parse(arguments))
+        return fail(UsageError, parser.errorText());
+    if (parser.isSet(help)) {
+        out() << parser.helpText();
+        out().flush();
+        return Done;
+    }
+    return std::nullopt;
+}
+
+std::optional<int> loadCore(const QCommandLineParser &parser, PluginHost &host)
+{
+    const QString dir = parser.isSet(QStringLiteral("plugin-dir")) ? parser.value(QStringLiteral("plugin-dir"))
+                                                                   : PluginHost::defaultPluginDir();
+    QString error;
+    if (!host.load(dir, &error))
+        return fail(Refused, error);
+    return std::nullopt;
+}
+
+QCommandLineOption deviceOption()
+{
+    return {QStringLiteral("device"), QStringLiteral("Target device, by name or part id (default: the first of 'mirel-host devices')."),
+            QStringLiteral("NAME")};
+}
+
+// The chosen device, or an exit status when it is unknown or the core refuses it.
+std::optional<int> chooseDevice(const QCommandLineParser &parser, PluginHost &host, DEV::DeviceArg *device)
+{
+    DEV::DeviceInfo info = DEV::DeviceTable::defaultDevice();
+    if (parser.isSet(QStringLiteral("device"))) {
+        const QString name = parser.value(QStringLiteral("device"));
+        const DEV::DeviceInfo *found = DEV::DeviceTable::find(name);
+        if (!found)
+            return fail(UsageError, QStringLiteral("unknown device '%1'; 'mirel-host devices' lists them").arg(name));
+        info = *found;
+    }
+    if (!host.core()->isSupported(info.arg()))
+        return fail(Refused, QStringLiteral("%1 does not support the device %2").arg(host.core()->name(), info.device));
+    *device = info.arg();
+    return std::nullopt;
+}
+
+QString limitsText(const DEV::PllLimits &l)
+{
+    return QStringLiteral("CLKIN %1~%2 MHz, VCO %3~%4 MHz, CLKOUT %5~%6 MHz (alt. min %7)")
+        .arg(l.clkinMin).arg(l.clkinMax).arg(l.vcoMin).arg(l.vcoMax)
+        .arg(double(l.clkoutMin)).arg(double(l.clkoutMax)).arg(double(l.clkoutMinAlt));
+}
+
+// Puts VALUE into the control named KEY, through its own setters so that the
+// dialog's rules run as if a user had clicked. A radio button given "false"
+// checks its partner, as a user would.
+bool applySetting(QWidget *dialog, const QString &name, const QString &value, QString *error)
+{
+    auto *widget = dialog->findChild<QWidget *>(name);
+    if (!widget) {
+        *error = QStringLiteral("the dialog has no control named '%1'").arg(name);
+        return false;
+    }
+    if (value != QLatin1String("true") && value != QLatin1String("false")
+        && (qobject_cast<QAbstractButton *>(widget))) {
+        *error = QStringLiteral("'%1' takes true or false, not '%2'").arg(name, value);
+        return false;
+    }
+    if (auto *radio = qobject_cast<QRadioButton *>(widget)) {
+        if (value == QLatin1String("true")) {
+            radio->setChecked(true);
+            return true;
+        }
+        const auto siblings = radio->parentWidget()->findChildren<QRadioButton *>(QString(), Qt::FindDirectChildrenOnly);
+        for (QRadioButton *other : siblings) {
+            if (other != radio) {
+                other->setChecked(true);
+                return true;
+            }
+        }
+        *error = QStringLiteral("'%1' has no partner to check").arg(name);
+        return false;
+    }
+    if (auto *button = qobject_cast<QAbstractButton *>(widget)) {
+        button->setChecked(value == QLatin1String("true"));
+        return true;
+    }
+    if (auto *combo = qobject_cast<QComboBox *>(widget)) {
+        const int index = combo->findText(value, Qt::MatchExactly);
+        if (index < 0) {
+            *error = QStringLiteral("'%1' has no item '%2'").arg(name, value);
+            return false;
+        }
+        combo->setCurrentIndex(index);
+        return true;
+    }
+    bool ok = false;
+    if (auto *spin = qobject_cast<QSpinBox *>(widget)) {
+        const int number = value.toInt(&ok);
+        if (ok && number >= spin->minimum() && number <= spin->maximum()) {
+            spin->setValue(number);
+            return true;
+        }
+    } else if (auto *spin = qobject_cast<QDoubleSpinBox *>(widget)) {
+        const double number = value.toDouble(&ok);
+        if (ok && qIsFinite(number) && number >= spin->minimum() && number <= spin->maximum()) {
+            spin->setValue(number);
+            return true;
+        }
+    } else {
+        *error = QStringLiteral("'%1' is not a setting").arg(name);
+        return false;
+    }
+    *error = QStringLiteral("'%2' is not a legal value for '%1'").arg(name, value);
+    return false;
+}
+
+// Grows the dialog until no scroll area hides part of its page, so that a
+// picture shows every control.
+void showWholePages(QWidget *dialog)
+{
+    dialog->adjustSize();
+    // The frame's layout may hand extra room to other panes, so grow in steps.
+    for (int attempt = 0; attempt < 6; ++attempt) {
+        if (dialog->layout())
+            dialog->layout()->activate();
+        QSize grow(0, 0);
+        const auto areas = dialog->findChildren<QScrollArea *>();
+        for (QScrollArea *area : areas) {
+            if (!area->widget() || !area->isVisible())
+                continue;
+            area->widget()->adjustSize();
+            grow = grow.expandedTo(area->widget()->size() - area->viewport()->size());
+        }
+        if (grow.width() <= 0 && grow.height() <= 0)
+            return;
+        dialog->resize(dialog->size() + grow.expandedTo(QSize(0, 0)));
+    }
+}
+
+} // namespace
+
+int info(const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    if (auto status = parse(parser, arguments, QStringLiteral("Prints the IP core's identity and the devices it supports.")))
+        return *status;
+    PluginHost host;
+    if (auto status = loadCore(parser, host))
+        return *status;
+    auto *core = host.core();
+    QStringList supported;
+    for (const DEV::DeviceInfo &device : DEV::DeviceTable::devices()) {
+        if (core->isSupported(device.arg()))
+            supported << device.device;
+    }
+    out() << "id:        " << core->id() << '\n'
+          << "name:      " << core->name() << '\n'
+          << "version:   " << core->version() << '\n'
+          << "category:  " << core->category().join(QStringLiteral(", ")) << '\n'
+          << "summary:   " << core->summary() << '\n'
+          << "devices:   " << (supported.isEmpty() ? QStringLiteral("(none)") : supported.join(QStringLiteral(", ")))
+          << '\n';
+    return Done;
+}
+
+int devices(const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    if (auto status = parse(parser, arguments, QStringLiteral("Lists the host's device table with each device's PLL limits.")))
+        return *status;
+    for (const DEV::DeviceInfo &device : DEV::DeviceTable::devices()) {
+        out() << device.device << "  (" << device.id << ")  " << device.description << '\n'
+              << "    " << limitsText(device.pll) << '\n';
+    }
+    return Done;
+}
+
+int gui(const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    parser.addOption(deviceOption());
+    parser.addOption({QStringLiteral("dir"), QStringLiteral("Output folder of a new module (default: the current folder)."),
+                      QStringLiteral("DIR")});
+    parser.addPositionalArgument(QStringLiteral("FILE.ipc"), QStringLiteral("Configuration to re-open."), QStringLiteral("[FILE.ipc]"));
+    if (auto status = parse(parser, arguments, QStringLiteral("Opens the MIREL configuration dialog.")))
+        return *status;
+    if (parser.positionalArguments().size() > 1)
+        return fail(UsageError, QStringLiteral("gui takes at most one configuration file"));
+    PluginHost host;
+    if (auto status = loadCore(parser, host))
+        return *status;
+
+    QWidget mainWindow;
+    mainWindow.setWindowTitle(QStringLiteral("mirel-host"));
+    Core::ViewManager::setDialogParent(&mainWindow);
+
+    const QString file = parser.positionalArguments().value(0);
+    if (!file.isEmpty()) {
+        if (!QFileInfo(file).isFile())
+            return fail(Refused, QStringLiteral("no configuration file '%1'").arg(file));
+        host.core()->openModule(QFileInfo(file).absoluteFilePath(), parser.value(QStringLiteral("device")));
+        return Done;
+    }
+    DEV::DeviceArg device;
+    if (auto status = chooseDevice(parser, host, &device))
+        return *status;
+    const QString dir = parser.isSet(QStringLiteral("dir")) ? parser.value(QStringLiteral("dir")) : QDir::currentPath();
+    host.core()->createModule(QDir(dir).absolutePath(), device);
+    return Done;
+}
+
+int screenshot(const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    parser.addOption(deviceOption());
+    parser.addPositionalArgument(QStringLiteral("OUT.png"), QStringLiteral("Picture to write."));
+    parser.addPositionalArgument(QStringLiteral("NAME=VALUE"),
+                                 QStringLiteral("Settings applied to the dialog's controls before rendering, by object name."),
+                                 QStringLiteral("[NAME=VALUE ...]"));
+    if (auto status = parse(parser, arguments, QStringLiteral("Renders the configuration dialog, as a user sees it, to a PNG.")))
+        return *status;
+    const QStringList positional = parser.positionalArguments();
+    if (positional.isEmpty())
+        return fail(UsageError, QStringLiteral("screenshot needs the name of the PNG to write"));
+    QList<QPair<QString, QString>> settings;
+    for (const QString &setting : positional.mid(1)) {
+        const int equals = setting.indexOf(QLatin1Char('='));
+        if (equals <= 0)
+            return fail(UsageError, QStringLiteral("'%1' is not NAME=VALUE").arg(setting));
+        settings.append({setting.left(equals), setting.mid(equals + 1)});
+    }
+    PluginHost host;
+    if (auto status = loadCore(parser, host))
+        return *status;
+    DEV::DeviceArg device;
+    if (auto status = chooseDevice(parser, host, &device))
+        return *status;
+
+    // The dialog runs modally inside createModule; a zero timer fires inside its event
+    // loop, renders it and closes it. The output folder is scratch: nothing is generated.
+    QTemporaryDir scratch;
+    const QString outFile = positional.first();
+    int status = Refused;
+    QString error = QStringLiteral("the dialog did not open");
+    QTimer::singleShot(0, [&] {
+        auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        for (const auto &setting : qAsConst(settings)) {
+            if (!applySetting(dialog, setting.first, setting.second, &error)) {
+                status = UsageError;
+                dialog->reject();
+                return;
+            }
+        }
+        showWholePages(dialog);
+        if (dialog->grab().save(outFile, "PNG")) {
+            status = Done;
+        } else {
+            error = QStringLiteral("cannot write '%1'").arg(outFile);
+        }
+        dialog->reject();
+    });
+    host.core()->createModule(scratch.path(), device);
+    if (status != Done)
+        return fail(ExitStatus(status), error);
+    out() << "wrote " << QFileInfo(outFile).absoluteFilePath() << '\n';
+    return Done;
+}
+
+} // namespace HostCommands

@@ -1,0 +1,54 @@
+// SPDX-License-Identifier: MIT
+// mirel-host: a small IP-core generator host that loads the MIREL plug-in as
+// the design environment does and offers its dialog and queries on the command line.
+#include "hostcommands.h"
+
+#include <QApplication>
+#include <QTextStream>
+
+#include <cstdio>
+
+static const char usage[] =
+    "Usage: mirel-host COMMAND [options]\n"
+    "\n"
+    "Commands:\n"
+    "  info                      the IP core's id, name, version, category, summary and devices\n"
+    "  devices                   the device table with each device's PLL limits\n"
+    "  gui [FILE.ipc]            open the configuration dialog (new module, or re-open FILE.ipc)\n"
+    "  screenshot OUT.png        render the dialog to a PNG without a display\n"
+    "\n"
+    "Run 'mirel-host COMMAND --help' for the options of a command.\n";
+
+int main(int argc, char *argv[])
+{
+    // Commands other than gui never need a display.
+    const bool wantsDisplay = argc > 1 && qstrcmp(argv[1], "gui") == 0;
+    if (!wantsDisplay && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("mirel-host"));
+    QApplication::setApplicationVersion(QStringLiteral("1.0"));
+
+    const QStringList args = QApplication::arguments();
+    const QString command = args.value(1);
+    if (command == QLatin1String("--help") || command == QLatin1String("-h")) {
+        std::fputs(usage, stdout);
+        return HostCommands::Done;
+    }
+    if (command.isEmpty()) {
+        std::fputs(usage, stderr);
+        return HostCommands::UsageError;
+    }
+    const QStringList commandArgs = QStringList{args.first() + QLatin1Char(' ') + command} + args.mid(2);
+    if (command == QLatin1String("info"))
+        return HostCommands::info(commandArgs);
+    if (command == QLatin1String("devices"))
+        return HostCommands::devices(commandArgs);
+    if (command == QLatin1String("gui"))
+        return HostCommands::gui(commandArgs);
+    if (command == QLatin1String("screenshot"))
+        return HostCommands::screenshot(commandArgs);
+    QTextStream(stderr) << "mirel-host: unknown command '" << command << "'; see mirel-host --help\n";
+    return HostCommands::UsageError;
+}

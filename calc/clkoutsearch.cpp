@@ -1,0 +1,164 @@
+// SPDX-License-Identifier: MIT
+#include "clkoutsearch.h"
+
+#include <array>
+
+namespace ModMirel::Calc {
+
+namespace {
+
+ClkoutResult searchBypassed(const ClkoutInput &in)
+{
+    ClkoutResult r;
+    r.searchCase = ClkoutCase::Bypassed;
+    r.ok = true;
+    r.frequency = in.clkin;
+    r.showsFrequency = true;
+    r.shownFrequency = in.clkin;
+    r.accepted = true;
+    r.setsDividers = true;
+    r.idiv = 1;
+    r.fbdiv = 1;
+    const int odiv = smallestLegalOdiv(in.clkin, in.limits);
+    // A bypassed CLKOUT never fails: without a legal ODIV the fallback is only logged.
+    r.odiv = odiv != 0 ? odiv : kOdivFallback;
+    r.vcoDiagnostic = odiv == 0;
+    return r;
+}
+
+ClkoutResult searchGeneral(const ClkoutInput &in)
+{
+    const PllLimits &limits = in.limits;
+    const double clkin = in.clkin;
+    const double expected = in.expected;
+    const double tolerance = in.tolerancePercent / 100.0;
+
+    // The phase-detector test depends on IDIV alone; the inner loop runs over the
+    // IDIVs that pass, in ascending order.
+    std::array<int, kDividerMax> idivs{};
+    int idivCount = 0;
+    for (int idiv = kDividerMin; idiv <= kDividerMax; ++idiv) {
+        if (pfdInWindow(clkin, idiv, limits))
+            idivs[idivCount++] = idiv;
+    }
+
+    // FBDIV outer, IDIV inner, both ascending, no early exit: with strict
+    // replacement, equal errors keep the smallest FBDIV, then the smallest IDIV.
+    Record best;
+    Record closest;
+    for (int fbdiv = kDividerMin; fbdiv <= kDividerMax; ++fbdiv) {
+        for (int k = 0; k < idivCount; ++k) {
+            const int idiv = idivs[k];
+            const double f = (double(fbdiv) / idiv) * clkin;
+            const double error = relativeError(f, expected);
+            Record &record = withinTolerance(error, tolerance) ? best : closest;
+            if (!record.improvedBy(error))
+                continue;
+            // A pair whose CLKOUT no ODIV brings into the VCO window is not admissible,
+            // like one outside the phase-detector window. Testing it only for a pair
+            // that would replace a record skips nothing else and keeps the loop cheap.
+            const int odiv = smallestLegalOdiv(f, limits);
+            if (odiv == 0)
+                continue;
+            record.error = error;
+            record.frequency = f;
+            record.fbdiv = fbdiv;
+            record.idiv = idiv;
+            record.odiv = odiv;
+        }
+    }
+
+    ClkoutResult r;
+    r.searchCase = ClkoutCase::General;
+    r.showsFrequency = true;
+    if (best.isEmpty()) {
+        r.shownFrequency = closest.frequency;
+        r.accepted = false;
+        r.messageKind = MessageKind::ClkoutNotGenerated;
+        return r;
+    }
+    r.ok = true;
+    r.frequency = best.frequency;
+    r.shownFrequency = best.frequency;
+    r.accepted = true;
+    r.setsDividers = true;
+    r.setsIdivFbdivSel = true;
+    r.idiv = best.idiv;
+    r.fbdiv = best.fbdiv;
+    r.odiv = best.odiv;
+    return r;
+}
+
+ClkoutResult searchAdvanced(const ClkoutInput &in)
+{
+    const PllLimits &limits = in.limits;
+    ClkoutResult r;
+    r.searchCase = ClkoutCase::Advanced;
+
+    if (!pfdInWindow(in.clkin, in.idiv, limits)) {
+        r.messageKind = MessageKind::PfdOutOfRange;
+        r.messageArg1 = limits.clkinMin;
+        r.messageArg2 = limits.clkinMax;
+        return r;
+    }
+
+    const double f = (double(in.fbdiv) / in.idiv) * in.clkin;
+    r.showsFrequency = true;
+    r.shownFrequency = f;
+
+    // A CLKOUT equal to the rounded bound is legal.
+    if (ceil3(limits.clkoutMin) > f) {
+        r.accepted = false;
+        r.messageKind = MessageKind::ClkoutBelowMinimum;
+        return r;
+    }
+
+    // From here on the frequency itself is fine; only the user's ODIV may be wrong.
+    r.accepted = true;
+    if (vcoInWindow(in.odiv, f, limits)) {
+        r.ok = true;
+        r.frequency = f;
+        return r;
+    }
+
+    const int legal = smallestLegalOdiv(f, limits);
+    const int recommended = legal != 0 ? legal : kOdivFallback;
+    // Only reachable when no ODIV is legal: the fallback itself is not refused.
+    if (in.odiv == recommended) {
+        r.ok = true;
+        r.frequency = f;
+        return r;
+    }
+    r.messageKind = MessageKind::OdivIllegal;
+    r.messageArg1 = recommended;
+    return r;
+}
+
+} // namespace
+
+ClkoutCase ClkoutInput::searchCase() const
+{
+    if (!generalMode)
+        return ClkoutCase::Advanced;
+    return clkoutNoBypass ? ClkoutCase::General : ClkoutCase::Bypassed;
+}
+
+QString ClkoutResult::styleSheet() const
+{
+    return accepted ? QStringLiteral("color:gray") : QStringLiteral("color:red");
+}
+
+ClkoutResult searchClkout(const ClkoutInput &input)
+{
+    switch (input.searchCase()) {
+    case ClkoutCase::Bypassed:
+        return searchBypassed(input);
+    case ClkoutCase::General:
+        return searchGeneral(input);
+    case ClkoutCase::Advanced:
+        break;
+    }
+    return searchAdvanced(input);
+}
+
+} // namespace ModMirel::Calc

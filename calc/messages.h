@@ -1,0 +1,39 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <QString>
+
+namespace ModMirel::Calc {
+
+enum class MessageKind {
+    None,
+    ClkoutNotGenerated,   // General Mode: no admissible pair within tolerance
+    PfdOutOfRange,        // Advanced Mode: CLKIN / IDIV outside the window; args clkinMin, clkinMax
+    ClkoutBelowMinimum,   // Advanced Mode: CLKOUT below the rounded output lower bound
+    OdivIllegal,          // Advanced Mode: user's ODIV puts the VCO outside; arg the recommended ODIV
+    ClkoutdNotGenerated,  // General Mode: no SDIV within tolerance
+    SdivNotEven,          // an odd CLKOUTD divider, refused before any search
+};
+
+// A user message of a search with its arguments. The dialog shows text() in a
+// warning box; batch use appends warningLine() to the message list.
+struct SearchMessage
+{
+    MessageKind messageKind = MessageKind::None;
+    int messageArg1 = 0;
+    int messageArg2 = 0;
+
+    bool hasMessage() const { return messageKind != MessageKind::None; }
+    QString message() const;
+    QString warningLine() const;
+};
+
+// The even-number rule for SDIV, applied by the OK and batch flows.
+inline bool sdivIsEven(int sdiv) { return sdiv % 2 == 0; }
+
+SearchMessage sdivNotEvenMessage();
+
+// Debug output of the bypassed case when no ODIV is legal; not a user message.
+QString vcoDiagnosticText();
+
+} // namespace ModMirel::Calc

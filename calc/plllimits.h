@@ -1,0 +1,22 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <QtGlobal>
+
+namespace ModMirel::Calc {
+
+// A device's PLL limits in MHz, with the host's field order and types (the host's
+// unread field is left out). The integer fields are widened to double before any
+// comparison.
+struct PllLimits
+{
+    qint32 clkinMin = 0;    // input clock and phase-detector window, both ends legal
+    qint32 clkinMax = 0;
+    qint32 vcoMin = 0;      // VCO window, both ends legal
+    qint32 vcoMax = 0;
+    float clkoutMinAlt = 0.0f; // second output lower bound, for the range labels only
+    float clkoutMin = 0.0f;
+    float clkoutMax = 0.0f;
+};
+
+} // namespace ModMirel::Calc

@@ -1,0 +1,88 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <modulegendialog.h>
+
+#include <QStringList>
+#include <QVariantMap>
+
+namespace ModMirel {
+
+namespace Ui {
+class PllConfig;
+}
+using PllConfig = Ui::PllConfig;
+
+// The configuration dialog of the MIREL core: the host's frame plus one
+// "Options" tab with the PLL settings. The ten flags mirror check states of the
+// form; only the constructor and the slots write them.
+class Mirel_Dialog : public IPCore::ModuleGenDialog
+{
+    Q_OBJECT
+public:
+    Mirel_Dialog(const QVariantMap &info, QWidget *parent);
+    ~Mirel_Dialog() override;
+
+    using IPCore::ModuleGenDialog::setProperty;
+
+    void refreshDeviceInfo() override;
+    bool loadIPConfig(const QString &path) override;
+
+public slots:
+    void accept() override;
+    bool setProperty(QVariantMap cfgs, QStringList &messagelist) override;
+    bool accept(QStringList &messagelist) override;
+    QVariantMap getProperty();
+
+private slots:
+    void onModeChanged(bool checked);
+    void onPhaseDutyChanged(bool checked);
+    void onClkInDivideChanged(bool checked);
+    void onClkFbDivideChanged(bool checked);
+    void onClkOutBypassChanged(bool checked);
+    void onClkoutDivideModeChanged();
+    void onClkOutPEnableChanged(bool checked);
+    void onClkOutPBypassChanged(bool checked);
+    void onClkOutDEnableChanged(bool checked);
+    void onClkOutDBypassChanged(bool checked);
+    void onClkOutD3EnableChanged(bool checked);
+    bool onBtnCalculate(bool btnCal = true);
+    void refreshFigure();
+
+private:
+    void fillDutyCycleItems();
+    void connectForm();
+
+    // Interaction rule groups; each reads the flags and sets enable/check states.
+    void applyClkinDividerRules();
+    void applyClkfbDividerRules();
+    void applyClkoutRules();
+    void applyOdivModeRules();
+    void applyClkoutpRules();
+    void applyClkoutdRules();
+    void applyClkoutd3Rules();
+    void applyClkoutdSourceRules();
+
+    PllConfig *ui = nullptr;
+    QVariantMap ipInfo;
+
+    bool generalMode = true;
+    bool phaseDutyDynamic = true;
+    bool clkinDivideDynamic = true;
+    bool clkfbDivideDynamic = true;
+    bool clkoutNoBypass = true;
+    bool clkoutpEnabled = false;
+    bool clkoutpNoBypass = true;
+    bool clkoutdEnabled = false;
+    bool clkoutdNoBypass = true;
+    bool clkoutd3Enabled = false;
+
+    // Dividers settled on by the searches; defined before any search so that a
+    // generator list built without one still carries legal numbers.
+    int fbdivSel = 1;
+    int idivSel = 1;
+    int odivSel = 2;
+    int sdivSel = 2;
+};
+
+} // namespace ModMirel

@@ -1,0 +1,54 @@
+// SPDX-License-Identifier: MIT
+// Operations whose flows are not built yet. Each refuses plainly rather than
+// pretending to succeed.
+#include "mireldialog.h"
+
+#include "ui_pllconfig.h"
+
+#include <QMessageBox>
+
+namespace ModMirel {
+
+void Mirel_Dialog::accept()
+{
+    QMessageBox box(QMessageBox::Information, tr("Warning"),
+                    tr("Module generation is not available in this build."), QMessageBox::Ok, this);
+    box.setWindowIcon(QIcon(QStringLiteral("://image/module.png")));
+    box.exec();
+}
+
+bool Mirel_Dialog::setProperty(QVariantMap cfgs, QStringList &messagelist)
+{
+    Q_UNUSED(cfgs)
+    messagelist << QStringLiteral("ERROR: Batch options are not available in this build.");
+    return false;
+}
+
+bool Mirel_Dialog::accept(QStringList &messagelist)
+{
+    messagelist << QStringLiteral("ERROR: Batch generation is not available in this build.");
+    return false;
+}
+
+QVariantMap Mirel_Dialog::getProperty()
+{
+    return {};
+}
+
+bool Mirel_Dialog::loadIPConfig(const QString &path)
+{
+    Q_UNUSED(path)
+    return false;
+}
+
+void Mirel_Dialog::refreshDeviceInfo()
+{
+}
+
+bool Mirel_Dialog::onBtnCalculate(bool btnCal)
+{
+    Q_UNUSED(btnCal)
+    return false;
+}
+
+} // namespace ModMirel

@@ -1,0 +1,100 @@
+// SPDX-License-Identifier: MIT
+#include "mirel.h"
+
+#include "mireldialog.h"
+
+#include <ipinfo.h>
+#include <viewmanager.h>
+
+#include <memory>
+
+namespace ModMirel {
+
+MIREL::MIREL(const QString &dir) : ipDir(dir) {}
+
+MIREL::~MIREL() = default;
+
+bool MIREL::initialize()
+{
+    ipInfo = IPCore::processIPInfoSpec(ipDir + QStringLiteral("/pll.ipspec"));
+    if (!IPCore::checkCommonInfo(ipInfo))
+        return false;
+    // Hosts compare versions as text, whatever type the description used.
+    ipInfo.insert(QStringLiteral("ipcore.version"), version());
+    return true;
+}
+
+QString MIREL::version()
+{
+    return ipInfo.value(QStringLiteral("ipcore.version")).toString();
+}
+
+QString MIREL::id()
+{
+    return ipInfo.value(QStringLiteral("ipcore.id")).toString();
+}
+
+QString MIREL::name()
+{
+    return ipInfo.value(QStringLiteral("ipcore.name")).toString();
+}
+
+QStringList MIREL::category()
+{
+    return ipInfo.value(QStringLiteral("ipcore.category")).toStringList();
+}
+
+QString MIREL::summary()
+{
+    return ipInfo.value(QStringLiteral("ipcore.doc.summary")).toString();
+}
+
+bool MIREL::isSupported(const DEV::DeviceArg &device)
+{
+    return IPCore::isSupported(device, ipInfo.value(QStringLiteral("ipcore.device.unsupported")).toStringList(),
+                               ipInfo.value(QStringLiteral("ipcore.device.supported")).toStringList());
+}
+
+QVariantMap MIREL::options()
+{
+    return ipInfo.value(QStringLiteral("ipcore.options")).toMap();
+}
+
+QVariantMap MIREL::info()
+{
+    return ipInfo;
+}
+
+void MIREL::createModule(const QString &dir, const DEV::DeviceArg &device)
+{
+    Mirel_Dialog dialog(ipInfo, Core::ViewManager::dialogParent());
+    dialog.setCreating(dir, device);
+    dialog.exec(); // generation happens inside the dialog's OK handling
+}
+
+void MIREL::openModule(const QString &first, const QString &second)
+{
+    Mirel_Dialog dialog(ipInfo, Core::ViewManager::dialogParent());
+    if (dialog.setOpening(first, second))
+        dialog.exec();
+}
+
+bool MIREL::createModuleBatch(QVariantMap &cfgs, const DEV::DeviceArg &device, QStringList &messagelist)
+{
+    Q_UNUSED(cfgs)
+    Q_UNUSED(device)
+    messagelist << QStringLiteral("ERROR: Batch creation is not available in this build.");
+    return false;
+}
+
+bool MIREL::openModuleBatch(const QString &first, const QString &second, QVariantMap &cfgs,
+                            QStringList &messagelist)
+{
+    Q_UNUSED(first)
+    Q_UNUSED(second)
+    Q_UNUSED(cfgs)
+    messagelist << QStringLiteral("ERROR: Batch regeneration is not available in this build.");
+    return false;
+}
+
+} // namespace ModMirel

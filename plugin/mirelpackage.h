@@ -1,0 +1,20 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <ipplugin.h>
+
+namespace ModMirel {
+
+// The object the host discovers in the library; it offers exactly one core.
+class MirelPackage : public TE::TE_IPCore_Def::IPPlugin
+{
+    Q_OBJECT
+    Q_PLUGIN_METADATA(IID "ModMirel.MirelPackage/1.0")
+    Q_INTERFACES(TE::TE_IPCore_Def::IPPlugin)
+public:
+    MirelPackage() = default;
+
+    QList<TE::TE_IPCore_Def::BaseIPCoreInterface *> ipCores() override;
+};
+
+} // namespace ModMirel
