@@ -51,7 +51,7 @@ inline bool withinTolerance(double error, double tolerance)
 inline bool pfdInWindow(double clkin, int idiv, const PllLimits &limits)
 {
     const double pfd = clkin / idiv;
-    return !(pfd < double(limits.clkinMin) || pfd > double(limits.clkinMax));
+    return !(pfd < double(limits.clkinMin) || pfd >= double(limits.clkinMax));
 }
 
 inline bool vcoInWindow(int odiv, double f, const PllLimits &limits)

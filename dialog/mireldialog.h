@@ -28,6 +28,21 @@ public:
     void refreshDeviceInfo() override;
     bool loadIPConfig(const QString &path) override;
 
+    // Divider searches: the first overloads report by warning box, the others
+    // append "WARNING: " lines. clkoutFreq is what calculateClkout returned.
+    double calculateClkout();
+    double calculateClkout(QStringList &messagelist);
+    bool calculateClkoutd(double clkoutFreq);
+    bool calculateClkoutd(double clkoutFreq, QStringList &messagelist);
+
+    // The .ipc file of the current settings, and applying a loaded one.
+    void saveIPConfig();
+    void applyIPConfig(const QVariantMap &config);
+
+    // The generator's argument list, handed to the host; empty when it produced no command.
+    QString generateModFile();
+    QString generateModFile(QStringList &messagelist);
+
 public slots:
     void accept() override;
     bool setProperty(QVariantMap cfgs, QStringList &messagelist) override;
@@ -50,6 +65,7 @@ private slots:
     void refreshFigure();
 
 private:
+    bool runModGen();
     void fillDutyCycleItems();
     void connectForm();
 

@@ -17,27 +17,9 @@ void Mirel_Dialog::accept()
     box.exec();
 }
 
-bool Mirel_Dialog::setProperty(QVariantMap cfgs, QStringList &messagelist)
-{
-    Q_UNUSED(cfgs)
-    messagelist << QStringLiteral("ERROR: Batch options are not available in this build.");
-    return false;
-}
-
 bool Mirel_Dialog::accept(QStringList &messagelist)
 {
     messagelist << QStringLiteral("ERROR: Batch generation is not available in this build.");
-    return false;
-}
-
-QVariantMap Mirel_Dialog::getProperty()
-{
-    return {};
-}
-
-bool Mirel_Dialog::loadIPConfig(const QString &path)
-{
-    Q_UNUSED(path)
     return false;
 }
 

@@ -169,6 +169,8 @@ void showWholePages(QWidget *dialog)
     dialog->adjustSize();
     // The frame's layout may hand extra room to other panes, so grow in steps.
     for (int attempt = 0; attempt < 6; ++attempt) {
+        // Let pending polish and layout requests settle, as they would before a user looks.
+        QCoreApplication::processEvents();
         if (dialog->layout())
             dialog->layout()->activate();
         QSize grow(0, 0);
