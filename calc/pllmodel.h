@@ -44,14 +44,14 @@ inline double relativeError(double f, double expected)
 // tolerance is a fraction (percent / 100); an error equal to the limit is inside.
 inline bool withinTolerance(double error, double tolerance)
 {
-    return error <= tolerance + kToleranceSlack;
+    return error <= tolerance;
 }
 
 // Both ends of the phase-detector window are legal.
 inline bool pfdInWindow(double clkin, int idiv, const PllLimits &limits)
 {
     const double pfd = clkin / idiv;
-    return !(pfd < double(limits.clkinMin) || pfd >= double(limits.clkinMax));
+    return !(pfd < double(limits.clkinMin) || pfd > double(limits.clkinMax));
 }
 
 inline bool vcoInWindow(int odiv, double f, const PllLimits &limits)

@@ -8,6 +8,11 @@
 
 namespace ModMirel {
 
+namespace Calc {
+struct ClkoutResult;
+struct ClkoutdResult;
+}
+
 namespace Ui {
 class PllConfig;
 }
@@ -66,6 +71,10 @@ private slots:
 
 private:
     bool runModGen();
+    // Run a search on the current widgets and write its outcome back; the caller reports.
+    Calc::ClkoutResult runClkoutSearch();
+    Calc::ClkoutdResult runClkoutdSearch(double clkoutFreq);
+    void showWarning(const QString &text);
     void fillDutyCycleItems();
     void connectForm();
 

@@ -23,14 +23,4 @@ bool Mirel_Dialog::accept(QStringList &messagelist)
     return false;
 }
 
-void Mirel_Dialog::refreshDeviceInfo()
-{
-}
-
-bool Mirel_Dialog::onBtnCalculate(bool btnCal)
-{
-    Q_UNUSED(btnCal)
-    return false;
-}
-
 } // namespace ModMirel

@@ -1,0 +1,161 @@
+// SPDX-License-Identifier: MIT
+// The dialog side of the divider searches: read the widgets, run the pure search,
+// write dividers, members and result fields back, then report by box or by line.
+#include "mireldialog.h"
+
+#include "ui_pllconfig.h"
+
+#include <clkoutdsearch.h>
+#include <clkoutsearch.h>
+#include <pllrange.h>
+#include <rangelabels.h>
+
+#include <QDebug>
+#include <QMessageBox>
+
+namespace ModMirel {
+
+namespace {
+
+// Fetched fresh for every use: the device can change between two calls.
+Calc::PllLimits currentLimits(const DEV::DeviceArg &device)
+{
+    const IPCore::PLLRange range = IPCore::getPLLRange(device);
+    Calc::PllLimits limits;
+    limits.clkinMin = range.clkinMin;
+    limits.clkinMax = range.clkinMax;
+    limits.vcoMin = range.vcoMin;
+    limits.vcoMax = range.vcoMax;
+    limits.clkoutMinAlt = range.clkoutMinAlt;
+    limits.clkoutMin = range.clkoutMin;
+    limits.clkoutMax = range.clkoutMax;
+    return limits;
+}
+
+} // namespace
+
+void Mirel_Dialog::showWarning(const QString &text)
+{
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Warning"), text, QMessageBox::Ok, this);
+    box.setWindowIcon(QIcon(QStringLiteral("://image/module.png")));
+    box.exec();
+}
+
+Calc::ClkoutResult Mirel_Dialog::runClkoutSearch()
+{
+    Calc::ClkoutInput input;
+    input.limits = currentLimits(device());
+    input.generalMode = generalMode;
+    input.clkoutNoBypass = clkoutNoBypass;
+    input.clkin = ui->clkinSpinFrequency->value();
+    input.expected = ui->clkoutSpinFrequency->value();
+    input.tolerancePercent = ui->clkoutComBoxTolerance->currentText().toDouble();
+    input.idiv = ui->clkinRadioDivideDynamic->isChecked() ? ui->clkinSpinDivideDyn->value()
+                                                          : ui->clkinSpinDivideStatic->value();
+    input.fbdiv = ui->clkfbRadioDivideDynamic->isChecked() ? ui->clkfbSpinDivideDyn->value()
+                                                           : ui->clkfbSpinDivideStatic->value();
+    input.odiv = (ui->clkoutRadioDivideDyn->isChecked() ? ui->clkoutComBoxDivideDyn
+                                                        : ui->clkoutComBoxDivideStatic)->currentText().toInt();
+
+    Calc::ClkoutResult result = Calc::searchClkout(input);
+    if (result.setsDividers) {
+        ui->clkinSpinDivideStatic->setValue(result.idiv);
+        ui->clkfbSpinDivideStatic->setValue(result.fbdiv);
+        int item = ui->clkoutComBoxDivideStatic->findText(QString::number(result.odiv));
+        if (item < 0) {
+            // A divider the list does not offer falls back to its "2", as a missing legal one does.
+            item = ui->clkoutComBoxDivideStatic->findText(QStringLiteral("2"));
+            result.vcoDiagnostic = result.searchCase == Calc::ClkoutCase::Bypassed;
+        }
+        ui->clkoutComBoxDivideStatic->setCurrentIndex(item);
+        odivSel = ui->clkoutComBoxDivideStatic->currentText().toInt();
+        if (result.setsIdivFbdivSel) {
+            idivSel = result.idiv;
+            fbdivSel = result.fbdiv;
+        }
+    }
+    if (result.showsFrequency) {
+        ui->clkoutEditActualFrequency->setText(result.shownText());
+        ui->clkoutEditActualFrequency->setStyleSheet(result.styleSheet());
+    }
+    if (result.vcoDiagnostic)
+        qDebug().noquote() << Calc::vcoDiagnosticText();
+    return result;
+}
+
+double Mirel_Dialog::calculateClkout()
+{
+    const Calc::ClkoutResult result = runClkoutSearch();
+    if (result.hasMessage())
+        showWarning(result.message());
+    return result.frequency;
+}
+
+double Mirel_Dialog::calculateClkout(QStringList &messagelist)
+{
+    const Calc::ClkoutResult result = runClkoutSearch();
+    if (result.hasMessage())
+        messagelist << result.warningLine();
+    return result.frequency;
+}
+
+Calc::ClkoutdResult Mirel_Dialog::runClkoutdSearch(double clkoutFreq)
+{
+    Calc::ClkoutdInput input;
+    input.generalMode = generalMode;
+    input.clkoutFrequency = clkoutFreq;
+    input.expected = ui->clkoutdSpinFrequency->value();
+    input.tolerancePercent = ui->clkoutdComBoxTolerance->currentText().toDouble();
+    input.sdiv = ui->clkoutdSpinDivider->value();
+
+    const Calc::ClkoutdResult result = Calc::searchClkoutd(input);
+    if (result.setsSdiv) {
+        sdivSel = result.sdiv;
+        ui->clkoutdSpinDivider->setValue(result.sdiv);
+    }
+    ui->clkoutdEditActualFrequency->setText(result.shownText());
+    ui->clkoutdEditActualFrequency->setStyleSheet(result.styleSheet());
+    return result;
+}
+
+bool Mirel_Dialog::calculateClkoutd(double clkoutFreq)
+{
+    const Calc::ClkoutdResult result = runClkoutdSearch(clkoutFreq);
+    if (result.hasMessage())
+        showWarning(result.message());
+    return result.ok;
+}
+
+bool Mirel_Dialog::calculateClkoutd(double clkoutFreq, QStringList &messagelist)
+{
+    const Calc::ClkoutdResult result = runClkoutdSearch(clkoutFreq);
+    if (result.hasMessage())
+        messagelist << result.warningLine();
+    return result.ok;
+}
+
+bool Mirel_Dialog::onBtnCalculate(bool btnCal)
+{
+    const double clkoutFreq = calculateClkout();
+    if (clkoutFreq == -1.0)
+        return false;
+    bool ok = true;
+    if (clkoutdEnabled && clkoutdNoBypass)
+        ok = calculateClkoutd(clkoutFreq);
+    if (ok && btnCal)
+        QMessageBox::information(this, QStringLiteral("info"), QStringLiteral("Succeed"));
+    return ok;
+}
+
+void Mirel_Dialog::refreshDeviceInfo()
+{
+    const Calc::RangeLabels labels = Calc::rangeLabels(currentLimits(device()));
+    ui->clkinLabelFrequency->setText(labels.clkinLabel);
+    ui->clkinSpinFrequency->setRange(labels.clkinMin, labels.clkinMax);
+    ui->clkoutLabelFrequency->setText(labels.clkoutLabel);
+    ui->clkoutSpinFrequency->setRange(labels.clkoutMin, labels.clkoutMax);
+    ui->clkoutdLabelFrequency->setText(labels.clkoutdLabel);
+    ui->clkoutdSpinFrequency->setRange(labels.clkoutdMin, labels.clkoutdMax);
+}
+
+} // namespace ModMirel
