@@ -212,6 +212,7 @@ void ModuleGenDialog::uiAddTab(QWidget *page, const QString &title)
 void ModuleGenDialog::uiSetFigurePins(const QList<Utils::PinFigure> &pins)
 {
     m_figure->setPins(pins);
+    emit figurePinsChanged(pins);
 }
 
 int ModuleGenDialog::uiLanguageIndex() const

@@ -76,6 +76,10 @@ public:
 
     QString helpDoc;
 
+signals:
+    // The port figure was replaced (once per uiSetFigurePins call).
+    void figurePinsChanged(const QList<Utils::PinFigure> &pins);
+
 private:
     void browseForDirectory();
     void showHelp();
