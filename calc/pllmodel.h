@@ -44,7 +44,7 @@ inline double relativeError(double f, double expected)
 // tolerance is a fraction (percent / 100); an error equal to the limit is inside.
 inline bool withinTolerance(double error, double tolerance)
 {
-    return error <= tolerance;
+    return error <= tolerance + kToleranceSlack;
 }
 
 // Both ends of the phase-detector window are legal.
