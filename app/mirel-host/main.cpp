@@ -19,12 +19,24 @@ static const char usage[] =
     "\n"
     "Run 'mirel-host COMMAND --help' for the options of a command.\n";
 
+// Offscreen rendering makes Qt chatter about things that do not matter without a
+// display; keep standard error for our own lines.
+static void quietOffscreenMessages(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    if (message.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR"))
+        || message.contains(QLatin1String("does not support propagateSizeHints")))
+        return;
+    std::fputs(qPrintable(qFormatLogMessage(type, context, message) + QLatin1Char('\n')), stderr);
+}
+
 int main(int argc, char *argv[])
 {
     // Commands other than gui never need a display.
     const bool wantsDisplay = argc > 1 && qstrcmp(argv[1], "gui") == 0;
     if (!wantsDisplay && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qgetenv("QT_QPA_PLATFORM") == "offscreen")
+        qInstallMessageHandler(quietOffscreenMessages);
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("mirel-host"));
