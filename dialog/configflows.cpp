@@ -1,34 +1,263 @@
 // SPDX-License-Identifier: MIT
-// Configuration file and batch options; not built yet.
+// The configuration file and the batch option maps. Which key lives in which
+// control, and when it travels, comes from the key table in config/; these
+// flows only read and set controls by the names the table gives.
 #include "mireldialog.h"
+
+#include <cfgsmap.h>
+#include <configkeys.h>
+#include <ipconfigwriter.h>
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QIcon>
+#include <QMessageBox>
+#include <QPixmap>
+#include <QSettings>
+#include <QSpinBox>
+
+#include <cmath>
 
 namespace ModMirel {
 
-bool Mirel_Dialog::setProperty(QVariantMap cfgs, QStringList &messagelist)
+namespace {
+
+using Config::BatchUse;
+using Config::Entry;
+using Config::Kind;
+
+QString text(const char *latin1)
 {
-    Q_UNUSED(cfgs)
-    messagelist << QStringLiteral("ERROR: Batch options are not available in this build.");
-    return false;
+    return QString::fromLatin1(latin1);
 }
 
-QVariantMap Mirel_Dialog::getProperty()
+template<typename T>
+T *widget(const QObject *dialog, const char *name)
 {
+    return name ? dialog->findChild<T *>(text(name)) : nullptr;
+}
+
+bool isChecked(const QObject *dialog, const char *name)
+{
+    const auto *button = widget<QAbstractButton>(dialog, name);
+    return button && button->isChecked();
+}
+
+void setChecked(const QObject *dialog, const char *name, bool checked)
+{
+    if (auto *button = widget<QAbstractButton>(dialog, name))
+        button->setChecked(checked);
+}
+
+// The control that holds a selected key in the current form: the one its
+// switch's "true" button picks.
+const char *formControl(const QObject *dialog, const Entry &entry)
+{
+    if (!entry.isSelected())
+        return entry.control;
+    const Entry *selector = Config::findByKey(text(entry.selector));
+    return selector && isChecked(dialog, selector->control) ? entry.control : entry.alternative;
+}
+
+// The value the file carries for a key, read from the form.
+QVariant formFileValue(const Mirel_Dialog *dialog, const Entry &entry)
+{
+    const char *name = formControl(dialog, entry);
+    switch (entry.kind) {
+    case Kind::Language:
+        return dialog->uiLanguageIndex();
+    case Kind::Switch:
+    case Kind::Check:
+        return isChecked(dialog, name);
+    case Kind::Real:
+        if (const auto *spin = widget<QDoubleSpinBox>(dialog, name))
+            return spin->value();
+        break;
+    case Kind::Whole:
+        if (const auto *spin = widget<QSpinBox>(dialog, name))
+            return spin->value();
+        break;
+    case Kind::ItemIndex:
+        if (const auto *combo = widget<QComboBox>(dialog, name))
+            return combo->currentIndex();
+        break;
+    case Kind::ItemText:
+        if (const auto *combo = widget<QComboBox>(dialog, name))
+            return combo->currentText();
+        break;
+    }
     return {};
+}
+
+// The single place where a refused file is reported to the user.
+void reportIncompatibleFile(QWidget *dialog)
+{
+    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Error"),
+                    QStringLiteral("This version of specified IP Config file is incompatible with current IP Core Generator."),
+                    QMessageBox::Ok, dialog);
+    box.setWindowIcon(QIcon(QStringLiteral("://image/module.png")));
+    box.setIconPixmap(QPixmap(QStringLiteral("://image/exclamation.png")));
+    box.exec();
+}
+
+QString refusalLine(const QString &value, const QString &key, const QString &ipName)
+{
+    // One arg() call, so that a '%' in the value cannot pull in the later texts.
+    return QStringLiteral("ERROR: Value '%1' is out of the range for configuration option '%2' for IP '%3'.")
+        .arg(value, key, ipName);
+}
+
+} // namespace
+
+void Mirel_Dialog::saveIPConfig()
+{
+    using namespace Config;
+
+    // Every writable key first, then the conditions decide on those values, so
+    // they see exactly the state that is being written.
+    QVariantMap current;
+    for (const Entry &entry : entries()) {
+        if (!entry.written.never)
+            current.insert(text(entry.fileKey), formFileValue(this, entry));
+    }
+    QVariantMap config;
+    for (const Entry &entry : entries()) {
+        if (holds(entry.written, current))
+            config.insert(text(entry.fileKey), current.value(text(entry.fileKey)));
+    }
+
+    QVariantMap info;
+    info.insert(text(Info::TargetDevice), device().id());
+    info.insert(text(Info::Type), ipInfo.value(QStringLiteral("ipcore.id")).toString());
+    info.insert(text(Info::Version), text(FileVersion));
+    info.insert(text(Info::File), fileName());
+    info.insert(text(Info::Module), moduleName());
+
+    const QString path = createPath() + QLatin1Char('/') + fileName() + text(FileSuffix);
+    IPCore::writeIPConfig(path, info, config);
 }
 
 bool Mirel_Dialog::loadIPConfig(const QString &path)
 {
-    Q_UNUSED(path)
-    return false;
-}
+    // The spin boxes need the device's limits before the file's values go in.
+    refreshDeviceInfo();
 
-void Mirel_Dialog::saveIPConfig()
-{
+    QSettings settings(path, QSettings::IniFormat);
+    if (settings.value(text(Config::Info::Version), QVariant()).toString() != text(Config::FileVersion)) {
+        reportIncompatibleFile(this);
+        return false;
+    }
+
+    QVariantMap config;
+    settings.beginGroup(text(Config::FileGroup));
+    const QStringList keys = settings.childKeys();
+    for (const QString &key : keys)
+        config.insert(key, settings.value(key, QVariant()));
+    settings.endGroup();
+
+    applyIPConfig(config);
+    return true;
 }
 
 void Mirel_Dialog::applyIPConfig(const QVariantMap &config)
 {
-    Q_UNUSED(config)
+    using namespace Config;
+
+    // Each control is set in turn and its signals run the rules at once, so a
+    // later key sees the enablement that the earlier ones produced.
+    for (const Entry *entry : loadOrder()) {
+        if (!holds(entry->read, config))
+            continue;
+        const QVariant value = config.value(text(entry->fileKey));
+        const char *name = entry->isSelected() && !holds(entry->loadPicksControl, config)
+            ? entry->alternative
+            : entry->control;
+        switch (entry->kind) {
+        case Kind::Language:
+            uiSetLanguageIndex(value.toInt());
+            break;
+        case Kind::Switch:
+            setChecked(this, value.toBool() ? entry->control : entry->partner, true);
+            break;
+        case Kind::Check:
+            setChecked(this, name, value.toBool());
+            break;
+        case Kind::Real:
+            if (auto *spin = widget<QDoubleSpinBox>(this, name)) {
+                // "nan" would otherwise land on the maximum; it is no number, like any other text.
+                const double number = value.toDouble();
+                spin->setValue(std::isnan(number) ? 0.0 : number);
+            }
+            break;
+        case Kind::Whole:
+            if (auto *spin = widget<QSpinBox>(this, name))
+                spin->setValue(value.toInt());
+            break;
+        case Kind::ItemIndex:
+            if (auto *combo = widget<QComboBox>(this, name))
+                combo->setCurrentIndex(value.toInt());
+            break;
+        case Kind::ItemText:
+            if (auto *combo = widget<QComboBox>(this, name))
+                combo->setCurrentIndex(combo->findText(value.toString(), Qt::MatchExactly | Qt::MatchCaseSensitive));
+            break;
+        }
+    }
+}
+
+bool Mirel_Dialog::setProperty(QVariantMap cfgs, QStringList &messagelist)
+{
+    using namespace Config;
+
+    uiSetLanguageIndex(cfgs.value(text(Key::Lang)).toInt());
+    uiSetModuleName(cfgs.value(text(Batch::Module)).toString());
+    uiSetFileName(cfgs.value(text(Batch::File)).toString());
+    const bool creating = cfgs.value(text(Batch::CreateMode), true).toBool();
+    setCreatPath(creating ? cfgs.value(text(Batch::File)).toString() : QString());
+
+    for (const Entry *entry : batchOrder()) {
+        const QString key = text(entry->key);
+        if (entry->batch == BatchUse::Set || entry->batch == BatchUse::SetThenSwitch) {
+            // The option map, not the form, picks which of two controls takes the value.
+            const char *name = entry->control;
+            if (entry->isSelected() && !cfgs.value(text(entry->selector), true).toBool())
+                name = entry->alternative;
+            if (!IPCore::setValueByCfgsMap(key, entry->batchDefault, widget<QWidget>(this, name), cfgs,
+                                           moduleName(), messagelist))
+                return false;
+        }
+        if ((entry->batch == BatchUse::Switch || entry->batch == BatchUse::SetThenSwitch) && cfgs.contains(key)) {
+            const QString value = cfgs.value(key).toString();
+            if (value == QLatin1String("true")) {
+                setChecked(this, entry->control, true);
+                setChecked(this, entry->partner, false);
+            } else if (value == QLatin1String("false")) {
+                setChecked(this, entry->control, false);
+                setChecked(this, entry->partner, true);
+            } else {
+                messagelist << refusalLine(value, key, moduleName());
+                return false;
+            }
+        }
+    }
+
+    // CLKOUTD cannot divide a bypassed CLKOUT: the options, not the form, decide.
+    if (cfgs.value(text(Key::ClkoutBypass)).toBool() && cfgs.value(text(Key::Clkoutd)).toBool()) {
+        if (const Entry *bypass = findByKey(text(Key::ClkoutdBypass)))
+            setChecked(this, bypass->control, true);
+    }
+    return true;
+}
+
+QVariantMap Mirel_Dialog::getProperty()
+{
+    QVariantMap settings;
+    for (const Entry *entry : Config::batchOrder()) {
+        if (entry->reported())
+            IPCore::insertToCfgsMap(text(entry->key), widget<QWidget>(this, formControl(this, *entry)), settings);
+    }
+    return settings;
 }
 
 } // namespace ModMirel

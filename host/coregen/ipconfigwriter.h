@@ -1,0 +1,16 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <QString>
+#include <QVariantMap>
+
+namespace IPCore {
+
+// Writes an IP configuration file in the INI form that QSettings reads: the
+// information keys at the top level, the configuration in the group "Config";
+// bools as "true"/"false", numbers as decimal text. The file is replaced
+// atomically, so a failed write leaves an earlier file as it was; the failure
+// is reported with qWarning, since the caller has no result to look at.
+void writeIPConfig(const QString &path, const QVariantMap &info, const QVariantMap &config);
+
+} // namespace IPCore
