@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "modulegendialog.h"
 
+#include <QDir>
+
 #include "figurepanel.h"
 
 #include <devicetable.h>
@@ -153,7 +155,8 @@ void ModuleGenDialog::setDevice(QSettings &settings)
 void ModuleGenDialog::setCreating(const QString &dir, const DEV::DeviceArg &device)
 {
     m_device = device;
-    setCreatPath(dir);
+    m_baseDir = dir;
+    setCreatPath(QString());
     refreshDeviceInfo();
 }
 
@@ -170,7 +173,8 @@ bool ModuleGenDialog::setOpening(const QString &first, const QString &second)
     }
 
     const QFileInfo file(first);
-    setCreatPath(file.absolutePath());
+    m_baseDir = file.absolutePath();
+    setCreatPath(QString());
     const QString recordedFile = settings.value(QStringLiteral("file")).toString().trimmed();
     uiSetFileName(recordedFile.isEmpty() ? file.completeBaseName() : recordedFile);
     if (settings.contains(QStringLiteral("module")))
@@ -228,7 +232,12 @@ void ModuleGenDialog::uiSetLanguageIndex(int index)
 
 void ModuleGenDialog::setCreatPath(const QString &path)
 {
-    m_createPath->setText(path);
+    // A creation path names the module's own folder inside the output directory
+    // the host chose; empty means the output directory itself.
+    if (path.isEmpty() || m_baseDir.isEmpty())
+        m_createPath->setText(path.isEmpty() ? m_baseDir : path);
+    else
+        m_createPath->setText(QDir(m_baseDir).filePath(path));
 }
 
 DEV::DeviceArg ModuleGenDialog::device() const
@@ -272,8 +281,10 @@ QString ModuleGenDialog::defaultFileName() const
 void ModuleGenDialog::browseForDirectory()
 {
     const QString dir = QFileDialog::getExistingDirectory(this, tr("Create In"), createPath());
-    if (!dir.isEmpty())
-        setCreatPath(dir);
+    if (!dir.isEmpty()) {
+        m_baseDir = dir;
+        setCreatPath(QString());
+    }
 }
 
 void ModuleGenDialog::showHelp()

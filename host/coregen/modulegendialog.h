@@ -61,6 +61,8 @@ public:
     void uiSetFigurePins(const QList<Utils::PinFigure> &pins);
     int uiLanguageIndex() const;
     void uiSetLanguageIndex(int index);
+    // The module's folder: path relative to the output directory given by
+    // setCreating / setOpening, or that directory itself when path is empty.
     void setCreatPath(const QString &path);
 
     DEV::DeviceArg device() const;
@@ -68,6 +70,16 @@ public:
     QString createPath() const;
     QString fileName() const;
     QString moduleName() const;
+
+    // Validation of the common fields. checkFileOptions lists one text per problem
+    // (empty: valid); the others return true when the flow may go on, and either
+    // tell the user (interactive) or append lines (batch).
+    QStringList checkFileOptions() const;
+    bool checkModuleName();
+    bool checkModuleName(QStringList &messagelist);
+    bool checkFileExisting();
+    bool checkFileExisting(QStringList &messagelist);
+    void showErrorMsg(const QStringList &errors);
 
     // What the frame shows, for the host program and its tests.
     QList<Utils::PinFigure> figurePins() const;
@@ -85,6 +97,7 @@ private:
     void showHelp();
 
     DEV::DeviceArg m_device;
+    QString m_baseDir; // the output directory the host gave; creation paths are inside it
     QString m_defaultFileName;
     QLabel *m_label = nullptr;
     QLineEdit *m_moduleName = nullptr;
