@@ -81,20 +81,22 @@ void MIREL::openModule(const QString &first, const QString &second)
 
 bool MIREL::createModuleBatch(QVariantMap &cfgs, const DEV::DeviceArg &device, QStringList &messagelist)
 {
-    Q_UNUSED(cfgs)
-    Q_UNUSED(device)
-    messagelist << QStringLiteral("ERROR: Batch creation is not available in this build.");
-    return false;
+    Mirel_Dialog dialog(ipInfo, nullptr);
+    dialog.setCreating(cfgs.value(QStringLiteral("dir")).toString(), device);
+    if (!dialog.setProperty(cfgs, messagelist))
+        return false;
+    cfgs = IPCore::mergeVariantMaps(cfgs, dialog.getProperty(), true);
+    return dialog.accept(messagelist);
 }
 
 bool MIREL::openModuleBatch(const QString &first, const QString &second, QVariantMap &cfgs,
                             QStringList &messagelist)
 {
-    Q_UNUSED(first)
-    Q_UNUSED(second)
-    Q_UNUSED(cfgs)
-    messagelist << QStringLiteral("ERROR: Batch regeneration is not available in this build.");
-    return false;
+    Mirel_Dialog dialog(ipInfo, nullptr);
+    if (!dialog.setOpening(first, second))
+        return false;
+    cfgs = dialog.getProperty();
+    return dialog.accept(messagelist);
 }
 
 } // namespace ModMirel

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 // mirel-host: a small IP-core generator host that loads the MIREL plug-in as
 // the design environment does and offers its dialog and queries on the command line.
+#include "batchcommands.h"
+#include "guisession.h"
 #include "hostcommands.h"
 
 #include <QApplication>
@@ -16,6 +18,8 @@ static const char usage[] =
     "  devices                   the device table with each device's PLL limits\n"
     "  gui [FILE.ipc]            open the configuration dialog (new module, or re-open FILE.ipc)\n"
     "  screenshot OUT.png        render the dialog to a PNG without a display\n"
+    "  create [KEY=VALUE ...]    create a module from batch options, as a script does\n"
+    "  open FILE.ipc             generate a module again from its configuration file\n"
     "\n"
     "Run 'mirel-host COMMAND --help' for the options of a command.\n";
 
@@ -58,7 +62,11 @@ int main(int argc, char *argv[])
     if (command == QLatin1String("devices"))
         return HostCommands::devices(commandArgs);
     if (command == QLatin1String("gui"))
-        return HostCommands::gui(commandArgs);
+        return GuiSession::run(commandArgs);
+    if (command == QLatin1String("create"))
+        return BatchCommands::create(commandArgs);
+    if (command == QLatin1String("open"))
+        return BatchCommands::open(commandArgs);
     if (command == QLatin1String("screenshot"))
         return HostCommands::screenshot(commandArgs);
     QTextStream(stderr) << "mirel-host: unknown command '" << command << "'; see mirel-host --help\n";

@@ -1,0 +1,160 @@
+// SPDX-License-Identifier: MIT
+// Behavioural simulation model of the MIREL PLL primitive, for simulating a
+// design that uses a generated MIREL module. It models frequencies, phase, duty,
+// bypasses and lock; it does not model jitter, the VCO or fine delay.
+//
+//   CLKOUT   = CLKIN * FBDIV / IDIV               (CLKIN when CLKOUT_BYPASS is "true")
+//   CLKOUTP  = CLKOUT delayed by PSDA/16 of a period, high for DUTYDA/16 of it
+//                                                 (CLKIN when CLKOUTP_BYPASS is "true")
+//   CLKOUTD  = source / SDIV_SEL, source CLKOUT or CLKOUTP (CLKIN when bypassed)
+//   CLKOUTD3 = source / 3
+//   LOCK     rises LOCK_CYCLES input cycles after the input period is steady and
+//            RESET, RESET_P are low and VREN is high; outputs stay low until then.
+//
+// Dynamic selects, when their DYN_* parameter is "true":
+//   IDIV  = 64 - IDSEL,  FBDIV = 64 - FBDSEL   (select 63 gives 1, select 0 gives 64)
+//   phase code = PSDA, duty code = DUTYDA      (duty 0 or 1 counts as 8: half a period)
+// ODSEL and ODIV_SEL choose the VCO divider, which does not change any output
+// frequency, so they only have to be legal. FDLY and the *_FT_DIR switches are
+// accepted and not modelled. The feedback input is taken as compensated.
+`timescale 1ns / 1ps
+
+module MIREL #(
+    parameter FCLKIN = "100",
+    parameter DYN_IDIV_SEL = "false",
+    parameter IDIV_SEL = 1,
+    parameter DYN_FBDIV_SEL = "false",
+    parameter FBDIV_SEL = 1,
+    parameter DYN_ODIV_SEL = "false",
+    parameter ODIV_SEL = 8,
+    parameter SDIV_SEL = 2,
+    parameter DYN_DA_EN = "false",
+    parameter PSDA_SEL = "0000",
+    parameter DUTYDA_SEL = "1000",
+    parameter CLKOUT_FT_DIR = 1'b1,
+    parameter CLKOUTP_FT_DIR = 1'b1,
+    parameter CLKOUT_BYPASS = "false",
+    parameter CLKOUTP_BYPASS = "false",
+    parameter CLKOUTD_BYPASS = "false",
+    parameter CLKFB_SEL = "internal",
+    parameter CLKOUTD_SRC = "CLKOUT",
+    parameter CLKOUTD3_SRC = "CLKOUT",
+    parameter LOCK_EN = "false"
+) (
+    output CLKOUT,
+    output LOCK,
+    output CLKOUTP,
+    output CLKOUTD,
+    output CLKOUTD3,
+    input RESET,
+    input RESET_P,
+    input VREN,
+    input CLKIN,
+    input CLKFB,
+    input [5:0] IDSEL,
+    input [5:0] FBDSEL,
+    input [5:0] ODSEL,
+    input [3:0] PSDA,
+    input [3:0] DUTYDA,
+    input [3:0] FDLY
+);
+
+    localparam integer LOCK_CYCLES = 16;
+
+    // A 4-character "0101" text parameter as a number.
+    function integer code4(input [31:0] text);
+        integer i;
+        begin
+            code4 = 0;
+            for (i = 0; i < 4; i = i + 1)
+                code4 = code4 * 2 + (text[(3 - i) * 8 +: 8] == "1");
+        end
+    endfunction
+
+    wire stopped = RESET || RESET_P || !VREN;
+    wire [6:0] idiv = (DYN_IDIV_SEL == "true") ? 7'd64 - IDSEL : IDIV_SEL;
+    wire [6:0] fbdiv = (DYN_FBDIV_SEL == "true") ? 7'd64 - FBDSEL : FBDIV_SEL;
+    wire [4:0] phase = (DYN_DA_EN == "true") ? PSDA : code4(PSDA_SEL);
+    wire [4:0] duty_code = (DYN_DA_EN == "true") ? DUTYDA : code4(DUTYDA_SEL);
+    wire [4:0] duty = (duty_code < 2) ? 5'd8 : duty_code;
+
+    // Input period, and how many cycles it has stayed the same.
+    realtime last_edge = 0.0;
+    real period_in = 0.0;
+    integer steady = 0;
+    reg locked = 1'b0;
+    always @(posedge CLKIN or posedge stopped) begin
+        if (stopped) begin
+            steady = 0;
+            locked = 1'b0;
+            period_in = 0.0;
+            last_edge = 0.0;
+        end else begin
+            if (last_edge > 0.0) begin
+                if (period_in > 0.0 && ($realtime - last_edge - period_in) < 0.001 * period_in
+                    && (period_in - ($realtime - last_edge)) < 0.001 * period_in)
+                    steady = steady + 1;
+                else
+                    steady = 0;
+                period_in = $realtime - last_edge;
+            end
+            last_edge = $realtime;
+            if (steady >= LOCK_CYCLES)
+                locked = 1'b1;
+        end
+    end
+
+    function real out_period(input real in_period, input integer in_div, input integer fb_div);
+        out_period = in_period * in_div / fb_div;
+    endfunction
+
+    // CLKOUT: free-running from the first measured period on.
+    reg clkout_pll = 1'b0;
+    initial begin
+        forever begin
+            if (stopped || period_in <= 0.0) begin
+                clkout_pll = 1'b0;
+                @(posedge CLKIN);
+            end else begin
+                clkout_pll = 1'b1;
+                #(out_period(period_in, idiv, fbdiv) / 2.0);
+                clkout_pll = 1'b0;
+                #(out_period(period_in, idiv, fbdiv) / 2.0);
+            end
+        end
+    end
+
+    // CLKOUTP: each CLKOUT edge, delayed by the phase, high for the duty.
+    reg clkoutp_pll = 1'b0;
+    always @(posedge clkout_pll) begin
+        clkoutp_pll <= #(out_period(period_in, idiv, fbdiv) * phase / 16.0) 1'b1;
+        clkoutp_pll <= #(out_period(period_in, idiv, fbdiv) * (phase + duty) / 16.0) 1'b0;
+    end
+
+    assign CLKOUT = (CLKOUT_BYPASS == "true") ? CLKIN : clkout_pll;
+    assign CLKOUTP = (CLKOUTP_BYPASS == "true") ? CLKIN : clkoutp_pll;
+
+    wire d_source = (CLKOUTD_SRC == "CLKOUTP") ? CLKOUTP : CLKOUT;
+    integer d_count = 0;
+    reg clkoutd_div = 1'b0;
+    always @(posedge d_source) begin
+        d_count = d_count + 1;
+        if (d_count >= SDIV_SEL / 2) begin
+            d_count = 0;
+            clkoutd_div = ~clkoutd_div;
+        end
+    end
+    assign CLKOUTD = (CLKOUTD_BYPASS == "true") ? CLKIN : clkoutd_div;
+
+    wire d3_source = (CLKOUTD3_SRC == "CLKOUTP") ? CLKOUTP : CLKOUT;
+    integer d3_count = 0;
+    reg clkoutd3_div = 1'b0;
+    always @(posedge d3_source) begin
+        d3_count = (d3_count + 1) % 3;
+        clkoutd3_div = (d3_count == 0);
+    end
+    assign CLKOUTD3 = clkoutd3_div;
+
+    assign LOCK = locked;
+
+endmodule

@@ -1,0 +1,224 @@
+-- SPDX-License-Identifier: MIT
+-- Behavioural simulation model of the MIREL PLL primitive (VHDL-93), the
+-- counterpart of mirel.v with the same generics, ports and behaviour:
+--
+--   CLKOUT   = CLKIN * FBDIV / IDIV               (CLKIN when CLKOUT_BYPASS is "true")
+--   CLKOUTP  = CLKOUT delayed by PSDA/16 of a period, high for DUTYDA/16 of it
+--                                                 (CLKIN when CLKOUTP_BYPASS is "true")
+--   CLKOUTD  = source / SDIV_SEL, source CLKOUT or CLKOUTP (CLKIN when bypassed)
+--   CLKOUTD3 = source / 3
+--   LOCK     rises LOCK_CYCLES input cycles after the input period is steady and
+--            RESET, RESET_P are low and VREN is high; outputs stay low until then.
+--
+-- Dynamic selects, when their DYN_* generic is "true":
+--   IDIV = 64 - IDSEL, FBDIV = 64 - FBDSEL      (select 63 gives 1, select 0 gives 64)
+--   phase code = PSDA, duty code = DUTYDA       (duty 0 or 1 counts as 8: half a period)
+-- ODSEL and ODIV_SEL only choose the VCO divider; FDLY and the *_FT_DIR switches
+-- are accepted and not modelled; the feedback input is taken as compensated.
+library IEEE;
+use IEEE.std_logic_1164.all;
+use IEEE.numeric_std.all;
+
+entity MIREL is
+    generic (
+        FCLKIN: string := "100";
+        DYN_IDIV_SEL: string := "false";
+        IDIV_SEL: integer := 1;
+        DYN_FBDIV_SEL: string := "false";
+        FBDIV_SEL: integer := 1;
+        DYN_ODIV_SEL: string := "false";
+        ODIV_SEL: integer := 8;
+        SDIV_SEL: integer := 2;
+        DYN_DA_EN: string := "false";
+        PSDA_SEL: string := "0000";
+        DUTYDA_SEL: string := "1000";
+        CLKOUT_FT_DIR: std_logic := '1';
+        CLKOUTP_FT_DIR: std_logic := '1';
+        CLKOUT_BYPASS: string := "false";
+        CLKOUTP_BYPASS: string := "false";
+        CLKOUTD_BYPASS: string := "false";
+        CLKFB_SEL: string := "internal";
+        CLKOUTD_SRC: string := "CLKOUT";
+        CLKOUTD3_SRC: string := "CLKOUT";
+        LOCK_EN: string := "false"
+    );
+    port (
+        CLKOUT: out std_logic;
+        LOCK: out std_logic;
+        CLKOUTP: out std_logic;
+        CLKOUTD: out std_logic;
+        CLKOUTD3: out std_logic;
+        RESET: in std_logic;
+        RESET_P: in std_logic;
+        VREN: in std_logic;
+        CLKIN: in std_logic;
+        CLKFB: in std_logic;
+        IDSEL: in std_logic_vector(5 downto 0);
+        FBDSEL: in std_logic_vector(5 downto 0);
+        ODSEL: in std_logic_vector(5 downto 0);
+        PSDA: in std_logic_vector(3 downto 0);
+        DUTYDA: in std_logic_vector(3 downto 0);
+        FDLY: in std_logic_vector(3 downto 0)
+    );
+end MIREL;
+
+architecture behaviour of MIREL is
+
+    constant LOCK_CYCLES: integer := 16;
+
+    -- A "0101" text generic as a number.
+    function code4(text: string) return integer is
+        variable value: integer := 0;
+    begin
+        for i in text'range loop
+            value := value * 2;
+            if text(i) = '1' then
+                value := value + 1;
+            end if;
+        end loop;
+        return value;
+    end function;
+
+    function select_or(dynamic: string; sel: std_logic_vector; fixed: integer) return integer is
+    begin
+        if dynamic = "true" then
+            return 64 - to_integer(unsigned(sel));
+        end if;
+        return fixed;
+    end function;
+
+    signal stopped: boolean;
+    signal period_in: time := 0 ns;
+    signal locked: std_logic := '0';
+    signal clkout_pll, clkoutp_pll, clkoutd_div, clkoutd3_div: std_logic := '0';
+    signal clkout_o, clkoutp_o, d_source, d3_source: std_logic;
+
+    function period_out(period: time; idsel_in, fbdsel_in: std_logic_vector) return time is
+    begin
+        return period * select_or(DYN_IDIV_SEL, idsel_in, IDIV_SEL) / select_or(DYN_FBDIV_SEL, fbdsel_in, FBDIV_SEL);
+    end function;
+
+    function phase_code(psda_in: std_logic_vector) return integer is
+    begin
+        if DYN_DA_EN = "true" then
+            return to_integer(unsigned(psda_in));
+        end if;
+        return code4(PSDA_SEL);
+    end function;
+
+    function duty_code(dutyda_in: std_logic_vector) return integer is
+        variable code: integer;
+    begin
+        if DYN_DA_EN = "true" then
+            code := to_integer(unsigned(dutyda_in));
+        else
+            code := code4(DUTYDA_SEL);
+        end if;
+        if code < 2 then
+            return 8;
+        end if;
+        return code;
+    end function;
+
+begin
+
+    stopped <= RESET = '1' or RESET_P = '1' or VREN = '0';
+
+    measure: process (CLKIN, stopped)
+        variable last: time := 0 ns;
+        variable steady: integer := 0;
+        variable elapsed: time;
+    begin
+        if stopped then
+            steady := 0;
+            last := 0 ns;
+            locked <= '0';
+            period_in <= 0 ns;
+        elsif rising_edge(CLKIN) then
+            if last > 0 ns then
+                elapsed := now - last;
+                if period_in > 0 ns and abs(elapsed - period_in) < period_in / 1000 then
+                    steady := steady + 1;
+                else
+                    steady := 0;
+                end if;
+                period_in <= elapsed;
+            end if;
+            last := now;
+            if steady >= LOCK_CYCLES then
+                locked <= '1';
+            end if;
+        end if;
+    end process;
+
+    -- CLKOUT: free-running from the first measured period on.
+    run_clkout: process
+        variable period: time;
+    begin
+        if stopped or period_in = 0 ns then
+            clkout_pll <= '0';
+            wait until rising_edge(CLKIN) or stopped'event;
+        else
+            period := period_out(period_in, IDSEL, FBDSEL);
+            clkout_pll <= '1';
+            wait for period / 2;
+            clkout_pll <= '0';
+            wait for period - period / 2;
+        end if;
+    end process;
+
+    -- CLKOUTP: starts a phase after a CLKOUT edge, then runs at the same period.
+    run_clkoutp: process
+        variable period: time;
+        variable duty: integer;
+    begin
+        clkoutp_pll <= '0';
+        wait until rising_edge(clkout_pll);
+        wait for period_out(period_in, IDSEL, FBDSEL) * phase_code(PSDA) / 16;
+        while not stopped and period_in > 0 ns loop
+            period := period_out(period_in, IDSEL, FBDSEL);
+            duty := duty_code(DUTYDA);
+            clkoutp_pll <= '1';
+            wait for period * duty / 16;
+            clkoutp_pll <= '0';
+            wait for period - period * duty / 16;
+        end loop;
+    end process;
+
+    clkout_o <= CLKIN when CLKOUT_BYPASS = "true" else clkout_pll;
+    clkoutp_o <= CLKIN when CLKOUTP_BYPASS = "true" else clkoutp_pll;
+    CLKOUT <= clkout_o;
+    CLKOUTP <= clkoutp_o;
+
+    d_source <= clkoutp_o when CLKOUTD_SRC = "CLKOUTP" else clkout_o;
+    divide_d: process (d_source)
+        variable count: integer := 0;
+    begin
+        if rising_edge(d_source) then
+            count := count + 1;
+            if count >= SDIV_SEL / 2 then
+                count := 0;
+                clkoutd_div <= not clkoutd_div;
+            end if;
+        end if;
+    end process;
+    CLKOUTD <= CLKIN when CLKOUTD_BYPASS = "true" else clkoutd_div;
+
+    d3_source <= clkoutp_o when CLKOUTD3_SRC = "CLKOUTP" else clkout_o;
+    divide_d3: process (d3_source)
+        variable count: integer := 0;
+    begin
+        if rising_edge(d3_source) then
+            count := (count + 1) mod 3;
+            if count = 0 then
+                clkoutd3_div <= '1';
+            else
+                clkoutd3_div <= '0';
+            end if;
+        end if;
+    end process;
+    CLKOUTD3 <= clkoutd3_div;
+
+    LOCK <= locked;
+
+end behaviour;

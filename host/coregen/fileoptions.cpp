@@ -1,0 +1,137 @@
+// SPDX-License-Identifier: MIT
+// Checks of the frame's common fields before a core writes anything.
+#include "modulegendialog.h"
+
+#include <names.h>
+
+#include <QDir>
+#include <QFileInfo>
+#include <QIcon>
+#include <QMessageBox>
+
+namespace IPCore {
+
+namespace {
+
+// Why dir cannot hold the output, or empty. A missing directory is fine when its
+// nearest existing ancestor is a writable directory.
+QString directoryProblem(const QString &dir)
+{
+    if (dir.isEmpty())
+        return QStringLiteral("The output directory is empty.");
+    QFileInfo info(dir);
+    if (info.exists()) {
+        if (!info.isDir())
+            return QStringLiteral("The output path \"%1\" is not a directory.").arg(dir);
+        if (!info.isWritable())
+            return QStringLiteral("The output directory \"%1\" is not writable.").arg(dir);
+        return {};
+    }
+    QString ancestor = info.absoluteFilePath();
+    while (!QFileInfo::exists(ancestor)) {
+        const QString parent = QFileInfo(ancestor).path();
+        if (parent == ancestor)
+            break;
+        ancestor = parent;
+    }
+    const QFileInfo existing(ancestor);
+    if (!existing.isDir() || !existing.isWritable())
+        return QStringLiteral("The output directory \"%1\" cannot be created.").arg(dir);
+    return {};
+}
+
+QStringList outputFiles(const QString &dir, const QString &file, int fileType)
+{
+    const QString extension = fileType == 0 ? QStringLiteral(".v") : QStringLiteral(".vhd");
+    return {dir + QLatin1Char('/') + file + extension,
+            dir + QLatin1Char('/') + file + QStringLiteral("_tmp") + extension};
+}
+
+// Creates the output directory and checks that the module files can be written
+// into it: something other than a file at their place cannot be overwritten.
+QString prepareOutput(const QString &dir, const QString &file, int fileType)
+{
+    QString problem = directoryProblem(dir);
+    if (problem.isEmpty() && !QDir().mkpath(dir))
+        problem = QStringLiteral("The output directory \"%1\" cannot be created.").arg(dir);
+    if (!problem.isEmpty())
+        return problem;
+    for (const QString &path : outputFiles(dir, file, fileType)) {
+        const QFileInfo info(path);
+        if (info.exists() && !info.isFile())
+            return QStringLiteral("\"%1\" exists and is not a file; it cannot be overwritten.").arg(path);
+    }
+    return {};
+}
+
+} // namespace
+
+QStringList ModuleGenDialog::checkFileOptions() const
+{
+    QStringList errors;
+    for (const QString &problem : {ModGen::moduleNameProblem(moduleName()), ModGen::fileNameProblem(fileName()),
+                                   directoryProblem(createPath())}) {
+        if (!problem.isEmpty())
+            errors << problem;
+    }
+    return errors;
+}
+
+bool ModuleGenDialog::checkModuleName()
+{
+    const QString problem = ModGen::moduleNameProblem(moduleName());
+    if (problem.isEmpty())
+        return true;
+    showErrorMsg({problem});
+    return false;
+}
+
+bool ModuleGenDialog::checkModuleName(QStringList &messagelist)
+{
+    const QString problem = ModGen::moduleNameProblem(moduleName());
+    if (problem.isEmpty())
+        return true;
+    messagelist << QStringLiteral("ERROR: ") + problem;
+    return false;
+}
+
+bool ModuleGenDialog::checkFileExisting()
+{
+    const QString problem = prepareOutput(createPath(), fileName(), fileType());
+    if (!problem.isEmpty()) {
+        showErrorMsg({problem});
+        return false;
+    }
+    QStringList existing;
+    for (const QString &path : outputFiles(createPath(), fileName(), fileType())) {
+        if (QFileInfo::exists(path))
+            existing << QDir::toNativeSeparators(path);
+    }
+    if (existing.isEmpty())
+        return true;
+    QMessageBox box(QMessageBox::Question, tr("Overwrite"),
+                    tr("These files already exist:\n%1\nOverwrite them?").arg(existing.join(QLatin1Char('\n'))),
+                    QMessageBox::Yes | QMessageBox::No, this);
+    box.setDefaultButton(QMessageBox::No);
+    box.setWindowIcon(windowIcon());
+    return box.exec() == QMessageBox::Yes;
+}
+
+bool ModuleGenDialog::checkFileExisting(QStringList &messagelist)
+{
+    // A script has no one to ask: existing files are overwritten.
+    const QString problem = prepareOutput(createPath(), fileName(), fileType());
+    if (problem.isEmpty())
+        return true;
+    messagelist << QStringLiteral("ERROR: ") + problem;
+    return false;
+}
+
+void ModuleGenDialog::showErrorMsg(const QStringList &errors)
+{
+    QMessageBox box(QMessageBox::Critical, tr("Error"), errors.join(QLatin1Char('\n')), QMessageBox::Ok, this);
+    box.setWindowIcon(windowIcon());
+    box.exec();
+}
+
+} // namespace IPCore

@@ -1,0 +1,17 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <QString>
+
+namespace ModGen {
+
+// Each returns an empty text when the name is acceptable, else one clear problem.
+
+// A module name must be a legal identifier in both Verilog and VHDL and a
+// reserved word of neither, and must not clash with the primitive or a port.
+QString moduleNameProblem(const QString &name);
+
+// A file name must be a plain name inside the output directory.
+QString fileNameProblem(const QString &name);
+
+} // namespace ModGen
