@@ -91,11 +91,9 @@ QVariant formFileValue(const Mirel_Dialog *dialog, const Entry &entry)
 }
 
 // The single place where a refused file is reported to the user.
-void reportIncompatibleFile(QWidget *dialog)
+void reportIncompatibleFile(QWidget *dialog, const QString &text)
 {
-    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Error"),
-                    QStringLiteral("This version of specified IP Config file is incompatible with current IP Core Generator."),
-                    QMessageBox::Ok, dialog);
+    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Error"), text, QMessageBox::Ok, dialog);
     box.setWindowIcon(QIcon(QStringLiteral("://image/module.png")));
     box.setIconPixmap(QPixmap(QStringLiteral("://image/exclamation.png")));
     box.exec();
@@ -145,7 +143,11 @@ bool Mirel_Dialog::loadIPConfig(const QString &path)
 
     QSettings settings(path, QSettings::IniFormat);
     if (settings.value(text(Config::Info::Version), QVariant()).toString() != text(Config::FileVersion)) {
-        reportIncompatibleFile(this);
+        const QString text = QStringLiteral("This version of specified IP Config file is incompatible with current IP Core Generator.");
+        if (batchMessages)
+            *batchMessages << QStringLiteral("ERROR: ") + text;
+        else
+            reportIncompatibleFile(this, text);
         return false;
     }
 

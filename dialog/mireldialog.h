@@ -30,6 +30,10 @@ public:
 
     using IPCore::ModuleGenDialog::setProperty;
 
+    // Batch use: problems that would open a box while the dialog is driven
+    // without a user (a refused configuration file) become lines here instead.
+    void reportToMessageList(QStringList *messagelist) { batchMessages = messagelist; }
+
     void refreshDeviceInfo() override;
     bool loadIPConfig(const QString &path) override;
 
@@ -90,6 +94,7 @@ private:
 
     PllConfig *ui = nullptr;
     QVariantMap ipInfo;
+    QStringList *batchMessages = nullptr;
 
     bool generalMode = true;
     bool phaseDutyDynamic = true;

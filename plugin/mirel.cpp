@@ -93,6 +93,8 @@ bool MIREL::openModuleBatch(const QString &first, const QString &second, QVarian
                             QStringList &messagelist)
 {
     Mirel_Dialog dialog(ipInfo, nullptr);
+    // No user is there to close a box: a refused file becomes a line.
+    dialog.reportToMessageList(&messagelist);
     if (!dialog.setOpening(first, second))
         return false;
     cfgs = dialog.getProperty();

@@ -155,6 +155,8 @@ private slots:
     void escapingNamesRefused();
     void createModuleBatchRefusedKeepsOptions();
     void createAndReopenBatch();
+    void refusedFileInBatchGivesALine_data();
+    void refusedFileInBatchGivesALine();
 };
 
 void tst_Generation::overloadsAgreeAndPortsMatchTheFigure_data()
@@ -367,6 +369,38 @@ void tst_Generation::createAndReopenBatch()
     QVERIFY(!reopened.contains("stale"));
     QVERIFY(!reopened.contains("extra"));
     QVERIFY(QFile::exists(out + "/pll_file.v"));
+}
+
+void tst_Generation::refusedFileInBatchGivesALine_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::newRow("another version") << QByteArray("version=2.0\n[Config]\nMODE_GENERAL=true\n");
+    QTest::newRow("version with a blank") << QByteArray("version=\"1.0 \"\n[Config]\nMODE_GENERAL=true\n");
+    QTest::newRow("no version") << QByteArray("[Config]\nMODE_GENERAL=true\n");
+    QTest::newRow("missing file") << QByteArray();
+}
+
+void tst_Generation::refusedFileInBatchGivesALine()
+{
+    QFETCH(QByteArray, content);
+    ModMirel::MIREL core(QStringLiteral(SOURCE_DIR "/plugin"));
+    QVERIFY(core.initialize());
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("pll.ipc"));
+    if (!content.isEmpty()) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(content);
+    }
+    QVariantMap cfgs{{"kept", 1}};
+    QStringList messages;
+    ModalWatcher watcher;
+    QVERIFY(!core.openModuleBatch(path, QString(), cfgs, messages));
+    QVERIFY(watcher.boxes.isEmpty());
+    QCOMPARE(messages, QStringList{QStringLiteral(
+        "ERROR: This version of specified IP Config file is incompatible with current IP Core Generator.")});
+    QCOMPARE(cfgs, QVariantMap({{"kept", 1}}));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), content.isEmpty() ? QStringList() : QStringList{"pll.ipc"});
 }
 
 QTEST_MAIN(tst_Generation)

@@ -237,6 +237,10 @@ void tst_Plugin::refusedOpenShowsNoDialog()
     ModalWatcher watcher(ModalWatcher::RejectDialogs);
     core->openModule(path, QString());
     QVERIFY(watcher.dialogs.isEmpty());
+    // The user is told why, in the one box of a refused file.
+    QCOMPARE(watcher.boxes.size(), 1);
+    QCOMPARE(watcher.boxes.first().title, QStringLiteral("Error"));
+    QVERIFY(watcher.boxes.first().hasIconPixmap);
 }
 
 QTEST_MAIN(tst_Plugin)
