@@ -6,7 +6,8 @@ JOBS := $(shell nproc 2>/dev/null || echo 2)
 
 demo: build
 	$(BUILD)/bin/mirel-host info
-	$(BUILD)/bin/mirel-host devices
+	$(BUILD)/bin/mirel-host create --options examples/pll-27to100.json dir=$(BUILD)/demo
+	$(BUILD)/bin/mirel-calc --clkin 27 --clkout 100 --tolerance 0.5 --clkoutd 25 --clkoutd-tolerance 2.0
 	$(BUILD)/bin/mirel-host screenshot $(BUILD)/mirel-dialog.png
 
 test: build
