@@ -108,7 +108,7 @@ QString refusalLine(const QString &value, const QString &key, const QString &ipN
 
 } // namespace
 
-void Mirel_Dialog::saveIPConfig()
+bool Mirel_Dialog::saveIPConfig()
 {
     using namespace Config;
 
@@ -132,8 +132,12 @@ void Mirel_Dialog::saveIPConfig()
     info.insert(text(Info::File), fileName());
     info.insert(text(Info::Module), moduleName());
 
-    const QString path = createPath() + QLatin1Char('/') + fileName() + text(FileSuffix);
-    IPCore::writeIPConfig(path, info, config);
+    return IPCore::writeIPConfig(ipConfigPath(), info, config);
+}
+
+QString Mirel_Dialog::ipConfigPath() const
+{
+    return createPath() + QLatin1Char('/') + fileName() + text(Config::FileSuffix);
 }
 
 bool Mirel_Dialog::loadIPConfig(const QString &path)

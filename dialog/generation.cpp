@@ -123,7 +123,12 @@ void Mirel_Dialog::accept()
         return;
     if (!checkModuleName() || !checkFileExisting())
         return;
-    saveIPConfig();
+    // Without its configuration file a module could not be opened again, and the
+    // file left from an earlier run would describe another module.
+    if (!saveIPConfig()) {
+        showWarning(QStringLiteral("The IP configuration file \"%1\" could not be written.").arg(ipConfigPath()));
+        return;
+    }
     if (!runModGen())
         return;
     QDialog::accept();
@@ -177,7 +182,10 @@ bool Mirel_Dialog::accept(QStringList &messagelist)
         return false;
     if (!checkFileExisting(messagelist))
         return false;
-    saveIPConfig();
+    if (!saveIPConfig()) {
+        messagelist << QStringLiteral("ERROR: The IP configuration file \"%1\" could not be written.").arg(ipConfigPath());
+        return false;
+    }
     return !generateModFile(messagelist).isEmpty();
 }
 

@@ -44,8 +44,9 @@ public:
     bool calculateClkoutd(double clkoutFreq);
     bool calculateClkoutd(double clkoutFreq, QStringList &messagelist);
 
-    // The .ipc file of the current settings, and applying a loaded one.
-    void saveIPConfig();
+    // The .ipc file of the current settings (false when it could not be written),
+    // and applying a loaded one.
+    bool saveIPConfig();
     void applyIPConfig(const QVariantMap &config);
 
     // The generator's argument list, handed to the host; empty when it produced no command.
@@ -75,6 +76,7 @@ private slots:
 
 private:
     bool runModGen();
+    QString ipConfigPath() const;
     // Run a search on the current widgets and write its outcome back; the caller reports.
     Calc::ClkoutResult runClkoutSearch();
     Calc::ClkoutdResult runClkoutdSearch(double clkoutFreq);

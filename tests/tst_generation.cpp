@@ -201,7 +201,8 @@ void tst_Generation::okFlow_data()
     QTest::newRow("illegal module name") << "badName" << QStringList{"~\"my-pll\" is not a legal"} << false << QStringList{};
     QTest::newRow("existing module overwritten after asking")
         << "existing" << QStringList{"~already exist"} << true << generated;
-    QTest::newRow("generator fails: .ipc stays") << "danglingModule" << QStringList{} << false
+    QTest::newRow("generator fails: .ipc stays, the host says why") << "danglingModule"
+                                                 << QStringList{"The module could not be generated."} << false
                                                  << QStringList{"pll_file.ipc", "pll_file.v"};
 }
 

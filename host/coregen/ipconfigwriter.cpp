@@ -123,7 +123,7 @@ void appendSection(const QString &name, const QVariantMap &values, QByteArray &o
 
 } // namespace
 
-void writeIPConfig(const QString &path, const QVariantMap &info, const QVariantMap &config)
+bool writeIPConfig(const QString &path, const QVariantMap &info, const QVariantMap &config)
 {
     QByteArray text;
     // QSettings keeps top-level keys in the section "General".
@@ -138,7 +138,9 @@ void writeIPConfig(const QString &path, const QVariantMap &info, const QVariantM
         || !file.flush() || !file.commit()) {
         qWarning().noquote() << QStringLiteral("IPCore::writeIPConfig: could not write '%1': %2")
                                     .arg(path, file.errorString());
+        return false;
     }
+    return true;
 }
 
 } // namespace IPCore

@@ -9,8 +9,8 @@ namespace IPCore {
 // Writes an IP configuration file in the INI form that QSettings reads: the
 // information keys at the top level, the configuration in the group "Config";
 // bools as "true"/"false", numbers as decimal text. The file is replaced
-// atomically, so a failed write leaves an earlier file as it was; the failure
-// is reported with qWarning, since the caller has no result to look at.
-void writeIPConfig(const QString &path, const QVariantMap &info, const QVariantMap &config);
+// atomically, so a failed write leaves an earlier file as it was. A failure is
+// also reported on the warning channel; false tells the caller.
+bool writeIPConfig(const QString &path, const QVariantMap &info, const QVariantMap &config);
 
 } // namespace IPCore

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "modulegenerator.h"
 
+#include <QApplication>
+#include <QMessageBox>
+
 #include <modgen.h>
 
 #include <QDebug>
@@ -95,6 +98,14 @@ int VelkModGenProxy::startModGen(const QString &command, int fileType, bool asyn
     }
     for (const QString &error : qAsConst(m_errors))
         qWarning().noquote() << "modgen:" << error;
+    // Interactive runs have a user in front of the dialog: tell them, not only the log.
+    if (QApplication::instance() && qobject_cast<QApplication *>(QApplication::instance())) {
+        QMessageBox box(QMessageBox::Warning, QStringLiteral("Module Generator"),
+                        QStringLiteral("The module could not be generated."), QMessageBox::Ok,
+                        QApplication::activeModalWidget());
+        box.setInformativeText(m_errors.join(QLatin1Char('\n')));
+        box.exec();
+    }
     return 1;
 }
 

@@ -597,7 +597,10 @@ bool generate(const Request &request, QStringList *errors, QStringList *written)
     const QByteArray moduleBytes = moduleText(s).toUtf8();
     const QByteArray templateBytes = templateText(s).toUtf8();
     for (auto [file, bytes] : {std::pair{&moduleFile, &moduleBytes}, std::pair{&templateFile, &templateBytes}}) {
-        if (!file->open(QIODevice::WriteOnly) || file->write(*bytes) != bytes->size()) {
+        // Unbuffered, so a short write (full disk) shows here: Qt 5's commit() does not
+        // notice a failed flush and would rename a truncated file over the good one.
+        if (!file->open(QIODevice::WriteOnly | QIODevice::Unbuffered) || file->write(*bytes) != bytes->size()
+            || !file->flush()) {
             errors->append(QStringLiteral("Cannot write \"%1\": %2").arg(file->fileName(), file->errorString()));
             return false;
         }
