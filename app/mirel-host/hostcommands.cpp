@@ -5,6 +5,7 @@
 
 #include <devicetable.h>
 #include <ipinfo.h>
+#include <modulegendialog.h>
 #include <viewmanager.h>
 
 #include <QAbstractButton>
@@ -265,7 +266,8 @@ int screenshot(const QStringList &arguments)
     parser.addOption(deviceOption());
     parser.addPositionalArgument(QStringLiteral("OUT.png"), QStringLiteral("Picture to write."));
     parser.addPositionalArgument(QStringLiteral("NAME=VALUE"),
-                                 QStringLiteral("Settings applied to the dialog's controls before rendering, by object name."),
+                                 QStringLiteral("Settings applied before rendering: configuration keys (MODE_GENERAL=false) "
+                                                "as batch options, other names as controls by object name."),
                                  QStringLiteral("[NAME=VALUE ...]"));
     if (auto status = parse(parser, arguments, QStringLiteral("Renders the configuration dialog, as a user sees it, to a PNG.")))
         return *status;
@@ -296,8 +298,26 @@ int screenshot(const QStringList &arguments)
         auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
         if (!dialog)
             return;
+        // Configuration keys go through the core's batch options, as a script's would;
+        // other names are controls of the dialog, set by object name.
+        QVariantMap options;
         for (const auto &setting : qAsConst(settings)) {
-            if (!applySetting(dialog, setting.first, setting.second, &error)) {
+            if (!dialog->findChild<QWidget *>(setting.first) && setting.first == setting.first.toUpper()) {
+                options.insert(setting.first, setting.second);
+            } else if (!applySetting(dialog, setting.first, setting.second, &error)) {
+                status = UsageError;
+                dialog->reject();
+                return;
+            }
+        }
+        if (!options.isEmpty()) {
+            auto *frame = qobject_cast<IPCore::ModuleGenDialog *>(dialog);
+            options.insert(QStringLiteral("module"), frame->moduleName());
+            options.insert(QStringLiteral("file"), frame->fileName());
+            options.insert(QStringLiteral("ip_creat_mode"), false); // keep the output folder
+            QStringList lines;
+            if (!frame->setProperty(options, lines)) {
+                error = lines.join(QStringLiteral("; "));
                 status = UsageError;
                 dialog->reject();
                 return;
