@@ -19,4 +19,20 @@ struct PllLimits
     float clkoutMax = 0.0f;
 };
 
+// Copies a limit record of the host's (device table or PLL range), which names
+// the same fields with the same types.
+template<typename Record>
+PllLimits pllLimitsFrom(const Record &record)
+{
+    PllLimits limits;
+    limits.clkinMin = record.clkinMin;
+    limits.clkinMax = record.clkinMax;
+    limits.vcoMin = record.vcoMin;
+    limits.vcoMax = record.vcoMax;
+    limits.clkoutMinAlt = record.clkoutMinAlt;
+    limits.clkoutMin = record.clkoutMin;
+    limits.clkoutMax = record.clkoutMax;
+    return limits;
+}
+
 } // namespace ModMirel::Calc

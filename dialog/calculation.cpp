@@ -20,16 +20,7 @@ namespace {
 // Fetched fresh for every use: the device can change between two calls.
 Calc::PllLimits currentLimits(const DEV::DeviceArg &device)
 {
-    const IPCore::PLLRange range = IPCore::getPLLRange(device);
-    Calc::PllLimits limits;
-    limits.clkinMin = range.clkinMin;
-    limits.clkinMax = range.clkinMax;
-    limits.vcoMin = range.vcoMin;
-    limits.vcoMax = range.vcoMax;
-    limits.clkoutMinAlt = range.clkoutMinAlt;
-    limits.clkoutMin = range.clkoutMin;
-    limits.clkoutMax = range.clkoutMax;
-    return limits;
+    return Calc::pllLimitsFrom(IPCore::getPLLRange(device));
 }
 
 } // namespace

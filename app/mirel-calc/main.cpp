@@ -55,19 +55,6 @@ struct Outcome
     QVector<Alternative> alternatives;
 };
 
-PllLimits toCalcLimits(const DEV::PllLimits &p)
-{
-    PllLimits l;
-    l.clkinMin = p.clkinMin;
-    l.clkinMax = p.clkinMax;
-    l.vcoMin = p.vcoMin;
-    l.vcoMax = p.vcoMax;
-    l.clkoutMinAlt = p.clkoutMinAlt;
-    l.clkoutMin = p.clkoutMin;
-    l.clkoutMax = p.clkoutMax;
-    return l;
-}
-
 class ArgReader
 {
 public:
@@ -177,7 +164,7 @@ Request parseRequest(const QStringList &arguments)
     } else {
         r.device = DEV::DeviceTable::defaultDevice();
     }
-    r.clkout.limits = toCalcLimits(r.device.pll);
+    r.clkout.limits = pllLimitsFrom(r.device.pll);
     // The dialog's spin boxes bound the frequencies the same way.
     const RangeLabels ranges = rangeLabels(r.clkout.limits);
 

@@ -1,8 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "batchcommands.h"
 
-#include "hostcommands.h"
-#include "pluginhost.h"
+#include "commandline.h"
 
 #include <devicetable.h>
 #include <modulegenerator.h>
@@ -18,50 +17,16 @@
 
 namespace BatchCommands {
 
+using namespace HostCommandLine;
+
 namespace {
 
-using HostCommands::Done;
-using HostCommands::Refused;
-using HostCommands::UsageError;
-
-QTextStream &out()
+// Adds the options both batch commands take, then the common ones.
+std::optional<int> parseBatch(QCommandLineParser &parser, const QStringList &arguments, const QString &description)
 {
-    static QTextStream stream(stdout);
-    return stream;
-}
-
-int fail(int status, const QString &line)
-{
-    QTextStream(stderr) << "mirel-host: " << line << '\n';
-    return status;
-}
-
-std::optional<int> parse(QCommandLineParser &parser, const QStringList &arguments, const QString &description)
-{
-    parser.setApplicationDescription(description);
-    parser.addOption({QStringLiteral("plugin-dir"), QStringLiteral("Folder holding the plug-in (default: ../plugins/mirel beside the program)."),
-                      QStringLiteral("DIR")});
-    parser.addOption({QStringLiteral("device"), QStringLiteral("Target device, by name or part id."), QStringLiteral("NAME")});
+    parser.addOption(deviceOption());
     parser.addOption({QStringLiteral("show-args"), QStringLiteral("Print the generator's argument list, one element a line.")});
-    const QCommandLineOption help = parser.addHelpOption();
-    if (!parser.parse(arguments))
-        return fail(UsageError, parser.errorText());
-    if (parser.isSet(help)) {
-        out() << parser.helpText();
-        out().flush();
-        return Done;
-    }
-    return std::nullopt;
-}
-
-std::optional<int> loadCore(const QCommandLineParser &parser, PluginHost &host)
-{
-    const QString dir = parser.isSet(QStringLiteral("plugin-dir")) ? parser.value(QStringLiteral("plugin-dir"))
-                                                                   : PluginHost::defaultPluginDir();
-    QString error;
-    if (!host.load(dir, &error))
-        return fail(Refused, error);
-    return std::nullopt;
+    return parse(parser, arguments, description);
 }
 
 // The option values travel as text, whatever type the JSON gave them.
@@ -123,7 +88,7 @@ int create(const QStringList &arguments)
                                  QStringLiteral("Batch options (\"module\", \"file\", \"dir\", \"ip_creat_mode\", \"LANG\" "
                                                 "and the configuration keys); they override --options."),
                                  QStringLiteral("[KEY=VALUE ...]"));
-    if (auto status = parse(parser, arguments, QStringLiteral("Creates a MIREL module from batch options, as a script does.")))
+    if (auto status = parseBatch(parser, arguments, QStringLiteral("Creates a MIREL module from batch options, as a script does.")))
         return *status;
 
     QVariantMap cfgs;
@@ -138,19 +103,14 @@ int create(const QStringList &arguments)
         cfgs.insert(setting.left(equals), setting.mid(equals + 1));
     }
 
-    DEV::DeviceInfo device = DEV::DeviceTable::defaultDevice();
-    if (parser.isSet(QStringLiteral("device"))) {
-        const DEV::DeviceInfo *found = DEV::DeviceTable::find(parser.value(QStringLiteral("device")));
-        if (!found)
-            return fail(UsageError, QStringLiteral("unknown device '%1'; 'mirel-host devices' lists them")
-                                        .arg(parser.value(QStringLiteral("device"))));
-        device = *found;
-    }
+    DEV::DeviceInfo device;
+    if (auto status = findDevice(parser, &device))
+        return *status;
     PluginHost host;
     if (auto status = loadCore(parser, host))
         return *status;
-    if (!host.core()->isSupported(device.arg()))
-        return fail(Refused, QStringLiteral("%1 does not support the device %2").arg(host.core()->name(), device.device));
+    if (auto status = checkSupported(host, device))
+        return *status;
 
     QStringList messages;
     const bool ok = host.core()->createModuleBatch(cfgs, device.arg(), messages);
@@ -161,21 +121,18 @@ int open(const QStringList &arguments)
 {
     QCommandLineParser parser;
     parser.addPositionalArgument(QStringLiteral("FILE.ipc"), QStringLiteral("Configuration to generate again."));
-    if (auto status = parse(parser, arguments, QStringLiteral("Generates a MIREL module again from its configuration file.")))
+    if (auto status = parseBatch(parser, arguments, QStringLiteral("Generates a MIREL module again from its configuration file.")))
         return *status;
     const QStringList positional = parser.positionalArguments();
     if (positional.size() != 1)
         return fail(UsageError, QStringLiteral("open needs exactly one configuration file"));
     if (!QFileInfo(positional.first()).isFile())
         return fail(Refused, QStringLiteral("no configuration file '%1'").arg(positional.first()));
-    QString deviceName;
-    if (parser.isSet(QStringLiteral("device"))) {
-        const DEV::DeviceInfo *found = DEV::DeviceTable::find(parser.value(QStringLiteral("device")));
-        if (!found)
-            return fail(UsageError, QStringLiteral("unknown device '%1'; 'mirel-host devices' lists them")
-                                        .arg(parser.value(QStringLiteral("device"))));
-        deviceName = found->device;
-    }
+    DEV::DeviceInfo device;
+    if (auto status = findDevice(parser, &device))
+        return *status;
+    // Without --device the configuration file's own device is used.
+    const QString deviceName = parser.isSet(QStringLiteral("device")) ? device.device : QString();
     PluginHost host;
     if (auto status = loadCore(parser, host))
         return *status;

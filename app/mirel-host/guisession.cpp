@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "guisession.h"
 
+#include "commandline.h"
 #include "hostcommands.h"
 
 #include <editormanager.h>
@@ -24,7 +25,7 @@ int run(const QStringList &arguments)
         out.flush();
     }
     // The viewers stay until the user closes the last of them.
-    if (status == HostCommands::Done && Core::EditorManager::openViewerCount() > 0)
+    if (status == HostCommandLine::Done && Core::EditorManager::openViewerCount() > 0)
         QApplication::exec();
     return status;
 }

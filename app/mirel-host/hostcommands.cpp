@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "hostcommands.h"
 
-#include "pluginhost.h"
+#include "commandline.h"
 
 #include <devicetable.h>
 #include <ipinfo.h>
@@ -28,66 +28,18 @@
 
 namespace HostCommands {
 
+using namespace HostCommandLine;
+
 namespace {
-
-QTextStream &out()
-{
-    static QTextStream stream(stdout);
-    return stream;
-}
-
-int fail(ExitStatus status, const QString &line)
-{
-    QTextStream(stderr) << "mirel-host: " << line << '\n';
-    return status;
-}
-
-// Sets up the options every command shares and parses; empty when the command should go on.
-std::optional<int> parse(QCommandLineParser &parser, const QStringList &arguments, const QString &description)
-{
-    parser.setApplicationDescription(description);
-    parser.addOption({QStringLiteral("plugin-dir"), QStringLiteral("Folder holding the plug-in (default: ../plugins/mirel beside the program)."),
-                      QStringLiteral("DIR")});
-    const QCommandLineOption help = parser.addHelpOption();
-    if (!parser.parse(arguments))
-        return fail(UsageError, parser.errorText());
-    if (parser.isSet(help)) {
-        out() << parser.helpText();
-        out().flush();
-        return Done;
-    }
-    return std::nullopt;
-}
-
-std::optional<int> loadCore(const QCommandLineParser &parser, PluginHost &host)
-{
-    const QString dir = parser.isSet(QStringLiteral("plugin-dir")) ? parser.value(QStringLiteral("plugin-dir"))
-                                                                   : PluginHost::defaultPluginDir();
-    QString error;
-    if (!host.load(dir, &error))
-        return fail(Refused, error);
-    return std::nullopt;
-}
-
-QCommandLineOption deviceOption()
-{
-    return {QStringLiteral("device"), QStringLiteral("Target device, by name or part id (default: the first of 'mirel-host devices')."),
-            QStringLiteral("NAME")};
-}
 
 // The chosen device, or an exit status when it is unknown or the core refuses it.
 std::optional<int> chooseDevice(const QCommandLineParser &parser, PluginHost &host, DEV::DeviceArg *device)
 {
-    DEV::DeviceInfo info = DEV::DeviceTable::defaultDevice();
-    if (parser.isSet(QStringLiteral("device"))) {
-        const QString name = parser.value(QStringLiteral("device"));
-        const DEV::DeviceInfo *found = DEV::DeviceTable::find(name);
-        if (!found)
-            return fail(UsageError, QStringLiteral("unknown device '%1'; 'mirel-host devices' lists them").arg(name));
-        info = *found;
-    }
-    if (!host.core()->isSupported(info.arg()))
-        return fail(Refused, QStringLiteral("%1 does not support the device %2").arg(host.core()->name(), info.device));
+    DEV::DeviceInfo info;
+    if (auto status = findDevice(parser, &info))
+        return status;
+    if (auto status = checkSupported(host, info))
+        return status;
     *device = info.arg();
     return std::nullopt;
 }
@@ -333,7 +285,7 @@ int screenshot(const QStringList &arguments)
     });
     host.core()->createModule(scratch.path(), device);
     if (status != Done)
-        return fail(ExitStatus(status), error);
+        return fail(status, error);
     out() << "wrote " << QFileInfo(outFile).absoluteFilePath() << '\n';
     return Done;
 }

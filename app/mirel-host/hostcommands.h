@@ -7,8 +7,6 @@
 // first) and returns the exit status: 0 done, 1 refused, 2 usage error.
 namespace HostCommands {
 
-enum ExitStatus { Done = 0, Refused = 1, UsageError = 2 };
-
 int info(const QStringList &arguments);
 int devices(const QStringList &arguments);
 int gui(const QStringList &arguments);

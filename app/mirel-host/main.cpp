@@ -3,6 +3,7 @@
 // the design environment does and offers its dialog and queries on the command line.
 #include "batchcommands.h"
 #include "guisession.h"
+#include "commandline.h"
 #include "hostcommands.h"
 
 #include <QApplication>
@@ -50,11 +51,11 @@ int main(int argc, char *argv[])
     const QString command = args.value(1);
     if (command == QLatin1String("--help") || command == QLatin1String("-h")) {
         std::fputs(usage, stdout);
-        return HostCommands::Done;
+        return HostCommandLine::Done;
     }
     if (command.isEmpty()) {
         std::fputs(usage, stderr);
-        return HostCommands::UsageError;
+        return HostCommandLine::UsageError;
     }
     const QStringList commandArgs = QStringList{args.first() + QLatin1Char(' ') + command} + args.mid(2);
     if (command == QLatin1String("info"))
@@ -70,5 +71,5 @@ int main(int argc, char *argv[])
     if (command == QLatin1String("screenshot"))
         return HostCommands::screenshot(commandArgs);
     QTextStream(stderr) << "mirel-host: unknown command '" << command << "'; see mirel-host --help\n";
-    return HostCommands::UsageError;
+    return HostCommandLine::UsageError;
 }

@@ -1,0 +1,32 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "pluginhost.h"
+
+#include <devicetable.h>
+
+#include <QCommandLineParser>
+#include <QTextStream>
+
+#include <optional>
+
+// What every mirel-host command shares: output, one-line errors, the common
+// options, loading the core and choosing the device. Functions that may end the
+// command return its exit status; empty means go on.
+namespace HostCommandLine {
+
+enum ExitStatus { Done = 0, Refused = 1, UsageError = 2 };
+
+QTextStream &out();
+int fail(int status, const QString &line);
+
+// Adds --plugin-dir and --help to the command's own options, then parses.
+std::optional<int> parse(QCommandLineParser &parser, const QStringList &arguments, const QString &description);
+std::optional<int> loadCore(const QCommandLineParser &parser, PluginHost &host);
+
+QCommandLineOption deviceOption();
+// The device that --device names, or the table's default device.
+std::optional<int> findDevice(const QCommandLineParser &parser, DEV::DeviceInfo *device);
+std::optional<int> checkSupported(PluginHost &host, const DEV::DeviceInfo &device);
+
+} // namespace HostCommandLine
