@@ -3,5 +3,3 @@ mirel_add_test(tst_modgen SOURCES tst_modgen.cpp LIBS MirelGenerate ModGen)
 mirel_add_test(tst_generation SOURCES tst_generation.cpp modalwatcher.h ${CMAKE_SOURCE_DIR}/plugin/mirel.cpp
     LIBS MirelDialog ModGen VELKTE)
 target_include_directories(tst_generation PRIVATE ${CMAKE_SOURCE_DIR}/plugin)
-mirel_add_test(tst_batchhost SOURCES tst_batchhost.cpp LIBS Qt5::Core)
-add_dependencies(tst_batchhost mirel-host mirel)

@@ -8,7 +8,6 @@
 #include <QApplication>
 #include <QDialog>
 #include <QMessageBox>
-#include <QObject>
 #include <QTimer>
 
 class ModalWatcher : public QObject
@@ -16,20 +15,16 @@ class ModalWatcher : public QObject
 public:
     struct Box
     {
-        QString title;
-        QString text;
+        QString title, text;
         QMessageBox::Icon icon = QMessageBox::NoIcon;
-        bool hasWindowIcon = false;
-        bool hasIconPixmap = false;
+        bool hasWindowIcon = false, hasIconPixmap = false;
     };
-
     enum DialogAction { LeaveDialogs, RejectDialogs };
 
     explicit ModalWatcher(DialogAction action = LeaveDialogs) : m_action(action)
     {
-        m_timer.setInterval(0);
         connect(&m_timer, &QTimer::timeout, this, &ModalWatcher::poll);
-        m_timer.start();
+        m_timer.start(0);
     }
 
     QList<Box> boxes;
@@ -48,25 +43,14 @@ private:
     {
         QWidget *modal = QApplication::activeModalWidget();
         if (auto *box = qobject_cast<QMessageBox *>(modal)) {
-            Box seen;
-            seen.title = box->windowTitle();
-            seen.text = box->text();
-            seen.icon = box->icon();
-            seen.hasWindowIcon = !box->windowIcon().isNull();
-            seen.hasIconPixmap = !box->iconPixmap().isNull();
-            boxes << seen;
-            const QList<QAbstractButton *> buttons = box->buttons();
-            if (!buttons.isEmpty())
-                buttons.first()->click();
+            boxes << Box{box->windowTitle(), box->text(), box->icon(), !box->windowIcon().isNull(), !box->iconPixmap().isNull()};
+            if (!box->buttons().isEmpty())
+                box->buttons().first()->click();
             else
                 box->reject();
-            return;
-        }
-        if (auto *dialog = qobject_cast<QDialog *>(modal)) {
-            if (m_action == RejectDialogs && dialog->isVisible()) {
-                dialogs << QString::fromLatin1(dialog->metaObject()->className());
-                dialog->reject();
-            }
+        } else if (auto *dialog = qobject_cast<QDialog *>(modal); dialog && m_action == RejectDialogs && dialog->isVisible()) {
+            dialogs << QString::fromLatin1(dialog->metaObject()->className());
+            dialog->reject();
         }
     }
 

@@ -33,6 +33,8 @@ void tst_Rules::outcomes_data()
         << QStringList{"clkinGrpBoxDivide:enabled", "clkinSpinDivideDyn:enabled", "clkinSpinDivideStatic:disabled",
                        "clkfbGrpBoxDivide:enabled", "clkoutGrpDivide:enabled", "clkoutComBoxDivideDyn:enabled",
                        "clkoutComBoxDivideStatic:disabled", "clkoutWgtFrequency:disabled", "clkoutCheckBypass:disabled"};
+    QTest::newRow("clkout bypassed") << QStringList{"clkoutCheckBypass=true"}
+        << QStringList{"clkoutWgtFrequency:disabled", "clkoutCheckBypass:enabled", "clkoutGrpDivide:disabled"};
     QTest::newRow("advanced mode, clkout bypassed") << QStringList{"clkoutCheckBypass=true", "radioModeAdvanced=true"}
         << QStringList{"clkoutCheckBypass:checked", "clkoutCheckBypass:disabled", "clkoutGrpDivide:disabled",
                        "clkoutWgtActualFrequency:disabled"};
