@@ -69,6 +69,8 @@ void tst_HostProgram::exitStatus_data()
     QTest::newRow("screenshot without file") << QStringList{"screenshot"} << 2 << "PNG";
     QTest::newRow("unknown device") << QStringList{"screenshot", "x.png", "--device", "NOPE"} << 2 << "unknown device";
     QTest::newRow("unknown control") << QStringList{"screenshot", "x.png", "noSuchControl=true"} << 2 << "noSuchControl";
+    QTest::newRow("refused key") << QStringList{"screenshot", "x.png", "MODE_GENERAL=TRUE"} << 2
+                                 << "Value 'TRUE' is out of the range for configuration option 'MODE_GENERAL'";
     QTest::newRow("not KEY=VALUE") << QStringList{"create", "module"} << 2 << "";
     QTest::newRow("missing .ipc") << QStringList{"open", "/nonexistent/missing.ipc"} << 1 << "";
 }
@@ -92,7 +94,8 @@ void tst_HostProgram::infoAndScreenshot()
     for (const QString &part : {QString("id:        MIREL"), QString("version:   1.0"), QString("AXL-12")})
         QVERIFY2(info.lines.join('\n').contains(part), qPrintable(part));
     QTemporaryDir dir;
-    for (const QStringList &settings : {QStringList{}, QStringList{"radioModeGeneral=false", "clkoutpCheckEnable=true"}}) {
+    for (const QStringList &settings : {QStringList{}, QStringList{"radioModeGeneral=false", "clkoutpCheckEnable=true"},
+                                        QStringList{"MODE_GENERAL=false", "CLKOUTP=true", "checkLockEn=true"}}) {
         QCOMPARE(run(QStringList{"screenshot", dir.filePath("dialog.png")} + settings).status, 0);
         const QImage image(dir.filePath("dialog.png"));
         QVERIFY(image.width() >= 900 && image.height() >= 600);
