@@ -108,4 +108,16 @@ QString fileNameProblem(const QString &name)
     return {};
 }
 
+// Text from outside that goes into a comment line: control characters would end
+// the comment and let the text become code.
+QString commentSafe(const QString &text)
+{
+    QString safe = text;
+    for (QChar &c : safe) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7f)
+            c = QLatin1Char(' ');
+    }
+    return safe;
+}
+
 } // namespace ModGen

@@ -14,4 +14,7 @@ QString moduleNameProblem(const QString &name);
 // A file name must be a plain name inside the output directory.
 QString fileNameProblem(const QString &name);
 
+// Text from outside made safe for one comment line or one message line.
+QString commentSafe(const QString &text);
+
 } // namespace ModGen
