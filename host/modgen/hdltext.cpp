@@ -3,8 +3,6 @@
 #include "modgen.h"
 #include "names.h"
 
-#include <cmath>
-
 namespace ModGen {
 
 namespace {
