@@ -2,7 +2,7 @@
 # Installs the Debian packages the build and the tests need, when any is missing.
 set -eu
 
-PACKAGES="cmake make g++ pkg-config qtbase5-dev qtbase5-dev-tools fonts-dejavu-core libbenchmark-dev iverilog verilator ghdl"
+PACKAGES="cmake make g++ pkg-config qtbase5-dev qtbase5-dev-tools fonts-dejavu-core libbenchmark-dev iverilog verilator ghdl clang libclang-rt-14-dev"
 
 missing=""
 for pkg in $PACKAGES; do

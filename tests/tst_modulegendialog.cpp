@@ -27,6 +27,7 @@ public:
         events << "load " + path;
         return loadResult;
     }
+    using IPCore::ModuleGenDialog::accept;
     void accept() override { events << "accept"; }
 
     QStringList events;
