@@ -145,6 +145,9 @@ void tst_Watchdog::open_data()
 {
     QTest::addColumn<QByteArray>("content");
     const QByteArray head = "[General]\nversion=1.0\nfile=pll1\nmodule=pll1\n[Config]\n";
+    QTest::newRow("good file") << head + "MODE_GENERAL=true\nCLKIN_FREQ=27\nCLKOUT_FREQ=100\nCLKOUT_TOLERANCE=2\n";
+    QTest::newRow("good file, VHDL, advanced")
+        << head + "LANG=1\nMODE_GENERAL=false\nCLKIN_FREQ=100\nCLKOUT_DIVIDER=4\nCLKOUTD=true\nCLKOUTD_DIVIDE=4\n";
     QTest::newRow("empty file") << QByteArray();
     QTest::newRow("binary") << QByteArray("\x00\xff\xfe[\x01=\x02\n\x7f", 10);
     QTest::newRow("other version") << QByteArray("[General]\nversion=2.0\n[Config]\nMODE_GENERAL=true\n");
