@@ -6,6 +6,7 @@
 #include "ui_pllconfig.h"
 
 #include <editormanager.h>
+#include <messages.h>
 #include <modargs.h>
 #include <modulegenerator.h>
 
@@ -18,90 +19,71 @@ namespace ModMirel {
 
 namespace {
 
-const char EvenDividerText[] = "The divide factor of CLKOUTD must be an even number.";
-
-struct FlagState
+QString ipConfigWriteFailure(const QString &path)
 {
-    bool generalMode, phaseDutyDynamic, clkinDivideDynamic, clkfbDivideDynamic, clkoutNoBypass,
-        clkoutpEnabled, clkoutpNoBypass, clkoutdEnabled, clkoutdNoBypass, clkoutd3Enabled;
-};
-
-struct DividerState
-{
-    int idivSel, fbdivSel, odivSel, sdivSel;
-};
-
-// Reads everything the list needs, host fields in the order the host expects them asked.
-Generate::ModArgsInput gatherInput(const IPCore::ModuleGenDialog &dialog, const Ui::PllConfig &ui,
-                                   const QVariantMap &ipInfo, const FlagState &flags, const DividerState &dividers)
-{
-    Generate::ModArgsInput in;
-    in.header = IPCore::modfileHeader(dialog.device());
-    in.moduleName = dialog.moduleName();
-    in.fileName = dialog.fileName();
-    in.createPath = dialog.createPath();
-    in.fileTypeWord = IPCore::fileTypeString(dialog.fileType());
-    in.ipVersion = ipInfo.value(QStringLiteral("ipcore.version")).toString();
-    in.deviceName = dialog.device().device();
-
-    in.generalMode = flags.generalMode;
-    in.phaseDutyDynamic = flags.phaseDutyDynamic;
-    in.clkinDivideDynamic = flags.clkinDivideDynamic;
-    in.clkfbDivideDynamic = flags.clkfbDivideDynamic;
-    in.clkoutNoBypass = flags.clkoutNoBypass;
-    in.clkoutpEnabled = flags.clkoutpEnabled;
-    in.clkoutpNoBypass = flags.clkoutpNoBypass;
-    in.clkoutdEnabled = flags.clkoutdEnabled;
-    in.clkoutdNoBypass = flags.clkoutdNoBypass;
-    in.clkoutd3Enabled = flags.clkoutd3Enabled;
-
-    in.idivSel = dividers.idivSel;
-    in.fbdivSel = dividers.fbdivSel;
-    in.odivSel = dividers.odivSel;
-    in.sdivSel = dividers.sdivSel;
-
-    in.idivStatic = ui.clkinSpinDivideStatic->value();
-    in.idivDynamic = ui.clkinSpinDivideDyn->value();
-    in.fbdivStatic = ui.clkfbSpinDivideStatic->value();
-    in.fbdivDynamic = ui.clkfbSpinDivideDyn->value();
-    in.odivDynamicChecked = ui.clkoutRadioDivideDyn->isChecked();
-    in.odivDynamicText = ui.clkoutComBoxDivideDyn->currentText();
-    in.odivStaticText = ui.clkoutComBoxDivideStatic->currentText();
-    in.sdivEntry = ui.clkoutdSpinDivider->value();
-
-    in.reset = ui.checkPllReset->isChecked();
-    in.powerDown = ui.checkPllPowerDown->isChecked();
-    in.regulator = ui.checkPllRegulator->isChecked();
-    in.lock = ui.checkLockEn->isChecked();
-    in.clkin = ui.clkinSpinFrequency->value();
-    in.clkfbIndex = ui.clkfbComBoxSource->currentIndex();
-    in.phaseIndex = ui.clkoutpComBoxPhase->currentIndex();
-    in.dutyCode = ui.clkoutpComBoxDutyCycle->currentData(Qt::UserRole).toString();
-    in.clkoutdSourceClkout = ui.clkoutdRadioSrcClkout->isChecked();
-    in.clkoutd3SourceClkout = ui.clkoutd3RadioSrcClkout->isChecked();
-    return in;
+    return QStringLiteral("The IP configuration file \"%1\" could not be written.").arg(path);
 }
 
 } // namespace
 
+// Reads everything the list needs, host fields in the order the host expects them asked.
+QStringList Mirel_Dialog::modArgs() const
+{
+    Generate::ModArgsInput in;
+    in.header = IPCore::modfileHeader(device());
+    in.moduleName = moduleName();
+    in.fileName = fileName();
+    in.createPath = createPath();
+    in.fileTypeWord = IPCore::fileTypeString(fileType());
+    in.ipVersion = ipInfo.value(QStringLiteral("ipcore.version")).toString();
+    in.deviceName = device().device();
+
+    in.generalMode = generalMode;
+    in.phaseDutyDynamic = phaseDutyDynamic;
+    in.clkinDivideDynamic = clkinDivideDynamic;
+    in.clkfbDivideDynamic = clkfbDivideDynamic;
+    in.clkoutNoBypass = clkoutNoBypass;
+    in.clkoutpEnabled = clkoutpEnabled;
+    in.clkoutpNoBypass = clkoutpNoBypass;
+    in.clkoutdEnabled = clkoutdEnabled;
+    in.clkoutdNoBypass = clkoutdNoBypass;
+    in.clkoutd3Enabled = clkoutd3Enabled;
+
+    in.idivSel = idivSel;
+    in.fbdivSel = fbdivSel;
+    in.odivSel = odivSel;
+    in.sdivSel = sdivSel;
+
+    in.idivStatic = ui->clkinSpinDivideStatic->value();
+    in.idivDynamic = ui->clkinSpinDivideDyn->value();
+    in.fbdivStatic = ui->clkfbSpinDivideStatic->value();
+    in.fbdivDynamic = ui->clkfbSpinDivideDyn->value();
+    in.odivDynamicChecked = ui->clkoutRadioDivideDyn->isChecked();
+    in.odivDynamicText = ui->clkoutComBoxDivideDyn->currentText();
+    in.odivStaticText = ui->clkoutComBoxDivideStatic->currentText();
+    in.sdivEntry = ui->clkoutdSpinDivider->value();
+
+    in.reset = ui->checkPllReset->isChecked();
+    in.powerDown = ui->checkPllPowerDown->isChecked();
+    in.regulator = ui->checkPllRegulator->isChecked();
+    in.lock = ui->checkLockEn->isChecked();
+    in.clkin = ui->clkinSpinFrequency->value();
+    in.clkfbIndex = ui->clkfbComBoxSource->currentIndex();
+    in.phaseIndex = ui->clkoutpComBoxPhase->currentIndex();
+    in.dutyCode = ui->clkoutpComBoxDutyCycle->currentData(Qt::UserRole).toString();
+    in.clkoutdSourceClkout = ui->clkoutdRadioSrcClkout->isChecked();
+    in.clkoutd3SourceClkout = ui->clkoutd3RadioSrcClkout->isChecked();
+    return Generate::buildModArgs(in);
+}
+
 QString Mirel_Dialog::generateModFile()
 {
-    const QStringList list = Generate::buildModArgs(gatherInput(
-        *this, *ui, ipInfo,
-        {generalMode, phaseDutyDynamic, clkinDivideDynamic, clkfbDivideDynamic, clkoutNoBypass, clkoutpEnabled,
-         clkoutpNoBypass, clkoutdEnabled, clkoutdNoBypass, clkoutd3Enabled},
-        {idivSel, fbdivSel, odivSel, sdivSel}));
-    return IPCore::genModFile(fileName(), createPath(), list);
+    return IPCore::genModFile(fileName(), createPath(), modArgs());
 }
 
 QString Mirel_Dialog::generateModFile(QStringList &messagelist)
 {
-    const QStringList list = Generate::buildModArgs(gatherInput(
-        *this, *ui, ipInfo,
-        {generalMode, phaseDutyDynamic, clkinDivideDynamic, clkfbDivideDynamic, clkoutNoBypass, clkoutpEnabled,
-         clkoutpNoBypass, clkoutdEnabled, clkoutdNoBypass, clkoutd3Enabled},
-        {idivSel, fbdivSel, odivSel, sdivSel}));
-    return IPCore::genModFile(fileName(), createPath(), list, messagelist);
+    return IPCore::genModFile(fileName(), createPath(), modArgs(), messagelist);
 }
 
 void Mirel_Dialog::accept()
@@ -112,8 +94,8 @@ void Mirel_Dialog::accept()
         return;
     }
     // The hardware divides CLKOUTD only evenly, whatever the mode or the output's state.
-    if (ui->clkoutdSpinDivider->value() % 2 != 0) {
-        showWarning(QString::fromLatin1(EvenDividerText));
+    if (!Calc::sdivIsEven(ui->clkoutdSpinDivider->value())) {
+        showWarning(Calc::sdivNotEvenMessage().message());
         return;
     }
     const double clkoutFreq = calculateClkout();
@@ -126,7 +108,7 @@ void Mirel_Dialog::accept()
     // Without its configuration file a module could not be opened again, and the
     // file left from an earlier run would describe another module.
     if (!saveIPConfig()) {
-        showWarning(QStringLiteral("The IP configuration file \"%1\" could not be written.").arg(ipConfigPath()));
+        showWarning(ipConfigWriteFailure(ipConfigPath()));
         return;
     }
     if (!runModGen())
@@ -171,8 +153,8 @@ bool Mirel_Dialog::accept(QStringList &messagelist)
         return false;
     // An odd divider or a failed search means no setting was approved for these
     // values: generating anyway would hand the script a module it did not ask for.
-    if (ui->clkoutdSpinDivider->value() % 2 != 0) {
-        messagelist << QStringLiteral("WARNING:") + QString::fromLatin1(EvenDividerText);
+    if (!Calc::sdivIsEven(ui->clkoutdSpinDivider->value())) {
+        messagelist << Calc::sdivNotEvenMessage().warningLine();
         return false;
     }
     const double clkoutFreq = calculateClkout(messagelist);
@@ -183,7 +165,7 @@ bool Mirel_Dialog::accept(QStringList &messagelist)
     if (!checkFileExisting(messagelist))
         return false;
     if (!saveIPConfig()) {
-        messagelist << QStringLiteral("ERROR: The IP configuration file \"%1\" could not be written.").arg(ipConfigPath());
+        messagelist << QStringLiteral("ERROR: ") + ipConfigWriteFailure(ipConfigPath());
         return false;
     }
     return !generateModFile(messagelist).isEmpty();

@@ -76,6 +76,7 @@ private slots:
 
 private:
     bool runModGen();
+    QStringList modArgs() const;
     QString ipConfigPath() const;
     // Run a search on the current widgets and write its outcome back; the caller reports.
     Calc::ClkoutResult runClkoutSearch();
