@@ -198,7 +198,6 @@ void ModuleGenDialog::uiSetModuleName(const QString &name)
 
 void ModuleGenDialog::uiSetDefaultFileName(const QString &name)
 {
-    m_defaultFileName = name;
     if (m_fileName->text().trimmed().isEmpty())
         m_fileName->setText(name);
 }
@@ -271,11 +270,6 @@ QString ModuleGenDialog::moduleName() const
 QList<Utils::PinFigure> ModuleGenDialog::figurePins() const
 {
     return m_figure->pins();
-}
-
-QString ModuleGenDialog::defaultFileName() const
-{
-    return m_defaultFileName;
 }
 
 void ModuleGenDialog::browseForDirectory()

@@ -84,7 +84,6 @@ public:
     // What the frame shows, for the host program and its tests.
     QList<Utils::PinFigure> figurePins() const;
     QTabWidget *tabWidget() const { return m_tabs; }
-    QString defaultFileName() const;
 
     QString helpDoc;
 
@@ -98,7 +97,6 @@ private:
 
     DEV::DeviceArg m_device;
     QString m_baseDir; // the output directory the host gave; creation paths are inside it
-    QString m_defaultFileName;
     QLabel *m_label = nullptr;
     QLineEdit *m_moduleName = nullptr;
     QLineEdit *m_fileName = nullptr;

@@ -14,7 +14,6 @@ public:
 
     QString device() const { return m_device; }
     QString id() const { return m_id; }
-    bool isValid() const { return !m_device.isEmpty(); }
 
     bool operator==(const DeviceArg &other) const
     { return m_device == other.m_device && m_id == other.m_id; }
