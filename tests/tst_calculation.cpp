@@ -67,8 +67,6 @@ class tst_Calculation : public QObject
 private slots:
     void clkoutSearch_data();
     void clkoutSearch();
-    void overloadsAgree_data();
-    void overloadsAgree();
     void clkoutdSearch_data();
     void clkoutdSearch();
     void calculateBoxes_data();
@@ -85,49 +83,32 @@ void tst_Calculation::clkoutSearch_data()
     QTest::newRow("27->100 at 0.5%") << general("27", "100", "0.5") << 100.2857 << L{"7", "26", "4", "100.286 color:gray"} << "";
     QTest::newRow("27->100 at 0.0% fails") << general("27", "100", "0.0") << -1.0 << L{"1", "1", "2", "100.286 color:red"}
                                            << "WARNING: " + cannot.arg("CLKOUT");
+    QTest::newRow("bypassed") << L{"clkinSpinFrequency=27", "clkoutCheckBypass=true"} << 27.0
+                              << L{"1", "1", "16", "27.000 color:gray"} << "";
     QTest::newRow("advanced ODIV recommendation") << advanced(1, 4, 2) << -1.0 << L{"1", "1", "2", "108.000 color:gray"}
                                                   << "WARNING: The divide factor of CLKOUT is illegal, the recommand value is 4.";
 }
 
+// Both overloads change the same widgets; the box one shows as "Warning" boxes exactly the lines the other appends.
 void tst_Calculation::clkoutSearch()
 {
     QFETCH(L, steps);
     QFETCH(double, result);
     QFETCH(L, view);
     QFETCH(QString, line);
-    Fixture f(steps);
-    L lines;
-    const double frequency = f.dialog.calculateClkout(lines);
-    QVERIFY2(qAbs(frequency - result) < 1e-4, qPrintable(QString::number(frequency)));
-    QCOMPARE(f.view().mid(0, 4), view);
-    QCOMPARE(lines, line.isEmpty() ? L() : L{line});
-}
-
-void tst_Calculation::overloadsAgree_data()
-{
-    QTest::addColumn<L>("steps");
-    QTest::newRow("success") << general("27", "100", "0.5");
-    QTest::newRow("failure") << general("27", "100", "0.0");
-    QTest::newRow("bypassed") << L{"clkoutCheckBypass=true"};
-    QTest::newRow("advanced recommendation") << advanced(1, 4, 2);
-}
-
-// The box overload shows as "Warning" boxes exactly the lines the other appends, and both change the same widgets.
-void tst_Calculation::overloadsAgree()
-{
-    QFETCH(L, steps);
     Fixture boxed(steps), batch(steps);
     ModalWatcher watcher;
     const double boxedResult = boxed.dialog.calculateClkout();
     L lines;
-    QCOMPARE(batch.dialog.calculateClkout(lines), boxedResult);
-    QCOMPARE(watcher.boxes.size(), lines.size());
-    for (int i = 0; i < lines.size(); ++i) {
-        const ModalWatcher::Box &box = watcher.boxes[i];
-        QCOMPARE("WARNING: " + box.text, lines[i]);
-        QVERIFY(box.title == "Warning" && box.icon == QMessageBox::Warning && box.hasWindowIcon);
-    }
+    const double frequency = batch.dialog.calculateClkout(lines);
+    QCOMPARE(frequency, boxedResult);
+    QVERIFY2(qAbs(frequency - result) < 1e-4, qPrintable(QString::number(frequency)));
+    QCOMPARE(batch.view().mid(0, 4), view);
     QCOMPARE(boxed.view(), batch.view());
+    QCOMPARE(lines, line.isEmpty() ? L() : L{line});
+    QCOMPARE(watcher.boxes.size(), lines.size());
+    for (const ModalWatcher::Box &box : watcher.boxes)
+        QVERIFY(line == "WARNING: " + box.text && box.title == "Warning" && box.icon == QMessageBox::Warning && box.hasWindowIcon);
 }
 
 void tst_Calculation::clkoutdSearch_data()

@@ -51,8 +51,7 @@ private slots:
     void infoAndScreenshot();
     void create_data();
     void create();
-    void showArgsAndOptionsFile();
-    void openRegenerates();
+    void showArgsOptionsFileAndOpen();
 };
 
 void tst_HostProgram::exitStatus_data()
@@ -140,7 +139,8 @@ void tst_HostProgram::create()
     QCOMPARE(status == 0 ? result.lines : QStringList(result.lines.mid(0, 1)), status == 0 ? expectedLines : QStringList{firstLine});
 }
 
-void tst_HostProgram::showArgsAndOptionsFile()
+// --show-args prints one element per line; open regenerates the same module from the .ipc.
+void tst_HostProgram::showArgsOptionsFileAndOpen()
 {
     QTemporaryDir dir;
     QFile json(dir.path() + "/options.json");
@@ -149,24 +149,16 @@ void tst_HostProgram::showArgsAndOptionsFile()
     json.close();
     const Run result = run({"create", "--show-args", "--options", "options.json"}, dir.path());
     QCOMPARE(result.status, 0);
-    // One element per line, the header's line breaks escaped.
+    // The header's line breaks escaped.
     QVERIFY(result.lines.size() > 28 && result.lines.first().contains("\\n"));
     QCOMPARE(result.lines.mid(1, 2), QStringList({"-mod_name pll1", "-file_name pll_file"}));
     for (const QString &element : {QString("-fclkin 27"), QString("-idiv_sel 7"), QString("-fbdiv_sel 26")})
         QVERIFY2(result.lines.contains(element), qPrintable(element));
-    QVERIFY(readAll(dir.path() + "/pll_file/pll_file.v").contains("CLKOUT 100.286"));
-}
-
-void tst_HostProgram::openRegenerates()
-{
-    QTemporaryDir dir;
-    QCOMPARE(run(QStringList{"create"} + example, dir.path()).status, 0);
-    const QString module = dir.path() + "/pll_file/pll_file.v";
-    const QString before = readAll(module);
-    QVERIFY(QFile::remove(module));
-    const Run result = run({"open", "pll_file/pll_file.ipc"}, dir.path());
-    QVERIFY2(result.status == 0, qPrintable(result.lines.join('\n') + result.err));
-    QVERIFY(result.lines.contains("written: " + module));
+    const QString module = dir.path() + "/pll_file/pll_file.v", before = readAll(module);
+    QVERIFY(before.contains("CLKOUT 100.286") && QFile::remove(module));
+    const Run open = run({"open", "pll_file/pll_file.ipc"}, dir.path());
+    QVERIFY2(open.status == 0, qPrintable(open.lines.join('\n') + open.err));
+    QVERIFY(open.lines.contains("written: " + module));
     QCOMPARE(readAll(module), before);
 }
 

@@ -65,15 +65,6 @@ QStringList edited(QStringList list, const QString &edits)
     return list;
 }
 
-ModGen::Settings parsed(const QStringList &args)
-{
-    ModGen::Settings settings;
-    QStringList errors;
-    if (!ModGen::parseArgs(args, &settings, &errors))
-        qWarning() << errors;
-    return settings;
-}
-
 QString readAll(const QString &path)
 {
     QFile file(path);
@@ -321,14 +312,15 @@ void tst_ModGen::hdlTools()
 {
     QFETCH(QStringList, args);
     QFETCH(bool, simulate);
-    const ModGen::Settings settings = parsed(args);
+    ModGen::Settings settings;
+    QStringList errors;
+    QVERIFY2(ModGen::parseArgs(args, &settings, &errors), qPrintable(errors.join('\n')));
     QStringList tools = settings.vhdl ? QStringList{"ghdl"} : QStringList{"iverilog", "vvp", "verilator"};
     for (QString &tool : tools)
         if ((tool = QStandardPaths::findExecutable(tool)).isEmpty())
             QSKIP("the HDL tools are not installed (scripts/install-deps.sh installs them)");
     QTemporaryDir dir;
     const QString d = dir.path();
-    QStringList errors;
     QVERIFY2(ModGen::generate({"pll_file", d, edited(args, "-path " + d + '/')}, &errors), qPrintable(errors.join('\n')));
 
     // What the module's header reports, e.g. "CLKOUT 100.286".

@@ -6,6 +6,7 @@
 #include <QtTest>
 
 using ModMirel::Mirel_Dialog;
+using L = QStringList;
 
 class tst_PortFigure : public QObject
 {
@@ -14,77 +15,61 @@ class tst_PortFigure : public QObject
 private slots:
     void ports_data();
     void ports();
-    void pinKinds();
     void refreshesPerAction_data();
     void refreshesPerAction();
 };
 
 void tst_PortFigure::ports_data()
 {
-    QTest::addColumn<QStringList>("steps");
-    QTest::addColumn<QStringList>("ports");
-    const QStringList all{"checkPllReset=true", "checkPllRegulator=true", "checkPllPowerDown=true",
-                          "clkfbComBoxSource=External", "checkLockEn=true", "radioModeAdvanced=true",
-                          "clkoutpCheckEnable=true", "clkoutdCheckEnable=true", "clkoutd3CheckEnable=true"};
-
-    QTest::newRow("nothing optional") << QStringList{} << QStringList{"clkin", "clkout"};
-    QTest::newRow("general mode inputs")
-        << QStringList{"checkPllReset=true", "checkPllRegulator=true", "checkPllPowerDown=true",
-                       "clkfbComBoxSource=External", "checkLockEn=true"}
-        << QStringList{"reset", "vren", "clkin", "reset_p", "clkfb", "lock", "clkout"};
+    QTest::addColumn<L>("steps");
+    QTest::addColumn<L>("ports");
+    const L inputs{"checkPllReset=true", "checkPllRegulator=true", "checkPllPowerDown=true", "clkfbComBoxSource=External",
+                   "checkLockEn=true"};
+    const L all = inputs + L{"radioModeAdvanced=true", "clkoutpCheckEnable=true", "clkoutdCheckEnable=true",
+                             "clkoutd3CheckEnable=true"};
+    QTest::newRow("nothing optional") << L{} << L{"clkin", "clkout"};
+    QTest::newRow("general mode inputs") << inputs << L{"reset", "vren", "clkin", "reset_p", "clkfb", "lock", "clkout"};
     QTest::newRow("general mode never lists selects")
-        << QStringList{"clkinRadioDivideDynamic=true", "clkfbRadioDivideDynamic=true", "clkoutRadioDivideDyn=true"}
-        << QStringList{"clkin", "clkout"};
+        << L{"clkinRadioDivideDynamic=true", "clkfbRadioDivideDynamic=true", "clkoutRadioDivideDyn=true"} << L{"clkin", "clkout"};
     QTest::newRow("advanced dynamic dividers")
-        << QStringList{"radioModeAdvanced=true", "checkPllPowerDown=true", "clkfbComBoxSource=External"}
-        << QStringList{"clkin", "idsel[5:0]", "reset_p", "clkfb", "fbdsel[5:0]", "clkout", "odsel[5:0]"};
-    QTest::newRow("advanced static dividers")
-        << QStringList{"radioModeAdvanced=true", "clkinRadioDivideStatic=true", "clkfbRadioDivideStatic=true",
-                       "clkoutRadioDivideStatic=true"}
-        << QStringList{"clkin", "clkout"};
+        << L{"radioModeAdvanced=true", "checkPllPowerDown=true", "clkfbComBoxSource=External"}
+        << L{"clkin", "idsel[5:0]", "reset_p", "clkfb", "fbdsel[5:0]", "clkout", "odsel[5:0]"};
+    QTest::newRow("advanced static dividers") << L{"radioModeAdvanced=true", "clkinRadioDivideStatic=true",
+                                                   "clkfbRadioDivideStatic=true", "clkoutRadioDivideStatic=true"}
+                                              << L{"clkin", "clkout"};
     QTest::newRow("advanced, clkout bypassed, dynamic odiv")
-        << QStringList{"clkoutCheckBypass=true", "radioModeAdvanced=true"}
-        << QStringList{"clkin", "idsel[5:0]", "fbdsel[5:0]", "clkout"};
-    QTest::newRow("clkoutp live, dynamic phase") << QStringList{"clkoutpCheckEnable=true"}
-        << QStringList{"clkin", "clkout", "clkoutp", "psda[3:0]", "dutyda[3:0]", "fdly[3:0]"};
-    QTest::newRow("clkoutp bypassed") << QStringList{"clkoutpCheckEnable=true", "clkoutpCheckBypass=true"}
-        << QStringList{"clkin", "clkout", "clkoutp"};
-    QTest::newRow("clkoutp, static phase") << QStringList{"clkoutpCheckEnable=true", "radioPhaseDutyStatic=true"}
-        << QStringList{"clkin", "clkout", "clkoutp"};
-    QTest::newRow("clkoutd bypassed stays listed") << QStringList{"clkoutdCheckEnable=true", "clkoutCheckBypass=true"}
-        << QStringList{"clkin", "clkout", "clkoutd"};
-    QTest::newRow("everything") << all
-        << QStringList{"reset", "vren", "clkin", "idsel[5:0]", "reset_p", "clkfb", "fbdsel[5:0]", "lock", "clkout",
-                       "odsel[5:0]", "clkoutp", "psda[3:0]", "dutyda[3:0]", "fdly[3:0]", "clkoutd", "clkoutd3"};
-    QTest::newRow("options switched back off") << all + QStringList{"checkPllReset=false", "radioModeGeneral=true",
-                                                                    "clkoutpCheckEnable=false", "clkfbComBoxSource=Internal"}
-        << QStringList{"vren", "clkin", "reset_p", "lock", "clkout", "clkoutd", "clkoutd3"};
+        << L{"clkoutCheckBypass=true", "radioModeAdvanced=true"} << L{"clkin", "idsel[5:0]", "fbdsel[5:0]", "clkout"};
+    QTest::newRow("clkoutp live, dynamic phase")
+        << L{"clkoutpCheckEnable=true"} << L{"clkin", "clkout", "clkoutp", "psda[3:0]", "dutyda[3:0]", "fdly[3:0]"};
+    QTest::newRow("clkoutp bypassed") << L{"clkoutpCheckEnable=true", "clkoutpCheckBypass=true"} << L{"clkin", "clkout", "clkoutp"};
+    QTest::newRow("clkoutp, static phase")
+        << L{"clkoutpCheckEnable=true", "radioPhaseDutyStatic=true"} << L{"clkin", "clkout", "clkoutp"};
+    QTest::newRow("clkoutd bypassed stays listed")
+        << L{"clkoutdCheckEnable=true", "clkoutCheckBypass=true"} << L{"clkin", "clkout", "clkoutd"};
+    QTest::newRow("everything") << all << L{"reset", "vren", "clkin", "idsel[5:0]", "reset_p", "clkfb", "fbdsel[5:0]", "lock",
+                                            "clkout", "odsel[5:0]", "clkoutp", "psda[3:0]", "dutyda[3:0]", "fdly[3:0]",
+                                            "clkoutd", "clkoutd3"};
+    QTest::newRow("options switched back off")
+        << all + L{"checkPllReset=false", "radioModeGeneral=true", "clkoutpCheckEnable=false", "clkfbComBoxSource=Internal"}
+        << L{"vren", "clkin", "reset_p", "lock", "clkout", "clkoutd", "clkoutd3"};
 }
 
+// Names in order; outputs on the right, inputs on the left, buses marked.
 void tst_PortFigure::ports()
 {
-    QFETCH(QStringList, steps);
-    QFETCH(QStringList, ports);
+    QFETCH(L, steps);
+    QFETCH(L, ports);
     Mirel_Dialog dialog(QVariantMap(), nullptr);
     const QString error = driveDialog(&dialog, steps);
     QVERIFY2(error.isEmpty(), qPrintable(error));
-    QStringList names;
-    for (const Utils::PinFigure &pin : dialog.figurePins())
-        names << pin.name();
-    QCOMPARE(names, ports);
-}
-
-void tst_PortFigure::pinKinds()
-{
-    Mirel_Dialog dialog(QVariantMap(), nullptr);
-    driveDialog(&dialog, {"checkPllReset=true", "radioModeAdvanced=true", "checkLockEn=true", "clkoutpCheckEnable=true"});
+    L names;
     for (const Utils::PinFigure &pin : dialog.figurePins()) {
-        const bool output = QStringList{"lock", "clkout", "clkoutp"}.contains(pin.name());
-        const bool bus = pin.name().contains(QLatin1Char('['));
-        QCOMPARE(pin.direction(), output ? 1 : 0);
-        QCOMPARE(pin.isBus(), bus);
-        QCOMPARE(pin.alignment(), output ? Qt::AlignRight : Qt::AlignLeft);
+        names << pin.name();
+        const bool output = pin.name() == "lock" || pin.name().startsWith("clkout");
+        QVERIFY2(pin.direction() == (output ? 1 : 0) && pin.isBus() == pin.name().contains('[')
+                     && pin.alignment() == (output ? Qt::AlignRight : Qt::AlignLeft), qPrintable(pin.name()));
     }
+    QCOMPARE(names, ports);
 }
 
 void tst_PortFigure::refreshesPerAction_data()
