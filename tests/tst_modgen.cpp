@@ -26,7 +26,7 @@ ModArgsInput baseInput()
     in.createPath = "/out";
     in.fileTypeWord = "Verilog";
     in.ipVersion = "1.2";
-    in.deviceName = "GW1N-4";
+    in.deviceName = "BRN-4LP-QN48";
     in.phaseDutyDynamic = false;
     in.idivSel = 3, in.fbdivSel = 10, in.odivSel = 8, in.sdivSel = 4;
     in.idivStatic = 5, in.idivDynamic = 7, in.fbdivStatic = 9, in.fbdivDynamic = 11;
@@ -213,7 +213,7 @@ void tst_ModGen::argumentList()
     ModArgsInput in = baseInput();
     listCases[index].change(in);
     const QStringList plain = QString("Line one\n-mod_name not a switch|-mod_name pll1|-file_name pll_file|-path /out/|"
-        "-type PLL|-mirel true|-file_type Verilog|-ip_version 1.2|-dev_type GW1N-4|-dyn_idiv_sel false|-idiv_sel 3|"
+        "-type PLL|-mirel true|-file_type Verilog|-ip_version 1.2|-dev_type BRN-4LP-QN48|-dyn_idiv_sel false|-idiv_sel 3|"
         "-dyn_fbdiv_sel false|-fbdiv_sel 10|-dyn_odiv_sel false|-odiv_sel 8|-dyn_da_en false|-rst_sig false|"
         "-rst_sig_p false|-pll_reg false|-fclkin 27|-clkfb_sel 0|-en_lock false|-clkout_bypass false|-en_clkoutp false|"
         "-clkoutp_bypass false|-en_clkoutd false|-clkoutd_bypass false|-en_clkoutd3 false").split('|');
@@ -264,7 +264,7 @@ void tst_ModGen::writesModuleAndTemplate()
         QCOMPARE(written, QStringList({out + "/pll_file" + ext, out + "/pll_file_tmp" + ext}));
         const QString module = readAll(written[0]);
         QVERIFY(module.startsWith(comment + "Line one\n" + comment + "-mod_name not a switch\n"));
-        QVERIFY(module.contains(comment + "Device: GW1N-4"));
+        QVERIFY(module.contains(comment + "Device: BRN-4LP-QN48"));
         QVERIFY(module.contains(comment + "Actual frequencies (MHz): CLKOUT 90.000, CLKOUTP 90.000, CLKOUTD 22.500, CLKOUTD3 30.000"));
         QVERIFY(module.contains(vhdl ? "entity pll1 is" : "module pll1 (") && module.contains("MIREL"));
         QVERIFY(readAll(written[1]).contains(vhdl ? "your_instance_name: pll1" : "pll1 your_instance_name ("));
