@@ -4,7 +4,8 @@
 // inside the header); "$DIR" stands for the output directory, so that a list
 // can name the place the generator is given. The generator either
 // refuses with a problem and writes nothing, or writes the module and its
-// template; its command text carries any list unchanged.
+// template; its command text carries any list unchanged. In the corpus replay
+// every module it accepts to write must also compile.
 #include "fuzzing.h"
 
 #include <modgen.h>
@@ -21,6 +22,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     ModGen::Request request;
     request.dir = dir;
+    // A text file's final newline ends the last element; it does not start an empty one.
+    if (text.endsWith(QLatin1Char('\n')))
+        text.chop(1);
     request.args = text.split(QLatin1Char('\n'));
     request.args.first().replace(QLatin1String("\\n"), QLatin1String("\n"));
     for (const QString &arg : qAsConst(request.args)) {
@@ -55,5 +59,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     expected.sort();
     files.sort();
     FUZZ_CHECK(files == expected, QStringLiteral("the generator left other files: ") + files.join(' '));
+    Fuzz::expectCompiles(written);
     return 0;
 }

@@ -105,6 +105,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }
     const QString ipc = dialog.createPath() + QLatin1Char('/') + dialog.fileName() + QStringLiteral(".ipc");
     expectFiles(dir, IPCore::lastGeneratedFiles() << ipc, "the batch OK");
+    Fuzz::expectCompiles(IPCore::lastGeneratedFiles());
     const QStringList args = relevant(IPCore::lastGeneratorArgs());
     ModMirel::Mirel_Dialog reopened(info, nullptr);
     reopened.reportToMessageList(&lines);

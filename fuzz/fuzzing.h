@@ -4,6 +4,8 @@
 // What every fuzz target shares: an offscreen application, a guard against
 // modal windows (nobody would ever close one), and a loud end for a broken
 // invariant, so that libFuzzer keeps the input that broke it.
+#include "hdlcompile.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QMessageBox>
@@ -62,6 +64,23 @@ inline QStringList filesIn(const QString &dir)
     for (const QFileInfo &info : root.entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden))
         files << (info.isDir() ? info.fileName() + QLatin1Char('/') : info.fileName());
     return files;
+}
+
+// Compiling takes far longer than one input, so the fuzzing itself skips it;
+// fuzz/run.sh sets MIREL_FUZZ_COMPILE when it replays the grown corpus, and then
+// every module a flow reports as generated must compile.
+inline void expectCompiles(const QStringList &generated)
+{
+    static const bool compile = qEnvironmentVariableIsSet("MIREL_FUZZ_COMPILE");
+    if (!compile)
+        return;
+    for (const QString &file : generated) {
+        if (file.contains(QLatin1String("_tmp."))) // the template is a snippet to paste, not a unit
+            continue;
+        const QString error = hdlCompileError(file);
+        FUZZ_CHECK(error.isEmpty(), QStringLiteral("the generated module '%1' does not compile:\n%2").arg(file, error));
+        std::fprintf(stderr, "COMPILED %s\n", qPrintable(file));
+    }
 }
 
 } // namespace Fuzz

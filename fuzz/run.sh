@@ -1,7 +1,8 @@
 #!/bin/sh
 # Runs each fuzz target for SECONDS seconds on a copy of its seed corpus (the
 # checked-in corpus never grows) and prints executions, their rate and the
-# corpus size. Builds build-fuzz first when needed. Any crash, hang, sanitizer
+# corpus size; then replays each grown corpus with every generated module
+# compiled (Icarus Verilog, GHDL). Builds build-fuzz first when needed. Any crash, hang, sanitizer
 # report or broken invariant fails the run; its input is kept in
 # build-fuzz/fuzz-artifacts/<target>/ (replay: build-fuzz/bin/<target> FILE).
 set -eu
@@ -59,5 +60,18 @@ for target in $targets; do
     corpus=$(sed -n 's/.*DONE .* corp: \([0-9]*\)\/\([0-9]*[a-zA-Z]*\).*/\1 inputs, \2/p' "$log")
     printf '%-15s %-6s %9s executions %6s exec/s  corpus %s (from %s seeds)\n' \
         "$target" "$result" "${runs:-?}" "${rate:-?}" "${corpus:-?}" "$seeds"
+    # The grown corpus once more, now compiling every module generated.
+    [ "$result" = ok ] || continue
+    replay=$work/$target/replay
+    if MIREL_FUZZ_COMPILE=1 "$build/bin/$target" -runs=0 -timeout=120 -rss_limit_mb=2048 \
+        -artifact_prefix="$work/$target/artifacts/" "$work/$target/corpus" >"$replay" 2>&1; then
+        printf '%-15s %-6s %9s generated modules compile (iverilog, ghdl)\n' "" ok "$(grep -c '^COMPILED ' "$replay")"
+    else
+        status=1
+        mkdir -p "$build/fuzz-artifacts/$target"
+        cp "$work/$target/artifacts/"* "$build/fuzz-artifacts/$target/" 2>/dev/null || true
+        echo "---- $target: a generated module does not compile; the input is in $build/fuzz-artifacts/$target/"
+        grep -v '^#[0-9]\|^COMPILED ' "$replay" | tail -n 60
+    fi
 done
 exit $status

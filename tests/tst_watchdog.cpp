@@ -2,6 +2,8 @@
 // Batch runs must end on their own, whatever they are fed: with no display and no
 // input, every create or open either fails with at least one line or writes
 // modules that compile.
+#include "hdlcompile.h"
+
 #include <QDir>
 #include <QProcess>
 #include <QRegularExpression>
@@ -41,26 +43,6 @@ Outcome runHost(const QStringList &arguments)
     return outcome;
 }
 
-// Compiles a generated module with the primitive's model; empty when it compiles
-// or no compiler is installed.
-QString compileError(const QString &module)
-{
-    const bool vhdl = module.endsWith(QLatin1String(".vhd"));
-    const QString tool = QStandardPaths::findExecutable(vhdl ? QStringLiteral("ghdl") : QStringLiteral("iverilog"));
-    if (tool.isEmpty())
-        return QString();
-    QTemporaryDir work;
-    const QString model = QStringLiteral(SOURCE_DIR "/hdl/mirel") + (vhdl ? QStringLiteral(".vhd") : QStringLiteral(".v"));
-    QProcess compiler;
-    compiler.setWorkingDirectory(work.path());
-    compiler.setProcessChannelMode(QProcess::MergedChannels);
-    compiler.start(tool, vhdl ? QStringList{"-a", "--std=08", model, module}
-                              : QStringList{"-g2005", "-o", work.filePath("a.out"), model, module});
-    if (!compiler.waitForFinished(timeLimitMs) || compiler.exitCode() != 0)
-        return QString::fromUtf8(compiler.readAll());
-    return QString();
-}
-
 } // namespace
 
 class tst_Watchdog : public QObject
@@ -93,7 +75,7 @@ void tst_Watchdog::checkOutcome(const Outcome &outcome, const QString &outDir)
         const QString path = match.next().captured(1);
         QVERIFY2(path.startsWith(outDir), qPrintable(QStringLiteral("written outside the output folder: ") + path));
         // The _tmp file is an instantiation template to paste, not a unit of its own.
-        const QString error = path.contains(QLatin1String("_tmp.")) ? QString() : compileError(path);
+        const QString error = path.contains(QLatin1String("_tmp.")) ? QString() : hdlCompileError(path, timeLimitMs);
         QVERIFY2(error.isEmpty(), qPrintable(path + QLatin1Char('\n') + error));
         ++modules;
     }
