@@ -11,7 +11,6 @@
 #include <modulegenerator.h>
 
 #include <QFileInfo>
-#include <QMessageBox>
 
 #include <memory>
 
@@ -121,24 +120,18 @@ bool Mirel_Dialog::runModGen()
     const QString command = generateModFile();
     if (command.isEmpty())
         return false;
-    const int type = fileType();
     auto proxy = std::make_unique<IPCore::VelkModGenProxy>(nullptr);
-    if (proxy->startModGen(command, type, false) != 0)
+    if (proxy->startModGen(command, fileType(), false) != 0)
         return false;
 
-    const QString extension = type == 0 ? QStringLiteral(".v") : QStringLiteral(".vhd");
-    const QString modulePath = createPath() + QLatin1Char('/') + fileName() + extension;
-    const QString templateName = fileName() + QStringLiteral("_tmp") + extension;
-    if (!QFileInfo::exists(modulePath)) {
-        QMessageBox box(QMessageBox::Warning, tr("Warning"), tr("Generation failed!"), QMessageBox::Ok, this);
-        box.setDefaultButton(QMessageBox::Ok);
-        box.setWindowIcon(QIcon(QStringLiteral("://image/module.png")));
-        box.exec();
+    const QStringList files = moduleFiles(); // the module, then its template
+    if (!QFileInfo::exists(files.first())) {
+        showWarning(tr("Generation failed!"));
         return false;
     }
-    Core::EditorManager::openEditor(modulePath, false);
-    Core::EditorManager::openEditor(createPath() + QLatin1Char('/') + templateName, false);
-    IPCore::addFilesToProject({modulePath});
+    Core::EditorManager::openEditor(files.first(), false);
+    Core::EditorManager::openEditor(files.last(), false);
+    IPCore::addFilesToProject({files.first()});
     return true;
 }
 

@@ -37,7 +37,7 @@ QStringList buildModArgs(const ModArgsInput &in)
          << element("-file_name", in.fileName)
          << element("-path", in.createPath + QLatin1Char('/'))
          << element("-type", QStringLiteral("PLL"))
-         << QStringLiteral("-mirel true")
+         << element("-mirel", flag(true))
          << element("-file_type", in.fileTypeWord)
          << element("-ip_version", in.ipVersion)
          << element("-dev_type", in.deviceName);
@@ -71,7 +71,7 @@ QStringList buildModArgs(const ModArgsInput &in)
          << element("-pll_reg", flag(in.regulator))
          << element("-fclkin", QString::number(in.clkin))
          << element("-clkfb_sel", in.clkfbIndex)
-         << QStringLiteral("-en_lock %1").arg(flag(in.lock))
+         << element("-en_lock", flag(in.lock))
          << element("-clkout_bypass", flag(!in.clkoutNoBypass));
     if (in.phaseDutyDynamic)
         list << element("-clkout_ft_dir", 1);

@@ -40,23 +40,16 @@ QString directoryProblem(const QString &dir)
     return {};
 }
 
-QStringList outputFiles(const QString &dir, const QString &file, int fileType)
-{
-    const QString extension = fileType == 0 ? QStringLiteral(".v") : QStringLiteral(".vhd");
-    return {dir + QLatin1Char('/') + file + extension,
-            dir + QLatin1Char('/') + file + QStringLiteral("_tmp") + extension};
-}
-
 // Creates the output directory and checks that the module files can be written
 // into it: something other than a file at their place cannot be overwritten.
-QString prepareOutput(const QString &dir, const QString &file, int fileType)
+QString prepareOutput(const QString &dir, const QStringList &files)
 {
     QString problem = directoryProblem(dir);
     if (problem.isEmpty() && !QDir().mkpath(dir))
         problem = QStringLiteral("The output directory \"%1\" cannot be created.").arg(dir);
     if (!problem.isEmpty())
         return problem;
-    for (const QString &path : outputFiles(dir, file, fileType)) {
+    for (const QString &path : files) {
         const QFileInfo info(path);
         if (info.exists() && !info.isFile())
             return QStringLiteral("\"%1\" exists and is not a file; it cannot be overwritten.").arg(path);
@@ -95,15 +88,22 @@ bool ModuleGenDialog::checkModuleName(QStringList &messagelist)
     return false;
 }
 
+QStringList ModuleGenDialog::moduleFiles() const
+{
+    const QString extension = fileType() == 0 ? QStringLiteral(".v") : QStringLiteral(".vhd");
+    const QString stem = createPath() + QLatin1Char('/') + fileName();
+    return {stem + extension, stem + QStringLiteral("_tmp") + extension};
+}
+
 bool ModuleGenDialog::checkFileExisting()
 {
-    const QString problem = prepareOutput(createPath(), fileName(), fileType());
+    const QString problem = prepareOutput(createPath(), moduleFiles());
     if (!problem.isEmpty()) {
         showErrorMsg({problem});
         return false;
     }
     QStringList existing;
-    for (const QString &path : outputFiles(createPath(), fileName(), fileType())) {
+    for (const QString &path : moduleFiles()) {
         if (QFileInfo::exists(path))
             existing << QDir::toNativeSeparators(path);
     }
@@ -120,7 +120,7 @@ bool ModuleGenDialog::checkFileExisting()
 bool ModuleGenDialog::checkFileExisting(QStringList &messagelist)
 {
     // A script has no one to ask: existing files are overwritten.
-    const QString problem = prepareOutput(createPath(), fileName(), fileType());
+    const QString problem = prepareOutput(createPath(), moduleFiles());
     if (problem.isEmpty())
         return true;
     messagelist << QStringLiteral("ERROR: ") + problem;

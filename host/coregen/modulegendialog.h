@@ -70,6 +70,9 @@ public:
     QString createPath() const;
     QString fileName() const;
     QString moduleName() const;
+    // The files the generator writes for these fields: the module, then its
+    // instantiation template.
+    QStringList moduleFiles() const;
 
     // Validation of the common fields. checkFileOptions lists one text per problem
     // (empty: valid); the others return true when the flow may go on, and either

@@ -1,13 +1,12 @@
 // SPDX-License-Identifier: MIT
 #include "modulegenerator.h"
 
-#include <QApplication>
-#include <QMessageBox>
-
 #include <modgen.h>
 
+#include <QApplication>
 #include <QDebug>
 #include <QFileInfo>
+#include <QMessageBox>
 
 namespace IPCore {
 
@@ -99,7 +98,7 @@ int VelkModGenProxy::startModGen(const QString &command, int fileType, bool asyn
     for (const QString &error : qAsConst(m_errors))
         qWarning().noquote() << "modgen:" << error;
     // Interactive runs have a user in front of the dialog: tell them, not only the log.
-    if (QApplication::instance() && qobject_cast<QApplication *>(QApplication::instance())) {
+    if (qobject_cast<QApplication *>(QCoreApplication::instance())) {
         QMessageBox box(QMessageBox::Warning, QStringLiteral("Module Generator"),
                         QStringLiteral("The module could not be generated."), QMessageBox::Ok,
                         QApplication::activeModalWidget());
