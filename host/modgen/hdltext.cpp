@@ -27,37 +27,40 @@ QString portDecl(const Port &port)
     return port.width > 1 ? QStringLiteral("[%1:0] %2").arg(port.width - 1).arg(port.name) : port.name;
 }
 
-// The primitive's ports: name, whether an output, width, and the constant an
-// unused input is tied to (Verilog and VHDL spelling).
+// The primitive's ports, each with the module port of the same name in lower
+// case, and the level an unused input is tied to.
 struct PrimitivePort
 {
     const char *name;
-    const char *modulePort;
     bool output;
     int width;
-    const char *tieVerilog;
-    const char *tieVhdl;
+    char tie;
 };
 
 const PrimitivePort primitivePorts[] = {
-    {"CLKOUT", "clkout", true, 1, "", ""},
-    {"LOCK", "lock", true, 1, "", ""},
-    {"CLKOUTP", "clkoutp", true, 1, "", ""},
-    {"CLKOUTD", "clkoutd", true, 1, "", ""},
-    {"CLKOUTD3", "clkoutd3", true, 1, "", ""},
-    {"RESET", "reset", false, 1, "1'b0", "'0'"},
-    {"RESET_P", "reset_p", false, 1, "1'b0", "'0'"},
+    {"CLKOUT", true, 1, '0'},  {"LOCK", true, 1, '0'},    {"CLKOUTP", true, 1, '0'}, {"CLKOUTD", true, 1, '0'},
+    {"CLKOUTD3", true, 1, '0'}, {"RESET", false, 1, '0'}, {"RESET_P", false, 1, '0'},
     // Without a vren port the regulator stays on.
-    {"VREN", "vren", false, 1, "1'b1", "'1'"},
-    {"CLKIN", "clkin", false, 1, "", ""},
-    {"CLKFB", "clkfb", false, 1, "1'b0", "'0'"},
-    {"IDSEL", "idsel", false, 6, "6'b000000", "\"000000\""},
-    {"FBDSEL", "fbdsel", false, 6, "6'b000000", "\"000000\""},
-    {"ODSEL", "odsel", false, 6, "6'b000000", "\"000000\""},
-    {"PSDA", "psda", false, 4, "4'b0000", "\"0000\""},
-    {"DUTYDA", "dutyda", false, 4, "4'b0000", "\"0000\""},
-    {"FDLY", "fdly", false, 4, "4'b0000", "\"0000\""},
+    {"VREN", false, 1, '1'},    {"CLKIN", false, 1, '0'}, {"CLKFB", false, 1, '0'},  {"IDSEL", false, 6, '0'},
+    {"FBDSEL", false, 6, '0'},  {"ODSEL", false, 6, '0'}, {"PSDA", false, 4, '0'},   {"DUTYDA", false, 4, '0'},
+    {"FDLY", false, 4, '0'},
 };
+
+QString modulePort(const PrimitivePort &p)
+{
+    return QString::fromLatin1(p.name).toLower();
+}
+
+QString tieVerilog(const PrimitivePort &p)
+{
+    return QStringLiteral("%1'b%2").arg(p.width).arg(QString(p.width, QLatin1Char(p.tie)));
+}
+
+QString tieVhdl(const PrimitivePort &p)
+{
+    const QString bits(p.width, QLatin1Char(p.tie));
+    return p.width == 1 ? QLatin1Char('\'') + bits + QLatin1Char('\'') : QLatin1Char('"') + bits + QLatin1Char('"');
+}
 
 struct Parameter
 {
@@ -184,8 +187,8 @@ QString verilogModule(const Settings &s)
     // Outputs the module does not offer still get a wire: an empty pin reads as an oversight to lint tools.
     bool anyUnused = false;
     for (const PrimitivePort &p : primitivePorts) {
-        if (p.output && !hasPort(list, QLatin1String(p.modulePort))) {
-            text += QStringLiteral("wire %1_unused;\n").arg(QLatin1String(p.modulePort));
+        if (p.output && !hasPort(list, modulePort(p))) {
+            text += QStringLiteral("wire %1_unused;\n").arg(modulePort(p));
             anyUnused = true;
         }
     }
@@ -197,10 +200,8 @@ QString verilogModule(const Settings &s)
     const int count = int(sizeof primitivePorts / sizeof primitivePorts[0]);
     for (int i = 0; i < count; ++i) {
         const PrimitivePort &p = primitivePorts[i];
-        const QString port = QLatin1String(p.modulePort);
-        const QString actual = hasPort(list, port) ? port
-            : p.output                                ? port + QStringLiteral("_unused")
-                                                      : QString::fromLatin1(p.tieVerilog);
+        const QString port = modulePort(p);
+        const QString actual = hasPort(list, port) ? port : p.output ? port + QStringLiteral("_unused") : tieVerilog(p);
         text += QStringLiteral("    .%1(%2)%3\n").arg(QLatin1String(p.name), actual, i + 1 < count ? QStringLiteral(",") : QString());
     }
     text += QStringLiteral(");\n\nendmodule\n");
@@ -246,8 +247,8 @@ QString vhdlModule(const Settings &s)
     text += QStringLiteral("        )\n        port map (\n");
     for (int i = 0; i < count; ++i) {
         const PrimitivePort &p = primitivePorts[i];
-        const QString port = QLatin1String(p.modulePort);
-        const QString actual = hasPort(list, port) ? port : p.output ? QStringLiteral("open") : QString::fromLatin1(p.tieVhdl);
+        const QString port = modulePort(p);
+        const QString actual = hasPort(list, port) ? port : p.output ? QStringLiteral("open") : tieVhdl(p);
         text += QStringLiteral("            %1 => %2%3\n").arg(QLatin1String(p.name), actual, i + 1 < count ? QStringLiteral(",") : QString());
     }
     text += QStringLiteral("        );\n\nend rtl;\n");
