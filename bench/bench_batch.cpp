@@ -31,15 +31,21 @@ const Case &caseAt(int index)
     return cases[index];
 }
 
+bool initialized(ModMirel::MIREL &core, benchmark::State &state)
+{
+    if (core.initialize())
+        return true;
+    state.SkipWithError("the core's description could not be read");
+    return false;
+}
+
 void createModuleBatch(benchmark::State &state)
 {
     const Case &c = caseAt(int(state.range(0)));
     state.SetLabel(c.label);
     ModMirel::MIREL core(QStringLiteral(SOURCE_DIR "/plugin"));
-    if (!core.initialize()) {
-        state.SkipWithError("the core's description could not be read");
+    if (!initialized(core, state))
         return;
-    }
     const DEV::DeviceArg device = DEV::DeviceTable::defaultDevice().arg();
     QTemporaryDir dir;
     for (auto _ : state) {
@@ -60,10 +66,8 @@ BENCHMARK(createModuleBatch)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 void constructDialog(benchmark::State &state)
 {
     ModMirel::MIREL core(QStringLiteral(SOURCE_DIR "/plugin"));
-    if (!core.initialize()) {
-        state.SkipWithError("the core's description could not be read");
+    if (!initialized(core, state))
         return;
-    }
     const QVariantMap info = core.info();
     const DEV::DeviceArg device = DEV::DeviceTable::defaultDevice().arg();
     QTemporaryDir dir;

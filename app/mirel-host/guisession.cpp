@@ -18,7 +18,7 @@ int run(const QStringList &arguments)
     const int status = HostCommands::gui(arguments);
     const QStringList project = IPCore::projectFiles();
     if (!project.isEmpty()) {
-        QTextStream out(stdout);
+        QTextStream &out = HostCommandLine::out();
         out << "project files:\n";
         for (const QString &file : project)
             out << "  " << file << '\n';
