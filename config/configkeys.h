@@ -67,6 +67,7 @@ namespace Batch {
 inline constexpr char Module[] = "module";
 inline constexpr char File[] = "file";
 inline constexpr char CreateMode[] = "ip_creat_mode";
+inline constexpr char Dir[] = "dir"; // read by the core before the dialog sees the map
 } // namespace Batch
 
 inline constexpr char FileVersion[] = "1.0";
@@ -90,6 +91,7 @@ enum class BatchUse {
     Set,           // the host's setter, with the default
     Switch,        // only the plug-in's own "true"/"false" check, when present
     SetThenSwitch, // the setter on `control`, then the check when present
+    AdvancedOnly,  // the setter, only when present and only in Advanced Mode; never reported
 };
 
 // A conjunction over file keys, read as bools (an absent key reads false).
@@ -140,6 +142,7 @@ struct Entry
     BatchUse batch = BatchUse::None;
     QVariant batchDefault;
     int batchRank = 0; // place in setProperty's and getProperty's sequence
+    const char *description = nullptr; // one line, for the option list a host shows
 
     bool reported() const
     {

@@ -6,6 +6,7 @@
 
 #include <cfgsmap.h>
 #include <configkeys.h>
+#include <messages.h>
 #include <ipconfigwriter.h>
 
 #include <QAbstractButton>
@@ -212,6 +213,29 @@ void Mirel_Dialog::applyIPConfig(const QVariantMap &config)
     }
 }
 
+// The CLKOUTD divider is a batch option only where the user gives the dividers;
+// in General Mode the search picks it. An odd value is refused here, before
+// anything is written, rather than warned about after.
+namespace {
+bool setAdvancedOnly(Mirel_Dialog *dialog, const Config::Entry &entry, const QVariantMap &cfgs, QStringList &messagelist)
+{
+    const QString key = text(entry.key);
+    if (isChecked(dialog, Config::findByKey(text(Config::Key::ModeGeneral))->control)) {
+        messagelist << QStringLiteral("ERROR: Option '%1' for IP '%2' applies only in Advanced Mode (MODE_GENERAL=false).")
+                           .arg(key, dialog->moduleName());
+        return false;
+    }
+    auto *spin = widget<QSpinBox>(dialog, entry.control);
+    if (!IPCore::setValueByCfgsMap(key, spin->value(), spin, cfgs, dialog->moduleName(), messagelist))
+        return false;
+    if (!Calc::sdivIsEven(spin->value())) {
+        messagelist << QStringLiteral("ERROR: ") + Calc::sdivNotEvenMessage().message();
+        return false;
+    }
+    return true;
+}
+} // namespace
+
 bool Mirel_Dialog::setProperty(QVariantMap cfgs, QStringList &messagelist)
 {
     using namespace Config;
@@ -233,6 +257,8 @@ bool Mirel_Dialog::setProperty(QVariantMap cfgs, QStringList &messagelist)
                                            moduleName(), messagelist))
                 return false;
         }
+        if (entry->batch == BatchUse::AdvancedOnly && cfgs.contains(key) && !setAdvancedOnly(this, *entry, cfgs, messagelist))
+            return false;
         if ((entry->batch == BatchUse::Switch || entry->batch == BatchUse::SetThenSwitch) && cfgs.contains(key)) {
             const QString value = cfgs.value(key).toString();
             if (value == QLatin1String("true")) {

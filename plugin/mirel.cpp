@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "mirel.h"
 
+#include "batchoptions.h"
+
 #include "mireldialog.h"
 
 #include <ipinfo.h>
@@ -55,9 +57,14 @@ bool MIREL::isSupported(const DEV::DeviceArg &device)
                                ipInfo.value(QStringLiteral("ipcore.device.supported")).toStringList());
 }
 
+// The key table describes every batch option; what the description file adds wins.
 QVariantMap MIREL::options()
 {
-    return ipInfo.value(QStringLiteral("ipcore.options")).toMap();
+    QVariantMap options = batchOptions([this](const DEV::DeviceArg &device) { return isSupported(device); });
+    const QVariantMap described = ipInfo.value(QStringLiteral("ipcore.options")).toMap();
+    for (auto it = described.begin(); it != described.end(); ++it)
+        options.insert(it.key(), it.value());
+    return options;
 }
 
 QVariantMap MIREL::info()

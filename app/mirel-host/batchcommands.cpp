@@ -1,16 +1,18 @@
 // SPDX-License-Identifier: MIT
 #include "batchcommands.h"
 
+#include "batchreport.h"
 #include "commandline.h"
+#include "optioncheck.h"
+#include "optionfiles.h"
 
 #include <devicetable.h>
 #include <modulegenerator.h>
 
 #include <QCommandLineParser>
-#include <QFile>
 #include <QFileInfo>
 #include <QJsonDocument>
-#include <QJsonObject>
+#include <QSettings>
 #include <QTextStream>
 
 #include <optional>
@@ -21,61 +23,43 @@ using namespace HostCommandLine;
 
 namespace {
 
+// Far above any configuration file; keeps a wrong path from being read whole.
+constexpr qint64 kMaxIpcBytes = 1024 * 1024;
+
 // Adds the options both batch commands take, then the common ones.
-std::optional<int> parseBatch(QCommandLineParser &parser, const QStringList &arguments, const QString &description)
+std::optional<int> parseBatch(QCommandLineParser &parser, const QStringList &arguments, const QString &description,
+                              const QCommandLineOption &device)
 {
-    parser.addOption(deviceOption());
+    parser.addOption(device);
     parser.addOption({QStringLiteral("show-args"), QStringLiteral("Print the generator's argument list, one element a line.")});
+    parser.addOption({QStringLiteral("json"),
+                      QStringLiteral("Print one JSON object a line per module: ok, device, files, args, dividers, PFD, VCO, "
+                                     "outputs and messages.")});
     return parse(parser, arguments, description);
 }
 
-// The option values travel as text, whatever type the JSON gave them.
-std::optional<int> readOptions(const QString &path, QVariantMap *cfgs)
+void report(const BatchOutcome &outcome, const QCommandLineParser &parser)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return fail(UsageError, QStringLiteral("cannot read '%1'").arg(path));
-    QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(file.readAll(), &error);
-    if (!document.isObject())
-        return fail(UsageError, QStringLiteral("'%1' is not a JSON object: %2").arg(path, error.errorString()));
-    const QJsonObject object = document.object();
-    for (auto it = object.begin(); it != object.end(); ++it) {
-        const QJsonValue value = it.value();
-        if (value.isString())
-            cfgs->insert(it.key(), value.toString());
-        else if (value.isBool())
-            cfgs->insert(it.key(), value.toBool() ? QStringLiteral("true") : QStringLiteral("false"));
-        else if (value.isDouble())
-            cfgs->insert(it.key(), QString::number(value.toDouble()));
-        else
-            return fail(UsageError, QStringLiteral("option '%1' in '%2' is not a text, number or flag").arg(it.key(), path));
+    if (!parser.isSet(QStringLiteral("json"))) {
+        BatchReport::printText(outcome, parser.isSet(QStringLiteral("show-args")));
+        return;
     }
-    return std::nullopt;
+    QTextStream err(stderr);
+    for (const QString &line : outcome.messages)
+        err << line << '\n';
+    err.flush();
+    out() << QJsonDocument(BatchReport::toJson(outcome)).toJson(QJsonDocument::Compact) << '\n';
+    out().flush();
 }
 
-int report(bool ok, const QStringList &messages, bool showArgs)
+// Whether the file looks like a configuration file at all (the version check is the core's).
+bool looksLikeIpc(const QString &path)
 {
-    for (const QString &line : messages)
-        out() << line << '\n';
-    if (showArgs) {
-        // The header element may span lines; it stays one line here.
-        for (QString element : IPCore::lastGeneratorArgs())
-            out() << element.replace(QLatin1Char('\n'), QLatin1String("\\n")) << '\n';
-    }
-    if (ok) {
-        const QStringList files = IPCore::lastGeneratedFiles();
-        if (!files.isEmpty()) {
-            const QFileInfo module(files.first());
-            const QString ipc = module.absolutePath() + QLatin1Char('/') + module.completeBaseName() + QStringLiteral(".ipc");
-            if (QFileInfo::exists(ipc))
-                out() << "written: " << ipc << '\n';
-        }
-        for (const QString &file : files)
-            out() << "written: " << QFileInfo(file).absoluteFilePath() << '\n';
-    }
-    out().flush();
-    return ok ? Done : Refused;
+    if (QFileInfo(path).size() > kMaxIpcBytes)
+        return false;
+    QSettings settings(path, QSettings::IniFormat);
+    return settings.status() == QSettings::NoError
+        && (settings.contains(QStringLiteral("version")) || settings.childGroups().contains(QStringLiteral("Config")));
 }
 
 } // namespace
@@ -83,26 +67,25 @@ int report(bool ok, const QStringList &messages, bool showArgs)
 int create(const QStringList &arguments)
 {
     QCommandLineParser parser;
-    parser.addOption({QStringLiteral("options"), QStringLiteral("JSON object of batch options."), QStringLiteral("FILE.json")});
+    parser.addOption({QStringLiteral("options"),
+                      QStringLiteral("Batch options: a JSON object, a JSON array of objects or JSON lines, one module per "
+                                     "object. May be given several times; every module is created in this one run."),
+                      QStringLiteral("FILE")});
     parser.addPositionalArgument(QStringLiteral("KEY=VALUE"),
-                                 QStringLiteral("Batch options (\"module\", \"file\", \"dir\", \"ip_creat_mode\", \"LANG\" "
-                                                "and the configuration keys); they override --options."),
+                                 QStringLiteral("Batch options ('mirel-host keys' lists them); they override --options "
+                                                "for every module."),
                                  QStringLiteral("[KEY=VALUE ...]"));
-    if (auto status = parseBatch(parser, arguments, QStringLiteral("Creates a MIREL module from batch options, as a script does.")))
+    if (auto status = parseBatch(parser, arguments, QStringLiteral("Creates MIREL modules from batch options, as a script does."),
+                                 deviceOption()))
         return *status;
 
-    QVariantMap cfgs;
-    if (parser.isSet(QStringLiteral("options"))) {
-        if (auto status = readOptions(parser.value(QStringLiteral("options")), &cfgs))
-            return *status;
-    }
+    QVariantMap overrides;
     for (const QString &setting : parser.positionalArguments()) {
         const int equals = setting.indexOf(QLatin1Char('='));
         if (equals <= 0)
             return fail(UsageError, QStringLiteral("'%1' is not KEY=VALUE").arg(setting));
-        cfgs.insert(setting.left(equals), setting.mid(equals + 1));
+        overrides.insert(setting.left(equals), setting.mid(equals + 1));
     }
-
     DEV::DeviceInfo device;
     if (auto status = findDevice(parser, &device))
         return *status;
@@ -112,22 +95,60 @@ int create(const QStringList &arguments)
     if (auto status = checkSupported(host, device))
         return *status;
 
-    QStringList messages;
-    const bool ok = host.core()->createModuleBatch(cfgs, device.arg(), messages);
-    return report(ok, messages, parser.isSet(QStringLiteral("show-args")));
+    const QVariantMap options = host.core()->options();
+    QVector<OptionSet> sets;
+    for (const QString &path : parser.values(QStringLiteral("options"))) {
+        QString error;
+        if (!OptionFiles::read(path, options, &sets, &error))
+            return fail(UsageError, error);
+    }
+    // A misspelt key would silently leave its setting at the default: refuse the
+    // whole run, naming every such key, before anything is written.
+    QStringList unknown = OptionCheck::unknownKeys(overrides, options);
+    for (const OptionSet &set : qAsConst(sets)) {
+        for (const QString &line : OptionCheck::unknownKeys(set.cfgs, options))
+            unknown << line + QStringLiteral(" in ") + set.source;
+    }
+    if (!unknown.isEmpty()) {
+        QTextStream(stderr) << unknown.join(QLatin1Char('\n')) << '\n';
+        return Refused;
+    }
+    if (sets.isEmpty())
+        sets.append(OptionSet());
+
+    bool allCreated = true;
+    for (const OptionSet &set : qAsConst(sets)) {
+        QVariantMap cfgs = set.cfgs;
+        for (auto it = overrides.begin(); it != overrides.end(); ++it)
+            cfgs.insert(it.key(), it.value());
+        QStringList messages;
+        IPCore::clearLastGeneration();
+        const bool ok = OptionCheck::normalizeLanguage(cfgs, messages)
+            && host.core()->createModuleBatch(cfgs, device.arg(), messages);
+        BatchOutcome outcome = BatchOutcome::collect(ok, device.device, cfgs, messages);
+        outcome.source = sets.size() > 1 ? set.source : QString();
+        report(outcome, parser);
+        allCreated = allCreated && ok;
+    }
+    return allCreated ? Done : Refused;
 }
 
 int open(const QStringList &arguments)
 {
     QCommandLineParser parser;
     parser.addPositionalArgument(QStringLiteral("FILE.ipc"), QStringLiteral("Configuration to generate again."));
-    if (auto status = parseBatch(parser, arguments, QStringLiteral("Generates a MIREL module again from its configuration file.")))
+    if (auto status = parseBatch(parser, arguments, QStringLiteral("Generates a MIREL module again from its configuration file."),
+                                 deviceOption(QStringLiteral("Target device, by name or part id (default: the device the "
+                                                             "configuration file names)."))))
         return *status;
     const QStringList positional = parser.positionalArguments();
     if (positional.size() != 1)
         return fail(UsageError, QStringLiteral("open needs exactly one configuration file"));
-    if (!QFileInfo(positional.first()).isFile())
-        return fail(Refused, QStringLiteral("no configuration file '%1'").arg(positional.first()));
+    const QString path = positional.first();
+    if (!QFileInfo(path).isFile())
+        return fail(Refused, QStringLiteral("no configuration file '%1'").arg(path));
+    if (!looksLikeIpc(path))
+        return fail(Refused, QStringLiteral("'%1' is not an IP configuration (.ipc) file").arg(path));
     DEV::DeviceInfo device;
     if (auto status = findDevice(parser, &device))
         return *status;
@@ -139,8 +160,13 @@ int open(const QStringList &arguments)
 
     QVariantMap cfgs;
     QStringList messages;
-    const bool ok = host.core()->openModuleBatch(QFileInfo(positional.first()).absoluteFilePath(), deviceName, cfgs, messages);
-    return report(ok, messages, parser.isSet(QStringLiteral("show-args")));
+    IPCore::clearLastGeneration();
+    const bool ok = host.core()->openModuleBatch(QFileInfo(path).absoluteFilePath(), deviceName, cfgs, messages);
+    const QString shownDevice = deviceName.isEmpty()
+        ? QSettings(path, QSettings::IniFormat).value(QStringLiteral("target_device")).toString()
+        : deviceName;
+    report(BatchOutcome::collect(ok, shownDevice, cfgs, messages), parser);
+    return ok ? Done : Refused;
 }
 
 } // namespace BatchCommands

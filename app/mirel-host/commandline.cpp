@@ -11,7 +11,7 @@ QTextStream &out()
 
 int fail(int status, const QString &line)
 {
-    QTextStream(stderr) << "mirel-host: " << line << '\n';
+    QTextStream(stderr) << "ERROR: " << line << '\n';
     return status;
 }
 
@@ -25,7 +25,14 @@ std::optional<int> parse(QCommandLineParser &parser, const QStringList &argument
     if (!parser.parse(arguments))
         return fail(UsageError, parser.errorText());
     if (parser.isSet(help)) {
-        out() << parser.helpText();
+        // The parser names the program by its path; the usage line names the command.
+        QString text = parser.helpText();
+        const QString command = arguments.value(0).section(QLatin1Char(' '), 1);
+        const int end = text.indexOf(QLatin1Char('\n'));
+        const int options = text.indexOf(QLatin1String(" [options]"));
+        if (options > 0 && options < end)
+            text.replace(0, options, QStringLiteral("Usage: mirel-host ") + command);
+        out() << text;
         out().flush();
         return Done;
     }
@@ -42,10 +49,12 @@ std::optional<int> loadCore(const QCommandLineParser &parser, PluginHost &host)
     return std::nullopt;
 }
 
-QCommandLineOption deviceOption()
+QCommandLineOption deviceOption(const QString &description)
 {
     return {QStringLiteral("device"),
-            QStringLiteral("Target device, by name or part id (default: the first of 'mirel-host devices')."),
+            description.isEmpty()
+                ? QStringLiteral("Target device, by name or part id (default: the first of 'mirel-host devices').")
+                : description,
             QStringLiteral("NAME")};
 }
 

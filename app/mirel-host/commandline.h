@@ -18,13 +18,14 @@ namespace HostCommandLine {
 enum ExitStatus { Done = 0, Refused = 1, UsageError = 2 };
 
 QTextStream &out();
+// Writes "ERROR: LINE" to standard error and returns the status.
 int fail(int status, const QString &line);
 
 // Adds --plugin-dir and --help to the command's own options, then parses.
 std::optional<int> parse(QCommandLineParser &parser, const QStringList &arguments, const QString &description);
 std::optional<int> loadCore(const QCommandLineParser &parser, PluginHost &host);
 
-QCommandLineOption deviceOption();
+QCommandLineOption deviceOption(const QString &description = QString());
 // The device that --device names, or the table's default device.
 std::optional<int> findDevice(const QCommandLineParser &parser, DEV::DeviceInfo *device);
 std::optional<int> checkSupported(PluginHost &host, const DEV::DeviceInfo &device);

@@ -46,7 +46,9 @@ std::optional<int> chooseDevice(const QCommandLineParser &parser, PluginHost &ho
 
 QString limitsText(const DEV::PllLimits &l)
 {
-    return QStringLiteral("CLKIN %1~%2 MHz, VCO %3~%4 MHz, CLKOUT %5~%6 MHz (alt. min %7)")
+    // The dialog's lower CLKOUT bound is the higher of the two minimums.
+    return QStringLiteral("CLKIN %1~%2 MHz, VCO %3~%4 MHz, CLKOUT %5~%6 MHz "
+                          "(second minimum %7 MHz; the higher minimum applies)")
         .arg(l.clkinMin).arg(l.clkinMax).arg(l.vcoMin).arg(l.vcoMax)
         .arg(double(l.clkoutMin)).arg(double(l.clkoutMax)).arg(double(l.clkoutMinAlt));
 }
@@ -286,7 +288,7 @@ int screenshot(const QStringList &arguments)
     host.core()->createModule(scratch.path(), device);
     if (status != Done)
         return fail(status, error);
-    out() << "wrote " << QFileInfo(outFile).absoluteFilePath() << '\n';
+    out() << "written: " << QFileInfo(outFile).absoluteFilePath() << '\n';
     return Done;
 }
 

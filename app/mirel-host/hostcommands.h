@@ -11,5 +11,6 @@ int info(const QStringList &arguments);
 int devices(const QStringList &arguments);
 int gui(const QStringList &arguments);
 int screenshot(const QStringList &arguments);
+int keys(const QStringList &arguments);
 
 } // namespace HostCommands

@@ -19,8 +19,9 @@ static const char usage[] =
     "  devices                   the device table with each device's PLL limits\n"
     "  gui [FILE.ipc]            open the configuration dialog (new module, or re-open FILE.ipc)\n"
     "  screenshot OUT.png        render the dialog to a PNG without a display\n"
-    "  create [KEY=VALUE ...]    create a module from batch options, as a script does\n"
+    "  create [KEY=VALUE ...]    create modules from batch options, as a script does\n"
     "  open FILE.ipc             generate a module again from its configuration file\n"
+    "  keys                      the batch options of create: kind, default, legal values\n"
     "\n"
     "Run 'mirel-host COMMAND --help' for the options of a command.\n";
 
@@ -68,8 +69,10 @@ int main(int argc, char *argv[])
         return BatchCommands::create(commandArgs);
     if (command == QLatin1String("open"))
         return BatchCommands::open(commandArgs);
+    if (command == QLatin1String("keys"))
+        return HostCommands::keys(commandArgs);
     if (command == QLatin1String("screenshot"))
         return HostCommands::screenshot(commandArgs);
-    QTextStream(stderr) << "mirel-host: unknown command '" << command << "'; see mirel-host --help\n";
+    QTextStream(stderr) << "ERROR: unknown command '" << command << "'; see mirel-host --help\n";
     return HostCommandLine::UsageError;
 }

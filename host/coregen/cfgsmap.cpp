@@ -123,27 +123,59 @@ QString shownValue(const QVariant &value)
 
 } // namespace
 
+QString legalValues(const QWidget *control)
+{
+    if (const auto *spin = qobject_cast<const QDoubleSpinBox *>(control))
+        return QStringLiteral("%1 to %2").arg(spin->minimum(), 0, 'f', spin->decimals()).arg(spin->maximum(), 0, 'f', spin->decimals());
+    if (const auto *spin = qobject_cast<const QSpinBox *>(control))
+        return QStringLiteral("%1 to %2").arg(spin->minimum()).arg(spin->maximum());
+    if (const auto *combo = qobject_cast<const QComboBox *>(control)) {
+        QStringList items;
+        for (int i = 0; i < combo->count(); ++i)
+            items << combo->itemText(i);
+        return items.join(QLatin1String(", "));
+    }
+    if (const auto *button = qobject_cast<const QAbstractButton *>(control); button && button->isCheckable())
+        return QStringLiteral("true, false");
+    return QString();
+}
+
+QString refusalLine(const QVariant &value, const QString &key, const QString &ipName, const QString &legal, Refusal why)
+{
+    // One arg() call each, so that a '%' in the value cannot pull in the later texts.
+    QString line = why == Refusal::NotANumber
+        ? QStringLiteral("ERROR: Value '%1' for configuration option '%2' for IP '%3' is not a number.")
+              .arg(shownValue(value), key, ipName)
+        : QStringLiteral("ERROR: Value '%1' is out of the range for configuration option '%2' for IP '%3'.")
+              .arg(shownValue(value), key, ipName);
+    if (!legal.isEmpty())
+        line += QStringLiteral(" Legal values: %1.").arg(legal);
+    return line;
+}
+
 bool setValueByCfgsMap(const QString &key, const QVariant &defaultValue, QWidget *control,
                        const QVariantMap &cfgs, const QString &ipName, QStringList &messagelist)
 {
     const bool given = cfgs.contains(key);
     const QVariant value = given ? cfgs.value(key) : defaultValue;
-    const auto refuse = [&] {
-        // One arg() call, so that a '%' in the value cannot pull in the later texts.
-        messagelist << QStringLiteral("ERROR: Value '%1' is out of the range for configuration option '%2' for IP '%3'.")
-                           .arg(shownValue(value), key, ipName);
+    const auto refuse = [&](Refusal why = Refusal::OutOfRange) {
+        messagelist << refusalLine(value, key, ipName, legalValues(control), why);
         return false;
     };
 
     if (auto *spin = qobject_cast<QDoubleSpinBox *>(control)) {
         const auto v = realNumber(value);
-        if (!v || (given && (*v < spin->minimum() || *v > spin->maximum())))
+        if (!v)
+            return refuse(Refusal::NotANumber);
+        if (given && (*v < spin->minimum() || *v > spin->maximum()))
             return refuse();
         spin->setValue(*v);
         return true;
     }
     if (auto *spin = qobject_cast<QSpinBox *>(control)) {
         const auto v = wholeNumber(value);
+        if (!v && !realNumber(value))
+            return refuse(Refusal::NotANumber);
         if (!v || (given && (*v < spin->minimum() || *v > spin->maximum())))
             return refuse();
         spin->setValue(int(qBound<qlonglong>(spin->minimum(), *v, spin->maximum())));

@@ -41,6 +41,11 @@ QStringList lastGeneratedFiles()
     return history().files;
 }
 
+void clearLastGeneration()
+{
+    history() = History();
+}
+
 QString modfileHeader(const DEV::DeviceArg &device)
 {
     // No creation time: the same settings give the same file.

@@ -25,6 +25,8 @@ QString genModFile(const QString &fileName, const QString &path, const QStringLi
 // What the generator was last handed and last wrote, for the host program's report.
 QStringList lastGeneratorArgs();
 QStringList lastGeneratedFiles();
+// Forgets both, so that a host creating many modules reports none twice.
+void clearLastGeneration();
 
 // Runs generator commands for interactive use.
 class VelkModGenProxy : public QObject

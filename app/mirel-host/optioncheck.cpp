@@ -1,0 +1,117 @@
+// SPDX-License-Identifier: MIT
+#include "optioncheck.h"
+
+#include <cfgsmap.h>
+
+#include <QLocale>
+
+#include <algorithm>
+#include <vector>
+
+namespace OptionCheck {
+
+namespace {
+
+// Edit distance with adjacent transpositions (CKLOUTD3 is one edit from CLKOUTD3).
+int distance(const QString &a, const QString &b)
+{
+    const int n = a.size(), m = b.size();
+    std::vector<std::vector<int>> d(size_t(n + 1), std::vector<int>(size_t(m + 1)));
+    for (int i = 0; i <= n; ++i)
+        d[size_t(i)][0] = i;
+    for (int j = 0; j <= m; ++j)
+        d[0][size_t(j)] = j;
+    for (int i = 1; i <= n; ++i) {
+        for (int j = 1; j <= m; ++j) {
+            const int cost = a[i - 1] == b[j - 1] ? 0 : 1;
+            int best = std::min({d[size_t(i - 1)][size_t(j)] + 1, d[size_t(i)][size_t(j - 1)] + 1,
+                                 d[size_t(i - 1)][size_t(j - 1)] + cost});
+            if (i > 1 && j > 1 && a[i - 1] == b[j - 2] && a[i - 2] == b[j - 1])
+                best = std::min(best, d[size_t(i - 2)][size_t(j - 2)] + 1);
+            d[size_t(i)][size_t(j)] = best;
+        }
+    }
+    return d[size_t(n)][size_t(m)];
+}
+
+QString shortest(double number)
+{
+    return QLocale::c().toString(number, 'g', QLocale::FloatingPointShortest);
+}
+
+} // namespace
+
+QString nearest(const QString &key, const QStringList &known)
+{
+    QString best;
+    int bestDistance = 0;
+    for (const QString &candidate : known) {
+        const int d = distance(key.toUpper(), candidate.toUpper());
+        if (best.isEmpty() || d < bestDistance) {
+            best = candidate;
+            bestDistance = d;
+        }
+    }
+    return best;
+}
+
+QStringList unknownKeys(const QVariantMap &cfgs, const QVariantMap &options)
+{
+    QStringList lines;
+    for (auto it = cfgs.begin(); it != cfgs.end(); ++it) {
+        if (options.contains(it.key()))
+            continue;
+        QString line = QStringLiteral("ERROR: unknown option '%1'").arg(it.key());
+        const QString guess = nearest(it.key(), options.keys());
+        if (!guess.isEmpty())
+            line += QStringLiteral(" (did you mean '%1'?)").arg(guess);
+        lines << line;
+    }
+    return lines;
+}
+
+bool normalizeLanguage(QVariantMap &cfgs, QStringList &lines)
+{
+    const QString key = QStringLiteral("LANG");
+    if (!cfgs.contains(key))
+        return true;
+    const QVariant value = cfgs.value(key);
+    const QString text = value.toString().trimmed();
+    int index = -1;
+    if (text.compare(QLatin1String("verilog"), Qt::CaseInsensitive) == 0)
+        index = 0;
+    else if (text.compare(QLatin1String("vhdl"), Qt::CaseInsensitive) == 0)
+        index = 1;
+    else if (text == QLatin1String("0") || text == QLatin1String("1"))
+        index = text.toInt();
+    if (index < 0) {
+        lines << IPCore::refusalLine(value, key, cfgs.value(QStringLiteral("module")).toString(),
+                                     QStringLiteral("0, 1, Verilog, VHDL"));
+        return false;
+    }
+    cfgs.insert(key, index);
+    return true;
+}
+
+QVariant fromJson(const QJsonValue &value, const QVariantMap &option)
+{
+    if (value.isBool())
+        return value.toBool() ? QStringLiteral("true") : QStringLiteral("false");
+    if (!value.isDouble())
+        return value.toString();
+    const double number = value.toDouble();
+    const QString kind = option.value(QStringLiteral("kind")).toString();
+    if (kind == QLatin1String("real") || kind == QLatin1String("int"))
+        return number;
+    if (kind == QLatin1String("item")) {
+        const QStringList items = option.value(QStringLiteral("items")).toStringList();
+        for (const QString &item : items) {
+            bool ok = false;
+            if (item.toDouble(&ok) == number && ok)
+                return item;
+        }
+    }
+    return shortest(number);
+}
+
+} // namespace OptionCheck

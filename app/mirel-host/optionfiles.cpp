@@ -1,0 +1,98 @@
+// SPDX-License-Identifier: MIT
+#include "optionfiles.h"
+
+#include "optioncheck.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+namespace OptionFiles {
+
+namespace {
+
+// Far above any real list of modules; keeps a wrong path from filling memory.
+constexpr qint64 kMaxBytes = 64 * 1024 * 1024;
+
+bool toSet(const QJsonValue &value, const QVariantMap &options, const QString &source, OptionSet *set, QString *error)
+{
+    if (!value.isObject()) {
+        *error = QStringLiteral("%1 is not a JSON object").arg(source);
+        return false;
+    }
+    const QJsonObject object = value.toObject();
+    set->source = source;
+    for (auto it = object.begin(); it != object.end(); ++it) {
+        const QJsonValue v = it.value();
+        if (!v.isString() && !v.isBool() && !v.isDouble()) {
+            *error = QStringLiteral("option '%1' in %2 is not a text, number or flag").arg(it.key(), source);
+            return false;
+        }
+        set->cfgs.insert(it.key(), OptionCheck::fromJson(v, options.value(it.key()).toMap()));
+    }
+    return true;
+}
+
+} // namespace
+
+bool read(const QString &path, const QVariantMap &options, QVector<OptionSet> *sets, QString *error)
+{
+    const QFileInfo info(path);
+    QFile file(path);
+    if (!info.isFile() || info.size() > kMaxBytes || !file.open(QIODevice::ReadOnly)) {
+        *error = info.isFile() && info.size() > kMaxBytes
+            ? QStringLiteral("'%1' is larger than %2 bytes").arg(path).arg(kMaxBytes)
+            : QStringLiteral("cannot read '%1'").arg(path);
+        return false;
+    }
+    const QByteArray content = file.read(kMaxBytes + 1);
+    const QString name = QStringLiteral("'%1'").arg(path);
+
+    QJsonParseError parseError;
+    const QJsonDocument document = QJsonDocument::fromJson(content, &parseError);
+    if (document.isObject()) {
+        OptionSet set;
+        if (!toSet(document.object(), options, name, &set, error))
+            return false;
+        sets->append(set);
+        return true;
+    }
+    if (document.isArray()) {
+        const QJsonArray array = document.array();
+        for (int i = 0; i < array.size(); ++i) {
+            OptionSet set;
+            if (!toSet(array.at(i), options, QStringLiteral("%1 item %2").arg(name).arg(i + 1), &set, error))
+                return false;
+            sets->append(set);
+        }
+        return true;
+    }
+    // JSON lines: a document of several objects does not parse as one.
+    const QList<QByteArray> lines = content.split('\n');
+    QVector<OptionSet> read;
+    for (int i = 0; i < lines.size(); ++i) {
+        if (lines.at(i).trimmed().isEmpty())
+            continue;
+        const QString source = QStringLiteral("%1 line %2").arg(name).arg(i + 1);
+        const QJsonDocument line = QJsonDocument::fromJson(lines.at(i), &parseError);
+        if (!line.isObject()) {
+            *error = QStringLiteral("%1 is not a JSON object, an array of objects or JSON lines (%2: %3)")
+                         .arg(name, source, line.isNull() ? parseError.errorString() : QStringLiteral("not an object"));
+            return false;
+        }
+        OptionSet set;
+        if (!toSet(line.object(), options, source, &set, error))
+            return false;
+        read.append(set);
+    }
+    if (read.isEmpty()) {
+        *error = QStringLiteral("%1 holds no JSON object").arg(name);
+        return false;
+    }
+    *sets += read;
+    return true;
+}
+
+} // namespace OptionFiles

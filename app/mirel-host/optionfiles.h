@@ -1,0 +1,23 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <QString>
+#include <QVariantMap>
+#include <QVector>
+
+// One module's batch options and where they came from, for the report.
+struct OptionSet
+{
+    QString source; // "a.json", "a.json item 2", "a.jsonl line 3" or "command line"
+    QVariantMap cfgs;
+};
+
+namespace OptionFiles {
+
+// Reads a file of batch options: one JSON object, a JSON array of objects, or
+// JSON lines (one object a line, blank lines skipped). Values are converted as
+// the core's option descriptions say (OptionCheck::fromJson). False with a
+// one-line reason when the file is unreadable or not one of these forms.
+bool read(const QString &path, const QVariantMap &options, QVector<OptionSet> *sets, QString *error);
+
+} // namespace OptionFiles
