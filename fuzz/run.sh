@@ -16,7 +16,7 @@ root=$(pwd)
 build=$root/build-fuzz
 targets="fuzz_ipcloader fuzz_options fuzz_modgen"
 
-scripts/install-deps.sh
+scripts/install-deps.sh fuzz
 mkdir -p "$build"
 # shellcheck disable=SC2086
 { CC=clang CXX=clang++ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \

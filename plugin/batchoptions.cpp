@@ -55,7 +55,8 @@ QVariantMap fromEntry(const Config::Entry &entry, const QVariantMap &ranges)
                                                            QStringLiteral("Verilog"), QStringLiteral("VHDL")});
         return option;
     case Kind::Switch:
-        option = described("switch", entry.batchDefault.toBool() ? QStringLiteral("true") : QStringLiteral("false"),
+        // Without a set step (MODE_GENERAL) the form keeps its own state.
+        option = described("switch", entry.batchDefault.isValid() ? entry.batchDefault.toString() : entry.formDefault,
                            description);
         option.insert(QStringLiteral("items"), QStringList{QStringLiteral("true"), QStringLiteral("false")});
         return option;

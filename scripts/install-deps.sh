@@ -1,8 +1,22 @@
 #!/bin/sh
-# Installs the Debian packages the build and the tests need, when any is missing.
+# Installs the Debian packages a task needs, when any is missing. Needs nothing
+# but a shell, so it is the first command on a bare Debian 12.
+#   scripts/install-deps.sh [demo|test|fuzz]   (default: test)
+#   demo  build the programs and the plug-in
+#   test  also the test suite's tools and the benchmark library
+#   fuzz  also clang and its sanitizer runtime, for fuzz/run.sh
 set -eu
 
-PACKAGES="cmake make g++ pkg-config qtbase5-dev qtbase5-dev-tools fonts-dejavu-core libbenchmark-dev iverilog verilator ghdl clang libclang-rt-14-dev"
+DEMO="cmake make g++ pkg-config qtbase5-dev qtbase5-dev-tools fonts-dejavu-core"
+TEST="$DEMO libbenchmark-dev iverilog verilator ghdl"
+FUZZ="$TEST clang libclang-rt-14-dev"
+
+case "${1:-test}" in
+demo) PACKAGES=$DEMO ;;
+test) PACKAGES=$TEST ;;
+fuzz) PACKAGES=$FUZZ ;;
+*) echo "usage: scripts/install-deps.sh [demo|test|fuzz]" >&2; exit 2 ;;
+esac
 
 missing=""
 for pkg in $PACKAGES; do

@@ -27,6 +27,7 @@ class tst_CfgsMap : public QObject
 private slots:
     void setValue_data();
     void setValue();
+    void refusalLine_data();
     void refusalLine();
     void insertTypes();
     void writeRoundTrip();
@@ -64,9 +65,12 @@ std::unique_ptr<QWidget> makeControl(const QString &kind)
     return parent;
 }
 
-QString line(const QString &value)
+QString line(const QString &value, const QString &legal = {}, bool notNumber = false)
 {
-    return QStringLiteral("ERROR: Value '%1' is out of the range for configuration option 'OPTION' for IP 'pll_0'.").arg(value);
+    return (notNumber ? QStringLiteral("ERROR: Value '%1' for configuration option 'OPTION' for IP 'pll_0' is not a number.")
+                      : QStringLiteral("ERROR: Value '%1' is out of the range for configuration option 'OPTION' for IP 'pll_0'."))
+               .arg(value)
+        + (legal.isEmpty() ? QString() : " Legal values: " + legal + ".");
 }
 
 QByteArray contents(const QString &path)
@@ -130,20 +134,37 @@ void tst_CfgsMap::setValue()
     if (!expected.isNull())
         QCOMPARE(messages, QStringList());
     else
-        QVERIFY2(messages.size() == 1 && QRegularExpression("^ERROR: Value '.*' is out of the range for configuration option "
-                     "'OPTION' for IP 'pll_0'\\.$", QRegularExpression::DotMatchesEverythingOption).match(messages[0]).hasMatch(),
+        QVERIFY2(messages.size() == 1 && QRegularExpression("^ERROR: Value '.*' (is out of the range for |for )?configuration "
+                     "option 'OPTION' for IP 'pll_0'.*\\.$", QRegularExpression::DotMatchesEverythingOption).match(messages[0]).hasMatch(),
                  qPrintable(messages.join('\n').left(200)));
+}
+
+// The line names what the control takes, and says so when the value is no number at all.
+void tst_CfgsMap::refusalLine_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QVariant>("value");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("percent signs") << "spin" << QVariant("%2 and %3") << line("%2 and %3", "1 to 64", true);
+    QTest::newRow("whole range") << "spin" << QVariant("65") << line("65", "1 to 64");
+    QTest::newRow("not whole") << "spin" << QVariant(8.5) << line("8.5", "1 to 64");
+    QTest::newRow("unit") << "double" << QVariant("27MHz") << line("27MHz", "3.000 to 450.000", true);
+    QTest::newRow("frequency range") << "double" << QVariant("500") << line("500", "3.000 to 450.000");
+    QTest::newRow("items") << "combo" << QVariant("0.50") << line("0.50", "0.0, 0.2, 0.5, 2.0");
+    QTest::newRow("flag") << "check" << QVariant("yes") << line("yes", "true, false");
+    QTest::newRow("no control") << "" << QVariant(4) << line("4");
 }
 
 void tst_CfgsMap::refusalLine()
 {
-    auto parent = makeControl("spin");
+    QFETCH(QString, kind);
+    QFETCH(QVariant, value);
+    QFETCH(QString, expected);
+    auto parent = makeControl(kind);
     QStringList messages{"earlier line"};
-    QVERIFY(!IPCore::setValueByCfgsMap(Key, 1, parent->findChild<QWidget *>("c"), {{Key, "%2 and %3"}}, "pll_0", messages));
-    QCOMPARE(messages, QStringList({"earlier line", line("%2 and %3")}));
-    messages.clear();
-    QVERIFY(!IPCore::setValueByCfgsMap(Key, 1, nullptr, {{Key, 4}}, "pll_0", messages));
-    QCOMPARE(messages, QStringList{line("4")});
+    QWidget *control = kind.isEmpty() ? nullptr : parent->findChild<QWidget *>("c");
+    QVERIFY(!IPCore::setValueByCfgsMap(Key, 1, control, {{Key, value}}, "pll_0", messages));
+    QCOMPARE(messages, QStringList({"earlier line", expected}));
 }
 
 // Check boxes and radio buttons give a bool, spin boxes an int or a double, combo boxes the item text.

@@ -296,8 +296,10 @@ void tst_Config::setPropertyOutcomes_data()
         << none << Options{{"module", "my_pll"}, {"CLKFB_DIVIDE_DYNAMIC", "yes"}, {"LOCK_EN", true}}
         << "'yes' 'CLKFB_DIVIDE_DYNAMIC'" << L{"checkLockEn=false"};
     QTest::newRow("earlier options stay applied")
-        << none << Options{{"module", "my_pll"}, {"RESET_PLL", true}, {"CLKIN_FREQ", "abc"}, {"CLKOUTP", true}}
-        << "'abc' 'CLKIN_FREQ'" << L{"checkPllReset=true", "clkoutpCheckEnable=false"};
+        << none << Options{{"module", "my_pll"}, {"RESET_PLL", true}, {"CLKIN_FREQ", "1000"}, {"CLKOUTP", true}}
+        << "'1000' 'CLKIN_FREQ'" << L{"checkPllReset=true", "clkoutpCheckEnable=false"};
+    QTest::newRow("CLKOUTD divider in Advanced Mode") << none << Options{{"MODE_GENERAL", "false"}, {"CLKOUTD_DIVIDE", 8}}
+                                                      << "" << L{"clkoutdSpinDivider=8"};
     QTest::newRow("percent signs in the value") << none << Options{{"module", "my_pll"}, {"MODE_GENERAL", "%2%3"}}
                                                 << "'%2%3' 'MODE_GENERAL'" << L{};
 }
@@ -312,8 +314,11 @@ void tst_Config::setPropertyOutcomes()
     QVERIFY(apply(*dialog, first));
     L messages;
     QCOMPARE(apply(*dialog, options, &messages), line.isEmpty());
-    QCOMPARE(messages, line.isEmpty() ? L() : L{"ERROR: Value " + line.replace("' '", "' is out of the range for "
-                                                "configuration option '") + " for IP 'my_pll'."});
+    // The host's lines go on to name the legal values.
+    const QString start = "ERROR: Value " + line.replace("' '", "' is out of the range for configuration option '")
+        + " for IP 'my_pll'.";
+    QVERIFY2(line.isEmpty() ? messages.isEmpty() : messages.size() == 1 && messages[0].startsWith(start),
+             qPrintable(messages.join('\n')));
     // A creation path names a folder inside the output directory given to setCreating.
     const QString wrong = mismatch(*dialog, expected.replaceInStrings("$DIR", m_dir->path()));
     QVERIFY2(wrong.isEmpty(), qPrintable(wrong));
@@ -360,7 +365,7 @@ void tst_Config::badInputCorpus()
     L lines;
     QVERIFY(!apply(*dialog, {{"module", "corpus_pll"}, {key, value}}, &lines));
     QVERIFY(!lines.isEmpty());
-    QVERIFY2(lines.last().endsWith(QStringLiteral("option '%1' for IP 'corpus_pll'.").arg(key)),
+    QVERIFY2(lines.last().contains(QStringLiteral("option '%1' for IP 'corpus_pll'").arg(key)),
              qPrintable(lines.last().left(200)));
     // Nothing was put into the form: no clamped number, no partial switch.
     QCOMPARE(dialog->getProperty(), reference->getProperty());

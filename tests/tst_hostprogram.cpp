@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: MIT
 // The host program as a user or a script runs it: commands, lines, files, exit statuses.
 #include <QImage>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -52,6 +55,7 @@ private slots:
     void create_data();
     void create();
     void showArgsOptionsFileAndOpen();
+    void keysListTheOptions();
 };
 
 void tst_HostProgram::exitStatus_data()
@@ -72,6 +76,9 @@ void tst_HostProgram::exitStatus_data()
                                  << "Value 'TRUE' is out of the range for configuration option 'MODE_GENERAL'";
     QTest::newRow("not KEY=VALUE") << QStringList{"create", "module"} << 2 << "";
     QTest::newRow("missing .ipc") << QStringList{"open", "/nonexistent/missing.ipc"} << 1 << "";
+    QTest::newRow("not an .ipc") << QStringList{"open", SOURCE_DIR "/README.md"} << 1
+                                 << "ERROR: '" SOURCE_DIR "/README.md' is not an IP configuration (.ipc) file";
+    QTest::newRow("keys, unknown device") << QStringList{"keys", "--device", "NOPE"} << 2 << "unknown device";
 }
 
 void tst_HostProgram::exitStatus()
@@ -92,10 +99,15 @@ void tst_HostProgram::infoAndScreenshot()
     QCOMPARE(info.status, 0);
     for (const QString &part : {QString("id:        MIREL"), QString("version:   1.0"), QString("AXL-12")})
         QVERIFY2(info.lines.join('\n').contains(part), qPrintable(part));
+    QCOMPARE(run({"create", "--help"}).lines.value(0), QString("Usage: mirel-host create [options] [KEY=VALUE ...]"));
+    QVERIFY(run({"open", "--help"}).lines.join(QChar(32)).simplified().contains("the device the configuration file names"));
+    QVERIFY(run({"devices"}).lines.join('\n').contains("second minimum 3.125 MHz; the higher minimum applies"));
     QTemporaryDir dir;
     for (const QStringList &settings : {QStringList{}, QStringList{"radioModeGeneral=false", "clkoutpCheckEnable=true"},
                                         QStringList{"MODE_GENERAL=false", "CLKOUTP=true", "checkLockEn=true"}}) {
-        QCOMPARE(run(QStringList{"screenshot", dir.filePath("dialog.png")} + settings).status, 0);
+        const Run shot = run(QStringList{"screenshot", dir.filePath("dialog.png")} + settings);
+        QCOMPARE(shot.status, 0);
+        QCOMPARE(shot.lines, QStringList{"written: " + dir.filePath("dialog.png")});
         const QImage image(dir.filePath("dialog.png"));
         QVERIFY(image.width() >= 900 && image.height() >= 600);
     }
@@ -104,39 +116,102 @@ void tst_HostProgram::infoAndScreenshot()
 void tst_HostProgram::create_data()
 {
     QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QByteArray>("json"); // written to options.json when not empty
     QTest::addColumn<int>("status");
-    QTest::addColumn<QString>("firstLine");
+    QTest::addColumn<QStringList>("errors"); // standard error, line by line
     QTest::addColumn<QStringList>("files");
+    QTest::addColumn<QStringList>("ipcLines"); // in the first .ipc written
     const QStringList written = {"pll_file/pll_file.ipc", "pll_file/pll_file.v", "pll_file/pll_file_tmp.v"};
-    QTest::newRow("the example") << QStringList{"create"} + example << 0 << "" << written;
-    QTest::newRow("dir option") << QStringList{"create", "dir=out"} + example << 0 << ""
-                                << QStringList{"out/pll_file/pll_file.ipc", "out/pll_file/pll_file.v", "out/pll_file/pll_file_tmp.v"};
-    QTest::newRow("refused option") << QStringList{"create", "MODE_GENERAL=TRUE"} + example << 1
-        << "ERROR: Value 'TRUE' is out of the range for configuration option 'MODE_GENERAL' for IP 'pll1'." << QStringList{};
-    QTest::newRow("file name climbing out") << QStringList{"create", "module=pll1", "file=../x"} << 1
-                                            << "The file name \"../x\" must not contain a directory separator." << QStringList{};
+    const QStringList vhdl = {"pll_file/pll_file.ipc", "pll_file/pll_file.vhd", "pll_file/pll_file_tmp.vhd"};
+    const QStringList opts = {"create", "--options", "options.json"};
+    const QString range = "ERROR: Value '%1' is out of the range for configuration option '%2' for IP '%3'. Legal values: %4.";
+    const auto row = [](const char *name) -> QTestData & { return QTest::newRow(name); };
+    row("the example") << QStringList{"create"} + example << QByteArray() << 0 << QStringList{} << written << QStringList{};
+    row("dir option") << QStringList{"create", "dir=out"} + example << QByteArray() << 0 << QStringList{}
+                      << QStringList{"out/pll_file/pll_file.ipc", "out/pll_file/pll_file.v", "out/pll_file/pll_file_tmp.v"}
+                      << QStringList{};
+    row("refused option") << QStringList{"create", "MODE_GENERAL=TRUE"} + example << QByteArray() << 1
+        << QStringList{"ERROR: Value 'TRUE' is out of the range for configuration option 'MODE_GENERAL' for IP 'pll1'."}
+        << QStringList{} << QStringList{};
+    row("file name climbing out") << QStringList{"create", "module=pll1", "file=../x"} << QByteArray() << 1
+        << QStringList{"ERROR: The file name \"../x\" must not contain a directory separator."} << QStringList{} << QStringList{};
+    row("unknown keys, all at once") << QStringList{"create", "CLKOUT_FRQ=100", "clkin_freq=50", "CKLOUTD3=true"} + example
+        << QByteArray() << 1
+        << QStringList{"ERROR: unknown option 'CKLOUTD3' (did you mean 'CLKOUTD3'?)",
+                       "ERROR: unknown option 'CLKOUT_FRQ' (did you mean 'CLKOUT_FREQ'?)",
+                       "ERROR: unknown option 'clkin_freq' (did you mean 'CLKIN_FREQ'?)"} << QStringList{} << QStringList{};
+    row("unknown key in a file") << opts + example << QByteArray(R"({"CLKOUTD_DIVIDER": 8})") << 1
+        << QStringList{"ERROR: unknown option 'CLKOUTD_DIVIDER' (did you mean 'CLKOUTD_DIVIDE'?) in 'options.json'"}
+        << QStringList{} << QStringList{};
+    row("LANG=VHDL") << QStringList{"create", "LANG=VHDL"} + example << QByteArray() << 0 << QStringList{} << vhdl
+                     << QStringList{"LANG=1"};
+    row("LANG=verilog") << QStringList{"create", "LANG=verilog"} + example << QByteArray() << 0 << QStringList{} << written
+                        << QStringList{"LANG=0"};
+    row("LANG=1") << QStringList{"create", "LANG=1"} + example << QByteArray() << 0 << QStringList{} << vhdl << QStringList{};
+    row("LANG 1 in JSON") << opts + example << QByteArray(R"({"LANG": 1})") << 0 << QStringList{} << vhdl << QStringList{};
+    for (const char *lang : {"abc", "7", "-1"})
+        row(qPrintable(QString("LANG=%1").arg(lang))) << QStringList{"create", QString("LANG=") + lang} + example
+            << QByteArray() << 1 << QStringList{range.arg(lang, "LANG", "pll1", "0, 1, Verilog, VHDL")}
+            << QStringList{} << QStringList{};
+    row("exact JSON numbers") << opts << QByteArray(R"({"module": "pll1", "file": "pll_file", "CLKIN_FREQ": 3.0004999,
+        "CLKOUT_FREQ": 48, "CLKOUT_TOLERANCE": 2.0, "CLKOUTP": true, "DYNAMIC": "false", "CLKOUTP_PHASE": 0.0,
+        "CLKOUTP_DUTY_CYCLE": 0.5})") << 0 << QStringList{} << written
+        << QStringList{"CLKIN_FREQ=3", "CLKOUT_TOLERANCE=3", "CLKOUTP_PHASE=0", "CLKOUTP_DUTY_CYCLE=6"};
+    row("range named") << QStringList{"create", "CLKIN_FREQ=500"} + example.mid(0, 2) << QByteArray() << 1
+        << QStringList{range.arg("500", "CLKIN_FREQ", "pll1", "3.000 to 450.000")} << QStringList{} << QStringList{};
+    row("not a number") << QStringList{"create", "CLKIN_FREQ=27MHz"} + example.mid(0, 2) << QByteArray() << 1
+        << QStringList{"ERROR: Value '27MHz' for configuration option 'CLKIN_FREQ' for IP 'pll1' is not a number. "
+                       "Legal values: 3.000 to 450.000."} << QStringList{} << QStringList{};
+    const QStringList advanced = {"create", "module=pll1", "file=pll_file", "MODE_GENERAL=false", "CLKFB_DIVIDE_STATIC_SEL=4",
+                                  "CLKOUTD=true"};
+    row("CLKOUTD_DIVIDE") << advanced + QStringList{"CLKOUTD_DIVIDE=8"} << QByteArray() << 0 << QStringList{} << written
+                          << QStringList{"CLKOUTD_DIVIDE=8"};
+    row("CLKOUTD_DIVIDE odd") << advanced + QStringList{"CLKOUTD_DIVIDE=7"} << QByteArray() << 1
+        << QStringList{"ERROR: The divide factor of CLKOUTD must be an even number."} << QStringList{} << QStringList{};
+    row("CLKOUTD_DIVIDE in General Mode") << QStringList{"create", "CLKOUTD_DIVIDE=8"} + example << QByteArray() << 1
+        << QStringList{"ERROR: Option 'CLKOUTD_DIVIDE' for IP 'pll1' applies only in Advanced Mode (MODE_GENERAL=false)."}
+        << QStringList{} << QStringList{};
+    row("array, one refused") << opts
+        << QByteArray(R"([{"module": "a", "file": "a"}, {"module": "b", "file": "b", "CLKIN_FREQ": 1000}, {"module": "c", "file": "c"}])")
+        << 1 << QStringList{range.arg("1000", "CLKIN_FREQ", "b", "3.000 to 450.000"),
+                            "ERROR: nothing created from 'options.json' item 2"}
+        << QStringList{"a/a.ipc", "a/a.v", "a/a_tmp.v", "c/c.ipc", "c/c.v", "c/c_tmp.v"} << QStringList{};
+    row("JSON lines") << opts << QByteArray("{\"module\": \"a\", \"file\": \"a\"}\n\n{\"module\": \"b\", \"file\": \"b\", \"LANG\": \"VHDL\"}\n") << 0
+        << QStringList{} << QStringList{"a/a.ipc", "a/a.v", "a/a_tmp.v", "b/b.ipc", "b/b.vhd", "b/b_tmp.vhd"} << QStringList{};
+    row("array of non-objects") << opts << QByteArray("[1]") << 2
+        << QStringList{"ERROR: 'options.json' item 1 is not a JSON object"} << QStringList{} << QStringList{};
 }
 
-// Lines printed unchanged, then the files written; nothing outside the working folder.
+// Problems on standard error, the files written on standard output; nothing outside the working folder.
 void tst_HostProgram::create()
 {
     QFETCH(QStringList, arguments);
+    QFETCH(QByteArray, json);
     QFETCH(int, status);
-    QFETCH(QString, firstLine);
+    QFETCH(QStringList, errors);
     QFETCH(QStringList, files);
+    QFETCH(QStringList, ipcLines);
     QTemporaryDir outer;
     QVERIFY(QDir(outer.path()).mkdir("work"));
     const QString work = outer.path() + "/work";
+    QFile options(work + "/options.json");
+    QVERIFY(json.isEmpty() || (options.open(QIODevice::WriteOnly) && options.write(json) == json.size()));
+    options.close();
     const Run result = run(arguments, work);
     QVERIFY2(result.status == status, qPrintable(result.lines.join('\n') + result.err));
+    QCOMPARE(result.err.split('\n', Qt::SkipEmptyParts), errors);
     QStringList found, expectedLines;
     for (QDirIterator it(outer.path(), QDir::Files, QDirIterator::Subdirectories); it.hasNext();)
         found << QDir(work).relativeFilePath(it.next());
+    found.removeOne("options.json");
     found.sort();
     QCOMPARE(found, files);
     for (const QString &file : files)
         expectedLines << "written: " + work + '/' + file;
-    QCOMPARE(status == 0 ? result.lines : QStringList(result.lines.mid(0, 1)), status == 0 ? expectedLines : QStringList{firstLine});
+    QCOMPARE(result.lines, expectedLines);
+    const QStringList ipc = readAll(work + '/' + files.value(0)).split('\n');
+    for (const QString &line : ipcLines)
+        QVERIFY2(ipc.contains(line), qPrintable(line));
 }
 
 // --show-args prints one element per line; open regenerates the same module from the .ipc.
@@ -160,6 +235,40 @@ void tst_HostProgram::showArgsOptionsFileAndOpen()
     QVERIFY2(open.status == 0, qPrintable(open.lines.join('\n') + open.err));
     QVERIFY(open.lines.contains("written: " + module));
     QCOMPARE(readAll(module), before);
+
+    const Run opened = run({"open", "--json", "pll_file/pll_file.ipc"}, dir.path());
+    const QJsonObject reported = QJsonDocument::fromJson(opened.lines.value(0).toUtf8()).object();
+    QCOMPARE(opened.lines.size(), 1);
+    QCOMPARE(reported.keys(), QStringList({"PFD", "VCO", "args", "device", "dividers", "files", "messages", "module", "ok",
+                                          "outputs", "source"}));
+    QCOMPARE(reported["dividers"].toObject(), QJsonObject({{"FBDIV", 26}, {"IDIV", 7}, {"ODIV", 4}, {"SDIV", QJsonValue()}}));
+    QVERIFY(reported["ok"].toBool() && reported["files"].toArray().contains(module) && reported["args"].toArray().contains("-fbdiv_sel 26"));
+    const QJsonObject clkout = reported["outputs"].toArray().at(0).toObject();
+    QCOMPARE(QString::number(clkout["achieved"].toDouble(), 'f', 3), QString("100.286"));
+    QCOMPARE(qRound(clkout["errorPpm"].toDouble()), 2857);
+    QCOMPARE(reported["device"].toString(), QString("AXL-12"));
+}
+
+// Exactly the options the core's setProperty reads, the four the frame and core read, and the README lists them.
+void tst_HostProgram::keysListTheOptions()
+{
+    const Run json = run({"keys", "--json"});
+    const QJsonObject options = QJsonDocument::fromJson(json.lines.join('\n').toUtf8()).object()["options"].toObject();
+    QCOMPARE(options.keys(), QStringList({
+        "CLKFB_DIVIDE_DYNAMIC", "CLKFB_DIVIDE_STATIC_SEL", "CLKFB_SOURCE", "CLKIN_DIVIDE_DYN", "CLKIN_DIVIDE_STATIC_SEL",
+        "CLKIN_FREQ", "CLKOUTD", "CLKOUTD3", "CLKOUTD3_SOURCE_CLKOUT", "CLKOUTD_BYPASS", "CLKOUTD_DIVIDE", "CLKOUTD_FREQ",
+        "CLKOUTD_SOURCE_CLKOUT", "CLKOUTD_TOLERANCE", "CLKOUTP", "CLKOUTP_BYPASS", "CLKOUTP_DUTY_CYCLE", "CLKOUTP_PHASE",
+        "CLKOUT_BYPASS", "CLKOUT_DIVIDER", "CLKOUT_DIVIDE_DYN", "CLKOUT_FREQ", "CLKOUT_TOLERANCE", "DYNAMIC", "LANG",
+        "LOCK_EN", "MODE_GENERAL", "PLL_PWD", "PLL_REGULATOR", "RESET_PLL", "dir", "file", "ip_creat_mode", "module"}));
+    for (const QJsonValue &option : options)
+        QVERIFY(!option["description"].toString().isEmpty());
+    // The device's own range, not the control's as built.
+    const Run brn = run({"keys", "--json", "--device", "BRN-4LP"});
+    const QJsonObject clkin = QJsonDocument::fromJson(brn.lines.join(QChar(10)).toUtf8()).object()["options"].toObject()["CLKIN_FREQ"].toObject();
+    QVERIFY2(clkin["maximum"].toDouble() < 450.0, qPrintable(brn.lines.join('\n').left(400)));
+    const QString readme = readAll(SOURCE_DIR "/README.md");
+    for (const QString &line : run({"keys"}).lines)
+        QVERIFY2(readme.contains(line), qPrintable(line));
 }
 
 QTEST_GUILESS_MAIN(tst_HostProgram)

@@ -162,9 +162,13 @@ int open(const QStringList &arguments)
     QStringList messages;
     IPCore::clearLastGeneration();
     const bool ok = host.core()->openModuleBatch(QFileInfo(path).absoluteFilePath(), deviceName, cfgs, messages);
-    const QString shownDevice = deviceName.isEmpty()
-        ? QSettings(path, QSettings::IniFormat).value(QStringLiteral("target_device")).toString()
-        : deviceName;
+    // The file names its device by part id; the report names devices as create does.
+    QString shownDevice = deviceName;
+    if (shownDevice.isEmpty()) {
+        shownDevice = QSettings(path, QSettings::IniFormat).value(QStringLiteral("target_device")).toString();
+        if (const DEV::DeviceInfo *known = DEV::DeviceTable::find(shownDevice))
+            shownDevice = known->device;
+    }
     report(BatchOutcome::collect(ok, shownDevice, cfgs, messages), parser);
     return ok ? Done : Refused;
 }
