@@ -5,7 +5,7 @@ DEMO_TARGETS := mirel-host mirel mirel-calc
 # cmake drives make underneath; its directory lines say nothing to a reader.
 MAKEFLAGS += --no-print-directory
 
-.PHONY: demo test build build-demo
+.PHONY: demo test build
 
 # Builds only what the demo runs; the build's own output goes to a log, shown when it fails.
 demo:

@@ -82,7 +82,6 @@ public:
         m_entry.batchDefault = defaultValue;
         return *this;
     }
-    Row &describe(const char *text) { m_entry.description = text; return *this; }
     operator Entry() const { return m_entry; }
 
 private:
@@ -127,82 +126,83 @@ QVector<Entry> buildTable()
     const Condition clkoutpLiveStatic = when(is(Clkoutp), isNot(ClkoutpBypass), isNot(Dynamic));
 
     return {
-        Row(Lang, Kind::Language, nullptr).describe("Output language: 0 or Verilog, 1 or VHDL").formDefault("0")
+        Row(Lang, Kind::Language, nullptr).formDefault("0")
             .written(always()).read(always(), 1).batch(BatchUse::Language, 1),
-        Row(ModeGeneral, Kind::Switch, "radioModeGeneral").describe("true: General Mode (the dividers are searched); false: Advanced Mode (the dividers are given)").partner("radioModeAdvanced").formDefault("true")
+        Row(ModeGeneral, Kind::Switch, "radioModeGeneral").partner("radioModeAdvanced").formDefault("true")
             .written(always()).read(always(), 2).batch(BatchUse::Switch, 5),
-        Row(Dynamic, Kind::Switch, "radioPhaseDutyDynamic").describe("true: phase and duty cycle of CLKOUTP adjustable at run time; false: static").partner("radioPhaseDutyStatic").formDefault("true")
+        Row(Dynamic, Kind::Switch, "radioPhaseDutyDynamic").partner("radioPhaseDutyStatic").formDefault("true")
             .written(always()).read(always(), 3).batch(BatchUse::SetThenSwitch, 6, true),
-        Row(ClkoutFreq, Kind::Real, "clkoutSpinFrequency").describe("Wanted CLKOUT frequency in MHz (General Mode)").formDefault("400.000").range(3.125, 999999999.0)
+        Row(ClkoutFreq, Kind::Real, "clkoutSpinFrequency").formDefault("400.000").range(3.125, 999999999.0)
             .written(generalClkoutLive).read(generalClkoutLive, 17)
             .batch(BatchUse::Set, 18, QStringLiteral("400.000")),
-        Row(ClkoutTolerance, Kind::ItemIndex, "clkoutComBoxTolerance").describe("Allowed CLKOUT error in percent (General Mode)").formDefault("0.0").items(tolerances())
+        Row(ClkoutTolerance, Kind::ItemIndex, "clkoutComBoxTolerance").formDefault("0.0").items(tolerances())
             .written(generalClkoutLive).read(generalClkoutLive, 18)
             .batch(BatchUse::Set, 19, QStringLiteral("0.0")),
-        Row(ClkoutdFreq, Kind::Real, "clkoutdSpinFrequency").describe("Wanted CLKOUTD frequency in MHz (General Mode)").formDefault("1.000").range(0.023, 999999999.0)
+        Row(ClkoutdFreq, Kind::Real, "clkoutdSpinFrequency").formDefault("1.000").range(0.023, 999999999.0)
             .written(generalClkoutdLive).read(generalClkoutdLive, 28)
             .batch(BatchUse::Set, 29, QStringLiteral("1.000")),
-        Row(ClkoutdTolerance, Kind::ItemIndex, "clkoutdComBoxTolerance").describe("Allowed CLKOUTD error in percent (General Mode)").formDefault("0.0").items(tolerances())
+        Row(ClkoutdTolerance, Kind::ItemIndex, "clkoutdComBoxTolerance").formDefault("0.0").items(tolerances())
             .written(generalClkoutdLive).read(generalClkoutdLive, 29)
             .batch(BatchUse::Set, 30, QStringLiteral("0.0")),
-        Row(ClkinDivideDyn, Kind::Switch, "clkinRadioDivideDynamic").describe("true: input divider IDIV set at run time; false: static (Advanced Mode)").partner("clkinRadioDivideStatic")
+        Row(ClkinDivideDyn, Kind::Switch, "clkinRadioDivideDynamic").partner("clkinRadioDivideStatic")
             .formDefault("true").written(advanced).read(advanced, 8).batch(BatchUse::SetThenSwitch, 11, true),
-        Row(ClkinDivideSel, Kind::Whole, "clkinSpinDivideDyn").describe("Input divider IDIV (Advanced Mode)")
+        Row(ClkinDivideSel, Kind::Whole, "clkinSpinDivideDyn")
             .selectedBy(ClkinDivideDyn, "clkinSpinDivideStatic", when(is(ClkinDivideDyn)))
             .formDefault("1").range(1, 64).written(advanced).read(advanced, 9).batch(BatchUse::Set, 12, 1),
-        Row(ClkfbDivideDyn, Kind::Switch, "clkfbRadioDivideDynamic").describe("true: feedback divider FBDIV set at run time; false: static (Advanced Mode)").partner("clkfbRadioDivideStatic")
+        Row(ClkfbDivideDyn, Kind::Switch, "clkfbRadioDivideDynamic").partner("clkfbRadioDivideStatic")
             .formDefault("true").written(advanced).read(advanced, 11).batch(BatchUse::SetThenSwitch, 14, true),
-        Row(ClkfbDivideSel, Kind::Whole, "clkfbSpinDivideDyn").describe("Feedback divider FBDIV (Advanced Mode)")
+        Row(ClkfbDivideSel, Kind::Whole, "clkfbSpinDivideDyn")
             .selectedBy(ClkfbDivideDyn, "clkfbSpinDivideStatic", when(is(ClkfbDivideDyn)))
             .formDefault("1").range(1, 64).written(advanced).read(advanced, 12).batch(BatchUse::Set, 15, 1),
         // Read back in either mode; a General Mode file has none, which leaves the
         // static list without a current item until the next search picks one.
-        Row(ClkoutDivider, Kind::ItemText, "clkoutComBoxDivideDyn").describe("VCO divider ODIV (Advanced Mode)")
+        Row(ClkoutDivider, Kind::ItemText, "clkoutComBoxDivideDyn")
             .selectedBy(ClkoutDivideDyn, "clkoutComBoxDivideStatic",
                         when(isNot(ModeGeneral), is(ClkoutDivideDyn)))
             .formDefault("2").items(odivItems()).written(advanced).read(always(), 16)
             .batch(BatchUse::Set, 21, QStringLiteral("2")),
         // A batch option of its own: the stored files and callers of getProperty
         // keep the reported key set without it.
-        Row(ClkoutdDivide, Kind::Whole, "clkoutdSpinDivider").describe("CLKOUTD divider SDIV, even (Advanced Mode only)").formDefault("2").range(2, 128)
-            .written(advancedClkoutdLive).read(advancedClkoutdLive, 30).batch(BatchUse::AdvancedOnly, 33),
-        Row(ResetPll, Kind::Check, "checkPllReset").describe("Add the PLL reset input").formDefault("false")
+        Row(ClkoutdDivide, Kind::Whole, "clkoutdSpinDivider").formDefault("2").range(2, 128)
+            .written(advancedClkoutdLive).read(advancedClkoutdLive, 30)
+            .batch(BatchUse::AdvancedOnly, 33),
+        Row(ResetPll, Kind::Check, "checkPllReset").formDefault("false")
             .written(always()).read(always(), 4).batch(BatchUse::Set, 7, false),
-        Row(PllPwd, Kind::Check, "checkPllPowerDown").describe("Add the power-down input").formDefault("false")
+        Row(PllPwd, Kind::Check, "checkPllPowerDown").formDefault("false")
             .written(always()).read(always(), 5).batch(BatchUse::Set, 8, false),
-        Row(PllRegulator, Kind::Check, "checkPllRegulator").describe("Add the regulator control input").formDefault("false")
+        Row(PllRegulator, Kind::Check, "checkPllRegulator").formDefault("false")
             .written(always()).read(always(), 6).batch(BatchUse::Set, 9, false),
-        Row(ClkinFreq, Kind::Real, "clkinSpinFrequency").describe("Input clock frequency in MHz").formDefault("100.000").range(3.0, 450.0)
+        Row(ClkinFreq, Kind::Real, "clkinSpinFrequency").formDefault("100.000").range(3.0, 450.0)
             .written(always()).read(always(), 7).batch(BatchUse::Set, 10, QStringLiteral("100.000")),
-        Row(ClkfbSource, Kind::ItemIndex, "clkfbComBoxSource").describe("Feedback source").formDefault("Internal")
+        Row(ClkfbSource, Kind::ItemIndex, "clkfbComBoxSource").formDefault("Internal")
             .items({QStringLiteral("Internal"), QStringLiteral("External")})
             .written(always()).read(always(), 10).batch(BatchUse::Set, 13, QStringLiteral("Internal")),
-        Row(LockEn, Kind::Check, "checkLockEn").describe("Add the LOCK output").formDefault("false")
+        Row(LockEn, Kind::Check, "checkLockEn").formDefault("false")
             .written(always()).read(always(), 13).batch(BatchUse::Set, 16, false),
-        Row(ClkoutBypass, Kind::Check, "clkoutCheckBypass").describe("CLKOUT passes CLKIN through undivided").formDefault("false")
+        Row(ClkoutBypass, Kind::Check, "clkoutCheckBypass").formDefault("false")
             .written(always()).read(always(), 14).batch(BatchUse::Set, 17, false),
-        Row(ClkoutDivideDyn, Kind::Switch, "clkoutRadioDivideDyn").describe("true: VCO divider ODIV set at run time; false: static").partner("clkoutRadioDivideStatic")
+        Row(ClkoutDivideDyn, Kind::Switch, "clkoutRadioDivideDyn").partner("clkoutRadioDivideStatic")
             .formDefault("true").written(always()).read(always(), 15).batch(BatchUse::SetThenSwitch, 20, true),
-        Row(Clkoutp, Kind::Check, "clkoutpCheckEnable").describe("Enable the phase-shifted output CLKOUTP").formDefault("false")
+        Row(Clkoutp, Kind::Check, "clkoutpCheckEnable").formDefault("false")
             .written(always()).read(always(), 20).batch(BatchUse::Set, 22, false),
-        Row(ClkoutpBypass, Kind::Check, "clkoutpCheckBypass").describe("CLKOUTP passes CLKIN through").formDefault("false")
+        Row(ClkoutpBypass, Kind::Check, "clkoutpCheckBypass").formDefault("false")
             .written(when(is(Clkoutp))).read(when(is(Clkoutp)), 21).batch(BatchUse::Set, 23, false),
-        Row(ClkoutpPhase, Kind::ItemIndex, "clkoutpComBoxPhase").describe("CLKOUTP phase shift in degrees (static adjustment)").formDefault("0.0").items(phases())
+        Row(ClkoutpPhase, Kind::ItemIndex, "clkoutpComBoxPhase").formDefault("0.0").items(phases())
             .written(clkoutpLiveStatic).read(clkoutpLiveStatic, 23)
             .batch(BatchUse::Set, 24, QStringLiteral("0.0")),
-        Row(ClkoutpDutyCycle, Kind::ItemIndex, "clkoutpComBoxDutyCycle").describe("CLKOUTP duty cycle (static adjustment)").formDefault("0.500").items(dutyCycles())
+        Row(ClkoutpDutyCycle, Kind::ItemIndex, "clkoutpComBoxDutyCycle").formDefault("0.500").items(dutyCycles())
             .written(clkoutpLiveStatic).read(clkoutpLiveStatic, 24)
             .batch(BatchUse::Set, 25, QStringLiteral("0.500")),
-        Row(Clkoutd, Kind::Check, "clkoutdCheckEnable").describe("Enable the divided output CLKOUTD").formDefault("false")
+        Row(Clkoutd, Kind::Check, "clkoutdCheckEnable").formDefault("false")
             .written(always()).read(always(), 25).batch(BatchUse::Set, 26, false),
-        Row(ClkoutdBypass, Kind::Check, "clkoutdCheckBypass").describe("CLKOUTD passes CLKIN through").formDefault("false")
+        Row(ClkoutdBypass, Kind::Check, "clkoutdCheckBypass").formDefault("false")
             .written(when(is(Clkoutd))).read(when(is(Clkoutd)), 26).batch(BatchUse::Set, 27, false),
-        Row(ClkoutdSourceClkout, Kind::Switch, "clkoutdRadioSrcClkout").describe("true: CLKOUTD divides CLKOUT; false: CLKOUTP").partner("clkoutdRadioSrcClkoutp")
+        Row(ClkoutdSourceClkout, Kind::Switch, "clkoutdRadioSrcClkout").partner("clkoutdRadioSrcClkoutp")
             .formDefault("true").written(when(is(Clkoutd), isNot(ClkoutdBypass)))
             .read(when(is(Clkoutd), isNot(ClkoutdBypass)), 27).batch(BatchUse::SetThenSwitch, 28, true),
-        Row(Clkoutd3, Kind::Check, "clkoutd3CheckEnable").describe("Enable the divide-by-3 output CLKOUTD3").inFileAs(Clkoutd3File).formDefault("false")
+        Row(Clkoutd3, Kind::Check, "clkoutd3CheckEnable").inFileAs(Clkoutd3File).formDefault("false")
             .written(always()).read(always(), 31).batch(BatchUse::Set, 31, false),
-        Row(Clkoutd3SourceClkout, Kind::Switch, "clkoutd3RadioSrcClkout").describe("true: CLKOUTD3 divides CLKOUT; false: CLKOUTP").partner("clkoutd3RadioSrcClkoutp")
+        Row(Clkoutd3SourceClkout, Kind::Switch, "clkoutd3RadioSrcClkout").partner("clkoutd3RadioSrcClkoutp")
             .formDefault("true").written(when(is(Clkoutd3File))).read(when(is(Clkoutd3File)), 32)
             .batch(BatchUse::SetThenSwitch, 32, true),
         // The delay steps are never written; a file read with dynamic adjustment

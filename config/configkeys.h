@@ -142,7 +142,6 @@ struct Entry
     BatchUse batch = BatchUse::None;
     QVariant batchDefault;
     int batchRank = 0; // place in setProperty's and getProperty's sequence
-    const char *description = nullptr; // one line, for the option list a host shows
 
     bool reported() const
     {
@@ -160,6 +159,8 @@ QVector<const Entry *> loadOrder();
 QVector<const Entry *> batchOrder();
 
 const Entry *findByKey(const QString &key);
+// The one-line description of a batch option key, or null.
+const char *description(const char *key);
 const Entry *findByFileKey(const QString &fileKey);
 
 } // namespace Config

@@ -6,8 +6,8 @@
 
 #include <cfgsmap.h>
 #include <configkeys.h>
-#include <messages.h>
 #include <ipconfigwriter.h>
+#include <messages.h>
 
 #include <QAbstractButton>
 #include <QComboBox>
@@ -226,9 +226,11 @@ bool setAdvancedOnly(Mirel_Dialog *dialog, const Config::Entry &entry, const QVa
         return false;
     }
     auto *spin = widget<QSpinBox>(dialog, entry.control);
-    if (!IPCore::setValueByCfgsMap(key, spin->value(), spin, cfgs, dialog->moduleName(), messagelist))
+    const int before = spin->value();
+    if (!IPCore::setValueByCfgsMap(key, before, spin, cfgs, dialog->moduleName(), messagelist))
         return false;
     if (!Calc::sdivIsEven(spin->value())) {
+        spin->setValue(before);
         messagelist << QStringLiteral("ERROR: ") + Calc::sdivNotEvenMessage().message();
         return false;
     }

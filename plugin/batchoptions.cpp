@@ -46,7 +46,7 @@ QVariantMap described(const char *kind, const QVariant &defaultValue, const QStr
 
 QVariantMap fromEntry(const Config::Entry &entry, const QVariantMap &ranges)
 {
-    const QString description = QLatin1String(entry.description);
+    const QString description = QLatin1String(Config::description(entry.key));
     QVariantMap option;
     switch (entry.kind) {
     case Kind::Language:
