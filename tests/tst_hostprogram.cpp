@@ -73,7 +73,7 @@ void tst_HostProgram::exitStatus_data()
     QTest::newRow("unknown device") << QStringList{"screenshot", "x.png", "--device", "NOPE"} << 2 << "unknown device";
     QTest::newRow("unknown control") << QStringList{"screenshot", "x.png", "noSuchControl=true"} << 2 << "noSuchControl";
     QTest::newRow("refused key") << QStringList{"screenshot", "x.png", "MODE_GENERAL=TRUE"} << 2
-                                 << "Value 'TRUE' is out of the range for configuration option 'MODE_GENERAL'";
+                                 << "ERROR: Value 'TRUE' is out of the range for configuration option 'MODE_GENERAL'";
     QTest::newRow("not KEY=VALUE") << QStringList{"create", "module"} << 2 << "";
     QTest::newRow("missing .ipc") << QStringList{"open", "/nonexistent/missing.ipc"} << 1 << "";
     QTest::newRow("not an .ipc") << QStringList{"open", SOURCE_DIR "/README.md"} << 1
@@ -91,6 +91,7 @@ void tst_HostProgram::exitStatus()
     QCOMPARE(r.status, status);
     QVERIFY2(r.err.contains(errorPart), qPrintable(r.err));
     QVERIFY2(status == 0 || r.err.trimmed().count('\n') < 12, qPrintable(r.err)); // short, not a dump
+    QVERIFY2(!r.err.contains("ERROR: ERROR:"), qPrintable(r.err));
 }
 
 void tst_HostProgram::infoAndScreenshot()

@@ -11,7 +11,8 @@ QTextStream &out()
 
 int fail(int status, const QString &line)
 {
-    QTextStream(stderr) << "ERROR: " << line << '\n';
+    // Lines handed on from the core carry their prefix already.
+    QTextStream(stderr) << (line.startsWith(QLatin1String("ERROR:")) ? QString() : QStringLiteral("ERROR: ")) << line << '\n';
     return status;
 }
 

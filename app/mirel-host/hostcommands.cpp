@@ -271,7 +271,7 @@ int screenshot(const QStringList &arguments)
             options.insert(QStringLiteral("ip_creat_mode"), false); // keep the output folder
             QStringList lines;
             if (!frame->setProperty(options, lines)) {
-                error = lines.join(QStringLiteral("; "));
+                error = lines.join(QLatin1Char('\n'));
                 status = UsageError;
                 dialog->reject();
                 return;
