@@ -74,6 +74,7 @@ void tst_HostProgram::exitStatus_data()
     QTest::newRow("unknown control") << QStringList{"screenshot", "x.png", "noSuchControl=true"} << 2 << "noSuchControl";
     QTest::newRow("refused key") << QStringList{"screenshot", "x.png", "MODE_GENERAL=TRUE"} << 2
                                  << "ERROR: Value 'TRUE' is out of the range for configuration option 'MODE_GENERAL'";
+    QTest::newRow("unknown key") << QStringList{"screenshot", "x.png", "CLKOUT_FRQ=1"} << 2 << "did you mean 'CLKOUT_FREQ'?";
     QTest::newRow("not KEY=VALUE") << QStringList{"create", "module"} << 2 << "";
     QTest::newRow("missing .ipc") << QStringList{"open", "/nonexistent/missing.ipc"} << 1 << "";
     QTest::newRow("not an .ipc") << QStringList{"open", SOURCE_DIR "/README.md"} << 1

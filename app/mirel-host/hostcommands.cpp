@@ -2,6 +2,7 @@
 #include "hostcommands.h"
 
 #include "commandline.h"
+#include "optioncheck.h"
 
 #include <devicetable.h>
 #include <ipinfo.h>
@@ -242,6 +243,7 @@ int screenshot(const QStringList &arguments)
     if (auto status = chooseDevice(parser, host, &device))
         return *status;
 
+    const QVariantMap known = host.core()->options();
     // The dialog runs modally inside createModule; a zero timer fires inside its event
     // loop, renders it and closes it. The output folder is scratch: nothing is generated.
     QTemporaryDir scratch;
@@ -263,6 +265,12 @@ int screenshot(const QStringList &arguments)
                 dialog->reject();
                 return;
             }
+        }
+        if (const QStringList unknown = OptionCheck::unknownKeys(options, known); !unknown.isEmpty()) {
+            error = unknown.join(QLatin1Char('\n'));
+            status = UsageError;
+            dialog->reject();
+            return;
         }
         if (!options.isEmpty()) {
             auto *frame = qobject_cast<IPCore::ModuleGenDialog *>(dialog);
