@@ -19,6 +19,7 @@
 #include <QSpinBox>
 
 #include <cmath>
+#include <utility>
 
 namespace ModMirel {
 
@@ -107,6 +108,24 @@ QString refusalLine(const QString &value, const QString &key, const QString &ipN
         .arg(value, key, ipName);
 }
 
+// The source switch of a divided output that is on and takes CLKOUTP while CLKOUTP
+// is off, or null. The batch order and a file set a source after the rules that
+// would have moved it to CLKOUT, so the batch flows refuse the outcome instead.
+const Entry *sourceOnDisabledClkoutp(const QObject *dialog)
+{
+    using namespace Config::Key;
+    const Entry *clkoutp = Config::findByKey(text(Clkoutp));
+    if (!clkoutp || isChecked(dialog, clkoutp->control))
+        return nullptr;
+    for (const auto &[output, source] : {std::pair(Clkoutd, ClkoutdSourceClkout), std::pair(Clkoutd3, Clkoutd3SourceClkout)}) {
+        const Entry *enable = Config::findByKey(text(output));
+        const Entry *sourceEntry = Config::findByKey(text(source));
+        if (enable && sourceEntry && isChecked(dialog, enable->control) && isChecked(dialog, sourceEntry->partner))
+            return sourceEntry;
+    }
+    return nullptr;
+}
+
 } // namespace
 
 bool Mirel_Dialog::saveIPConfig()
@@ -164,6 +183,10 @@ bool Mirel_Dialog::loadIPConfig(const QString &path)
     settings.endGroup();
 
     applyIPConfig(config);
+    if (const Entry *source = batchMessages ? sourceOnDisabledClkoutp(this) : nullptr) {
+        *batchMessages << refusalLine(QStringLiteral("false"), text(source->key), moduleName());
+        return false;
+    }
     return true;
 }
 
@@ -280,6 +303,10 @@ bool Mirel_Dialog::setProperty(QVariantMap cfgs, QStringList &messagelist)
     if (cfgs.value(text(Key::ClkoutBypass)).toBool() && cfgs.value(text(Key::Clkoutd)).toBool()) {
         if (const Entry *bypass = findByKey(text(Key::ClkoutdBypass)))
             setChecked(this, bypass->control, true);
+    }
+    if (const Entry *source = sourceOnDisabledClkoutp(this)) {
+        messagelist << refusalLine(cfgs.value(text(source->key)).toString(), text(source->key), moduleName());
+        return false;
     }
     return true;
 }

@@ -286,15 +286,21 @@ void tst_Generation::batchRequests()
 void tst_Generation::refusedFileInBatchGivesALine_data()
 {
     QTest::addColumn<QByteArray>("content");
-    QTest::newRow("another version") << QByteArray("version=2.0\n[Config]\nMODE_GENERAL=true\n");
-    QTest::newRow("no version") << QByteArray("[Config]\nMODE_GENERAL=true\n");
-    QTest::newRow("missing file") << QByteArray();
+    QTest::addColumn<QString>("line");
+    const QString version = "ERROR: " + incompatible;
+    QTest::newRow("another version") << QByteArray("version=2.0\n[Config]\nMODE_GENERAL=true\n") << version;
+    QTest::newRow("no version") << QByteArray("[Config]\nMODE_GENERAL=true\n") << version;
+    QTest::newRow("missing file") << QByteArray() << version;
+    QTest::newRow("CLKOUTD3 from a disabled CLKOUTP")
+        << QByteArray("version=1.0\nmodule=pll1\n[Config]\nCKLOUTD3=true\nCLKOUTD3_SOURCE_CLKOUT=false\n")
+        << "ERROR: Value 'false' is out of the range for configuration option 'CLKOUTD3_SOURCE_CLKOUT' for IP 'pll1'.";
 }
 
 // In batch use no box would ever be closed: a refused file gives a line and false.
 void tst_Generation::refusedFileInBatchGivesALine()
 {
     QFETCH(QByteArray, content);
+    QFETCH(QString, line);
     ModMirel::MIREL core(SOURCE_DIR "/plugin");
     QVERIFY(core.initialize());
     QTemporaryDir dir;
@@ -305,7 +311,7 @@ void tst_Generation::refusedFileInBatchGivesALine()
     ModalWatcher watcher;
     QVERIFY(!core.openModuleBatch(path, QString(), cfgs, messages));
     QVERIFY(watcher.boxes.isEmpty());
-    QCOMPARE(messages, QStringList{"ERROR: " + incompatible});
+    QCOMPARE(messages, QStringList{line});
     QCOMPARE(cfgs, QVariantMap({{"kept", 1}}));
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files), content.isEmpty() ? QStringList() : QStringList{"pll.ipc"});
 }
