@@ -17,7 +17,7 @@ QVector<Alternative> nearestClkouts(const ClkoutInput &input, int count)
             if (!pfdInWindow(input.clkin, idiv, input.limits))
                 continue;
             const double f = (double(fbdiv) / idiv) * input.clkin;
-            const int odiv = smallestLegalOdiv(f, input.limits);
+            const int odiv = admissibleOdiv(f, input.limits);
             if (odiv == 0)
                 continue;
             all.append({f, relativeError(f, input.expected), idiv, fbdiv, odiv});

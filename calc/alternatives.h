@@ -18,7 +18,8 @@ struct Alternative
 };
 
 // The count CLKOUT frequencies nearest to input.expected among the pairs the General
-// Mode search admits (phase detector in its window, some ODIV legal), nearest first.
+// Mode search admits (phase detector in its window, CLKOUT within the
+// device's maximum, some ODIV legal), nearest first.
 // Pairs making the same frequency appear once, with the smallest FBDIV, then IDIV;
 // equal errors keep that visiting order. The tolerance is not consulted;
 // input.expected must be positive.

@@ -54,10 +54,11 @@ ClkoutResult searchGeneral(const ClkoutInput &in)
             Record &record = withinTolerance(error, tolerance) ? best : closest;
             if (!record.improvedBy(error))
                 continue;
-            // A pair whose CLKOUT no ODIV brings into the VCO window is not admissible,
-            // like one outside the phase-detector window. Testing it only for a pair
-            // that would replace a record skips nothing else and keeps the loop cheap.
-            const int odiv = smallestLegalOdiv(f, limits);
+            // A pair the device cannot run (CLKOUT above its maximum, or no ODIV that
+            // brings it into the VCO window) is not admissible, like one outside the
+            // phase-detector window. Testing it only for a pair that would replace a
+            // record skips nothing else and keeps the loop cheap.
+            const int odiv = admissibleOdiv(f, limits);
             if (odiv == 0)
                 continue;
             record.error = error;
@@ -106,10 +107,12 @@ ClkoutResult searchAdvanced(const ClkoutInput &in)
     r.showsFrequency = true;
     r.shownFrequency = f;
 
-    // A CLKOUT equal to the rounded bound is legal.
-    if (ceil3(limits.clkoutMin) > f) {
+    // Both output bounds are legal; a CLKOUT no ODIV can serve is refused like one
+    // outside them, since no advice about ODIV could make it run.
+    const int legal = admissibleOdiv(f, limits);
+    if (ceil3(limits.clkoutMin) > f || legal == 0) {
         r.accepted = false;
-        r.messageKind = MessageKind::ClkoutBelowMinimum;
+        r.messageKind = MessageKind::DividersIllegal;
         return r;
     }
 
@@ -120,17 +123,8 @@ ClkoutResult searchAdvanced(const ClkoutInput &in)
         r.frequency = f;
         return r;
     }
-
-    const int legal = smallestLegalOdiv(f, limits);
-    const int recommended = legal != 0 ? legal : kOdivFallback;
-    // Only reachable when no ODIV is legal: the fallback itself is not refused.
-    if (in.odiv == recommended) {
-        r.ok = true;
-        r.frequency = f;
-        return r;
-    }
     r.messageKind = MessageKind::OdivIllegal;
-    r.messageArg1 = recommended;
+    r.messageArg1 = legal;
     return r;
 }
 

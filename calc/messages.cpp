@@ -16,7 +16,7 @@ QString SearchMessage::message() const
                               "in the range of %1 ~ %2.")
             .arg(messageArg1)
             .arg(messageArg2);
-    case MessageKind::ClkoutBelowMinimum:
+    case MessageKind::DividersIllegal:
         return QStringLiteral("The value of divide factor for CLKIN and CLKFB is illegal");
     case MessageKind::OdivIllegal:
         // "recommand" is the wording users and scripts already match on.

@@ -9,7 +9,7 @@ enum class MessageKind {
     None,
     ClkoutNotGenerated,   // General Mode: no admissible pair within tolerance
     PfdOutOfRange,        // Advanced Mode: CLKIN / IDIV outside the window; args clkinMin, clkinMax
-    ClkoutBelowMinimum,   // Advanced Mode: CLKOUT below the rounded output lower bound
+    DividersIllegal,      // Advanced Mode: CLKOUT outside the output bounds, or no ODIV legal for it
     OdivIllegal,          // Advanced Mode: user's ODIV puts the VCO outside; arg the recommended ODIV
     ClkoutdNotGenerated,  // General Mode: no SDIV within tolerance
     SdivNotEven,          // an odd CLKOUTD divider, refused before any search

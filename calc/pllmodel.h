@@ -70,6 +70,13 @@ inline int smallestLegalOdiv(double f, const PllLimits &limits)
     return 0;
 }
 
+// The smallest legal ODIV for a CLKOUT the device can make, or 0 when f is above
+// the device's output maximum (inclusive) or no ODIV is legal.
+inline int admissibleOdiv(double f, const PllLimits &limits)
+{
+    return f > double(limits.clkoutMax) ? 0 : smallestLegalOdiv(f, limits);
+}
+
 // One of the two records a search keeps while visiting its candidates: the best
 // within tolerance, or the closest outside it. Only a strictly smaller error
 // replaces a record, so among equal errors the first candidate visited stays.

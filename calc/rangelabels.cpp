@@ -19,16 +19,17 @@ RangeLabels rangeLabels(const PllLimits &limits)
 
     // Seven significant digits show a rounded bound such as 3.001 without its
     // single-precision remainder.
-    r.clkoutLabel = QStringLiteral("Expected Frequency (%1~%2):")
-                        .arg(QString::number(lo, 'g', 7), QString::number(hi, 'g', 6));
+    r.clkoutLow = QString::number(lo, 'g', 7);
+    r.clkoutHigh = QString::number(hi, 'g', 6);
+    r.clkoutLabel = QStringLiteral("Expected Frequency (%1~%2):").arg(r.clkoutLow, r.clkoutHigh);
     // The spin boxes accept twice the labelled maximum.
     r.clkoutMin = lo;
     r.clkoutMax = 2.0 * hi;
 
     // CLKOUTD divides CLKOUT by 2 to 128.
-    r.clkoutdLabel = QStringLiteral("Expected Frequency (%1~%2):")
-                         .arg(QString::number(lo * 0.0078125, 'f', 3),
-                              QString::number(hi * 0.5, 'f', 3));
+    r.clkoutdLow = QString::number(lo * 0.0078125, 'f', 3);
+    r.clkoutdHigh = QString::number(hi * 0.5, 'f', 3);
+    r.clkoutdLabel = QStringLiteral("Expected Frequency (%1~%2):").arg(r.clkoutdLow, r.clkoutdHigh);
     r.clkoutdMin = lo / 128.0;
     r.clkoutdMax = hi;
     return r;

@@ -54,14 +54,14 @@ QString describe(const ClkoutResult &r)
 }
 
 // The General Mode loop written the plain way: every pair, every test in place. With
-// mended false it leaves the VCO window out, as the search once did.
+// mended false it admits pairs the device cannot run.
 Record plainSearch(const ClkoutInput &in, bool mended)
 {
     Record best, closest;
     for (int fbdiv = 1; fbdiv <= 64; ++fbdiv) {
         for (int idiv = 1; idiv <= 64; ++idiv) {
             const double pfd = in.clkin / idiv, f = (double(fbdiv) / idiv) * in.clkin;
-            const int odiv = smallestLegalOdiv(f, in.limits);
+            const int odiv = f > in.limits.clkoutMax ? 0 : smallestLegalOdiv(f, in.limits);
             if (pfd < in.limits.clkinMin || pfd > in.limits.clkinMax || (mended && odiv == 0))
                 continue;
             const double error = std::fabs(f - in.expected) / in.expected;
@@ -111,6 +111,7 @@ void TstCalc::clkoutSearch_data()
     const QString fails = "fails, %1 color:red, The Expected Frequency of CLKOUT cannot be generated. Try to change the "
                           "Expected Frequency or Tolerance(%)";
     const QString recommend = ", The divide factor of CLKOUT is illegal, the recommand value is %1.";
+    const QString illegal = "fails, %1 color:red, The value of divide factor for CLKIN and CLKFB is illegal";
     const QString pfd = "fails, field kept, The value of CLKIN frequency divided by Divide Factor must be in the range of %1 ~ %2.";
     QTest::newRow("27->100 at 0.5%") << general(d, 27, 100, 0.5) << "ok, 7 26 4, 100.286 color:gray";
     QTest::newRow("27->100 at 0.0% shows closest in red") << general(d, 27, 100, 0.0) << fails.arg("100.286");
@@ -119,7 +120,8 @@ void TstCalc::clkoutSearch_data()
     QTest::newRow("smaller error later wins") << general(d, 27, 100, 2.0) << "ok, 7 26 4, 100.286 color:gray";
     QTest::newRow("PFD equal to clkinMin") << general(d, 27, 102, 0.0) << "ok, 9 34 4, 102.000 color:gray";
     QTest::newRow("PFD equal to clkinMax") << general(d, 450, 450, 0.0) << "ok, 1 1 2, 450.000 color:gray";
-    QTest::newRow("VCO equal to vcoMax") << general(d, 50, 600, 0.0) << "ok, 1 12 2, 600.000 color:gray";
+    QTest::newRow("VCO equal to vcoMax") << general(narrow, 41, 102.5, 0.0) << "ok, 2 5 4, 102.500 color:gray";
+    QTest::newRow("above clkoutMax: closest at the maximum") << general(d, 100, 600, 2.0) << fails.arg("450.000");
     QTest::newRow("CLKIN below every PFD shows 0.000") << general(d, 2, 100, 2.0) << fails.arg("0.000");
     // The mended fault: a pair whose frequency has no legal ODIV is not admissible.
     QTest::newRow("nearest pair has no ODIV: next pair") << general(narrow, 27, 102.6, 1.0) << "ok, 9 34 4, 102.000 color:gray";
@@ -138,10 +140,10 @@ void TstCalc::clkoutSearch_data()
     QTest::newRow("PFD below window") << advanced(d, 27, 10, 4, 4) << pfd.arg(3).arg(450);
     QTest::newRow("PFD above window") << advanced(limits(400, 900, 3.0f, 200), 250, 1, 2, 2) << pfd.arg(3).arg(200);
     QTest::newRow("CLKOUT equal to bound") << advanced(d, 25, 8, 1, 128) << "ok, 3.125 color:gray";
-    QTest::newRow("CLKOUT below 3.001") << advanced(limits(400, 1200, 3.0001f), 27, 9, 1, 128)
-                                        << "fails, 3.000 color:red, The value of divide factor for CLKIN and CLKFB is illegal";
-    QTest::newRow("no ODIV legal: 8 gets 2") << advanced(limits(400, 1200, 3.0f), 27, 9, 1, 8)
-                                             << "fails, 3.000 color:gray" + recommend.arg(2);
+    QTest::newRow("CLKOUT below 3.001") << advanced(limits(400, 1200, 3.0001f), 27, 9, 1, 128) << illegal.arg("3.000");
+    QTest::newRow("no ODIV legal, user's 2") << advanced(limits(400, 1200, 3.0f), 27, 9, 1, 2) << illegal.arg("3.000");
+    QTest::newRow("above clkoutMax, VCO in window") << advanced(d, 100, 1, 5, 2) << illegal.arg("500.000");
+    QTest::newRow("VCO of 12800") << advanced(d, 100, 1, 64, 2) << illegal.arg("6400.000");
 }
 
 void TstCalc::clkoutSearch()

@@ -18,12 +18,14 @@ namespace {
 
 const QString cannot = "The Expected Frequency of %1 cannot be generated. Try to change the Expected Frequency or Tolerance(%)";
 
-// A fresh dialog on the default device, set up through its own widgets.
+// A fresh dialog on the device a "device=NAME" step names (else the default one),
+// set up through its own widgets.
 struct Fixture
 {
-    explicit Fixture(const L &steps = {}) : dialog(QVariantMap(), nullptr)
+    explicit Fixture(L steps = {}) : dialog(QVariantMap(), nullptr)
     {
-        dialog.setCreating("/tmp", DEV::DeviceTable::defaultDevice().arg());
+        const QString device = steps.isEmpty() || !steps[0].startsWith("device=") ? QString() : steps.takeFirst().mid(7);
+        dialog.setCreating("/tmp", (device.isEmpty() ? DEV::DeviceTable::defaultDevice() : *DEV::DeviceTable::find(device)).arg());
         driveDialog(&dialog, steps);
     }
     // What a user sees after a search: dividers, ODIV item, result text and colour, for CLKOUT and CLKOUTD.
@@ -87,6 +89,19 @@ void tst_Calculation::clkoutSearch_data()
                               << L{"1", "1", "16", "27.000 color:gray"} << "";
     QTest::newRow("advanced ODIV recommendation") << advanced(1, 4, 2) << -1.0 << L{"1", "1", "2", "108.000 color:gray"}
                                                   << "WARNING: The divide factor of CLKOUT is illegal, the recommand value is 4.";
+    // What no device can run is refused on every device, the closest frequency it can make shown in red.
+    const QString illegal = "WARNING: The value of divide factor for CLKIN and CLKFB is illegal";
+    for (const DEV::DeviceInfo &d : DEV::DeviceTable::devices()) {
+        const L on{"device=" + d.device};
+        QTest::addRow("%s: VCO of 3456", qPrintable(d.device)) << on + advanced(1, 64, 2) << -1.0
+                                                               << L{"1", "1", "2", "1728.000 color:red"} << illegal;
+        QTest::addRow("%s: 3 MHz, no legal ODIV", qPrintable(d.device)) << on + advanced(9, 1, 2) << -1.0
+                                                                        << L{"1", "1", "2", "3.000 color:red"} << illegal;
+        const QString max = QString::number(d.pll.clkoutMax, 'f', 3);
+        QTest::addRow("%s: 1.5 x the maximum", qPrintable(d.device))
+            << on + general("100", QString::number(d.pll.clkoutMax * 1.5), "2.0") << -1.0 << L{"1", "1", "2", max + " color:red"}
+            << "WARNING: " + cannot.arg("CLKOUT");
+    }
 }
 
 // Both overloads change the same widgets; the box one shows as "Warning" boxes exactly the lines the other appends.

@@ -182,6 +182,24 @@ void tst_HostProgram::create_data()
         << QStringList{} << QStringList{"a/a.ipc", "a/a.v", "a/a_tmp.v", "b/b.ipc", "b/b.vhd", "b/b_tmp.vhd"} << QStringList{};
     row("array of non-objects") << opts << QByteArray("[1]") << 2
         << QStringList{"ERROR: 'options.json' item 1 is not a JSON object"} << QStringList{} << QStringList{};
+    // What the device cannot run, or an output fed by a disabled CLKOUTP, writes nothing.
+    const QString illegal = "WARNING: The value of divide factor for CLKIN and CLKFB is illegal";
+    const QStringList impossible = {"MODE_GENERAL=false", "CLKIN_DIVIDE_DYN=false", "CLKFB_DIVIDE_DYNAMIC=false",
+                                    "CLKOUT_DIVIDE_DYN=false", "CLKOUT_DIVIDER=2", "module=m", "file=m"};
+    row("VCO of 12800") << QStringList{"create", "CLKIN_FREQ=100", "CLKIN_DIVIDE_STATIC_SEL=1", "CLKFB_DIVIDE_STATIC_SEL=64"}
+                               + impossible << QByteArray() << 1 << QStringList{illegal} << QStringList{} << QStringList{};
+    row("BRN-4LP, VCO of 6") << QStringList{"create", "--device", "BRN-4LP", "CLKIN_FREQ=3", "CLKIN_DIVIDE_STATIC_SEL=1",
+                                            "CLKFB_DIVIDE_STATIC_SEL=1"} + impossible
+                             << QByteArray() << 1 << QStringList{illegal} << QStringList{} << QStringList{};
+    row("CLKOUT above the maximum") << QStringList{"create", "module=m", "file=m", "CLKIN_FREQ=100", "CLKOUT_FREQ=600",
+                                                   "CLKOUT_TOLERANCE=2.0"} << QByteArray() << 1
+        << QStringList{"WARNING: The Expected Frequency of CLKOUT cannot be generated. Try to change the Expected Frequency or Tolerance(%)"}
+        << QStringList{} << QStringList{};
+    for (const char *output : {"CLKOUTD", "CLKOUTD3"})
+        QTest::addRow("%s from a disabled CLKOUTP", output)
+            << QStringList{"create", QString(output) + "=true", QString(output) + "_SOURCE_CLKOUT=false"} + example << QByteArray() << 1
+            << QStringList{QString("ERROR: Value 'false' is out of the range for configuration option '%1_SOURCE_CLKOUT' for IP 'pll1'.").arg(output)}
+            << QStringList{} << QStringList{};
 }
 
 // Problems on standard error, the files written on standard output; nothing outside the working folder.

@@ -33,6 +33,7 @@ QString text(const QJsonObject &o, const QStringList &keys)
     return values.join(' ');
 }
 
+const QString illegal = "WARNING: The value of divide factor for CLKIN and CLKFB is illegal";
 const QString cannot = "WARNING: The Expected Frequency of %1 cannot be generated. Try to change the Expected Frequency or Tolerance(%)";
 
 } // namespace
@@ -71,6 +72,16 @@ void TstMirelCalc::json_data()
                                                   << "1.000 1.000 16.000 4.000 27.000 6.750" << "" << "0";
     QTest::newRow("CLKOUTD fails, CLKOUT stays") << "--clkin 50 --clkout 100 --clkoutd 30 --clkoutd-tolerance 2" << 1
                                                  << "1.000 2.000 4.000 null 100.000 null" << cannot.arg("CLKOUTD") << "0";
+    QTest::newRow("600 above the maximum: nearest at most 450") << "--clkin 100 --clkout 600 --tolerance 2" << 1 << none
+                                                                << cannot.arg("CLKOUT") << "450.000 2.000 9.000 2.000 5";
+    QTest::newRow("CLKOUTD at its printed bound") << "--clkin 27 --clkout 100 --tolerance 0.5 --clkoutd 0.024" << 1
+                                                  << "7.000 26.000 4.000 null 100.286 null" << cannot.arg("CLKOUTD") << "0";
+    for (const char *device : {"AXL-12", "AXL-25", "BRN-4LP"}) {
+        QTest::addRow("%s: VCO of 12800", device) << QString("--device %1 --clkin 100 --idiv 1 --fbdiv 64 --odiv 2").arg(device)
+                                                  << 1 << none << illegal << "0";
+        QTest::addRow("%s: 3 MHz, no legal ODIV", device) << QString("--device %1 --clkin 3 --idiv 1 --fbdiv 1 --odiv 2").arg(device)
+                                                          << 1 << none << illegal << "0";
+    }
     QTest::newRow("odd SDIV refused") << "--clkin 27 --clkout 100 --tolerance 0.5 --sdiv 3" << 1 << none
                                       << "WARNING:The divide factor of CLKOUTD must be an even number." << "0";
 }
@@ -107,6 +118,8 @@ void TstMirelCalc::usageErrors_data()
     QTest::newRow("ODIV not offered") << "--clkin 27 --idiv 1 --fbdiv 4 --odiv 6" << "--odiv must be one of";
     QTest::newRow("infinite") << "--clkin 27 --clkout inf" << "--clkout";
     QTest::newRow("CLKIN above the device") << "--device BRN-4LP --clkin 250 --bypass" << "3~200";
+    QTest::newRow("CLKOUTD below the printed bound") << "--clkin 27 --bypass --clkoutd 0.023" << "0.024~225.000";
+    QTest::newRow("CLKOUT above what the dialog takes") << "--clkin 27 --clkout 901" << "3.125~450";
     QTest::newRow("unknown device") << "--device XYZ --clkin 27 --bypass" << "XYZ";
     QTest::newRow("stray argument") << "--clkin 27 --bypass 42" << "42";
 }

@@ -80,13 +80,15 @@ public:
         return v;
     }
 
-    double frequency(const QCommandLineOption &o, double lo, double hi, const QString &device) const
+    // Refuses what the dialog's spin box could not hold; the message names the device's
+    // real bounds as its labels print them, and a value equal to a printed bound passes.
+    double frequency(const QCommandLineOption &o, double lo, double hi, const QString &low,
+                     const QString &high, const QString &device) const
     {
         const double v = number(o);
-        if (v < lo || v > hi) {
+        if (v < std::min(lo, low.toDouble()) || v > hi) {
             throw UsageError{QStringLiteral("%1 %2 is outside %3~%4 MHz for %5")
-                                 .arg(name(o), text(o), QString::number(lo, 'g', 7),
-                                      QString::number(hi, 'g', 7), device)};
+                                 .arg(name(o), text(o), low, high, device)};
         }
         return v;
     }
@@ -186,11 +188,13 @@ Request parseRequest(const QStringList &arguments)
     if (!args.isSet(clkin))
         throw UsageError{QStringLiteral("--clkin MHZ is required")};
 
-    r.clkout.clkin = args.frequency(clkin, ranges.clkinMin, ranges.clkinMax, r.device.device);
+    r.clkout.clkin = args.frequency(clkin, ranges.clkinMin, ranges.clkinMax, QString::number(ranges.clkinMin),
+                                    QString::number(ranges.clkinMax), r.device.device);
     r.clkout.generalMode = !advanced;
     r.clkout.clkoutNoBypass = !args.isSet(bypass);
     if (args.isSet(clkout))
-        r.clkout.expected = args.frequency(clkout, ranges.clkoutMin, ranges.clkoutMax, r.device.device);
+        r.clkout.expected = args.frequency(clkout, ranges.clkoutMin, ranges.clkoutMax, ranges.clkoutLow,
+                                           ranges.clkoutHigh, r.device.device);
     if (args.isSet(tolerance))
         r.clkout.tolerancePercent = args.percent(tolerance);
     if (advanced) {
@@ -205,7 +209,8 @@ Request parseRequest(const QStringList &arguments)
     r.clkoutdEnabled = args.isSet(clkoutd) || args.isSet(sdiv);
     r.clkoutd.generalMode = args.isSet(clkoutd);
     if (args.isSet(clkoutd))
-        r.clkoutd.expected = args.frequency(clkoutd, ranges.clkoutdMin, ranges.clkoutdMax, r.device.device);
+        r.clkoutd.expected = args.frequency(clkoutd, ranges.clkoutdMin, ranges.clkoutdMax, ranges.clkoutdLow,
+                                            ranges.clkoutdHigh, r.device.device);
     if (args.isSet(clkoutdTolerance))
         r.clkoutd.tolerancePercent = args.percent(clkoutdTolerance);
     if (args.isSet(sdiv))  // odd values pass here; the even-number rule refuses them as a result
