@@ -5,44 +5,39 @@
 
 namespace ModMirel::Calc {
 
-QVector<Alternative> nearestClkouts(const ClkoutInput &input, int count)
+std::vector<Alternative> nearestClkouts(const ClkoutInput &input, int count)
 {
-    QVector<Alternative> all;
+    std::vector<Alternative> nearest;
     if (count <= 0)
-        return all;
-    all.reserve(kDividerMax * kDividerMax);
-    // Same visiting order as the search, so a stable sort leaves equal errors in it.
+        return nearest;
+    nearest.reserve(std::size_t(count) + 1);
+    const auto byError = [](double error, const Alternative &a) { return error < a.error; };
+    // The search's visiting order; a candidate goes in after every listed one with an
+    // equal error, so equal errors keep that order. Only a candidate that would enter
+    // the list pays for the admissibility test.
     for (int fbdiv = kDividerMin; fbdiv <= kDividerMax; ++fbdiv) {
         for (int idiv = kDividerMin; idiv <= kDividerMax; ++idiv) {
+            const double f = (double(fbdiv) / idiv) * input.clkin;
+            const double error = relativeError(f, input.expected);
+            if (int(nearest.size()) == count && !(error < nearest.back().error))
+                continue;
             if (!pfdInWindow(input.clkin, idiv, input.limits))
                 continue;
-            const double f = (double(fbdiv) / idiv) * input.clkin;
             const int odiv = admissibleOdiv(f, input.limits);
             if (odiv == 0)
                 continue;
-            all.append({f, relativeError(f, input.expected), idiv, fbdiv, odiv});
+            // Equal ratios of FBDIV to IDIV give bit-identical frequencies and so equal
+            // errors; the pair visited first is listed, or was already pushed out.
+            const auto at = std::upper_bound(nearest.begin(), nearest.end(), error, byError);
+            bool listed = false;
+            for (auto it = at; it != nearest.begin() && (it - 1)->error == error && !listed; --it)
+                listed = (it - 1)->frequency == f;
+            if (listed)
+                continue;
+            nearest.insert(at, Alternative{f, error, idiv, fbdiv, odiv});
+            if (int(nearest.size()) > count)
+                nearest.pop_back();
         }
-    }
-    std::stable_sort(all.begin(), all.end(), [](const Alternative &a, const Alternative &b) {
-        return a.error < b.error;
-    });
-
-    // Equal ratios of FBDIV to IDIV give bit-identical frequencies and so equal
-    // errors: a duplicate can only hide in the run of entries with the same error.
-    QVector<Alternative> nearest;
-    const auto alreadyListed = [&nearest](const Alternative &a) {
-        for (int i = nearest.size() - 1; i >= 0 && nearest.at(i).error == a.error; --i) {
-            if (nearest.at(i).frequency == a.frequency)
-                return true;
-        }
-        return false;
-    };
-    for (const Alternative &a : qAsConst(all)) {
-        if (alreadyListed(a))
-            continue;
-        nearest.append(a);
-        if (nearest.size() == count)
-            break;
     }
     return nearest;
 }

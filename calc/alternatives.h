@@ -3,7 +3,7 @@
 
 #include "clkoutsearch.h"
 
-#include <QVector>
+#include <vector>
 
 namespace ModMirel::Calc {
 
@@ -18,11 +18,10 @@ struct Alternative
 };
 
 // The count CLKOUT frequencies nearest to input.expected among the pairs the General
-// Mode search admits (phase detector in its window, CLKOUT within the
-// device's maximum, some ODIV legal), nearest first.
-// Pairs making the same frequency appear once, with the smallest FBDIV, then IDIV;
-// equal errors keep that visiting order. The tolerance is not consulted;
-// input.expected must be positive.
-QVector<Alternative> nearestClkouts(const ClkoutInput &input, int count);
+// Mode search admits (phase detector in its window, CLKOUT within the device's
+// maximum, some ODIV legal), nearest first. Pairs making the same frequency appear
+// once, with the smallest FBDIV, then IDIV; equal errors keep that visiting order.
+// The tolerance is not consulted; input.expected must be positive.
+std::vector<Alternative> nearestClkouts(const ClkoutInput &input, int count);
 
 } // namespace ModMirel::Calc

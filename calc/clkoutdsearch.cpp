@@ -3,11 +3,6 @@
 
 namespace ModMirel::Calc {
 
-QString ClkoutdResult::styleSheet() const
-{
-    return accepted ? QStringLiteral("color:gray") : QStringLiteral("color:red");
-}
-
 ClkoutdResult searchClkoutd(const ClkoutdInput &input)
 {
     ClkoutdResult r;

@@ -4,8 +4,6 @@
 #include "messages.h"
 #include "pllmodel.h"
 
-#include <QString>
-
 namespace ModMirel::Calc {
 
 // Everything the CLKOUTD search reads. No device limit bounds CLKOUTD.
@@ -30,9 +28,6 @@ struct ClkoutdResult : SearchMessage
     // General Mode success: sdivSel and the divider spin box take sdiv.
     bool setsSdiv = false;
     int sdiv = 0;
-
-    QString shownText() const { return formatMHz(shownFrequency); }
-    QString styleSheet() const;
 };
 
 ClkoutdResult searchClkoutd(const ClkoutdInput &input);

@@ -137,11 +137,6 @@ ClkoutCase ClkoutInput::searchCase() const
     return clkoutNoBypass ? ClkoutCase::General : ClkoutCase::Bypassed;
 }
 
-QString ClkoutResult::styleSheet() const
-{
-    return accepted ? QStringLiteral("color:gray") : QStringLiteral("color:red");
-}
-
 ClkoutResult searchClkout(const ClkoutInput &input)
 {
     switch (input.searchCase()) {

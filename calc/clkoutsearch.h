@@ -5,8 +5,6 @@
 #include "plllimits.h"
 #include "pllmodel.h"
 
-#include <QString>
-
 namespace ModMirel::Calc {
 
 enum class ClkoutCase {
@@ -56,9 +54,6 @@ struct ClkoutResult : SearchMessage
     // Bypassed case without a legal ODIV: odiv is the fallback 2 and
     // vcoDiagnosticText() goes to the debug output.
     bool vcoDiagnostic = false;
-
-    QString shownText() const { return formatMHz(shownFrequency); }
-    QString styleSheet() const;
 };
 
 ClkoutResult searchClkout(const ClkoutInput &input);

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include <QString>
+#include <string>
 
 namespace ModMirel::Calc {
 
@@ -15,8 +15,8 @@ enum class MessageKind {
     SdivNotEven,          // an odd CLKOUTD divider, refused before any search
 };
 
-// A user message of a search with its arguments. The dialog shows text() in a
-// warning box; batch use appends warningLine() to the message list.
+// A user message of a search, as a code with its arguments. The dialog turns it
+// into its own texts; programs without Qt use message() and warningLine().
 struct SearchMessage
 {
     MessageKind messageKind = MessageKind::None;
@@ -24,8 +24,9 @@ struct SearchMessage
     int messageArg2 = 0;
 
     bool hasMessage() const { return messageKind != MessageKind::None; }
-    QString message() const;
-    QString warningLine() const;
+    std::string message() const;
+    // The batch form's line: "WARNING: " and the message.
+    std::string warningLine() const;
 };
 
 // The even-number rule for SDIV, applied by the OK and batch flows.
@@ -34,6 +35,6 @@ inline bool sdivIsEven(int sdiv) { return sdiv % 2 == 0; }
 SearchMessage sdivNotEvenMessage();
 
 // Debug output of the bypassed case when no ODIV is legal; not a user message.
-QString vcoDiagnosticText();
+const char *vcoDiagnosticText();
 
 } // namespace ModMirel::Calc

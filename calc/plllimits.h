@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include <QtGlobal>
+#include <cstdint>
 
 namespace ModMirel::Calc {
 
@@ -10,10 +10,10 @@ namespace ModMirel::Calc {
 // comparison.
 struct PllLimits
 {
-    qint32 clkinMin = 0;    // input clock and phase-detector window, both ends legal
-    qint32 clkinMax = 0;
-    qint32 vcoMin = 0;      // VCO window, both ends legal
-    qint32 vcoMax = 0;
+    std::int32_t clkinMin = 0;    // input clock and phase-detector window, both ends legal
+    std::int32_t clkinMax = 0;
+    std::int32_t vcoMin = 0;      // VCO window, both ends legal
+    std::int32_t vcoMax = 0;
     float clkoutMinAlt = 0.0f; // second output lower bound, for the range labels only
     float clkoutMin = 0.0f;
     float clkoutMax = 0.0f;

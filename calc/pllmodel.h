@@ -3,10 +3,9 @@
 
 #include "plllimits.h"
 
-#include <QString>
-
 #include <array>
 #include <cmath>
+#include <string>
 
 namespace ModMirel::Calc {
 
@@ -93,7 +92,11 @@ struct Record
     bool improvedBy(double candidateError) const { return isEmpty() || candidateError < error; }
 };
 
+// A number as the dialog's toolkit writes it: style 'f' (fixed, precision
+// decimals) or 'g' (general, precision significant digits).
+std::string formatNumber(double value, char style, int precision);
+
 // Frequencies as the user sees them: fixed notation, three decimals.
-QString formatMHz(double mhz);
+std::string formatMHz(double mhz);
 
 } // namespace ModMirel::Calc

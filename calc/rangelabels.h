@@ -3,24 +3,36 @@
 
 #include "plllimits.h"
 
-#include <QString>
+#include <string>
 
 namespace ModMirel::Calc {
 
-// The texts and ranges of the three frequency inputs for one device.
+// The bounds of the three frequency inputs for one device: what the labels print
+// (the device's real range) and what the spin boxes accept.
 struct RangeLabels
 {
-    QString clkinLabel;     // "Clock Frequency (3~450):"
-    QString clkoutLabel;    // "Expected Frequency (3.125~450):"
-    QString clkoutdLabel;   // "Expected Frequency (0.024~225.000):"
-    // The bounds as the labels print them: the device's real output range.
-    QString clkoutLow, clkoutHigh, clkoutdLow, clkoutdHigh;
     int clkinMin = 0;
     int clkinMax = 0;
-    double clkoutMin = 0.0;
+    double clkoutLow = 0.0;    // the CLKOUT label's bounds
+    double clkoutHigh = 0.0;
+    double clkoutMin = 0.0;    // the CLKOUT spin box's range
     double clkoutMax = 0.0;
-    double clkoutdMin = 0.0;
+    double clkoutdLow = 0.0;   // the CLKOUTD label's bounds
+    double clkoutdHigh = 0.0;
+    double clkoutdMin = 0.0;   // the CLKOUTD spin box's range
     double clkoutdMax = 0.0;
+
+    // The labels' texts ("Clock Frequency (3~450):", "Expected Frequency (3.125~450):",
+    // "Expected Frequency (0.024~225.000):") and their bound texts.
+    std::string clkinLowText() const;
+    std::string clkinHighText() const;
+    std::string clkoutLowText() const;
+    std::string clkoutHighText() const;
+    std::string clkoutdLowText() const;
+    std::string clkoutdHighText() const;
+    std::string clkinLabel() const;
+    std::string clkoutLabel() const;
+    std::string clkoutdLabel() const;
 };
 
 RangeLabels rangeLabels(const PllLimits &limits);

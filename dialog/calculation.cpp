@@ -9,6 +9,7 @@
 #include <clkoutsearch.h>
 #include <pllrange.h>
 #include <rangelabels.h>
+#include <searchtexts.h>
 
 #include <QDebug>
 #include <QMessageBox>
@@ -66,8 +67,8 @@ Calc::ClkoutResult Mirel_Dialog::runClkoutSearch()
         }
     }
     if (result.showsFrequency) {
-        ui->clkoutEditActualFrequency->setText(result.shownText());
-        ui->clkoutEditActualFrequency->setStyleSheet(result.styleSheet());
+        ui->clkoutEditActualFrequency->setText(Calc::Text::frequency(result.shownFrequency));
+        ui->clkoutEditActualFrequency->setStyleSheet(Calc::Text::styleSheet(result.accepted));
     }
     if (result.vcoDiagnostic)
         qDebug().noquote() << Calc::vcoDiagnosticText();
@@ -78,7 +79,7 @@ double Mirel_Dialog::calculateClkout()
 {
     const Calc::ClkoutResult result = runClkoutSearch();
     if (result.hasMessage())
-        showWarning(result.message());
+        showWarning(Calc::Text::message(result));
     return result.frequency;
 }
 
@@ -86,7 +87,7 @@ double Mirel_Dialog::calculateClkout(QStringList &messagelist)
 {
     const Calc::ClkoutResult result = runClkoutSearch();
     if (result.hasMessage())
-        messagelist << result.warningLine();
+        messagelist << Calc::Text::warningLine(result);
     return result.frequency;
 }
 
@@ -104,8 +105,8 @@ Calc::ClkoutdResult Mirel_Dialog::runClkoutdSearch(double clkoutFreq)
         sdivSel = result.sdiv;
         ui->clkoutdSpinDivider->setValue(result.sdiv);
     }
-    ui->clkoutdEditActualFrequency->setText(result.shownText());
-    ui->clkoutdEditActualFrequency->setStyleSheet(result.styleSheet());
+    ui->clkoutdEditActualFrequency->setText(Calc::Text::frequency(result.shownFrequency));
+    ui->clkoutdEditActualFrequency->setStyleSheet(Calc::Text::styleSheet(result.accepted));
     return result;
 }
 
@@ -113,7 +114,7 @@ bool Mirel_Dialog::calculateClkoutd(double clkoutFreq)
 {
     const Calc::ClkoutdResult result = runClkoutdSearch(clkoutFreq);
     if (result.hasMessage())
-        showWarning(result.message());
+        showWarning(Calc::Text::message(result));
     return result.ok;
 }
 
@@ -121,7 +122,7 @@ bool Mirel_Dialog::calculateClkoutd(double clkoutFreq, QStringList &messagelist)
 {
     const Calc::ClkoutdResult result = runClkoutdSearch(clkoutFreq);
     if (result.hasMessage())
-        messagelist << result.warningLine();
+        messagelist << Calc::Text::warningLine(result);
     return result.ok;
 }
 
@@ -141,11 +142,12 @@ bool Mirel_Dialog::onBtnCalculate(bool btnCal)
 void Mirel_Dialog::refreshDeviceInfo()
 {
     const Calc::RangeLabels labels = Calc::rangeLabels(currentLimits(device()));
-    ui->clkinLabelFrequency->setText(labels.clkinLabel);
+    const Calc::Text::RangeTexts texts = Calc::Text::rangeTexts(labels);
+    ui->clkinLabelFrequency->setText(texts.clkinLabel);
     ui->clkinSpinFrequency->setRange(labels.clkinMin, labels.clkinMax);
-    ui->clkoutLabelFrequency->setText(labels.clkoutLabel);
+    ui->clkoutLabelFrequency->setText(texts.clkoutLabel);
     ui->clkoutSpinFrequency->setRange(labels.clkoutMin, labels.clkoutMax);
-    ui->clkoutdLabelFrequency->setText(labels.clkoutdLabel);
+    ui->clkoutdLabelFrequency->setText(texts.clkoutdLabel);
     ui->clkoutdSpinFrequency->setRange(labels.clkoutdMin, labels.clkoutdMax);
 }
 

@@ -7,6 +7,7 @@
 
 #include <editormanager.h>
 #include <messages.h>
+#include <searchtexts.h>
 #include <modargs.h>
 #include <modulegenerator.h>
 
@@ -94,7 +95,7 @@ void Mirel_Dialog::accept()
     }
     // The hardware divides CLKOUTD only evenly, whatever the mode or the output's state.
     if (!Calc::sdivIsEven(ui->clkoutdSpinDivider->value())) {
-        showWarning(Calc::sdivNotEvenMessage().message());
+        showWarning(Calc::Text::message(Calc::sdivNotEvenMessage()));
         return;
     }
     const double clkoutFreq = calculateClkout();
@@ -147,7 +148,7 @@ bool Mirel_Dialog::accept(QStringList &messagelist)
     // An odd divider or a failed search means no setting was approved for these
     // values: generating anyway would hand the script a module it did not ask for.
     if (!Calc::sdivIsEven(ui->clkoutdSpinDivider->value())) {
-        messagelist << Calc::sdivNotEvenMessage().warningLine();
+        messagelist << Calc::Text::warningLine(Calc::sdivNotEvenMessage());
         return false;
     }
     const double clkoutFreq = calculateClkout(messagelist);

@@ -7,7 +7,7 @@
 #   fuzz  also clang and its sanitizer runtime, for fuzz/run.sh
 set -eu
 
-DEMO="cmake make g++ pkg-config qtbase5-dev qtbase5-dev-tools fonts-dejavu-core"
+DEMO="cmake make g++ pkg-config qtbase5-dev qtbase5-dev-tools libcli11-dev nlohmann-json3-dev fonts-dejavu-core"
 TEST="$DEMO libbenchmark-dev iverilog verilator ghdl"
 FUZZ="$TEST clang libclang-rt-14-dev"
 

@@ -1,5 +1,5 @@
 # Tests of the PLL calculation and of the mirel-calc tool.
-mirel_add_test(tst_calc SOURCES tst_calc.cpp LIBS MirelCalc)
+mirel_add_test(tst_calc SOURCES tst_calc.cpp LIBS MirelCalcText Device)
 
 mirel_add_test(tst_mirelcalc SOURCES tst_mirelcalc.cpp LIBS Qt5::Core)
 target_compile_definitions(tst_mirelcalc PRIVATE MIREL_CALC_PATH="$<TARGET_FILE:mirel-calc>")

@@ -3,7 +3,11 @@
 #include <alternatives.h>
 #include <clkoutdsearch.h>
 #include <clkoutsearch.h>
+#include <devices.h>
 #include <rangelabels.h>
+#include <searchtexts.h>
+
+#include <devicetable.h>
 
 #include <QtTest>
 
@@ -45,11 +49,11 @@ QString describe(const ClkoutResult &r)
     QStringList parts{r.ok ? "ok" : "fails"};
     if (r.setsDividers)
         parts << QStringLiteral("%1 %2 %3").arg(r.idiv).arg(r.fbdiv).arg(r.odiv) + (r.setsIdivFbdivSel ? "" : " without sel");
-    parts << (r.showsFrequency ? r.shownText() + ' ' + r.styleSheet() : "field kept");
+    parts << (r.showsFrequency ? Text::frequency(r.shownFrequency) + ' ' + Text::styleSheet(r.accepted) : "field kept");
     if (r.vcoDiagnostic)
         parts << "diagnostic";
     if (r.hasMessage())
-        parts << r.message();
+        parts << Text::message(r);
     return parts.join(", ");
 }
 
@@ -88,6 +92,8 @@ private slots:
     void clkoutdSearch();
     void rangeLabels();
     void alternatives();
+    void textsAgreeWithQt();
+    void deviceTablesAgree();
 };
 
 void TstCalc::ceil3AndTolerance()
@@ -95,7 +101,7 @@ void TstCalc::ceil3AndTolerance()
     // The single-precision steps are part of the contract: the bound is 3.001f, not 3.001.
     QVERIFY(ceil3(3.0001f) == double(3.001f) && ceil3(3.90625f) == double(3.907f));
     QVERIFY(ceil3(3.0f) == 3.0 && ceil3(3.125f) == 3.125);
-    QCOMPARE(formatMHz(ceil3(3.0001f)), QString("3.001"));
+    QCOMPARE(Text::frequency(ceil3(3.0001f)), QString("3.001"));
     // Exactly the tolerance, and 1e-7 beyond it, are inside.
     QVERIFY(withinTolerance(0.005, 0.005) && withinTolerance(0.005 + 1e-7, 0.005) && withinTolerance(1e-7, 0.0));
     QVERIFY(!withinTolerance(std::nextafter(0.005 + 1e-7, 1.0), 0.005) && !withinTolerance(2e-7, 0.0));
@@ -153,7 +159,7 @@ void TstCalc::clkoutSearch()
     const ClkoutResult r = searchClkout(input);
     QCOMPARE(describe(r), outcome);
     QCOMPARE(r.frequency, r.ok ? r.shownFrequency : -1.0);
-    QCOMPARE(r.warningLine(), r.hasMessage() ? "WARNING: " + r.message() : QString());
+    QCOMPARE(Text::warningLine(r), r.hasMessage() ? "WARNING: " + Text::message(r) : QString());
 }
 
 // The search skips work the plain loop does; over a sweep both must agree, and where the
@@ -203,9 +209,9 @@ void TstCalc::clkoutdSearch()
     QStringList parts{r.ok ? "ok" : "fails"};
     if (r.setsSdiv)
         parts << QStringLiteral("SDIV %1").arg(r.sdiv);
-    parts << r.shownText() + ' ' + r.styleSheet();
+    parts << Text::frequency(r.shownFrequency) + ' ' + Text::styleSheet(r.accepted);
     if (r.hasMessage())
-        parts << r.message();
+        parts << Text::message(r);
     QCOMPARE(parts.join(", "), outcome);
     QCOMPARE(r.frequency, r.ok ? r.shownFrequency : -1.0);
 }
@@ -214,11 +220,13 @@ void TstCalc::clkoutdSearch()
 void TstCalc::rangeLabels()
 {
     RangeLabels r = ModMirel::Calc::rangeLabels(PllLimits{3, 450, 400, 1200, 2.5f, 3.0f, 450.0f});
-    QCOMPARE(QStringList({r.clkinLabel, r.clkoutLabel, r.clkoutdLabel}),
+    Text::RangeTexts t = Text::rangeTexts(r);
+    QCOMPARE(QStringList({t.clkinLabel, t.clkoutLabel, t.clkoutdLabel}),
              QStringList({"Clock Frequency (3~450):", "Expected Frequency (3~450):", "Expected Frequency (0.023~225.000):"}));
     QCOMPARE(QList<double>({r.clkoutMin, r.clkoutMax, r.clkoutdMin, r.clkoutdMax}), QList<double>({3.0, 900.0, 0.0234375, 450.0}));
     r = ModMirel::Calc::rangeLabels(PllLimits{3, 200, 400, 900, 2.5f, 3.0001f, 300.0f});
-    QCOMPARE(QStringList({r.clkinLabel, r.clkoutLabel, r.clkoutdLabel}),
+    t = Text::rangeTexts(r);
+    QCOMPARE(QStringList({t.clkinLabel, t.clkoutLabel, t.clkoutdLabel}),
              QStringList({"Clock Frequency (3~200):", "Expected Frequency (3.001~300):", "Expected Frequency (0.023~150.000):"}));
     QCOMPARE(QList<double>({double(r.clkinMin), double(r.clkinMax), r.clkoutMin, r.clkoutMax, r.clkoutdMin, r.clkoutdMax}),
              QList<double>({3.0, 200.0, double(3.001f), 600.0, double(3.001f) / 128, 300.0}));
@@ -229,8 +237,49 @@ void TstCalc::alternatives()
 {
     QStringList got;
     for (const Alternative &a : nearestClkouts(general(limits(400, 410), 27.0, 102.6, 0.0), 4))
-        got << QStringLiteral("%1 %2 %3 %4").arg(formatMHz(a.frequency)).arg(a.idiv).arg(a.fbdiv).arg(a.odiv);
+        got << QStringLiteral("%1 %2 %3 %4").arg(Text::frequency(a.frequency)).arg(a.idiv).arg(a.fbdiv).arg(a.odiv);
     QCOMPARE(got, QStringList({"102.000 9 34 4", "101.250 4 15 4", "100.286 7 26 4", "51.000 9 17 8"}));
+}
+
+// The dialog formats with Qt, programs without Qt with the core: every message, result
+// field and range label must read the same both ways.
+void TstCalc::textsAgreeWithQt()
+{
+    QRandomGenerator rng(15);
+    const auto same = [](const QString &qt, const std::string &core) { return qt == QString::fromStdString(core); };
+    for (int i = 0; i < 4000; ++i) {
+        const double mhz = i < 2000 ? i * 0.0005 : std::ldexp(rng.generateDouble(), int(rng.bounded(-12, 12)));
+        QVERIFY2(same(Text::frequency(mhz), formatMHz(mhz)), qPrintable(QString::number(mhz, 'g', 17)));
+        SearchMessage m;
+        m.messageKind = MessageKind(i % 7);
+        m.messageArg1 = int(rng.bounded(-1000, 1000)), m.messageArg2 = int(rng.generate());
+        QVERIFY2(same(Text::message(m), m.message()) && same(Text::warningLine(m), m.warningLine()), qPrintable(Text::message(m)));
+        const float lo = float(1.0 + 8.0 * rng.generateDouble());
+        const float hi = float(i < 2000 ? 100.0 + i * 0.125 : 100.0 + 1900.0 * rng.generateDouble()); // ties first
+        const RangeLabels r = ModMirel::Calc::rangeLabels(PllLimits{int(lo), int(hi), 400, 1200, float(lo * 1.1), lo, hi});
+        const Text::RangeTexts t = Text::rangeTexts(r);
+        QVERIFY2(same(t.clkinLabel, r.clkinLabel()) && same(t.clkoutLabel, r.clkoutLabel()) && same(t.clkoutdLabel, r.clkoutdLabel()),
+                 qPrintable(t.clkoutLabel + t.clkoutdLabel));
+    }
+}
+
+// The host reads the device table with Qt, mirel-calc without: one file, the same records.
+void TstCalc::deviceTablesAgree()
+{
+    const QList<DEV::DeviceInfo> &host = DEV::DeviceTable::devices();
+    QCOMPARE(int(devices().size()), host.size());
+    for (int i = 0; i < host.size(); ++i) {
+        const Device &d = devices()[std::size_t(i)];
+        const DEV::PllLimits &h = host[i].pll;
+        QCOMPARE(QString::fromStdString(d.device), host[i].device);
+        QCOMPARE(QString::fromStdString(d.id), host[i].id);
+        QCOMPARE(QString::fromStdString(d.description), host[i].description);
+        QVERIFY(d.pll.clkinMin == h.clkinMin && d.pll.clkinMax == h.clkinMax && d.pll.vcoMin == h.vcoMin && d.pll.vcoMax == h.vcoMax);
+        QVERIFY(d.pll.clkoutMinAlt == h.clkoutMinAlt && d.pll.clkoutMin == h.clkoutMin && d.pll.clkoutMax == h.clkoutMax);
+        QCOMPARE(findDevice(host[i].id.toLower().toStdString()), &d);
+        QCOMPARE(findDevice(host[i].device.toStdString()), &d);
+    }
+    QVERIFY(!findDevice("AXL") && !findDevice(""));
 }
 
 QTEST_GUILESS_MAIN(TstCalc)

@@ -48,6 +48,7 @@ private slots:
     void usageErrors_data();
     void usageErrors();
     void plainOutput();
+    void stream();
 };
 
 void TstMirelCalc::json_data()
@@ -142,6 +143,29 @@ void TstMirelCalc::plainOutput()
     for (const char *line : {"IDIV     3\n", "FBDIV    4\n", "ODIV     16\n", "SDIV     4\n", "PFD      8.333 MHz\n",
                              "VCO      533.333 MHz\n", "CLKOUT   33.333 MHz  (+1001.0 ppm)\n", "CLKOUTD  8.333 MHz  (+4016.1 ppm)\n"})
         QVERIFY2(r.out.contains(line), r.out.constData());
+}
+
+// One answer per request line, in order; a bad line is answered as bad and the stream goes on.
+void TstMirelCalc::stream()
+{
+    QProcess p;
+    p.start(MIREL_CALC_PATH, {"--jsonl"});
+    p.write("{\"clkin\": 27, \"clkout\": 100, \"tolerance\": 0.5}\n{\"clkin\": 27,\n[1]\n\n"
+            "{\"clkin\": \"27\", \"idiv\": 1, \"fbdiv\": 4, \"odiv\": 8, \"sdiv\": 6, \"device\": \"axl-25\"}\n"
+            "{\"clkin\": 27, \"clkout\": 100, \"idiv\": 1}\n{\"clkin\": 27, \"clkout\": 100, \"tolerance\": \"0.5\", \"bogus\": 1}\n");
+    p.write(QByteArray(70000, 'x') + "\n{\"clkin\": 100, \"clkout\": 600}");
+    p.closeWriteChannel();
+    QVERIFY(p.waitForFinished(10000));
+    QCOMPARE(p.exitCode(), 0);
+    QStringList got;
+    for (const QByteArray &line : p.readAllStandardOutput().split('\n')) {
+        const QJsonObject o = QJsonDocument::fromJson(line).object();
+        if (!line.isEmpty())
+            got << text(o, {"clkout", "clkoutd"}) + ' ' + o.value("device").toString() + ' ' + o.value("error").toString().left(12);
+    }
+    QCOMPARE(got, QStringList({"100.286 null AXL-12-QN88 ", "null null  not a JSON o", "null null  a request is",
+                               "108.000 18.000 AXL-25-BG256 ", "null null  Advanced Mod", "null null  unknown name",
+                               "null null  line longer ", "null null AXL-12-QN88 "}));
 }
 
 QTEST_GUILESS_MAIN(TstMirelCalc)

@@ -1,338 +1,82 @@
 // SPDX-License-Identifier: MIT
 // mirel-calc: the dividers of the MIREL PLL for wanted frequencies, without the dialog.
 
-#include <alternatives.h>
-#include <clkoutdsearch.h>
-#include <clkoutsearch.h>
-#include <rangelabels.h>
+#include "request.h"
 
-#include <devicetable.h>
-
-#include <QCommandLineParser>
-#include <QCoreApplication>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QTextStream>
+#include <CLI/CLI.hpp>
+#include <nlohmann/json.hpp>
 
 #include <algorithm>
-#include <cmath>
-#include <optional>
+#include <cstdio>
+#include <map>
+#include <string>
 
-using namespace ModMirel::Calc;
+using namespace MirelCalc;
+using nlohmann::json;
 
 namespace {
 
 enum ExitCode { ExitOk = 0, ExitSearchFailed = 1, ExitUsage = 2 };
 
-constexpr int kDefaultAlternatives = 5;
-constexpr int kMaxAlternatives = kDividerMax * kDividerMax;
-
-// A usage problem, reported as one line.
-struct UsageError
-{
-    QString text;
-};
-
-struct Request
-{
-    DEV::DeviceInfo device;
-    ClkoutInput clkout;
-    bool clkoutdEnabled = false;
-    ClkoutdInput clkoutd;
-    int alternatives = kDefaultAlternatives;
-    bool json = false;
-};
-
-struct Outcome
-{
-    bool ok = false;
-    std::optional<int> idiv, fbdiv, odiv, sdiv;
-    std::optional<double> clkout, clkoutd, pfd, vco;
-    std::optional<double> clkoutPpm, clkoutdPpm;
-    std::optional<double> clkoutShown, clkoutdShown;  // what the dialog's result fields would show
-    QStringList messages;                              // the batch form's lines, in order
-    QVector<Alternative> alternatives;
-};
-
-class ArgReader
-{
-public:
-    explicit ArgReader(const QCommandLineParser &parser) : parser(parser) {}
-
-    bool isSet(const QCommandLineOption &o) const { return parser.isSet(o); }
-
-    QString text(const QCommandLineOption &o) const
-    {
-        const QStringList values = parser.values(o);
-        if (values.size() > 1)
-            throw UsageError{QStringLiteral("%1 given more than once").arg(name(o))};
-        return values.value(0);
-    }
-
-    double number(const QCommandLineOption &o) const
-    {
-        bool ok = false;
-        const QString t = text(o);
-        const double v = t.toDouble(&ok);
-        if (!ok || !std::isfinite(v))
-            throw UsageError{QStringLiteral("%1 needs a finite number, not \"%2\"").arg(name(o), t)};
-        return v;
-    }
-
-    // Refuses what the dialog's spin box could not hold; the message names the device's
-    // real bounds as its labels print them, and a value equal to a printed bound passes.
-    double frequency(const QCommandLineOption &o, double lo, double hi, const QString &low,
-                     const QString &high, const QString &device) const
-    {
-        const double v = number(o);
-        if (v < std::min(lo, low.toDouble()) || v > hi) {
-            throw UsageError{QStringLiteral("%1 %2 is outside %3~%4 MHz for %5")
-                                 .arg(name(o), text(o), low, high, device)};
-        }
-        return v;
-    }
-
-    double percent(const QCommandLineOption &o) const
-    {
-        const double v = number(o);
-        if (v < 0.0)
-            throw UsageError{QStringLiteral("%1 must not be negative").arg(name(o))};
-        return v;
-    }
-
-    int integer(const QCommandLineOption &o, int lo, int hi) const
-    {
-        bool ok = false;
-        const QString t = text(o);
-        const int v = t.toInt(&ok);
-        if (!ok || v < lo || v > hi)
-            throw UsageError{QStringLiteral("%1 needs a whole number from %2 to %3, not \"%4\"")
-                                 .arg(name(o)).arg(lo).arg(hi).arg(t)};
-        return v;
-    }
-
-    static QString name(const QCommandLineOption &o) { return QStringLiteral("--") + o.names().constFirst(); }
-
-private:
-    const QCommandLineParser &parser;
-};
-
-QString odivList()
-{
-    QStringList values;
-    for (int odiv : kOdivCandidates)
-        values << QString::number(odiv);
-    return values.join(QStringLiteral(", "));
-}
-
-Request parseRequest(const QStringList &arguments)
-{
-    QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
-        "Finds the dividers of the MIREL PLL for a wanted CLKOUT (General Mode), or checks given\n"
-        "dividers (Advanced Mode). Frequencies in MHz, tolerances in percent."));
-    const QCommandLineOption help = parser.addHelpOption();
-    const QCommandLineOption device(QStringLiteral("device"), QStringLiteral("Device family or part id (default: the host's default device)."), QStringLiteral("NAME"));
-    const QCommandLineOption clkin(QStringLiteral("clkin"), QStringLiteral("Input clock."), QStringLiteral("MHZ"));
-    const QCommandLineOption clkout(QStringLiteral("clkout"), QStringLiteral("Wanted CLKOUT (General Mode)."), QStringLiteral("MHZ"));
-    const QCommandLineOption tolerance(QStringLiteral("tolerance"), QStringLiteral("CLKOUT tolerance (default 0.0)."), QStringLiteral("PCT"));
-    const QCommandLineOption idiv(QStringLiteral("idiv"), QStringLiteral("Input divider 1-64 (Advanced Mode)."), QStringLiteral("N"));
-    const QCommandLineOption fbdiv(QStringLiteral("fbdiv"), QStringLiteral("Feedback divider 1-64 (Advanced Mode)."), QStringLiteral("N"));
-    const QCommandLineOption odiv(QStringLiteral("odiv"), QStringLiteral("VCO divider, one of %1 (Advanced Mode).").arg(odivList()), QStringLiteral("N"));
-    const QCommandLineOption bypass(QStringLiteral("bypass"), QStringLiteral("General Mode with CLKOUT bypassed: CLKOUT is CLKIN."));
-    const QCommandLineOption clkoutd(QStringLiteral("clkoutd"), QStringLiteral("Wanted CLKOUTD; searches SDIV."), QStringLiteral("MHZ"));
-    const QCommandLineOption clkoutdTolerance(QStringLiteral("clkoutd-tolerance"), QStringLiteral("CLKOUTD tolerance (default 0.0)."), QStringLiteral("PCT"));
-    const QCommandLineOption sdiv(QStringLiteral("sdiv"), QStringLiteral("CLKOUTD divider, even 2-128."), QStringLiteral("N"));
-    const QCommandLineOption alternatives(QStringLiteral("alternatives"), QStringLiteral("How many nearest achievable CLKOUTs to list when the wanted one cannot be made (default 5)."), QStringLiteral("N"));
-    const QCommandLineOption json(QStringLiteral("json"), QStringLiteral("Print one JSON object."));
-    parser.addOptions({device, clkin, clkout, tolerance, idiv, fbdiv, odiv, bypass, clkoutd,
-                       clkoutdTolerance, sdiv, alternatives, json});
-
-    if (!parser.parse(arguments))
-        throw UsageError{parser.errorText()};
-    if (parser.isSet(help))
-        parser.showHelp(ExitOk);
-    if (!parser.positionalArguments().isEmpty())
-        throw UsageError{QStringLiteral("unexpected argument \"%1\"").arg(parser.positionalArguments().constFirst())};
-
-    const ArgReader args(parser);
-    Request r;
-    if (args.isSet(device)) {
-        const DEV::DeviceInfo *info = DEV::DeviceTable::find(args.text(device));
-        if (!info)
-            throw UsageError{QStringLiteral("unknown device \"%1\"").arg(args.text(device))};
-        r.device = *info;
-    } else {
-        r.device = DEV::DeviceTable::defaultDevice();
-    }
-    r.clkout.limits = pllLimitsFrom(r.device.pll);
-    // The dialog's spin boxes bound the frequencies the same way.
-    const RangeLabels ranges = rangeLabels(r.clkout.limits);
-
-    const bool advanced = args.isSet(idiv) || args.isSet(fbdiv) || args.isSet(odiv);
-    if (advanced && !(args.isSet(idiv) && args.isSet(fbdiv) && args.isSet(odiv)))
-        throw UsageError{QStringLiteral("Advanced Mode needs all of --idiv, --fbdiv and --odiv")};
-    if (advanced && args.isSet(clkout))
-        throw UsageError{QStringLiteral("--clkout (General Mode) and --idiv/--fbdiv/--odiv (Advanced Mode) exclude each other")};
-    if (advanced && args.isSet(bypass))
-        throw UsageError{QStringLiteral("--bypass is a General Mode setting; it does not go with --idiv/--fbdiv/--odiv")};
-    if (!advanced && !args.isSet(clkout) && !args.isSet(bypass))
-        throw UsageError{QStringLiteral("give --clkout MHZ, or --bypass, or --idiv, --fbdiv and --odiv")};
-    if (args.isSet(tolerance) && !args.isSet(clkout))
-        throw UsageError{QStringLiteral("--tolerance needs --clkout")};
-    if (args.isSet(clkoutd) && args.isSet(sdiv))
-        throw UsageError{QStringLiteral("--clkoutd (search SDIV) and --sdiv (given SDIV) exclude each other")};
-    if (args.isSet(clkoutdTolerance) && !args.isSet(clkoutd))
-        throw UsageError{QStringLiteral("--clkoutd-tolerance needs --clkoutd")};
-    if (!args.isSet(clkin))
-        throw UsageError{QStringLiteral("--clkin MHZ is required")};
-
-    r.clkout.clkin = args.frequency(clkin, ranges.clkinMin, ranges.clkinMax, QString::number(ranges.clkinMin),
-                                    QString::number(ranges.clkinMax), r.device.device);
-    r.clkout.generalMode = !advanced;
-    r.clkout.clkoutNoBypass = !args.isSet(bypass);
-    if (args.isSet(clkout))
-        r.clkout.expected = args.frequency(clkout, ranges.clkoutMin, ranges.clkoutMax, ranges.clkoutLow,
-                                           ranges.clkoutHigh, r.device.device);
-    if (args.isSet(tolerance))
-        r.clkout.tolerancePercent = args.percent(tolerance);
-    if (advanced) {
-        r.clkout.idiv = args.integer(idiv, kDividerMin, kDividerMax);
-        r.clkout.fbdiv = args.integer(fbdiv, kDividerMin, kDividerMax);
-        bool isNumber = false;
-        r.clkout.odiv = args.text(odiv).toInt(&isNumber);
-        if (!isNumber || std::find(kOdivCandidates.begin(), kOdivCandidates.end(), r.clkout.odiv) == kOdivCandidates.end())
-            throw UsageError{QStringLiteral("--odiv must be one of %1, not \"%2\"").arg(odivList(), args.text(odiv))};
-    }
-
-    r.clkoutdEnabled = args.isSet(clkoutd) || args.isSet(sdiv);
-    r.clkoutd.generalMode = args.isSet(clkoutd);
-    if (args.isSet(clkoutd))
-        r.clkoutd.expected = args.frequency(clkoutd, ranges.clkoutdMin, ranges.clkoutdMax, ranges.clkoutdLow,
-                                            ranges.clkoutdHigh, r.device.device);
-    if (args.isSet(clkoutdTolerance))
-        r.clkoutd.tolerancePercent = args.percent(clkoutdTolerance);
-    if (args.isSet(sdiv))  // odd values pass here; the even-number rule refuses them as a result
-        r.clkoutd.sdiv = args.integer(sdiv, kSdivMin, kSdivMax);
-
-    if (args.isSet(alternatives))
-        r.alternatives = args.integer(alternatives, 0, kMaxAlternatives);
-    r.json = args.isSet(json);
-    return r;
-}
-
-double ppm(double actual, double expected)
-{
-    return (actual - expected) / expected * 1e6;
-}
-
-Outcome run(const Request &req)
-{
-    Outcome out;
-    // Like generation, an odd SDIV stops everything before any search.
-    if (req.clkoutdEnabled && !req.clkoutd.generalMode && !sdivIsEven(req.clkoutd.sdiv)) {
-        out.messages << sdivNotEvenMessage().warningLine();
-        return out;
-    }
-
-    const ClkoutInput &in = req.clkout;
-    const ClkoutResult c = searchClkout(in);
-    if (c.showsFrequency)
-        out.clkoutShown = c.shownFrequency;
-    if (c.vcoDiagnostic)
-        QTextStream(stderr) << vcoDiagnosticText() << '\n';
-    if (!c.ok) {
-        out.messages << c.warningLine();
-        if (c.searchCase == ClkoutCase::General)
-            out.alternatives = nearestClkouts(in, req.alternatives);
-        return out;
-    }
-
-    // Advanced Mode takes the user's dividers as they are.
-    const bool fromSearch = c.setsDividers;
-    out.idiv = fromSearch ? c.idiv : in.idiv;
-    out.fbdiv = fromSearch ? c.fbdiv : in.fbdiv;
-    out.odiv = fromSearch ? c.odiv : in.odiv;
-    out.clkout = c.frequency;
-    out.pfd = in.clkin / *out.idiv;
-    out.vco = *out.odiv * c.frequency;
-    if (c.searchCase == ClkoutCase::General)
-        out.clkoutPpm = ppm(c.frequency, in.expected);
-    out.ok = true;
-
-    if (!req.clkoutdEnabled)
-        return out;
-    ClkoutdInput din = req.clkoutd;
-    din.clkoutFrequency = c.frequency;
-    const ClkoutdResult d = searchClkoutd(din);
-    out.clkoutdShown = d.shownFrequency;
-    if (!d.ok) {
-        out.messages << d.warningLine();
-        out.ok = false;
-        return out;
-    }
-    out.sdiv = d.setsSdiv ? d.sdiv : din.sdiv;
-    out.clkoutd = d.frequency;
-    if (din.generalMode)
-        out.clkoutdPpm = ppm(d.frequency, din.expected);
-    return out;
-}
+// A longer line is no request: its remainder is skipped and it is answered as bad.
+constexpr std::size_t kMaxLineBytes = 64 * 1024;
 
 template<typename T>
-QJsonValue jsonValue(const std::optional<T> &v)
+json orNull(const std::optional<T> &v)
 {
-    return v ? QJsonValue(*v) : QJsonValue(QJsonValue::Null);
+    return v ? json(*v) : json(nullptr);
 }
 
-QByteArray toJson(const Request &req, const Outcome &out)
+json toJson(const Request *req, const Outcome &out)
 {
-    QJsonArray alternatives;
-    for (const Alternative &a : out.alternatives) {
-        alternatives.append(QJsonObject{{QStringLiteral("clkout"), a.frequency},
-                                        {QStringLiteral("idiv"), a.idiv},
-                                        {QStringLiteral("fbdiv"), a.fbdiv},
-                                        {QStringLiteral("odiv"), a.odiv}});
-    }
-    const QJsonObject o{
-        {QStringLiteral("ok"), out.ok},
-        {QStringLiteral("device"), req.device.id},
-        {QStringLiteral("idiv"), jsonValue(out.idiv)},
-        {QStringLiteral("fbdiv"), jsonValue(out.fbdiv)},
-        {QStringLiteral("odiv"), jsonValue(out.odiv)},
-        {QStringLiteral("sdiv"), jsonValue(out.sdiv)},
-        {QStringLiteral("clkout"), jsonValue(out.clkout)},
-        {QStringLiteral("clkoutd"), jsonValue(out.clkoutd)},
-        {QStringLiteral("pfd"), jsonValue(out.pfd)},
-        {QStringLiteral("vco"), jsonValue(out.vco)},
-        {QStringLiteral("clkout_ppm"), jsonValue(out.clkoutPpm)},
-        {QStringLiteral("clkoutd_ppm"), jsonValue(out.clkoutdPpm)},
-        {QStringLiteral("clkout_shown"), jsonValue(out.clkoutShown)},
-        {QStringLiteral("clkoutd_shown"), jsonValue(out.clkoutdShown)},
-        {QStringLiteral("messages"), QJsonArray::fromStringList(out.messages)},
-        {QStringLiteral("alternatives"), alternatives},
+    json alternatives = json::array();
+    for (const Alternative &a : out.alternatives)
+        alternatives.push_back({{"clkout", a.frequency}, {"idiv", a.idiv}, {"fbdiv", a.fbdiv}, {"odiv", a.odiv}});
+    return {{"ok", out.ok},
+            {"device", req ? json(req->device->id) : json(nullptr)},
+            {"idiv", orNull(out.idiv)},
+            {"fbdiv", orNull(out.fbdiv)},
+            {"odiv", orNull(out.odiv)},
+            {"sdiv", orNull(out.sdiv)},
+            {"clkout", orNull(out.clkout)},
+            {"clkoutd", orNull(out.clkoutd)},
+            {"pfd", orNull(out.pfd)},
+            {"vco", orNull(out.vco)},
+            {"clkout_ppm", orNull(out.clkoutPpm)},
+            {"clkoutd_ppm", orNull(out.clkoutdPpm)},
+            {"clkout_shown", orNull(out.clkoutShown)},
+            {"clkoutd_shown", orNull(out.clkoutdShown)},
+            {"messages", out.messages},
+            {"alternatives", alternatives}};
+}
+
+// Whatever bytes a user typed, the output stays valid UTF-8 JSON.
+std::string dump(const json &j, int indent)
+{
+    return j.dump(indent, ' ', false, json::error_handler_t::replace);
+}
+
+std::string mhz(const std::optional<double> &f)
+{
+    return f ? formatMHz(*f) + " MHz" : "-";
+}
+
+std::string signedPpm(double v)
+{
+    char text[64];
+    std::snprintf(text, sizeof text, "%s%.1f ppm", v >= 0.0 ? "+" : "", v);
+    return text;
+}
+
+void printPlain(const Request &req, const Outcome &out)
+{
+    const auto line = [](const char *key, const std::string &value) { std::printf("%-9s%s\n", key, value.c_str()); };
+    const auto number = [](const std::optional<int> &v) { return v ? std::to_string(*v) : std::string("-"); };
+    const auto withPpm = [](const std::optional<double> &f, const std::optional<double> &ppm) {
+        return mhz(f) + (ppm ? "  (" + signedPpm(*ppm) + ")" : std::string());
     };
-    return QJsonDocument(o).toJson(QJsonDocument::Indented);
-}
 
-QString mhz(const std::optional<double> &f)
-{
-    return f ? formatMHz(*f) + QStringLiteral(" MHz") : QStringLiteral("-");
-}
-
-QString signedPpm(double v)
-{
-    return (v >= 0.0 ? QStringLiteral("+") : QString()) + QString::number(v, 'f', 1) + QStringLiteral(" ppm");
-}
-
-void printPlain(QTextStream &s, const Request &req, const Outcome &out)
-{
-    const auto line = [&s](const char *key, const QString &value) {
-        s << QString::fromLatin1(key).leftJustified(9) << value << '\n';
-    };
-    const auto number = [](const std::optional<int> &v) { return v ? QString::number(*v) : QStringLiteral("-"); };
-
-    line("Device", QStringLiteral("%1 (%2)").arg(req.device.device, req.device.id));
+    line("Device", req.device->device + " (" + req.device->id + ")");
     if (out.clkout) {
         line("IDIV", number(out.idiv));
         line("FBDIV", number(out.fbdiv));
@@ -340,49 +84,175 @@ void printPlain(QTextStream &s, const Request &req, const Outcome &out)
         line("SDIV", number(out.sdiv));
         line("PFD", mhz(out.pfd));
         line("VCO", mhz(out.vco));
-        line("CLKOUT", mhz(out.clkout) + (out.clkoutPpm ? QStringLiteral("  (%1)").arg(signedPpm(*out.clkoutPpm)) : QString()));
+        line("CLKOUT", withPpm(out.clkout, out.clkoutPpm));
         if (req.clkoutdEnabled)
-            line("CLKOUTD", mhz(out.clkoutd) + (out.clkoutdPpm ? QStringLiteral("  (%1)").arg(signedPpm(*out.clkoutdPpm)) : QString()));
+            line("CLKOUTD", withPpm(out.clkoutd, out.clkoutdPpm));
     }
-    for (const QString &m : out.messages)
-        s << m << '\n';
+    for (const std::string &m : out.messages)
+        std::printf("%s\n", m.c_str());
     if (!out.clkout && out.clkoutShown)
-        line("CLKOUT", QStringLiteral("%1 MHz (closest, rejected)").arg(formatMHz(*out.clkoutShown)));
+        line("CLKOUT", formatMHz(*out.clkoutShown) + " MHz (closest, rejected)");
     if (out.clkout && !out.clkoutd && out.clkoutdShown)
-        line("CLKOUTD", QStringLiteral("%1 MHz (closest, rejected)").arg(formatMHz(*out.clkoutdShown)));
-    if (!out.alternatives.isEmpty()) {
-        s << "Nearest achievable CLKOUT frequencies:\n";
+        line("CLKOUTD", formatMHz(*out.clkoutdShown) + " MHz (closest, rejected)");
+    if (!out.alternatives.empty()) {
+        std::printf("Nearest achievable CLKOUT frequencies:\n");
         for (const Alternative &a : out.alternatives) {
-            s << QStringLiteral("  %1 MHz  IDIV %2  FBDIV %3  ODIV %4  (%5)\n")
-                     .arg(formatMHz(a.frequency).rightJustified(8))
-                     .arg(a.idiv, 2)
-                     .arg(a.fbdiv, 2)
-                     .arg(a.odiv, 3)
-                     .arg(signedPpm(ppm(a.frequency, req.clkout.expected)));
+            std::printf("  %8s MHz  IDIV %2d  FBDIV %2d  ODIV %3d  (%s)\n", formatMHz(a.frequency).c_str(), a.idiv,
+                        a.fbdiv, a.odiv, signedPpm((a.frequency - req.clkout.expected) / req.clkout.expected * 1e6).c_str());
         }
     }
+}
+
+void reportDiagnostic(const Outcome &out)
+{
+    if (out.vcoDiagnostic)
+        std::fprintf(stderr, "%s\n", vcoDiagnosticText());
+}
+
+// One request of a stream: a JSON object whose names are the options'.
+json answerLine(const std::string &line)
+{
+    std::map<std::string, std::string> given;
+    try {
+        const json request = json::parse(line);
+        if (!request.is_object())
+            throw UsageError{"a request is a JSON object"};
+        for (const auto &[key, value] : request.items()) {
+            const bool flag = key == kFlagOptions[0];
+            const bool known = flag || std::find(std::begin(kValueOptions), std::end(kValueOptions), key) != std::end(kValueOptions);
+            if (!known)
+                throw UsageError{"unknown name \"" + key + "\""};
+            if (value.is_null() || (flag && value == false))
+                continue;
+            if (flag && value != true)
+                throw UsageError{"\"" + key + "\" is true or false"};
+            if (!flag && !value.is_number() && !value.is_string())
+                throw UsageError{"\"" + key + "\" needs a number or a text"};
+            given[key] = value.is_string() ? value.get<std::string>() : dump(value, -1);
+        }
+        const Request req = parseRequest([&given](const char *name) -> std::optional<std::string> {
+            const auto it = given.find(name);
+            return it == given.end() ? std::nullopt : std::optional<std::string>(it->second);
+        });
+        const Outcome out = run(req);
+        reportDiagnostic(out);
+        json result = toJson(&req, out);
+        result["error"] = nullptr;
+        return result;
+    } catch (const json::exception &e) {
+        json result = toJson(nullptr, Outcome());
+        result["error"] = std::string("not a JSON object: ") + e.what();
+        return result;
+    } catch (const UsageError &e) {
+        json result = toJson(nullptr, Outcome());
+        result["error"] = e.text;
+        return result;
+    }
+}
+
+// Reads a line without its end; false at the end of input. An overlong line is
+// cut to kMaxLineBytes + 1 bytes, which marks it.
+bool readLine(std::FILE *in, std::string &line)
+{
+    line.clear();
+    int c;
+    while ((c = std::getc(in)) != EOF && c != '\n') {
+        if (line.size() <= kMaxLineBytes)
+            line.push_back(char(c));
+    }
+    return c != EOF || !line.empty();
+}
+
+int stream()
+{
+    std::string line;
+    while (readLine(stdin, line)) {
+        if (line.find_first_not_of(" \t\r") == std::string::npos)
+            continue;
+        json result;
+        if (line.size() > kMaxLineBytes) {
+            result = toJson(nullptr, Outcome());
+            result["error"] = "line longer than " + std::to_string(kMaxLineBytes) + " bytes";
+        } else {
+            result = answerLine(line);
+        }
+        const std::string text = dump(result, -1) + '\n';
+        std::fwrite(text.data(), 1, text.size(), stdout);
+        std::fflush(stdout);
+    }
+    return ExitOk;
 }
 
 } // namespace
 
 int main(int argc, char *argv[])
 {
-    QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("mirel-calc"));
+    CLI::App app("Finds the dividers of the MIREL PLL for a wanted CLKOUT (General Mode), or checks given\n"
+                 "dividers (Advanced Mode). Frequencies in MHz, tolerances in percent.",
+                 "mirel-calc");
+    std::map<std::string, std::string> values;
+    const auto option = [&app, &values](const char *name, const char *unit, const std::string &help) {
+        return app.add_option(std::string("--") + name, values[name], help)->type_name(unit);
+    };
+    option("device", "NAME", "Device family or part id (default: the host's default device).");
+    option("clkin", "MHZ", "Input clock.");
+    option("clkout", "MHZ", "Wanted CLKOUT (General Mode).");
+    option("tolerance", "PCT", "CLKOUT tolerance (default 0.0).");
+    option("idiv", "N", "Input divider 1-64 (Advanced Mode).");
+    option("fbdiv", "N", "Feedback divider 1-64 (Advanced Mode).");
+    option("odiv", "N", "VCO divider, one of " + odivList() + " (Advanced Mode).");
+    const CLI::Option *bypass = app.add_flag("--bypass", "General Mode with CLKOUT bypassed: CLKOUT is CLKIN.");
+    option("clkoutd", "MHZ", "Wanted CLKOUTD; searches SDIV.");
+    option("clkoutd-tolerance", "PCT", "CLKOUTD tolerance (default 0.0).");
+    option("sdiv", "N", "CLKOUTD divider, even 2-128.");
+    option("alternatives", "N", "How many nearest achievable CLKOUTs to list when the wanted one cannot be made (default 5).");
+    const CLI::Option *asJson = app.add_flag("--json", "Print one JSON object.");
+    const CLI::Option *asStream = app.add_flag("--jsonl",
+        "Read one JSON request per line from standard input (the options' names, e.g. {\"clkin\": 27, \"clkout\": 100}) "
+        "and write one JSON result per line.");
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp &e) {
+        return app.exit(e);
+    } catch (const CLI::ParseError &e) {
+        std::fprintf(stderr, "mirel-calc: %s (see --help)\n", e.what());
+        return ExitUsage;
+    }
+
+    const auto given = [&app](const char *name) { return app.get_option(std::string("--") + name)->count() > 0; };
+    if (asStream->count() > 0) {
+        for (const char *name : kValueOptions) {
+            if (given(name)) {
+                std::fprintf(stderr, "mirel-calc: --jsonl takes its requests from standard input, not --%s (see --help)\n", name);
+                return ExitUsage;
+            }
+        }
+        if (bypass->count() > 0 || asJson->count() > 0) {
+            std::fprintf(stderr, "mirel-calc: --jsonl takes its requests from standard input (see --help)\n");
+            return ExitUsage;
+        }
+        return stream();
+    }
 
     Request req;
     try {
-        req = parseRequest(QCoreApplication::arguments());
+        req = parseRequest([&](const char *name) -> std::optional<std::string> {
+            if (!given(name))
+                return std::nullopt;
+            const auto it = values.find(name);
+            return it == values.end() ? std::string() : it->second;
+        });
     } catch (const UsageError &e) {
-        QTextStream(stderr) << "mirel-calc: " << e.text << " (see --help)\n";
+        std::fprintf(stderr, "mirel-calc: %s (see --help)\n", e.text.c_str());
         return ExitUsage;
     }
 
     const Outcome out = run(req);
-    QTextStream s(stdout);
-    if (req.json)
-        s << toJson(req, out);
+    reportDiagnostic(out);
+    if (asJson->count() > 0)
+        std::printf("%s\n", dump(toJson(&req, out), 4).c_str());
     else
-        printPlain(s, req, out);
+        printPlain(req, out);
     return out.ok ? ExitOk : ExitSearchFailed;
 }
