@@ -1,11 +1,29 @@
 // SPDX-License-Identifier: MIT
 #include "clkoutsearch.h"
 
+#include <algorithm>
 #include <array>
+#include <cmath>
 
 namespace ModMirel::Calc {
 
 namespace {
+
+constexpr std::size_t kPairs = std::size_t(kDividerMax) * kDividerMax;
+
+// FBDIV / IDIV for every pair, row by FBDIV, computed as the frequency model does,
+// so that ratio x CLKIN is bit-identical to (FBDIV / IDIV) x CLKIN.
+const std::array<double, kPairs> &ratios()
+{
+    static const std::array<double, kPairs> table = [] {
+        std::array<double, kPairs> t{};
+        for (int fbdiv = kDividerMin; fbdiv <= kDividerMax; ++fbdiv)
+            for (int idiv = kDividerMin; idiv <= kDividerMax; ++idiv)
+                t[std::size_t(fbdiv - kDividerMin) * kDividerMax + std::size_t(idiv - kDividerMin)] = double(fbdiv) / idiv;
+        return t;
+    }();
+    return table;
+}
 
 ClkoutResult searchBypassed(const ClkoutInput &in)
 {
@@ -44,14 +62,24 @@ ClkoutResult searchGeneral(const ClkoutInput &in)
 
     // FBDIV outer, IDIV inner, both ascending, no early exit: with strict
     // replacement, equal errors keep the smallest FBDIV, then the smallest IDIV.
+    const std::array<double, kPairs> &ratio = ratios();
     Record best;
     Record closest;
+    // |f - expected| of each record, infinite while empty. Division by the expected
+    // frequency is monotonic, so a distance not below both cannot give an error
+    // below either record's: such a pair is skipped before its error is computed.
+    double bestDistance = HUGE_VAL, closestDistance = HUGE_VAL, skipFrom = HUGE_VAL;
     for (int fbdiv = kDividerMin; fbdiv <= kDividerMax; ++fbdiv) {
+        const double *row = &ratio[std::size_t(fbdiv - kDividerMin) * kDividerMax];
         for (int k = 0; k < idivCount; ++k) {
             const int idiv = idivs[k];
-            const double f = (double(fbdiv) / idiv) * clkin;
-            const double error = relativeError(f, expected);
-            Record &record = withinTolerance(error, tolerance) ? best : closest;
+            const double f = row[idiv - kDividerMin] * clkin;
+            const double distance = std::fabs(f - expected);
+            if (distance >= skipFrom)
+                continue;
+            const double error = distance / expected;
+            const bool within = withinTolerance(error, tolerance);
+            Record &record = within ? best : closest;
             if (!record.improvedBy(error))
                 continue;
             // A pair the device cannot run (CLKOUT above its maximum, or no ODIV that
@@ -66,6 +94,8 @@ ClkoutResult searchGeneral(const ClkoutInput &in)
             record.fbdiv = fbdiv;
             record.idiv = idiv;
             record.odiv = odiv;
+            (within ? bestDistance : closestDistance) = distance;
+            skipFrom = std::max(bestDistance, closestDistance);
         }
     }
 

@@ -153,7 +153,9 @@ void TstMirelCalc::stream()
     p.write("{\"clkin\": 27, \"clkout\": 100, \"tolerance\": 0.5}\n{\"clkin\": 27,\n[1]\n\n"
             "{\"clkin\": \"27\", \"idiv\": 1, \"fbdiv\": 4, \"odiv\": 8, \"sdiv\": 6, \"device\": \"axl-25\"}\n"
             "{\"clkin\": 27, \"clkout\": 100, \"idiv\": 1}\n{\"clkin\": 27, \"clkout\": 100, \"tolerance\": \"0.5\", \"bogus\": 1}\n");
-    p.write(QByteArray(70000, 'x') + "\n{\"clkin\": 100, \"clkout\": 600}");
+    p.write(QByteArray(70000, 'x') + "\n{\"clkin\": 100, \"clkout\": 600}\n");
+    // Each answer comes before the next request is read: a script may wait for it.
+    QVERIFY(p.waitForReadyRead(10000) && p.canReadLine());
     p.closeWriteChannel();
     QVERIFY(p.waitForFinished(10000));
     QCOMPARE(p.exitCode(), 0);

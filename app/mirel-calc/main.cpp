@@ -6,8 +6,12 @@
 #include <CLI/CLI.hpp>
 #include <nlohmann/json.hpp>
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <map>
 #include <string>
 
@@ -150,23 +154,53 @@ json answerLine(const std::string &line)
     }
 }
 
-// Reads a line without its end; false at the end of input. An overlong line is
-// cut to kMaxLineBytes + 1 bytes, which marks it.
-bool readLine(std::FILE *in, std::string &line)
+// Standard input by lines, read in large blocks. Before it waits for more input it
+// flushes standard output, so a script that writes one request and waits gets its
+// answer, while a file of requests is answered without one write per line.
+class LineReader
 {
-    line.clear();
-    int c;
-    while ((c = std::getc(in)) != EOF && c != '\n') {
-        if (line.size() <= kMaxLineBytes)
-            line.push_back(char(c));
+public:
+    // A line without its end; false at the end of input. An overlong line is cut to
+    // kMaxLineBytes + 1 bytes, which marks it.
+    bool next(std::string &line)
+    {
+        line.clear();
+        for (;;) {
+            if (pos == size && !refill())
+                return !line.empty();
+            const char *begin = buffer + pos;
+            const char *end = static_cast<const char *>(std::memchr(begin, '\n', size - pos));
+            const std::size_t take = std::size_t((end ? end : buffer + size) - begin);
+            if (line.size() <= kMaxLineBytes)
+                line.append(begin, std::min(take, kMaxLineBytes + 1 - line.size()));
+            pos += take + (end ? 1 : 0);
+            if (end)
+                return true;
+        }
     }
-    return c != EOF || !line.empty();
-}
+
+private:
+    bool refill()
+    {
+        std::fflush(stdout);
+        ssize_t n;
+        do {
+            n = ::read(0, buffer, sizeof buffer);
+        } while (n < 0 && errno == EINTR);
+        pos = 0;
+        size = n > 0 ? std::size_t(n) : 0;
+        return size > 0;
+    }
+
+    char buffer[1 << 16];
+    std::size_t pos = 0, size = 0;
+};
 
 int stream()
 {
+    LineReader reader;
     std::string line;
-    while (readLine(stdin, line)) {
+    while (reader.next(line)) {
         if (line.find_first_not_of(" \t\r") == std::string::npos)
             continue;
         json result;
@@ -178,8 +212,8 @@ int stream()
         }
         const std::string text = dump(result, -1) + '\n';
         std::fwrite(text.data(), 1, text.size(), stdout);
-        std::fflush(stdout);
     }
+    std::fflush(stdout);
     return ExitOk;
 }
 
@@ -222,6 +256,8 @@ int main(int argc, char *argv[])
 
     const auto given = [&app](const char *name) { return app.get_option(std::string("--") + name)->count() > 0; };
     if (asStream->count() > 0) {
+        static char output[1 << 16];
+        std::setvbuf(stdout, output, _IOFBF, sizeof output);
         for (const char *name : kValueOptions) {
             if (given(name)) {
                 std::fprintf(stderr, "mirel-calc: --jsonl takes its requests from standard input, not --%s (see --help)\n", name);

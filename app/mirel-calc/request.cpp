@@ -40,12 +40,17 @@ public:
 
     // Refuses what the dialog's spin box could not hold; the message names the device's
     // real bounds as its labels print them, and a value equal to a printed bound passes.
-    double frequency(const char *name, double lo, double hi, const std::string &low, const std::string &high,
-                     const std::string &device) const
+    using BoundText = std::string (RangeLabels::*)() const;
+    double frequency(const char *name, double lo, double hi, const RangeLabels &ranges, BoundText low,
+                     BoundText high, const std::string &device) const
     {
         const double v = number(name);
-        if (v < std::min(lo, std::strtod(low.c_str(), nullptr)) || v > hi)
-            throw UsageError{dashed(name) + " " + text(name) + " is outside " + low + "~" + high + " MHz for " + device};
+        // The texts only where the value is near or beyond a bound: formatting costs
+        // more than the search.
+        if (v < lo ? v < std::strtod((ranges.*low)().c_str(), nullptr) : v > hi) {
+            throw UsageError{dashed(name) + " " + text(name) + " is outside " + (ranges.*low)() + "~"
+                             + (ranges.*high)() + " MHz for " + device};
+        }
         return v;
     }
 
@@ -126,13 +131,13 @@ Request parseRequest(const OptionLookup &option)
         throw UsageError{"--clkin MHZ is required"};
 
     const std::string &name = r.device->device;
-    r.clkout.clkin = args.frequency("clkin", ranges.clkinMin, ranges.clkinMax, ranges.clkinLowText(),
-                                    ranges.clkinHighText(), name);
+    r.clkout.clkin = args.frequency("clkin", ranges.clkinMin, ranges.clkinMax, ranges, &RangeLabels::clkinLowText,
+                                    &RangeLabels::clkinHighText, name);
     r.clkout.generalMode = !advanced;
     r.clkout.clkoutNoBypass = !args.isSet("bypass");
     if (args.isSet("clkout")) {
-        r.clkout.expected = args.frequency("clkout", ranges.clkoutMin, ranges.clkoutMax, ranges.clkoutLowText(),
-                                           ranges.clkoutHighText(), name);
+        r.clkout.expected = args.frequency("clkout", ranges.clkoutMin, ranges.clkoutMax, ranges,
+                                           &RangeLabels::clkoutLowText, &RangeLabels::clkoutHighText, name);
     }
     if (args.isSet("tolerance"))
         r.clkout.tolerancePercent = args.percent("tolerance");
@@ -151,8 +156,8 @@ Request parseRequest(const OptionLookup &option)
     r.clkoutdEnabled = args.isSet("clkoutd") || args.isSet("sdiv");
     r.clkoutd.generalMode = args.isSet("clkoutd");
     if (args.isSet("clkoutd")) {
-        r.clkoutd.expected = args.frequency("clkoutd", ranges.clkoutdMin, ranges.clkoutdMax, ranges.clkoutdLowText(),
-                                            ranges.clkoutdHighText(), name);
+        r.clkoutd.expected = args.frequency("clkoutd", ranges.clkoutdMin, ranges.clkoutdMax, ranges,
+                                            &RangeLabels::clkoutdLowText, &RangeLabels::clkoutdHighText, name);
     }
     if (args.isSet("clkoutd-tolerance"))
         r.clkoutd.tolerancePercent = args.percent("clkoutd-tolerance");
