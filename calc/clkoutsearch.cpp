@@ -51,14 +51,16 @@ ClkoutResult searchGeneral(const ClkoutInput &in)
     const double expected = in.expected;
     const double tolerance = in.tolerancePercent / 100.0;
 
-    // The phase-detector test depends on IDIV alone; the inner loop runs over the
-    // IDIVs that pass, in ascending order.
-    std::array<int, kDividerMax> idivs{};
-    int idivCount = 0;
+    // The phase-detector test depends on IDIV alone, and CLKIN / IDIV falls as IDIV
+    // grows: the IDIVs that pass are one run [idivFirst, idivLast].
+    int idivFirst = kDividerMax + 1, idivLast = kDividerMin - 1;
     for (int idiv = kDividerMin; idiv <= kDividerMax; ++idiv) {
-        if (pfdInWindow(clkin, idiv, limits))
-            idivs[idivCount++] = idiv;
+        if (pfdInWindow(clkin, idiv, limits)) {
+            idivFirst = std::min(idivFirst, idiv);
+            idivLast = idiv;
+        }
     }
+    const int first = idivFirst - kDividerMin, last = idivLast - kDividerMin;
 
     // FBDIV outer, IDIV inner, both ascending, no early exit: with strict
     // replacement, equal errors keep the smallest FBDIV, then the smallest IDIV.
@@ -69,14 +71,18 @@ ClkoutResult searchGeneral(const ClkoutInput &in)
     // frequency is monotonic, so a distance not below both cannot give an error
     // below either record's: such a pair is skipped before its error is computed.
     double bestDistance = HUGE_VAL, closestDistance = HUGE_VAL, skipFrom = HUGE_VAL;
+    double distances[kDividerMax];
     for (int fbdiv = kDividerMin; fbdiv <= kDividerMax; ++fbdiv) {
         const double *row = &ratio[std::size_t(fbdiv - kDividerMin) * kDividerMax];
-        for (int k = 0; k < idivCount; ++k) {
-            const int idiv = idivs[k];
-            const double f = row[idiv - kDividerMin] * clkin;
-            const double distance = std::fabs(f - expected);
+        // A row's distances first, in a loop the compiler can vectorise; then the
+        // few pairs that may beat a record, in the visiting order.
+        for (int i = first; i <= last; ++i)
+            distances[i] = std::fabs(row[i] * clkin - expected);
+        for (int i = first; i <= last; ++i) {
+            const double distance = distances[i];
             if (distance >= skipFrom)
                 continue;
+            const double f = row[i] * clkin;
             const double error = distance / expected;
             const bool within = withinTolerance(error, tolerance);
             Record &record = within ? best : closest;
@@ -92,7 +98,7 @@ ClkoutResult searchGeneral(const ClkoutInput &in)
             record.error = error;
             record.frequency = f;
             record.fbdiv = fbdiv;
-            record.idiv = idiv;
+            record.idiv = i + kDividerMin;
             record.odiv = odiv;
             (within ? bestDistance : closestDistance) = distance;
             skipFrom = std::max(bestDistance, closestDistance);

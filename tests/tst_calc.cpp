@@ -168,7 +168,7 @@ void TstCalc::generalSearchMatchesPlainLoop()
 {
     int mendMattered = 0;
     for (const PllLimits &l : {limits(), limits(400, 410), limits(400, 900, 3.0f, 200)})
-        for (double clkin : {10.0, 27.0, 33.333, 50.0, 125.0})
+        for (double clkin : {10.0, 27.0, 33.333, 50.0, 125.0, 250.0}) // 250: the IDIVs start above 1
             for (double expected : {3.2, 7.77, 25.0, 48.0, 100.0, 102.6, 133.3, 250.0, 333.0, 450.0, 899.0})
                 for (double tolerance : {0.0, 0.2, 0.5, 2.0}) {
                     const ClkoutInput in = general(l, clkin, expected, tolerance);

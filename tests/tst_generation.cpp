@@ -20,6 +20,7 @@ namespace {
 
 const QString evenText = "The divide factor of CLKOUTD must be an even number.";
 const QString cannot = "The Expected Frequency of %1 cannot be generated. Try to change the Expected Frequency or Tolerance(%)";
+const QString illegal = "The value of divide factor for CLKIN and CLKFB is illegal";
 const QString incompatible = "This version of specified IP Config file is incompatible with current IP Core Generator.";
 
 // A dialog writing into its own temporary directory, set through its widgets from state words.
@@ -45,7 +46,8 @@ struct Fixture
             {"clkoutdFails", {"clkoutdCheckEnable=true", "clkoutdSpinFrequency=40", "clkoutdComBoxTolerance=0.0"}},
             {"inputs", {"checkPllReset=true", "checkPllPowerDown=true", "checkPllRegulator=true", "checkLockEn=true",
                         "clkfbComBoxSource=External"}},
-            {"advanced", {"radioModeAdvanced=true", "clkinSpinDivideDyn=7", "clkfbSpinDivideDyn=26", "clkoutComBoxDivideDyn=8"}}};
+            {"advanced", {"radioModeAdvanced=true", "clkinSpinDivideDyn=7", "clkfbSpinDivideDyn=26", "clkoutComBoxDivideDyn=8"}},
+            {"impossible", {"radioModeAdvanced=true", "clkinSpinFrequency=100", "clkinSpinDivideDyn=1", "clkfbSpinDivideDyn=64"}}};
         QStringList steps{"clkinSpinFrequency=27", "clkoutSpinFrequency=100", "clkoutComBoxTolerance=0.5"};
         for (const QString &word : state.split(' ', Qt::SkipEmptyParts)) {
             if (word == "vhdl")
@@ -145,6 +147,7 @@ void tst_Generation::okFlow_data()
     QTest::newRow("odd divider refused with CLKOUTD off") << "odd" << QStringList{evenText} << false << none;
     QTest::newRow("CLKOUT search fails: no .ipc") << "clkoutFails" << QStringList{cannot.arg("CLKOUT")} << false << none;
     QTest::newRow("CLKOUTD search fails: no .ipc") << "clkoutdFails" << QStringList{cannot.arg("CLKOUTD")} << false << none;
+    QTest::newRow("VCO of 12800: no .ipc") << "impossible" << QStringList{illegal} << false << none;
     QTest::newRow("illegal module name") << "badName" << QStringList{"~\"my-pll\" is not a legal"} << false << none;
     QTest::newRow("existing module overwritten after asking") << "existing" << QStringList{"~already exist"} << true << generated;
     QTest::newRow("generator fails: .ipc stays, the host says why")
@@ -188,6 +191,7 @@ void tst_Generation::batchFlow_data()
     QTest::newRow("odd divider: nothing written") << "odd" << false << "WARNING:" + evenText << none;
     QTest::newRow("CLKOUT search fails: nothing written") << "clkoutFails" << false << "WARNING: " + cannot.arg("CLKOUT") << none;
     QTest::newRow("CLKOUTD search fails: nothing written") << "clkoutdFails" << false << "WARNING: " + cannot.arg("CLKOUTD") << none;
+    QTest::newRow("VCO of 12800: nothing written") << "impossible" << false << "WARNING: " + illegal << none;
     QTest::newRow("existing-file check refuses: false") << "dirAtModule" << false << "~not a file" << QStringList{"pll_file.v"};
 }
 
