@@ -183,9 +183,14 @@ bool Mirel_Dialog::loadIPConfig(const QString &path)
     settings.endGroup();
 
     applyIPConfig(config);
-    if (const Entry *source = batchMessages ? sourceOnDisabledClkoutp(this) : nullptr) {
-        *batchMessages << refusalLine(QStringLiteral("false"), text(source->key), moduleName());
-        return false;
+    if (const Entry *source = sourceOnDisabledClkoutp(this)) {
+        // The form keeps its rule: the output falls back to CLKOUT. A script is told
+        // that its file asked for something else.
+        setChecked(this, source->control, true);
+        if (batchMessages) {
+            *batchMessages << refusalLine(QStringLiteral("false"), text(source->key), moduleName());
+            return false;
+        }
     }
     return true;
 }
