@@ -110,7 +110,7 @@ QString refusalLine(const QString &value, const QString &key, const QString &ipN
 
 // The source switch of a divided output that is on and takes CLKOUTP while CLKOUTP
 // is off, or null. The batch order and a file set a source after the rules that
-// would have moved it to CLKOUT, so the batch flows refuse the outcome instead.
+// would have moved it to CLKOUT, so these flows check the outcome.
 const Entry *sourceOnDisabledClkoutp(const QObject *dialog)
 {
     using namespace Config::Key;
