@@ -8,6 +8,7 @@
 #include <configkeys.h>
 #include <ipconfigwriter.h>
 #include <messages.h>
+#include <searchtexts.h>
 
 #include <QAbstractButton>
 #include <QComboBox>
@@ -259,7 +260,7 @@ bool setAdvancedOnly(Mirel_Dialog *dialog, const Config::Entry &entry, const QVa
         return false;
     if (!Calc::sdivIsEven(spin->value())) {
         spin->setValue(before);
-        messagelist << QStringLiteral("ERROR: ") + Calc::sdivNotEvenMessage().message();
+        messagelist << QStringLiteral("ERROR: ") + Calc::Text::message(Calc::sdivNotEvenMessage());
         return false;
     }
     return true;

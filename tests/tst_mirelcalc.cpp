@@ -143,6 +143,10 @@ void TstMirelCalc::plainOutput()
     for (const char *line : {"IDIV     3\n", "FBDIV    4\n", "ODIV     16\n", "SDIV     4\n", "PFD      8.333 MHz\n",
                              "VCO      533.333 MHz\n", "CLKOUT   33.333 MHz  (+1001.0 ppm)\n", "CLKOUTD  8.333 MHz  (+4016.1 ppm)\n"})
         QVERIFY2(r.out.contains(line), r.out.constData());
+    // A refusal: the warning on standard error, what can be made on standard output.
+    const Run refused = mirelCalc("--clkin 100 --clkout 600");
+    QVERIFY(refused.exitCode == 1 && refused.err == cannot.arg("CLKOUT").toUtf8() + '\n');
+    QVERIFY2(refused.out.contains("CLKOUT   450.000 MHz (closest, rejected)\n") && !refused.out.contains("WARNING"), refused.out.constData());
 }
 
 // One answer per request line, in order; a bad line is answered as bad and the stream goes on.

@@ -92,8 +92,9 @@ void printPlain(const Request &req, const Outcome &out)
         if (req.clkoutdEnabled)
             line("CLKOUTD", withPpm(out.clkoutd, out.clkoutdPpm));
     }
+    std::fflush(stdout);
     for (const std::string &m : out.messages)
-        std::printf("%s\n", m.c_str());
+        std::fprintf(stderr, "%s\n", m.c_str());
     if (!out.clkout && out.clkoutShown)
         line("CLKOUT", formatMHz(*out.clkoutShown) + " MHz (closest, rejected)");
     if (out.clkout && !out.clkoutd && out.clkoutdShown)
