@@ -96,7 +96,7 @@ void printPlain(const Request &req, const Outcome &out)
     for (const std::string &m : out.messages)
         std::fprintf(stderr, "%s\n", m.c_str());
     if (!out.clkout && out.clkoutShown)
-        line("CLKOUT", formatMHz(*out.clkoutShown) + " MHz (closest, rejected)");
+        line("CLKOUT", formatMHz(*out.clkoutShown) + (req.clkout.generalMode ? " MHz (closest, rejected)" : " MHz (rejected)"));
     if (out.clkout && !out.clkoutd && out.clkoutdShown)
         line("CLKOUTD", formatMHz(*out.clkoutdShown) + " MHz (closest, rejected)");
     if (!out.alternatives.empty()) {
