@@ -184,14 +184,19 @@ bool Mirel_Dialog::loadIPConfig(const QString &path)
     settings.endGroup();
 
     applyIPConfig(config);
-    if (const Entry *source = sourceOnDisabledClkoutp(this)) {
-        // The form keeps its rule: the output falls back to CLKOUT. A script is told
-        // that its file asked for something else.
+    // The form keeps its rule: each such output falls back to CLKOUT. A script is
+    // told that its file asked for something else.
+    const Entry *refused = nullptr;
+    for (int outputs = 0; outputs < 2; ++outputs) {
+        const Entry *source = sourceOnDisabledClkoutp(this);
+        if (!source)
+            break;
         setChecked(this, source->control, true);
-        if (batchMessages) {
-            *batchMessages << refusalLine(QStringLiteral("false"), text(source->key), moduleName());
-            return false;
-        }
+        refused = refused ? refused : source;
+    }
+    if (refused && batchMessages) {
+        *batchMessages << refusalLine(QStringLiteral("false"), text(refused->key), moduleName());
+        return false;
     }
     return true;
 }
