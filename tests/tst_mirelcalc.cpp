@@ -67,7 +67,8 @@ void TstMirelCalc::json_data()
                                       << "100.286 7.000 26.000 4.000 2";
     QTest::newRow("Advanced, ODIV recommended") << "--clkin 27 --idiv 1 --fbdiv 4 --odiv 2" << 1 << none
         << "WARNING: The divide factor of CLKOUT is illegal, the recommand value is 4." << "0";
-    QTest::newRow("Advanced with SDIV") << "--clkin 27 --idiv 1 --fbdiv 4 --odiv 4 --sdiv 6" << 0
+    QTest::newRow("Advanced with SDIV, key spellings")
+        << "--clkin-freq 27 --clkin-divide 1 --clkfb-divide 4 --clkout-divider 4 --clkoutd-divide 6" << 0
                                         << "1.000 4.000 4.000 6.000 108.000 18.000" << "" << "0";
     QTest::newRow("bypassed with CLKOUTD search") << "--clkin 27 --bypass --clkoutd 6.75" << 0
                                                   << "1.000 1.000 16.000 4.000 27.000 6.750" << "" << "0";

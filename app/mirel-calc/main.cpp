@@ -226,20 +226,25 @@ int main(int argc, char *argv[])
                  "dividers (Advanced Mode). Frequencies in MHz, tolerances in percent.",
                  "mirel-calc");
     std::map<std::string, std::string> values;
-    const auto option = [&app, &values](const char *name, const char *unit, const std::string &help) {
-        return app.add_option(std::string("--") + name, values[name], help)->type_name(unit);
+    // The second name spells the batch key, so a script author finds the option under either.
+    const auto option = [&app, &values](const char *name, const char *unit, const std::string &help,
+                                        const char *keyName = nullptr) {
+        std::string names = std::string("--") + name;
+        if (keyName)
+            names += std::string(",--") + keyName;
+        return app.add_option(names, values[name], help)->type_name(unit);
     };
     option("device", "NAME", "Device family or part id (default: the host's default device).");
-    option("clkin", "MHZ", "Input clock.");
-    option("clkout", "MHZ", "Wanted CLKOUT (General Mode).");
-    option("tolerance", "PCT", "CLKOUT tolerance (default 0.0).");
-    option("idiv", "N", "Input divider 1-64 (Advanced Mode).");
-    option("fbdiv", "N", "Feedback divider 1-64 (Advanced Mode).");
-    option("odiv", "N", "VCO divider, one of " + odivList() + " (Advanced Mode).");
-    const CLI::Option *bypass = app.add_flag("--bypass", "General Mode with CLKOUT bypassed: CLKOUT is CLKIN.");
-    option("clkoutd", "MHZ", "Wanted CLKOUTD; searches SDIV.");
+    option("clkin", "MHZ", "Input clock.", "clkin-freq");
+    option("clkout", "MHZ", "Wanted CLKOUT (General Mode).", "clkout-freq");
+    option("tolerance", "PCT", "CLKOUT tolerance (default 0.0).", "clkout-tolerance");
+    option("idiv", "N", "Input divider 1-64 (Advanced Mode).", "clkin-divide");
+    option("fbdiv", "N", "Feedback divider 1-64 (Advanced Mode).", "clkfb-divide");
+    option("odiv", "N", "VCO divider, one of " + odivList() + " (Advanced Mode).", "clkout-divider");
+    const CLI::Option *bypass = app.add_flag("--bypass,--clkout-bypass", "General Mode with CLKOUT bypassed: CLKOUT is CLKIN.");
+    option("clkoutd", "MHZ", "Wanted CLKOUTD; searches SDIV.", "clkoutd-freq");
     option("clkoutd-tolerance", "PCT", "CLKOUTD tolerance (default 0.0).");
-    option("sdiv", "N", "CLKOUTD divider, even 2-128.");
+    option("sdiv", "N", "CLKOUTD divider, even 2-128.", "clkoutd-divide");
     option("alternatives", "N", "How many nearest achievable CLKOUTs to list when the wanted one cannot be made (default 5).");
     const CLI::Option *asJson = app.add_flag("--json", "Print one JSON object.");
     const CLI::Option *asStream = app.add_flag("--jsonl",
