@@ -6,6 +6,7 @@
 
 #include <cfgsmap.h>
 #include <configkeys.h>
+#include <echo.h>
 #include <ipconfigwriter.h>
 #include <messages.h>
 #include <searchtexts.h>
@@ -106,7 +107,7 @@ QString refusalLine(const QString &value, const QString &key, const QString &ipN
 {
     // One arg() call, so that a '%' in the value cannot pull in the later texts.
     return QStringLiteral("ERROR: Value '%1' is out of the range for configuration option '%2' for IP '%3'.")
-        .arg(value, key, ipName);
+        .arg(Utils::echo(value), Utils::echo(key), Utils::echo(ipName));
 }
 
 // The source switch of a divided output that is on and takes CLKOUTP while CLKOUTP
@@ -129,22 +130,47 @@ const Entry *sourceOnDisabledClkoutp(const QObject *dialog)
 
 } // namespace
 
+namespace {
+
+// The configuration the file carries for the current form. Every writable key
+// first, then the conditions decide on those values, so they see exactly the
+// state that is being written.
+QVariantMap configToWrite(const Mirel_Dialog *dialog)
+{
+    QVariantMap current;
+    for (const Entry &entry : Config::entries()) {
+        if (!entry.written.never)
+            current.insert(text(entry.fileKey), formFileValue(dialog, entry));
+    }
+    QVariantMap config;
+    for (const Entry &entry : Config::entries()) {
+        if (Config::holds(entry.written, current))
+            config.insert(text(entry.fileKey), current.value(text(entry.fileKey)));
+    }
+    return config;
+}
+
+} // namespace
+
+QString Mirel_Dialog::listWithoutItemLine() const
+{
+    // A list left without a current item (a hand-edited file) would be written
+    // as -1 or an empty text, which neither the file nor the generator takes back.
+    const QVariantMap config = configToWrite(this);
+    for (const Entry &entry : Config::entries()) {
+        const auto *combo = entry.kind == Kind::ItemIndex || entry.kind == Kind::ItemText
+            ? widget<QComboBox>(this, formControl(this, entry)) : nullptr;
+        if (combo && combo->currentIndex() < 0 && config.contains(text(entry.fileKey)))
+            return refusalLine(config.value(text(entry.fileKey)).toString(), text(entry.key ? entry.key : entry.fileKey),
+                               moduleName());
+    }
+    return {};
+}
+
 bool Mirel_Dialog::saveIPConfig()
 {
     using namespace Config;
-
-    // Every writable key first, then the conditions decide on those values, so
-    // they see exactly the state that is being written.
-    QVariantMap current;
-    for (const Entry &entry : entries()) {
-        if (!entry.written.never)
-            current.insert(text(entry.fileKey), formFileValue(this, entry));
-    }
-    QVariantMap config;
-    for (const Entry &entry : entries()) {
-        if (holds(entry.written, current))
-            config.insert(text(entry.fileKey), current.value(text(entry.fileKey)));
-    }
+    const QVariantMap config = configToWrite(this);
 
     QVariantMap info;
     info.insert(text(Info::TargetDevice), device().id());

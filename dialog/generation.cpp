@@ -103,7 +103,13 @@ void Mirel_Dialog::accept()
         return;
     if (clkoutdEnabled && clkoutdNoBypass && !calculateClkoutd(clkoutFreq))
         return;
-    if (!checkModuleName() || !checkFileExisting())
+    if (!checkModuleName())
+        return;
+    if (const QString line = listWithoutItemLine(); !line.isEmpty()) {
+        showWarning(line.mid(int(qstrlen("ERROR: "))));
+        return;
+    }
+    if (!checkFileExisting())
         return;
     // Without its configuration file a module could not be opened again, and the
     // file left from an earlier run would describe another module.
@@ -156,6 +162,10 @@ bool Mirel_Dialog::accept(QStringList &messagelist)
         return false;
     if (clkoutdEnabled && clkoutdNoBypass && !calculateClkoutd(clkoutFreq, messagelist))
         return false;
+    if (const QString line = listWithoutItemLine(); !line.isEmpty()) {
+        messagelist << line;
+        return false;
+    }
     if (!checkFileExisting(messagelist))
         return false;
     if (!saveIPConfig()) {

@@ -47,6 +47,9 @@ public:
     // The .ipc file of the current settings (false when it could not be written),
     // and applying a loaded one.
     bool saveIPConfig();
+    // The refusal line for the first list setting the file would carry without a
+    // current item, or empty; checked before anything is written.
+    QString listWithoutItemLine() const;
     void applyIPConfig(const QVariantMap &config);
 
     // The generator's argument list, handed to the host; empty when it produced no command.

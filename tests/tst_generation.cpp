@@ -60,6 +60,8 @@ struct Fixture
                 QFile(dir.path() + "/pll_file.v").open(QIODevice::WriteOnly);
             else if (word == "danglingModule")
                 QFile::link(dir.path() + "/missing/pll_file.v", dir.path() + "/pll_file.v");
+            else if (word == "noSource")
+                dialog.findChild<QComboBox *>("clkfbComBoxSource")->setCurrentIndex(-1);
             else if (words.contains(word))
                 steps += words[word];
             else
@@ -67,7 +69,7 @@ struct Fixture
         }
         driveDialog(&dialog, steps);
     }
-    QStringList entries() const { return QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System); }
+    QStringList entries() const { return QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System | QDir::Hidden); }
 
     QTemporaryDir dir;
     Mirel_Dialog dialog;
@@ -150,8 +152,8 @@ void tst_Generation::okFlow_data()
     QTest::newRow("VCO of 12800: no .ipc") << "impossible" << QStringList{illegal} << false << none;
     QTest::newRow("illegal module name") << "badName" << QStringList{"~\"my-pll\" is not a legal"} << false << none;
     QTest::newRow("existing module overwritten after asking") << "existing" << QStringList{"~already exist"} << true << generated;
-    QTest::newRow("generator fails: .ipc stays, the host says why")
-        << "danglingModule" << QStringList{"The module could not be generated."} << false << QStringList{"pll_file.ipc", "pll_file.v"};
+    QTest::newRow("link at the module: nothing written") << "danglingModule" << QStringList{"~is a link"} << false << QStringList{"pll_file.v"};
+    QTest::newRow("list without an item: nothing written") << "noSource" << QStringList{"~option 'CLKFB_SOURCE'"} << false << none;
 }
 
 void tst_Generation::okFlow()
@@ -192,7 +194,9 @@ void tst_Generation::batchFlow_data()
     QTest::newRow("CLKOUT search fails: nothing written") << "clkoutFails" << false << "WARNING: " + cannot.arg("CLKOUT") << none;
     QTest::newRow("CLKOUTD search fails: nothing written") << "clkoutdFails" << false << "WARNING: " + cannot.arg("CLKOUTD") << none;
     QTest::newRow("VCO of 12800: nothing written") << "impossible" << false << "WARNING: " + illegal << none;
-    QTest::newRow("existing-file check refuses: false") << "dirAtModule" << false << "~not a file" << QStringList{"pll_file.v"};
+    QTest::newRow("existing-file check refuses: false") << "dirAtModule" << false << "~not a regular file" << QStringList{"pll_file.v"};
+    QTest::newRow("list without an item: nothing written") << "noSource" << false
+        << "ERROR: Value '-1' is out of the range for configuration option 'CLKFB_SOURCE' for IP 'pll1'." << none;
 }
 
 void tst_Generation::batchFlow()

@@ -7,6 +7,8 @@
 #include "optionfiles.h"
 
 #include <devicetable.h>
+#include <echo.h>
+#include <inputfile.h>
 #include <modulegenerator.h>
 
 #include <QCommandLineParser>
@@ -83,7 +85,7 @@ int create(const QStringList &arguments)
     for (const QString &setting : parser.positionalArguments()) {
         const int equals = setting.indexOf(QLatin1Char('='));
         if (equals <= 0)
-            return fail(UsageError, QStringLiteral("'%1' is not KEY=VALUE").arg(setting));
+            return fail(UsageError, QStringLiteral("'%1' is not KEY=VALUE").arg(Utils::echo(setting)));
         overrides.insert(setting.left(equals), setting.mid(equals + 1));
     }
     DEV::DeviceInfo device;
@@ -145,10 +147,13 @@ int open(const QStringList &arguments)
     if (positional.size() != 1)
         return fail(UsageError, QStringLiteral("open needs exactly one configuration file"));
     const QString path = positional.first();
-    if (!QFileInfo(path).isFile())
-        return fail(Refused, QStringLiteral("no configuration file '%1'").arg(path));
+    if (!QFileInfo::exists(path))
+        return fail(Refused, QStringLiteral("no configuration file '%1'").arg(Utils::echo(path)));
+    // A FIFO or a device would never end a read, a huge file would take long.
+    if (const QString problem = FileIO::inputProblem(path); !problem.isEmpty())
+        return fail(Refused, problem);
     if (!looksLikeIpc(path))
-        return fail(Refused, QStringLiteral("'%1' is not an IP configuration (.ipc) file").arg(path));
+        return fail(Refused, QStringLiteral("'%1' is not an IP configuration (.ipc) file").arg(Utils::echo(path)));
     DEV::DeviceInfo device;
     if (auto status = findDevice(parser, &device))
         return *status;

@@ -9,6 +9,22 @@ QTextStream &out()
     return stream;
 }
 
+namespace {
+bool displayMissing = false;
+}
+
+void setDisplayMissing()
+{
+    displayMissing = true;
+}
+
+std::optional<int> requireDisplay()
+{
+    if (displayMissing)
+        return fail(UsageError, QStringLiteral("gui needs a display, and none is set (DISPLAY, WAYLAND_DISPLAY)"));
+    return std::nullopt;
+}
+
 int fail(int status, const QString &line)
 {
     // Lines handed on from the core carry their prefix already.

@@ -5,6 +5,8 @@
 #include "optioncheck.h"
 
 #include <devicetable.h>
+#include <echo.h>
+#include <inputfile.h>
 #include <ipinfo.h>
 #include <modulegendialog.h>
 #include <viewmanager.h>
@@ -192,6 +194,8 @@ int gui(const QStringList &arguments)
         return *status;
     if (parser.positionalArguments().size() > 1)
         return fail(UsageError, QStringLiteral("gui takes at most one configuration file"));
+    if (auto status = requireDisplay())
+        return *status;
     PluginHost host;
     if (auto status = loadCore(parser, host))
         return *status;
@@ -202,8 +206,10 @@ int gui(const QStringList &arguments)
 
     const QString file = parser.positionalArguments().value(0);
     if (!file.isEmpty()) {
-        if (!QFileInfo(file).isFile())
-            return fail(Refused, QStringLiteral("no configuration file '%1'").arg(file));
+        if (!QFileInfo::exists(file))
+            return fail(Refused, QStringLiteral("no configuration file '%1'").arg(Utils::echo(file)));
+        if (const QString problem = FileIO::inputProblem(file); !problem.isEmpty())
+            return fail(Refused, problem);
         host.core()->openModule(QFileInfo(file).absoluteFilePath(), parser.value(QStringLiteral("device")));
         return Done;
     }

@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QTextStream>
 
+#include <csignal>
 #include <cstdio>
 
 static const char usage[] =
@@ -37,9 +38,19 @@ static void quietOffscreenMessages(QtMsgType type, const QMessageLogContext &con
 
 int main(int argc, char *argv[])
 {
-    // Commands other than gui never need a display.
+    // Past a file-size limit a write then fails with its own line instead of
+    // the signal ending the program silently.
+    std::signal(SIGXFSZ, SIG_IGN);
+
+    // Commands other than gui never need a display. Without one, gui still
+    // answers --help and usage errors, and then says that it needs one.
     const bool wantsDisplay = argc > 1 && qstrcmp(argv[1], "gui") == 0;
-    if (!wantsDisplay && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+    const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+    const bool noDisplay = (platform.isEmpty() || platform.startsWith("xcb")) && qEnvironmentVariableIsEmpty("DISPLAY")
+        && (platform.startsWith("xcb") || qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"));
+    if (wantsDisplay && noDisplay)
+        HostCommandLine::setDisplayMissing();
+    if (!wantsDisplay || noDisplay)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     if (qgetenv("QT_QPA_PLATFORM") == "offscreen")
         qInstallMessageHandler(quietOffscreenMessages);

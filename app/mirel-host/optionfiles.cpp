@@ -3,8 +3,9 @@
 
 #include "optioncheck.h"
 
-#include <QFile>
-#include <QFileInfo>
+#include <echo.h>
+#include <inputfile.h>
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -12,9 +13,6 @@
 namespace OptionFiles {
 
 namespace {
-
-// Far above any real list of modules; keeps a wrong path from filling memory.
-constexpr qint64 kMaxBytes = 64 * 1024 * 1024;
 
 bool toSet(const QJsonValue &value, const QVariantMap &options, const QString &source, OptionSet *set, QString *error)
 {
@@ -39,16 +37,11 @@ bool toSet(const QJsonValue &value, const QVariantMap &options, const QString &s
 
 bool read(const QString &path, const QVariantMap &options, QVector<OptionSet> *sets, QString *error)
 {
-    const QFileInfo info(path);
-    QFile file(path);
-    if (!info.isFile() || info.size() > kMaxBytes || !file.open(QIODevice::ReadOnly)) {
-        *error = info.isFile() && info.size() > kMaxBytes
-            ? QStringLiteral("'%1' is larger than %2 bytes").arg(path).arg(kMaxBytes)
-            : QStringLiteral("cannot read '%1'").arg(path);
+    // A regular file within the input limit: a FIFO would block, a device never end.
+    QByteArray content;
+    if (!FileIO::readInput(path, &content, error))
         return false;
-    }
-    const QByteArray content = file.read(kMaxBytes + 1);
-    const QString name = QStringLiteral("'%1'").arg(path);
+    const QString name = QStringLiteral("'%1'").arg(Utils::echo(path));
 
     QJsonParseError parseError;
     const QJsonDocument document = QJsonDocument::fromJson(content, &parseError);

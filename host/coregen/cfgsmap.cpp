@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "cfgsmap.h"
 
+#include <echo.h>
+
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QDoubleSpinBox>
@@ -145,9 +147,9 @@ QString refusalLine(const QVariant &value, const QString &key, const QString &ip
     // One arg() call each, so that a '%' in the value cannot pull in the later texts.
     QString line = why == Refusal::NotANumber
         ? QStringLiteral("ERROR: Value '%1' for configuration option '%2' for IP '%3' is not a number.")
-              .arg(shownValue(value), key, ipName)
+              .arg(Utils::echo(shownValue(value)), Utils::echo(key), Utils::echo(ipName))
         : QStringLiteral("ERROR: Value '%1' is out of the range for configuration option '%2' for IP '%3'.")
-              .arg(shownValue(value), key, ipName);
+              .arg(Utils::echo(shownValue(value)), Utils::echo(key), Utils::echo(ipName));
     if (!legal.isEmpty())
         line += QStringLiteral(" Legal values: %1.").arg(legal);
     return line;

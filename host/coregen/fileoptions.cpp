@@ -2,6 +2,9 @@
 // Checks of the frame's common fields before a core writes anything.
 #include "modulegendialog.h"
 
+#include "moduleoutput.h"
+
+#include <echo.h>
 #include <names.h>
 
 #include <QDir>
@@ -22,9 +25,9 @@ QString directoryProblem(const QString &dir)
     QFileInfo info(dir);
     if (info.exists()) {
         if (!info.isDir())
-            return QStringLiteral("The output path \"%1\" is not a directory.").arg(dir);
+            return QStringLiteral("The output path \"%1\" is not a directory.").arg(Utils::echo(dir));
         if (!info.isWritable())
-            return QStringLiteral("The output directory \"%1\" is not writable.").arg(dir);
+            return QStringLiteral("The output directory \"%1\" is not writable.").arg(Utils::echo(dir));
         return {};
     }
     QString ancestor = info.absoluteFilePath();
@@ -36,24 +39,7 @@ QString directoryProblem(const QString &dir)
     }
     const QFileInfo existing(ancestor);
     if (!existing.isDir() || !existing.isWritable())
-        return QStringLiteral("The output directory \"%1\" cannot be created.").arg(dir);
-    return {};
-}
-
-// Creates the output directory and checks that the module files can be written
-// into it: something other than a file at their place cannot be overwritten.
-QString prepareOutput(const QString &dir, const QStringList &files)
-{
-    QString problem = directoryProblem(dir);
-    if (problem.isEmpty() && !QDir().mkpath(dir))
-        problem = QStringLiteral("The output directory \"%1\" cannot be created.").arg(dir);
-    if (!problem.isEmpty())
-        return problem;
-    for (const QString &path : files) {
-        const QFileInfo info(path);
-        if (info.exists() && !info.isFile())
-            return QStringLiteral("\"%1\" exists and is not a file; it cannot be overwritten.").arg(path);
-    }
+        return QStringLiteral("The output directory \"%1\" cannot be created.").arg(Utils::echo(dir));
     return {};
 }
 
@@ -95,9 +81,26 @@ QStringList ModuleGenDialog::moduleFiles() const
     return {stem + extension, stem + QStringLiteral("_tmp") + extension};
 }
 
+QString ModuleGenDialog::openModuleOutput() const
+{
+    // Folders named below the chosen directory are the module's own and must not be links.
+    const QString base = QDir::cleanPath(m_baseDir);
+    const QString folder = QDir::cleanPath(createPath());
+    const bool inside = !m_baseDir.isEmpty() && folder.startsWith(base + QLatin1Char('/'));
+    QStringList names;
+    for (const QString &path : moduleFiles())
+        names << QFileInfo(path).fileName();
+    names << fileName() + QStringLiteral(".ipc");
+    QString problem = directoryProblem(createPath());
+    if (problem.isEmpty())
+        ModuleOutput::begin(inside ? base : createPath(), inside ? folder.mid(base.size() + 1) : QString(), fileName(),
+                            names, &problem);
+    return problem;
+}
+
 bool ModuleGenDialog::checkFileExisting()
 {
-    const QString problem = prepareOutput(createPath(), moduleFiles());
+    const QString problem = openModuleOutput();
     if (!problem.isEmpty()) {
         showErrorMsg({problem});
         return false;
@@ -107,20 +110,24 @@ bool ModuleGenDialog::checkFileExisting()
         if (QFileInfo::exists(path))
             existing << QDir::toNativeSeparators(path);
     }
-    if (existing.isEmpty())
-        return true;
-    QMessageBox box(QMessageBox::Question, tr("Overwrite"),
-                    tr("These files already exist:\n%1\nOverwrite them?").arg(existing.join(QLatin1Char('\n'))),
-                    QMessageBox::Yes | QMessageBox::No, this);
-    box.setDefaultButton(QMessageBox::No);
-    box.setWindowIcon(windowIcon());
-    return box.exec() == QMessageBox::Yes;
+    if (!existing.isEmpty()) {
+        QMessageBox box(QMessageBox::Question, tr("Overwrite"),
+                        tr("These files already exist:\n%1\nOverwrite them?").arg(existing.join(QLatin1Char('\n'))),
+                        QMessageBox::Yes | QMessageBox::No, this);
+        box.setDefaultButton(QMessageBox::No);
+        box.setWindowIcon(windowIcon());
+        if (box.exec() != QMessageBox::Yes) {
+            ModuleOutput::discard();
+            return false;
+        }
+    }
+    return true;
 }
 
 bool ModuleGenDialog::checkFileExisting(QStringList &messagelist)
 {
     // A script has no one to ask: existing files are overwritten.
-    const QString problem = prepareOutput(createPath(), moduleFiles());
+    const QString problem = openModuleOutput();
     if (problem.isEmpty())
         return true;
     messagelist << QStringLiteral("ERROR: ") + problem;

@@ -1,9 +1,15 @@
 // SPDX-License-Identifier: MIT
 #include "ipconfigwriter.h"
 
+#include "moduleoutput.h"
+
+#include <echo.h>
+#include <stagedfiles.h>
+
 #include <QByteArray>
 #include <QLocale>
-#include <QSaveFile>
+#include <QDir>
+#include <QFileInfo>
 #include <QStringList>
 #include <QtDebug>
 
@@ -130,14 +136,19 @@ bool writeIPConfig(const QString &path, const QVariantMap &info, const QVariantM
     appendSection(QStringLiteral("General"), info, text);
     appendSection(QStringLiteral("Config"), config, text);
 
-    // Unbuffered, so that a failing write shows here: Qt 5's commit() does not
-    // notice a failed flush of its buffer and would rename a truncated file
-    // over the good one. Without commit() the temporary file is discarded.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || file.write(text) != text.size()
-        || !file.flush() || !file.commit()) {
-        qWarning().noquote() << QStringLiteral("IPCore::writeIPConfig: could not write '%1': %2")
-                                    .arg(path, file.errorString());
+    // Within a module's write the file joins the module's other files and is
+    // committed with them; alone, it is committed at once.
+    const QFileInfo target(path);
+    FileIO::StagedFiles own;
+    FileIO::StagedFiles *files = ModuleOutput::openFor(target.path());
+    QString problem = QStringLiteral("no such directory");
+    const bool written = files ? files->add(target.fileName(), text, &problem)
+                               : target.dir().exists() && own.open(target.path(), QString(), target.completeBaseName(), &problem)
+                                     && own.add(target.fileName(), text, &problem) && own.commit(&problem);
+    if (!written) {
+        if (files)
+            ModuleOutput::discard();
+        qWarning().noquote() << QStringLiteral("IPCore::writeIPConfig: could not write '%1': %2").arg(Utils::echo(path), problem);
         return false;
     }
     return true;

@@ -9,7 +9,8 @@ namespace IPCore {
 // Writes an IP configuration file in the INI form that QSettings reads: the
 // information keys at the top level, the configuration in the group "Config";
 // bools as "true"/"false", numbers as decimal text. The file is replaced
-// atomically, so a failed write leaves an earlier file as it was. A failure is
+// atomically and never through a link, so a failed write leaves an earlier file
+// as it was; while a module is being written it is committed with the module. A failure is
 // also reported on the warning channel; false tells the caller.
 bool writeIPConfig(const QString &path, const QVariantMap &info, const QVariantMap &config);
 

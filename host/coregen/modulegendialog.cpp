@@ -1,11 +1,14 @@
 // SPDX-License-Identifier: MIT
 #include "modulegendialog.h"
 
-#include <QDir>
-
 #include "figurepanel.h"
+#include "moduleoutput.h"
 
 #include <devicetable.h>
+#include <inputfile.h>
+
+#include <QDebug>
+#include <QDir>
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -120,7 +123,11 @@ ModuleGenDialog::ModuleGenDialog(QWidget *parent)
     resize(1180, 840);
 }
 
-ModuleGenDialog::~ModuleGenDialog() = default;
+ModuleGenDialog::~ModuleGenDialog()
+{
+    // A flow that ended before its module was generated leaves nothing behind.
+    ModuleOutput::discard();
+}
 
 bool ModuleGenDialog::setProperty(QVariantMap cfgs, QStringList &messagelist)
 {
@@ -162,7 +169,14 @@ void ModuleGenDialog::setCreating(const QString &dir, const DEV::DeviceArg &devi
 
 bool ModuleGenDialog::setOpening(const QString &first, const QString &second)
 {
-    // A missing or unreadable file still goes to loadIPConfig, which reports the refusal.
+    // A FIFO or a device would never end a read, and a huge file would take long:
+    // those are refused unread. A missing or unreadable file still goes to
+    // loadIPConfig, which reports the refusal.
+    const QString problem = FileIO::inputProblem(first);
+    if (QFileInfo::exists(first) && !problem.isEmpty()) {
+        qWarning().noquote() << problem;
+        return false;
+    }
     QSettings settings(first, QSettings::IniFormat);
     const QString deviceName = second.trimmed();
     if (deviceName.isEmpty()) {

@@ -95,6 +95,8 @@ signals:
     void figurePinsChanged(const QList<Utils::PinFigure> &pins);
 
 private:
+    // Opens the module's files for writing; the problem when that is refused.
+    QString openModuleOutput() const;
     void browseForDirectory();
     void showHelp();
 

@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "modulegenerator.h"
 
+#include "moduleoutput.h"
+
 #include <modgen.h>
+#include <stagedfiles.h>
 
 #include <QApplication>
 #include <QDebug>
@@ -23,11 +26,23 @@ History &history()
     return h;
 }
 
+// Generates into the module's open set, if any, and then commits the whole set.
 bool run(const ModGen::Request &request, QStringList *errors)
 {
     history().args = request.args;
     history().files.clear();
-    return ModGen::generate(request, errors, &history().files);
+    FileIO::StagedFiles *module = ModuleOutput::openFor(request.dir);
+    bool ok = ModGen::generate(request, errors, &history().files, module);
+    QString problem;
+    if (module && ok && !ModuleOutput::finish(&problem)) {
+        errors->append(problem);
+        ok = false;
+    }
+    if (!ok) {
+        ModuleOutput::discard();
+        history().files.clear();
+    }
+    return ok;
 }
 } // namespace
 
@@ -66,6 +81,7 @@ QString genModFile(const QString &fileName, const QString &path, const QStringLi
     ModGen::Settings settings;
     QStringList errors;
     if (!ModGen::parseArgs(args, &settings, &errors)) {
+        ModuleOutput::discard();
         for (const QString &error : errors)
             qWarning().noquote() << "modgen:" << error;
         return {};
@@ -100,6 +116,7 @@ int VelkModGenProxy::startModGen(const QString &command, int fileType, bool asyn
     } else if (run(request, &m_errors)) {
         return 0;
     }
+    ModuleOutput::discard();
     for (const QString &error : qAsConst(m_errors))
         qWarning().noquote() << "modgen:" << error;
     // Interactive runs have a user in front of the dialog: tell them, not only the log.

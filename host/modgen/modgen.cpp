@@ -3,12 +3,14 @@
 
 #include "names.h"
 
+#include <echo.h>
+#include <stagedfiles.h>
+
 #include <QDir>
 #include <QHash>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
 #include <QSet>
 
 #include <cmath>
@@ -40,7 +42,7 @@ public:
         if (value == QLatin1String("true"))
             return true;
         if (value != QLatin1String("false") && has(name))
-            m_errors->append(QStringLiteral("\"%1\" must be true or false, not \"%2\".").arg(name, value));
+            m_errors->append(QStringLiteral("\"%1\" must be true or false, not \"%2\".").arg(name, Utils::echo(value)));
         return false;
     }
 
@@ -51,7 +53,7 @@ public:
         const int result = value.toInt(&ok);
         if (has(name) && (!ok || result < low || result > high)) {
             m_errors->append(QStringLiteral("\"%1\" must be a whole number from %2 to %3, not \"%4\".")
-                                 .arg(name).arg(low).arg(high).arg(value));
+                                 .arg(name).arg(low).arg(high).arg(Utils::echo(value)));
             return low;
         }
         return ok ? result : low;
@@ -84,7 +86,7 @@ bool sourceIsClkoutp(ArgReader &reader, const QString &name, QStringList *errors
 {
     const QString value = reader.text(name);
     if (value != QLatin1String("CLKOUT") && value != QLatin1String("CLKOUTP"))
-        errors->append(QStringLiteral("\"%1\" must be CLKOUT or CLKOUTP, not \"%2\".").arg(name, value));
+        errors->append(QStringLiteral("\"%1\" must be CLKOUT or CLKOUTP, not \"%2\".").arg(name, Utils::echo(value)));
     return value == QLatin1String("CLKOUTP");
 }
 
@@ -140,7 +142,7 @@ bool parseArgs(const QStringList &args, Settings *settings, QStringList *errors)
         const int blank = element.indexOf(QLatin1Char(' '));
         const QString name = blank < 0 ? element : element.left(blank);
         if (blank < 0 || !knownSwitches().contains(name)) {
-            errors->append(QStringLiteral("Unknown argument \"%1\".").arg(commentSafe(element)));
+            errors->append(QStringLiteral("Unknown argument \"%1\".").arg(Utils::echo(element)));
             continue;
         }
         if (values.contains(name))
@@ -158,7 +160,7 @@ bool parseArgs(const QStringList &args, Settings *settings, QStringList *errors)
         errors->append(QStringLiteral("\"-mirel\" must be true."));
     const QString fileType = r.text(QStringLiteral("-file_type"));
     if (fileType != QLatin1String("Verilog") && fileType != QLatin1String("VHDL") && r.has(QStringLiteral("-file_type")))
-        errors->append(QStringLiteral("Unknown language \"%1\".").arg(fileType));
+        errors->append(QStringLiteral("Unknown language \"%1\".").arg(Utils::echo(fileType)));
     s.vhdl = fileType == QLatin1String("VHDL");
     s.ipVersion = r.text(QStringLiteral("-ip_version"));
     s.device = r.text(QStringLiteral("-dev_type"));
@@ -281,7 +283,7 @@ Frequencies frequencies(const Settings &s)
     return f;
 }
 
-bool generate(const Request &request, QStringList *errors, QStringList *written)
+bool generate(const Request &request, QStringList *errors, QStringList *written, FileIO::StagedFiles *into)
 {
     Settings s;
     if (!parseArgs(request.args, &s, errors))
@@ -290,32 +292,24 @@ bool generate(const Request &request, QStringList *errors, QStringList *written)
         errors->append(QStringLiteral("The file name or directory given to the generator differs from its argument list."));
         return false;
     }
-    if (!QDir().mkpath(request.dir)) {
-        errors->append(QStringLiteral("The output directory \"%1\" cannot be created.").arg(request.dir));
-        return false;
-    }
     const QString extension = s.vhdl ? QStringLiteral(".vhd") : QStringLiteral(".v");
-    const QString modulePath = request.dir + QLatin1Char('/') + s.file + extension;
-    const QString templatePath = request.dir + QLatin1Char('/') + s.file + QStringLiteral("_tmp") + extension;
-
-    QSaveFile moduleFile(modulePath);
-    QSaveFile templateFile(templatePath);
-    const QByteArray moduleBytes = moduleText(s).toUtf8();
-    const QByteArray templateBytes = templateText(s).toUtf8();
-    for (auto [file, bytes] : {std::pair{&moduleFile, &moduleBytes}, std::pair{&templateFile, &templateBytes}}) {
-        // Unbuffered, so a short write (full disk) shows here: Qt 5's commit() does not
-        // notice a failed flush and would rename a truncated file over the good one.
-        if (!file->open(QIODevice::WriteOnly | QIODevice::Unbuffered) || file->write(*bytes) != bytes->size()
-            || !file->flush()) {
-            errors->append(QStringLiteral("Cannot write \"%1\": %2").arg(file->fileName(), file->errorString()));
-            return false;
-        }
+    const QString moduleName = s.file + extension;
+    const QString templateName = s.file + QStringLiteral("_tmp") + extension;
+    FileIO::StagedFiles own;
+    FileIO::StagedFiles *files = into ? into : &own;
+    QString problem;
+    if (!into && !own.open(request.dir, QString(), s.file, &problem)) {
+        errors->append(problem);
+        return false;
     }
     // The module file goes last: its presence is what tells a caller that generation succeeded.
-    if (!templateFile.commit() || !moduleFile.commit()) {
-        errors->append(QStringLiteral("Cannot save \"%1\" and \"%2\".").arg(modulePath, templatePath));
+    if (!files->add(templateName, templateText(s).toUtf8(), &problem)
+        || !files->add(moduleName, moduleText(s).toUtf8(), &problem) || (!into && !own.commit(&problem))) {
+        errors->append(problem);
         return false;
     }
+    const QString modulePath = request.dir + QLatin1Char('/') + moduleName;
+    const QString templatePath = request.dir + QLatin1Char('/') + templateName;
     if (written)
         *written << modulePath << templatePath;
     return true;

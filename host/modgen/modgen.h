@@ -4,6 +4,10 @@
 #include <QString>
 #include <QStringList>
 
+namespace FileIO {
+class StagedFiles;
+}
+
 namespace ModGen {
 
 // One generator run: where to write and the argument list that says what.
@@ -80,8 +84,11 @@ Frequencies frequencies(const Settings &s);
 QString moduleText(const Settings &s);
 QString templateText(const Settings &s);
 
-// Writes <dir>/<file>.v and <file>_tmp.v (or .vhd) through save files, so that
-// a failure leaves any earlier file intact. Appends problems to errors.
-bool generate(const Request &request, QStringList *errors, QStringList *written = nullptr);
+// Writes <dir>/<file>.v and <file>_tmp.v (or .vhd). With `into`, the files join
+// that open set and its owner commits them with the rest of the module; without
+// it they are committed here. A failure leaves every earlier file intact.
+// Appends problems to errors.
+bool generate(const Request &request, QStringList *errors, QStringList *written = nullptr,
+              FileIO::StagedFiles *into = nullptr);
 
 } // namespace ModGen

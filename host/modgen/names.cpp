@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "names.h"
 
+#include <echo.h>
+
 #include <QRegularExpression>
 #include <QSet>
 
@@ -8,31 +10,39 @@ namespace ModGen {
 
 namespace {
 
-// Lower-case Verilog-2005 / SystemVerilog keywords; Verilog is case-sensitive.
+QSet<QString> wordSet(const char *words)
+{
+    const QStringList list = QString::fromLatin1(words).split(QLatin1Char(' '));
+    return QSet<QString>(list.begin(), list.end());
+}
+
+// The keywords of SystemVerilog (IEEE 1800-2017), which include those of every
+// Verilog; Verilog is case-sensitive.
 const QSet<QString> &verilogWords()
 {
-    static const QSet<QString> words = {
-        "always", "and", "assign", "automatic", "begin", "buf", "bufif0", "bufif1", "case", "casex",
-        "casez", "cell", "cmos", "config", "deassign", "default", "defparam", "design", "disable",
-        "edge", "else", "end", "endcase", "endconfig", "endfunction", "endgenerate", "endmodule",
-        "endprimitive", "endspecify", "endtable", "endtask", "event", "for", "force", "forever",
-        "fork", "function", "generate", "genvar", "highz0", "highz1", "if", "ifnone", "incdir",
-        "include", "initial", "inout", "input", "instance", "integer", "join", "large", "liblist",
-        "library", "localparam", "macromodule", "medium", "module", "nand", "negedge", "nmos",
-        "nor", "noshowcancelled", "not", "notif0", "notif1", "or", "output", "parameter", "pmos",
-        "posedge", "primitive", "pull0", "pull1", "pulldown", "pullup", "pulsestyle_onevent",
-        "pulsestyle_ondetect", "rcmos", "real", "realtime", "reg", "release", "repeat", "rnmos",
-        "rpmos", "rtran", "rtranif0", "rtranif1", "scalared", "showcancelled", "signed", "small",
-        "specify", "specparam", "strong0", "strong1", "supply0", "supply1", "table", "task", "time",
-        "tran", "tranif0", "tranif1", "tri", "tri0", "tri1", "triand", "trior", "trireg", "unsigned",
-        "use", "uwire", "vectored", "wait", "wand", "weak0", "weak1", "while", "wire", "wor", "xnor",
-        "xor", "logic", "bit", "byte", "int", "shortint", "longint", "interface", "endinterface",
-        "package", "endpackage", "class", "endclass", "program", "endprogram", "typedef", "enum",
-        "struct", "union", "string", "void", "return", "break", "continue", "import", "export",
-        "always_ff", "always_comb", "always_latch", "modport", "clocking", "endclocking", "property",
-        "endproperty", "sequence", "endsequence", "assert", "assume", "cover", "const", "var",
-        "virtual", "extern", "static", "local", "protected", "this", "super", "new", "null", "type",
-        "unique", "priority", "final", "alias", "bind", "chandle", "shortreal"};
+    static const QSet<QString> words = wordSet(
+        "accept_on alias always always_comb always_ff always_latch and assert assign assume automatic "
+        "before begin bind bins binsof bit break buf bufif0 bufif1 byte case casex casez cell chandle "
+        "checker class clocking cmos config const constraint context continue cover covergroup "
+        "coverpoint cross deassign default defparam design disable dist do edge else end endcase "
+        "endchecker endclass endclocking endconfig endfunction endgenerate endgroup endinterface "
+        "endmodule endpackage endprimitive endprogram endproperty endspecify endsequence endtable "
+        "endtask enum event eventually expect export extends extern final first_match for force "
+        "foreach forever fork forkjoin function generate genvar global highz0 highz1 if iff ifnone "
+        "ignore_bins illegal_bins implements implies import incdir include initial inout input inside "
+        "instance int integer interconnect interface intersect join join_any join_none large let "
+        "liblist library local localparam logic longint macromodule matches medium modport module "
+        "nand negedge nettype new nexttime nmos nor noshowcancelled not notif0 notif1 null or output "
+        "package packed parameter pmos posedge primitive priority program property protected pull0 "
+        "pull1 pulldown pullup pulsestyle_ondetect pulsestyle_onevent pure rand randc randcase "
+        "randsequence rcmos real realtime ref reg reject_on release repeat restrict return rnmos "
+        "rpmos rtran rtranif0 rtranif1 s_always s_eventually s_nexttime s_until s_until_with "
+        "scalared sequence shortint shortreal showcancelled signed small soft solve specify "
+        "specparam static string strong strong0 strong1 struct super supply0 supply1 sync_accept_on "
+        "sync_reject_on table tagged task this throughout time timeprecision timeunit tran tranif0 "
+        "tranif1 tri tri0 tri1 triand trior trireg type typedef union unique unique0 unsigned until "
+        "until_with untyped use uwire var vectored virtual void wait wait_order wand weak weak0 weak1 "
+        "while wildcard wire with within wor xnor xor");
     return words;
 }
 
@@ -79,32 +89,38 @@ QString moduleNameProblem(const QString &name)
     if (!legal.match(name).hasMatch())
         return QStringLiteral("The module name \"%1\" is not a legal Verilog and VHDL identifier: "
                               "use a letter first, then letters, digits and single underscores, "
-                              "not ending in an underscore.").arg(name);
+                              "not ending in an underscore.").arg(Utils::echo(name));
     const QString lower = name.toLower();
     if (verilogWords().contains(name) || vhdlWords().contains(lower))
-        return QStringLiteral("The module name \"%1\" is a reserved word of Verilog or VHDL.").arg(name);
+        return QStringLiteral("The module name \"%1\" is a reserved word of Verilog or VHDL.").arg(Utils::echo(name));
     if (generatedNames().contains(lower))
-        return QStringLiteral("The module name \"%1\" is used inside the generated module; choose another name.").arg(name);
+        return QStringLiteral("The module name \"%1\" is used inside the generated module; choose another name.").arg(Utils::echo(name));
     return {};
 }
 
 QString fileNameProblem(const QString &name)
 {
+    const QString shown = Utils::echo(name);
     if (name.isEmpty())
         return QStringLiteral("The file name is empty.");
     if (name.contains(QLatin1Char('/')) || name.contains(QLatin1Char('\\')))
-        return QStringLiteral("The file name \"%1\" must not contain a directory separator.").arg(name);
+        return QStringLiteral("The file name \"%1\" must not contain a directory separator.").arg(shown);
     if (name == QLatin1String(".") || name == QLatin1String("..") || name.startsWith(QLatin1Char('.')))
-        return QStringLiteral("The file name \"%1\" must not begin with a dot.").arg(name);
-    for (const QChar c : name) {
-        if (c.unicode() < 0x20 || c.unicode() == 0x7f || QStringLiteral(":*?\"<>|").contains(c))
-            return QStringLiteral("The file name \"%1\" contains a character that file systems reject.").arg(name);
+        return QStringLiteral("The file name \"%1\" must not begin with a dot.").arg(shown);
+    for (int i = 0; i < name.size(); ++i) {
+        const QChar c = name.at(i);
+        // A lone surrogate has no encoding on disk: it would name another file.
+        const bool loneSurrogate = c.isSurrogate()
+            && !(c.isHighSurrogate() && i + 1 < name.size() && name.at(i + 1).isLowSurrogate())
+            && !(c.isLowSurrogate() && i > 0 && name.at(i - 1).isHighSurrogate());
+        if (c.unicode() < 0x20 || c.unicode() == 0x7f || loneSurrogate || QStringLiteral(":*?\"<>|").contains(c))
+            return QStringLiteral("The file name \"%1\" contains a character that file systems reject.").arg(shown);
     }
     if (name.endsWith(QLatin1Char(' ')) || name.endsWith(QLatin1Char('.')))
-        return QStringLiteral("The file name \"%1\" must not end with a blank or a dot.").arg(name);
+        return QStringLiteral("The file name \"%1\" must not end with a blank or a dot.").arg(shown);
     // Leaves room for "_tmp.vhd" within the usual 255-byte limit.
     if (name.toUtf8().size() > 240)
-        return QStringLiteral("The file name \"%1\" is too long.").arg(name);
+        return QStringLiteral("The file name \"%1\" is too long.").arg(shown);
     return {};
 }
 

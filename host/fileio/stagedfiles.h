@@ -1,0 +1,67 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <QByteArray>
+#include <QLockFile>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+#include <vector>
+
+namespace FileIO {
+
+// The files of one module, written together. The folder is opened once and every
+// name is created relative to it without following links; each file goes to a
+// temporary first and commit() renames them all into place. A target that is a
+// link or anything but a regular file is refused before a byte is written. The
+// module is locked for the whole write, so that concurrent runs on it take turns,
+// and temporaries left by killed runs are removed. Whatever is not committed is
+// discarded, and folders this write created are removed again.
+class StagedFiles
+{
+public:
+    StagedFiles();
+    ~StagedFiles();
+    StagedFiles(const StagedFiles &) = delete;
+    StagedFiles &operator=(const StagedFiles &) = delete;
+
+    // base is the directory the user chose, followed if it is a link; sub names
+    // folders inside it (may be empty), created when missing, never links. stem
+    // is the module's file name: the lock and the temporaries belong to it.
+    bool open(const QString &base, const QString &sub, const QString &stem, QString *problem);
+    // Refuses names whose place holds a link, a folder or a special file, or a file
+    // that may not be written.
+    bool check(const QStringList &names, QString *problem) const;
+    bool add(const QString &name, const QByteArray &bytes, QString *problem);
+    bool commit(QString *problem);
+    void discard();
+
+    bool isOpen() const { return m_dir >= 0; }
+    QString folder() const { return m_folder; }
+    // Targets committed by the last commit(), as paths below folder().
+    QStringList committed() const { return m_committed; }
+
+    // How long a run waits for another run on the same module.
+    static int lockTimeoutMs();
+
+private:
+    struct Staged
+    {
+        QString name;
+        QByteArray temporary;
+    };
+
+    void removeStale() const;
+    QString shown(const QString &name) const;
+
+    int m_dir = -1;
+    QString m_folder;
+    QString m_stem;
+    std::unique_ptr<QLockFile> m_lock;
+    std::vector<Staged> m_staged;
+    QStringList m_committed;
+    std::vector<std::pair<int, QByteArray>> m_created; // parent folder descriptor, name
+};
+
+} // namespace FileIO
