@@ -3,6 +3,7 @@
 // that turns such a list into HDL files, checked by Icarus Verilog, Verilator and GHDL.
 #include <modargs.h>
 #include <modgen.h>
+#include <names.h>
 
 #include <QProcess>
 #include <QRegularExpression>
@@ -144,6 +145,7 @@ private slots:
     void argumentList();
     void refusedLists_data();
     void refusedLists();
+    void reservedWords();
     void writesModuleAndTemplate();
     void hdlTools_data();
     void hdlTools();
@@ -251,6 +253,41 @@ void tst_ModGen::refusedLists()
     QVERIFY(!ModGen::parseArgs({}, &settings, &errors));
 }
 
+// Every keyword of SystemVerilog (IEEE 1800-2017) and every reserved word of VHDL-2008, in any case.
+void tst_ModGen::reservedWords()
+{
+    const QString systemVerilog =
+        "accept_on alias always always_comb always_ff always_latch and assert assign assume automatic before begin bind bins "
+        "binsof bit break buf bufif0 bufif1 byte case casex casez cell chandle checker class clocking cmos config const "
+        "constraint context continue cover covergroup coverpoint cross deassign default defparam design disable dist do edge "
+        "else end endcase endchecker endclass endclocking endconfig endfunction endgenerate endgroup endinterface endmodule "
+        "endpackage endprimitive endprogram endproperty endspecify endsequence endtable endtask enum event eventually expect "
+        "export extends extern final first_match for force foreach forever fork forkjoin function generate genvar global "
+        "highz0 highz1 if iff ifnone ignore_bins illegal_bins implements implies import incdir include initial inout input "
+        "inside instance int integer interconnect interface intersect join join_any join_none large let liblist library "
+        "local localparam logic longint macromodule matches medium modport module nand negedge nettype new nexttime nmos nor "
+        "noshowcancelled not notif0 notif1 null or output package packed parameter pmos posedge primitive priority program "
+        "property protected pull0 pull1 pulldown pullup pulsestyle_ondetect pulsestyle_onevent pure rand randc randcase "
+        "randsequence rcmos real realtime ref reg reject_on release repeat restrict return rnmos rpmos rtran rtranif0 "
+        "rtranif1 s_always s_eventually s_nexttime s_until s_until_with scalared sequence shortint shortreal showcancelled "
+        "signed small soft solve specify specparam static string strong strong0 strong1 struct super supply0 supply1 "
+        "sync_accept_on sync_reject_on table tagged task this throughout time timeprecision timeunit tran tranif0 tranif1 "
+        "tri tri0 tri1 triand trior trireg type typedef union unique unique0 unsigned until until_with untyped use uwire var "
+        "vectored virtual void wait wait_order wand weak weak0 weak1 while wildcard wire with within wor xnor xor";
+    const QString vhdl =
+        "abs access after alias all and architecture array assert assume assume_guarantee attribute begin block body buffer "
+        "bus case component configuration constant context cover default disconnect downto else elsif end entity exit "
+        "fairness file for force function generate generic group guarded if impure in inertial inout is label library "
+        "linkage literal loop map mod nand new next nor not null of on open or others out package parameter port postponed "
+        "procedure process property protected pure range record register reject release rem report restrict "
+        "restrict_guarantee return rol ror select sequence severity shared signal sla sll sra srl strong subtype then to "
+        "transport type unaffected units until use variable vmode vprop vunit wait when while with xnor xor";
+    for (const QString &word : systemVerilog.split(' ') + vhdl.split(' ') + vhdl.toUpper().split(' '))
+        QVERIFY2(ModGen::moduleNameProblem(word).contains("reserved word"), qPrintable(word));
+    for (const char *ordinary : {"pll1", "inside_pll", "Soft1", "checker2", "untyped_clk"})
+        QVERIFY2(ModGen::moduleNameProblem(ordinary).isEmpty(), ordinary);
+}
+
 // Module and template land atomically in the output folder, made if need be, with the header recording
 // device, settings and actual frequencies; a refused request leaves the earlier files as they were.
 void tst_ModGen::writesModuleAndTemplate()
@@ -298,6 +335,7 @@ void tst_ModGen::hdlTools_data()
     advanced.powerDown = advanced.regulator = true, advanced.clkfbIndex = 1, advanced.sdivEntry = 8;
     ModArgsInput bypassed = fullInput();
     bypassed.clkoutNoBypass = bypassed.clkoutpNoBypass = bypassed.clkoutdNoBypass = false;
+    advanced.moduleName = "inside_pll", bypassed.moduleName = "checker2"; // near keywords, yet ordinary
     for (const char *language : {"Verilog", "VHDL"}) {
         for (ModArgsInput *in : {&example, &advanced, &bypassed}) {
             in->fileTypeWord = language;
@@ -347,13 +385,15 @@ void tst_ModGen::hdlTools()
         QVERIFY(writeText(d + "/bench.v", verilogBench(settings, expected.keys())));
         QVERIFY2(expectClean(runTool(tools[0], {"-g2005", "-Wall", "-s", "bench", "-o", "bench.vvp", "pll_file.v",
                                                 SOURCE_DIR "/hdl/mirel.v", "bench.v"}, d)), qPrintable(run.second));
+        QVERIFY2(expectClean(runTool(tools[0], {"-g2012", "-Wall", "-o", "sv.vvp", "pll_file.v", SOURCE_DIR "/hdl/mirel.v"}, d)),
+                 qPrintable(run.second));
         // Verilator lints the module against the model's header alone, every warning on except the
         // file-name rule (the file name is the user's choice).
         const QString model = readAll(SOURCE_DIR "/hdl/mirel.v");
         const int from = model.indexOf("`timescale"), to = model.indexOf("\n);\n", from) + 4;
         QVERIFY(writeText(d + "/stub.v", "/* verilator lint_off UNUSEDPARAM */\n/* verilator lint_off UNUSEDSIGNAL */\n"
                                          "/* verilator lint_off UNDRIVEN */\n" + model.mid(from, to - from) + "endmodule\n"));
-        QVERIFY2(expectClean(runTool(tools[2], {"--lint-only", "-Wall", "-Wno-DECLFILENAME", "--top-module", "pll1",
+        QVERIFY2(expectClean(runTool(tools[2], {"--lint-only", "-Wall", "-Wno-DECLFILENAME", "--top-module", settings.module,
                                                 "pll_file.v", "stub.v"}, d)), qPrintable(run.second));
         if (simulate)
             run = runTool(tools[1], {"-n", "bench.vvp"}, d);

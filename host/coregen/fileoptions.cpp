@@ -22,6 +22,9 @@ QString directoryProblem(const QString &dir)
 {
     if (dir.isEmpty())
         return QStringLiteral("The output directory is empty.");
+    // No file system takes a NUL in a name; the text would be cut there.
+    if (dir.contains(QChar(0)))
+        return QStringLiteral("The output directory \"%1\" cannot be created.").arg(Utils::echo(dir));
     QFileInfo info(dir);
     if (info.exists()) {
         if (!info.isDir())
