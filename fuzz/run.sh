@@ -1,27 +1,39 @@
 #!/bin/sh
-# Runs each fuzz target for SECONDS seconds on a copy of its seed corpus (the
-# checked-in corpus never grows) and prints executions, their rate and the
-# corpus size; then replays each grown corpus with every generated module
+# Runs each fuzz target (or the ones named) for SECONDS seconds, or for N
+# executions each with --runs N (the long run), on a copy of its seed corpus
+# (the checked-in corpus never grows), one target at a time and niced, and
+# prints executions, their rate and the corpus size; then replays each grown corpus with every generated module
 # compiled (Icarus Verilog, GHDL). Builds build-fuzz first when needed. Any crash, hang, sanitizer
 # report or broken invariant fails the run; its input is kept in
 # build-fuzz/fuzz-artifacts/<target>/ (replay: build-fuzz/bin/<target> FILE).
 set -eu
-usage="usage: fuzz/run.sh SECONDS"
-[ $# -eq 1 ] || { echo "$usage" >&2; exit 2; }
+usage="usage: fuzz/run.sh SECONDS [TARGET ...] | fuzz/run.sh --runs N [TARGET ...]"
+limit=-max_total_time
+if [ "${1:-}" = --runs ]; then
+    limit=-runs
+    shift
+fi
+[ $# -ge 1 ] || { echo "$usage" >&2; exit 2; }
 case $1 in ""|*[!0-9]*) echo "$usage" >&2; exit 2 ;; esac
 [ "$1" -gt 0 ] || { echo "$usage" >&2; exit 2; }
-seconds=$1
+amount=$1
+shift
 cd "$(dirname "$0")/.."
 root=$(pwd)
 build=$root/build-fuzz
-targets="fuzz_ipcloader fuzz_options fuzz_modgen"
+# The dialog-level targets, then the fast ones for the layers under them.
+all="fuzz_ipcloader fuzz_options fuzz_modgen fuzz_ipcreader fuzz_batchoptions fuzz_names fuzz_modargs"
+targets=${*:-$all}
+for target in $targets; do
+    case " $all " in *" $target "*) ;; *) echo "fuzz: unknown target '$target' (targets: $all)" >&2; exit 2 ;; esac
+done
 
 scripts/install-deps.sh fuzz
 mkdir -p "$build"
 # shellcheck disable=SC2086
 { CC=clang CXX=clang++ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
       -DMIREL_FUZZ=ON -DMIREL_SANITIZE=ON -DMIREL_WERROR=OFF &&
-  cmake --build "$build" -j"$(nproc 2>/dev/null || echo 2)" --target $targets; } >"$build/fuzz-build.log" 2>&1 ||
+  nice cmake --build "$build" -j"$(nproc 2>/dev/null || echo 2)" --target $targets; } >"$build/fuzz-build.log" 2>&1 ||
     { tail -n 40 "$build/fuzz-build.log"; echo "fuzz: the build failed (log: $build/fuzz-build.log)"; exit 1; }
 
 work=$(mktemp -d)
@@ -37,7 +49,7 @@ for target in $targets; do
     cp "fuzz/corpus/$target/"* "$work/$target/corpus/"
     seeds=$(find "$work/$target/corpus" -type f | wc -l)
     log=$work/$target/log
-    if "$build/bin/$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
+    if nice "$build/bin/$target" "$limit=$amount" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
         -artifact_prefix="$work/$target/artifacts/" "$work/$target/corpus" >"$log" 2>&1; then
         result=ok
     else
@@ -58,14 +70,15 @@ for target in $targets; do
     fi
     # libFuzzer's own count of the inputs it keeps, and their total size.
     corpus=$(sed -n 's/.*DONE .* corp: \([0-9]*\)\/\([0-9]*[a-zA-Z]*\).*/\1 inputs, \2/p' "$log")
-    printf '%-15s %-6s %9s executions %6s exec/s  corpus %s (from %s seeds)\n' \
+    printf '%-18s %-6s %9s executions %6s exec/s  corpus %s (from %s seeds)\n' \
         "$target" "$result" "${runs:-?}" "${rate:-?}" "${corpus:-?}" "$seeds"
     # The grown corpus once more, now compiling every module generated.
     [ "$result" = ok ] || continue
+    case $target in fuzz_ipcloader | fuzz_options | fuzz_modgen) ;; *) continue ;; esac
     replay=$work/$target/replay
-    if MIREL_FUZZ_COMPILE=1 "$build/bin/$target" -runs=0 -timeout=120 -rss_limit_mb=2048 \
+    if MIREL_FUZZ_COMPILE=1 nice "$build/bin/$target" -runs=0 -timeout=120 -rss_limit_mb=2048 \
         -artifact_prefix="$work/$target/artifacts/" "$work/$target/corpus" >"$replay" 2>&1; then
-        printf '%-15s %-6s %9s generated modules compile (iverilog, ghdl)\n' "" ok "$(grep -c '^COMPILED ' "$replay")"
+        printf '%-18s %-6s %9s generated modules compile (iverilog, ghdl)\n' "" ok "$(grep -c '^COMPILED ' "$replay")"
     else
         status=1
         mkdir -p "$build/fuzz-artifacts/$target"

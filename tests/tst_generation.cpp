@@ -58,8 +58,8 @@ struct Fixture
                 QDir(dir.path()).mkdir("pll_file.v");
             else if (word == "existing")
                 QFile(dir.path() + "/pll_file.v").open(QIODevice::WriteOnly);
-            else if (word == "danglingModule")
-                QFile::link(dir.path() + "/missing/pll_file.v", dir.path() + "/pll_file.v");
+            else if (word.startsWith("link:")) // dangling, inside the test's folder
+                QFile::link(dir.path() + "/missing/x", dir.path() + '/' + word.mid(5));
             else if (word == "noSource")
                 dialog.findChild<QComboBox *>("clkfbComBoxSource")->setCurrentIndex(-1);
             else if (words.contains(word))
@@ -152,7 +152,8 @@ void tst_Generation::okFlow_data()
     QTest::newRow("VCO of 12800: no .ipc") << "impossible" << QStringList{illegal} << false << none;
     QTest::newRow("illegal module name") << "badName" << QStringList{"~\"my-pll\" is not a legal"} << false << none;
     QTest::newRow("existing module overwritten after asking") << "existing" << QStringList{"~already exist"} << true << generated;
-    QTest::newRow("link at the module: nothing written") << "danglingModule" << QStringList{"~is a link"} << false << QStringList{"pll_file.v"};
+    for (const char *name : {"pll_file.v", "pll_file_tmp.v", "pll_file.ipc"})
+        QTest::addRow("link at %s: nothing written", name) << QString("link:") + name << QStringList{"~is a link"} << false << QStringList{name};
     QTest::newRow("list without an item: nothing written") << "noSource" << QStringList{"~option 'CLKFB_SOURCE'"} << false << none;
 }
 

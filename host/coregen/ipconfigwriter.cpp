@@ -129,12 +129,18 @@ void appendSection(const QString &name, const QVariantMap &values, QByteArray &o
 
 } // namespace
 
-bool writeIPConfig(const QString &path, const QVariantMap &info, const QVariantMap &config)
+QByteArray ipConfigText(const QVariantMap &info, const QVariantMap &config)
 {
     QByteArray text;
     // QSettings keeps top-level keys in the section "General".
     appendSection(QStringLiteral("General"), info, text);
     appendSection(QStringLiteral("Config"), config, text);
+    return text;
+}
+
+bool writeIPConfig(const QString &path, const QVariantMap &info, const QVariantMap &config)
+{
+    const QByteArray text = ipConfigText(info, config);
 
     // Within a module's write the file joins the module's other files and is
     // committed with them; alone, it is committed at once.

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QVariantMap>
 
@@ -13,5 +14,8 @@ namespace IPCore {
 // as it was; while a module is being written it is committed with the module. A failure is
 // also reported on the warning channel; false tells the caller.
 bool writeIPConfig(const QString &path, const QVariantMap &info, const QVariantMap &config);
+
+// The text writeIPConfig writes.
+QByteArray ipConfigText(const QVariantMap &info, const QVariantMap &config);
 
 } // namespace IPCore
