@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: MIT
 // Arbitrary argument lists into the generator's parser, at the layer under the
-// file writing: a list is refused with problems or gives a module and template
-// text; the generator command carries any list unchanged. Input as for
+// HDL text and the file writing: a list is refused with one-line problems or
+// accepted without any, with names the checks accept; the generator command
+// carries any list unchanged. Input as for
 // fuzz_modgen: the elements one a line, "\n" inside the header.
 #include "fuzzing.h"
 
 #include <modgen.h>
+#include <names.h>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
@@ -27,9 +29,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
                        QStringLiteral("a problem that is not one line: ") + error);
         return 0;
     }
-    FUZZ_CHECK(errors.isEmpty(), QStringLiteral("the parser accepted with problems"));
-    const QString module = ModGen::moduleText(settings);
-    FUZZ_CHECK(module.contains(settings.module) && !ModGen::templateText(settings).isEmpty(),
-               QStringLiteral("an accepted list gave no module"));
+    FUZZ_CHECK(errors.isEmpty() && ModGen::moduleNameProblem(settings.module).isEmpty()
+                   && ModGen::fileNameProblem(settings.file).isEmpty(),
+               QStringLiteral("the parser accepted with problems or with a refused name"));
     return 0;
 }

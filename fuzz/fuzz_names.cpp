@@ -11,13 +11,19 @@
 
 namespace {
 
-bool oneLine(const QString &text)
+bool noControl(const QString &text)
 {
     for (const QChar c : text) {
-        if (c.unicode() < 0x20 || c.unicode() == 0x7f || c.unicode() == 0x2028 || c.unicode() == 0x2029)
+        if (c.unicode() < 0x20 || c.unicode() == 0x7f)
             return false;
     }
     return true;
+}
+
+// Line and paragraph separators may stand in a file name, but not in a message line.
+bool oneLine(const QString &text)
+{
+    return noControl(text) && !text.contains(QChar(0x2028)) && !text.contains(QChar(0x2029));
 }
 
 } // namespace
@@ -38,7 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         const QString fileProblem = ModGen::fileNameProblem(text);
         FUZZ_CHECK(oneLine(fileProblem), QStringLiteral("a file name problem that is not one line"));
         FUZZ_CHECK(!fileProblem.isEmpty()
-                       || (oneLine(text) && !text.contains(QLatin1Char('/')) && !text.startsWith(QLatin1Char('.'))
+                       || (noControl(text) && !text.contains(QLatin1Char('/')) && !text.startsWith(QLatin1Char('.'))
                            && QString::fromUtf8(text.toUtf8()) == text),
                    QStringLiteral("a file name that leaves the folder or has no encoding was accepted"));
     }

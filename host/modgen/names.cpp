@@ -118,8 +118,9 @@ QString fileNameProblem(const QString &name)
     }
     if (name.endsWith(QLatin1Char(' ')) || name.endsWith(QLatin1Char('.')))
         return QStringLiteral("The file name \"%1\" must not end with a blank or a dot.").arg(shown);
-    // Leaves room for "_tmp.vhd" within the usual 255-byte limit.
-    if (name.toUtf8().size() > 240)
+    // Leaves room for "_tmp.vhd" and the marks of its temporary file
+    // (".", ".staged-XXXXXX") within the usual 255-byte limit.
+    if (name.toUtf8().size() > 232)
         return QStringLiteral("The file name \"%1\" is too long.").arg(shown);
     return {};
 }
