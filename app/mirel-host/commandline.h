@@ -18,6 +18,7 @@ namespace HostCommandLine {
 enum ExitStatus { Done = 0, Refused = 1, UsageError = 2 };
 
 QTextStream &out();
+
 // Commands that show windows refuse, after their options were parsed, when
 // main() found no display to show them on.
 void setDisplayMissing();
