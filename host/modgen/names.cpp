@@ -107,13 +107,11 @@ QString fileNameProblem(const QString &name)
         return QStringLiteral("The file name \"%1\" must not contain a directory separator.").arg(shown);
     if (name == QLatin1String(".") || name == QLatin1String("..") || name.startsWith(QLatin1Char('.')))
         return QStringLiteral("The file name \"%1\" must not begin with a dot.").arg(shown);
-    for (int i = 0; i < name.size(); ++i) {
-        const QChar c = name.at(i);
-        // A lone surrogate has no encoding on disk: it would name another file.
-        const bool loneSurrogate = c.isSurrogate()
-            && !(c.isHighSurrogate() && i + 1 < name.size() && name.at(i + 1).isLowSurrogate())
-            && !(c.isLowSurrogate() && i > 0 && name.at(i - 1).isHighSurrogate());
-        if (c.unicode() < 0x20 || c.unicode() == 0x7f || loneSurrogate || QStringLiteral(":*?\"<>|").contains(c))
+    // A lone surrogate or a noncharacter has no encoding on disk: it would name another file.
+    if (QString::fromUtf8(name.toUtf8()) != name)
+        return QStringLiteral("The file name \"%1\" contains a character that file systems reject.").arg(shown);
+    for (const QChar c : name) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7f || QStringLiteral(":*?\"<>|").contains(c))
             return QStringLiteral("The file name \"%1\" contains a character that file systems reject.").arg(shown);
     }
     if (name.endsWith(QLatin1Char(' ')) || name.endsWith(QLatin1Char('.')))
