@@ -22,7 +22,7 @@ cd "$(dirname "$0")/.."
 root=$(pwd)
 build=$root/build-fuzz
 # The dialog-level targets, then the fast ones for the layers under them.
-all="fuzz_ipcloader fuzz_options fuzz_modgen fuzz_ipcreader fuzz_batchoptions fuzz_names fuzz_modargs"
+all="fuzz_ipcloader fuzz_options fuzz_modgen fuzz_ipcreader fuzz_optionfiles fuzz_names fuzz_modargs"
 targets=${*:-$all}
 for target in $targets; do
     case " $all " in *" $target "*) ;; *) echo "fuzz: unknown target '$target' (targets: $all)" >&2; exit 2 ;; esac

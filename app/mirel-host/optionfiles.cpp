@@ -25,7 +25,7 @@ bool toSet(const QJsonValue &value, const QVariantMap &options, const QString &s
     for (auto it = object.begin(); it != object.end(); ++it) {
         const QJsonValue v = it.value();
         if (!v.isString() && !v.isBool() && !v.isDouble()) {
-            *error = QStringLiteral("option '%1' in %2 is not a text, number or flag").arg(it.key(), source);
+            *error = QStringLiteral("option '%1' in %2 is not a text, number or flag").arg(Utils::echo(it.key()), source);
             return false;
         }
         set->cfgs.insert(it.key(), OptionCheck::fromJson(v, options.value(it.key()).toMap()));
@@ -39,8 +39,11 @@ bool read(const QString &path, const QVariantMap &options, QVector<OptionSet> *s
 {
     // A regular file within the input limit: a FIFO would block, a device never end.
     QByteArray content;
-    if (!FileIO::readInput(path, &content, error))
-        return false;
+    return FileIO::readInput(path, &content, error) && parse(content, path, options, sets, error);
+}
+
+bool parse(const QByteArray &content, const QString &path, const QVariantMap &options, QVector<OptionSet> *sets, QString *error)
+{
     const QString name = QStringLiteral("'%1'").arg(Utils::echo(path));
 
     QJsonParseError parseError;

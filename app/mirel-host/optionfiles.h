@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QVariantMap>
 #include <QVector>
@@ -19,5 +20,9 @@ namespace OptionFiles {
 // the core's option descriptions say (OptionCheck::fromJson). False with a
 // one-line reason when the file is unreadable or not one of these forms.
 bool read(const QString &path, const QVariantMap &options, QVector<OptionSet> *sets, QString *error);
+
+// The same for the file's content; `path` names it in the reason.
+bool parse(const QByteArray &content, const QString &path, const QVariantMap &options, QVector<OptionSet> *sets,
+           QString *error);
 
 } // namespace OptionFiles
