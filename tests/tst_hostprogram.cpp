@@ -182,6 +182,8 @@ void tst_HostProgram::create_data()
         << QStringList{} << QStringList{"a/a.ipc", "a/a.v", "a/a_tmp.v", "b/b.ipc", "b/b.vhd", "b/b_tmp.vhd"} << QStringList{};
     row("array of non-objects") << opts << QByteArray("[1]") << 2
         << QStringList{"ERROR: 'options.json' item 1 is not a JSON object"} << QStringList{} << QStringList{};
+    row("empty array") << opts << QByteArray("[]") << 2 << QStringList{"ERROR: 'options.json' holds no JSON object"}
+                       << QStringList{} << QStringList{};
     // What the device cannot run, or an output fed by a disabled CLKOUTP, writes nothing.
     const QString illegal = "WARNING: The value of divide factor for CLKIN and CLKFB is illegal";
     const QStringList impossible = {"MODE_GENERAL=false", "CLKIN_DIVIDE_DYN=false", "CLKFB_DIVIDE_DYNAMIC=false",

@@ -55,19 +55,20 @@ bool parse(const QByteArray &content, const QString &path, const QVariantMap &op
         sets->append(set);
         return true;
     }
+    // A refused file adds no set, and a file with none is refused: a script
+    // that asked for modules and got none should hear of it.
+    QVector<OptionSet> read;
     if (document.isArray()) {
         const QJsonArray array = document.array();
         for (int i = 0; i < array.size(); ++i) {
             OptionSet set;
             if (!toSet(array.at(i), options, QStringLiteral("%1 item %2").arg(name).arg(i + 1), &set, error))
                 return false;
-            sets->append(set);
+            read.append(set);
         }
-        return true;
     }
     // JSON lines: a document of several objects does not parse as one.
-    const QList<QByteArray> lines = content.split('\n');
-    QVector<OptionSet> read;
+    const QList<QByteArray> lines = document.isArray() ? QList<QByteArray>() : content.split('\n');
     for (int i = 0; i < lines.size(); ++i) {
         if (lines.at(i).trimmed().isEmpty())
             continue;
