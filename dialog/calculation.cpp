@@ -37,8 +37,8 @@ Calc::ClkoutResult Mirel_Dialog::runClkoutSearch()
 {
     Calc::ClkoutInput input;
     input.limits = currentLimits(device());
-    input.generalMode = generalMode;
-    input.clkoutNoBypass = clkoutNoBypass;
+    input.generalMode = pll.generalMode;
+    input.clkoutNoBypass = pll.clkoutNoBypass;
     input.clkin = ui->clkinSpinFrequency->value();
     input.expected = ui->clkoutSpinFrequency->value();
     input.tolerancePercent = ui->clkoutComBoxTolerance->currentText().toDouble();
@@ -60,10 +60,10 @@ Calc::ClkoutResult Mirel_Dialog::runClkoutSearch()
             result.vcoDiagnostic = result.searchCase == Calc::ClkoutCase::Bypassed;
         }
         ui->clkoutComBoxDivideStatic->setCurrentIndex(item);
-        odivSel = ui->clkoutComBoxDivideStatic->currentText().toInt();
+        pll.odivSel = ui->clkoutComBoxDivideStatic->currentText().toInt();
         if (result.setsIdivFbdivSel) {
-            idivSel = result.idiv;
-            fbdivSel = result.fbdiv;
+            pll.idivSel = result.idiv;
+            pll.fbdivSel = result.fbdiv;
         }
     }
     if (result.showsFrequency) {
@@ -94,7 +94,7 @@ double Mirel_Dialog::calculateClkout(QStringList &messagelist)
 Calc::ClkoutdResult Mirel_Dialog::runClkoutdSearch(double clkoutFreq)
 {
     Calc::ClkoutdInput input;
-    input.generalMode = generalMode;
+    input.generalMode = pll.generalMode;
     input.clkoutFrequency = clkoutFreq;
     input.expected = ui->clkoutdSpinFrequency->value();
     input.tolerancePercent = ui->clkoutdComBoxTolerance->currentText().toDouble();
@@ -102,7 +102,7 @@ Calc::ClkoutdResult Mirel_Dialog::runClkoutdSearch(double clkoutFreq)
 
     const Calc::ClkoutdResult result = Calc::searchClkoutd(input);
     if (result.setsSdiv) {
-        sdivSel = result.sdiv;
+        pll.sdivSel = result.sdiv;
         ui->clkoutdSpinDivider->setValue(result.sdiv);
     }
     ui->clkoutdEditActualFrequency->setText(Calc::Text::frequency(result.shownFrequency));
@@ -132,7 +132,7 @@ bool Mirel_Dialog::onBtnCalculate(bool btnCal)
     if (clkoutFreq == -1.0)
         return false;
     bool ok = true;
-    if (clkoutdEnabled && clkoutdNoBypass)
+    if (pll.clkoutdLive())
         ok = calculateClkoutd(clkoutFreq);
     if (ok && btnCal)
         QMessageBox::information(this, QStringLiteral("info"), QStringLiteral("Succeed"));

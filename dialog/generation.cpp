@@ -29,51 +29,35 @@ QString ipConfigWriteFailure(const QString &path)
 // Reads everything the list needs, host fields in the order the host expects them asked.
 QStringList Mirel_Dialog::modArgs() const
 {
-    Generate::ModArgsInput in;
-    in.header = IPCore::modfileHeader(device());
-    in.moduleName = moduleName();
-    in.fileName = fileName();
-    in.createPath = createPath();
-    in.fileTypeWord = IPCore::fileTypeString(fileType());
-    in.ipVersion = ipInfo.value(QStringLiteral("ipcore.version")).toString();
-    in.deviceName = device().device();
+    Generate::FrameFields frame;
+    frame.header = IPCore::modfileHeader(device());
+    frame.moduleName = moduleName();
+    frame.fileName = fileName();
+    frame.createPath = createPath();
+    frame.fileTypeWord = IPCore::fileTypeString(fileType());
+    frame.ipVersion = ipInfo.value(QStringLiteral("ipcore.version")).toString();
+    frame.deviceName = device().device();
 
-    in.generalMode = generalMode;
-    in.phaseDutyDynamic = phaseDutyDynamic;
-    in.clkinDivideDynamic = clkinDivideDynamic;
-    in.clkfbDivideDynamic = clkfbDivideDynamic;
-    in.clkoutNoBypass = clkoutNoBypass;
-    in.clkoutpEnabled = clkoutpEnabled;
-    in.clkoutpNoBypass = clkoutpNoBypass;
-    in.clkoutdEnabled = clkoutdEnabled;
-    in.clkoutdNoBypass = clkoutdNoBypass;
-    in.clkoutd3Enabled = clkoutd3Enabled;
-
-    in.idivSel = idivSel;
-    in.fbdivSel = fbdivSel;
-    in.odivSel = odivSel;
-    in.sdivSel = sdivSel;
-
-    in.idivStatic = ui->clkinSpinDivideStatic->value();
-    in.idivDynamic = ui->clkinSpinDivideDyn->value();
-    in.fbdivStatic = ui->clkfbSpinDivideStatic->value();
-    in.fbdivDynamic = ui->clkfbSpinDivideDyn->value();
-    in.odivDynamicChecked = ui->clkoutRadioDivideDyn->isChecked();
-    in.odivDynamicText = ui->clkoutComBoxDivideDyn->currentText();
-    in.odivStaticText = ui->clkoutComBoxDivideStatic->currentText();
-    in.sdivEntry = ui->clkoutdSpinDivider->value();
-
-    in.reset = ui->checkPllReset->isChecked();
-    in.powerDown = ui->checkPllPowerDown->isChecked();
-    in.regulator = ui->checkPllRegulator->isChecked();
-    in.lock = ui->checkLockEn->isChecked();
-    in.clkin = ui->clkinSpinFrequency->value();
-    in.clkfbIndex = ui->clkfbComBoxSource->currentIndex();
-    in.phaseIndex = ui->clkoutpComBoxPhase->currentIndex();
-    in.dutyCode = ui->clkoutpComBoxDutyCycle->currentData(Qt::UserRole).toString();
-    in.clkoutdSourceClkout = ui->clkoutdRadioSrcClkout->isChecked();
-    in.clkoutd3SourceClkout = ui->clkoutd3RadioSrcClkout->isChecked();
-    return Generate::buildModArgs(in);
+    Generate::FormValues form;
+    form.idivStatic = ui->clkinSpinDivideStatic->value();
+    form.idivDynamic = ui->clkinSpinDivideDyn->value();
+    form.fbdivStatic = ui->clkfbSpinDivideStatic->value();
+    form.fbdivDynamic = ui->clkfbSpinDivideDyn->value();
+    form.odivDynamicChecked = ui->clkoutRadioDivideDyn->isChecked();
+    form.odivDynamicText = ui->clkoutComBoxDivideDyn->currentText();
+    form.odivStaticText = ui->clkoutComBoxDivideStatic->currentText();
+    form.sdivEntry = ui->clkoutdSpinDivider->value();
+    form.reset = ui->checkPllReset->isChecked();
+    form.powerDown = ui->checkPllPowerDown->isChecked();
+    form.regulator = ui->checkPllRegulator->isChecked();
+    form.lock = ui->checkLockEn->isChecked();
+    form.clkin = ui->clkinSpinFrequency->value();
+    form.clkfbIndex = ui->clkfbComBoxSource->currentIndex();
+    form.phaseIndex = ui->clkoutpComBoxPhase->currentIndex();
+    form.dutyCode = ui->clkoutpComBoxDutyCycle->currentData(Qt::UserRole).toString();
+    form.clkoutdSourceClkout = ui->clkoutdRadioSrcClkout->isChecked();
+    form.clkoutd3SourceClkout = ui->clkoutd3RadioSrcClkout->isChecked();
+    return Generate::buildModArgs(frame, pll, form);
 }
 
 QString Mirel_Dialog::generateModFile()
@@ -101,7 +85,7 @@ void Mirel_Dialog::accept()
     const double clkoutFreq = calculateClkout();
     if (clkoutFreq == -1.0)
         return;
-    if (clkoutdEnabled && clkoutdNoBypass && !calculateClkoutd(clkoutFreq))
+    if (pll.clkoutdLive() && !calculateClkoutd(clkoutFreq))
         return;
     if (!checkModuleName())
         return;
@@ -160,7 +144,7 @@ bool Mirel_Dialog::accept(QStringList &messagelist)
     const double clkoutFreq = calculateClkout(messagelist);
     if (clkoutFreq == -1.0)
         return false;
-    if (clkoutdEnabled && clkoutdNoBypass && !calculateClkoutd(clkoutFreq, messagelist))
+    if (pll.clkoutdLive() && !calculateClkoutd(clkoutFreq, messagelist))
         return false;
     if (const QString line = listWithoutItemLine(); !line.isEmpty()) {
         messagelist << line;

@@ -10,84 +10,84 @@ namespace ModMirel {
 
 void Mirel_Dialog::applyClkinDividerRules()
 {
-    ui->clkinGrpBoxDivide->setEnabled(!generalMode);
-    ui->clkinSpinDivideStatic->setEnabled(!clkinDivideDynamic && !generalMode);
-    ui->clkinSpinDivideDyn->setEnabled(clkinDivideDynamic && !generalMode);
+    ui->clkinGrpBoxDivide->setEnabled(!pll.generalMode);
+    ui->clkinSpinDivideStatic->setEnabled(!pll.clkinDivideDynamic && !pll.generalMode);
+    ui->clkinSpinDivideDyn->setEnabled(pll.clkinDivideDynamic && !pll.generalMode);
 }
 
 void Mirel_Dialog::applyClkfbDividerRules()
 {
-    ui->clkfbGrpBoxDivide->setEnabled(!generalMode);
+    ui->clkfbGrpBoxDivide->setEnabled(!pll.generalMode);
     // The spin boxes ignore the mode: in General Mode their group disables them.
-    ui->clkfbSpinDivideStatic->setEnabled(!clkfbDivideDynamic);
-    ui->clkfbSpinDivideDyn->setEnabled(clkfbDivideDynamic);
+    ui->clkfbSpinDivideStatic->setEnabled(!pll.clkfbDivideDynamic);
+    ui->clkfbSpinDivideDyn->setEnabled(pll.clkfbDivideDynamic);
 }
 
 void Mirel_Dialog::applyOdivModeRules()
 {
-    ui->clkoutComBoxDivideStatic->setEnabled(clkoutNoBypass && ui->clkoutRadioDivideStatic->isChecked());
-    ui->clkoutComBoxDivideDyn->setEnabled(clkoutNoBypass && ui->clkoutRadioDivideDyn->isChecked());
+    ui->clkoutComBoxDivideStatic->setEnabled(pll.clkoutNoBypass && ui->clkoutRadioDivideStatic->isChecked());
+    ui->clkoutComBoxDivideDyn->setEnabled(pll.clkoutNoBypass && ui->clkoutRadioDivideDyn->isChecked());
     ui->btnCalculate->setEnabled(true);
     refreshFigure();
 }
 
 void Mirel_Dialog::applyClkoutRules()
 {
-    ui->clkoutWgtFrequency->setEnabled(clkoutNoBypass && generalMode);
+    ui->clkoutWgtFrequency->setEnabled(pll.clkoutNoBypass && pll.generalMode);
     // The figure's "odsel" port reads this group's enabled state, so set it first.
-    ui->clkoutGrpDivide->setEnabled(clkoutNoBypass && !generalMode);
+    ui->clkoutGrpDivide->setEnabled(pll.clkoutNoBypass && !pll.generalMode);
     applyOdivModeRules();
-    ui->clkoutWgtActualFrequency->setEnabled(clkoutNoBypass);
+    ui->clkoutWgtActualFrequency->setEnabled(pll.clkoutNoBypass);
     ui->clkoutGrpBoxDutyCycle->hide();
-    ui->clkoutCheckBypass->setEnabled(generalMode);
+    ui->clkoutCheckBypass->setEnabled(pll.generalMode);
 }
 
 void Mirel_Dialog::applyClkoutpRules()
 {
-    ui->clkoutpCheckBypass->setEnabled(clkoutpEnabled);
-    ui->clkoutpGrpBoxPhaseDuty->setEnabled(clkoutpEnabled && clkoutpNoBypass && !phaseDutyDynamic);
+    ui->clkoutpCheckBypass->setEnabled(pll.clkoutpEnabled);
+    ui->clkoutpGrpBoxPhaseDuty->setEnabled(pll.clkoutpLive() && !pll.phaseDutyDynamic);
     ui->clkoutpGrpBoxDutyCycle->hide();
 }
 
 void Mirel_Dialog::applyClkoutdRules()
 {
-    const bool live = clkoutdEnabled && clkoutdNoBypass;
-    ui->clkoutdCheckBypass->setEnabled(clkoutdEnabled);
+    const bool live = pll.clkoutdLive();
+    ui->clkoutdCheckBypass->setEnabled(pll.clkoutdEnabled);
     ui->clkoutdGrpBoxSrc->setEnabled(live);
-    ui->clkoutdWgtFrequency->setEnabled(live && generalMode);
-    ui->clkoutdWgtDivide->setEnabled(live && !generalMode);
+    ui->clkoutdWgtFrequency->setEnabled(live && pll.generalMode);
+    ui->clkoutdWgtDivide->setEnabled(live && !pll.generalMode);
     ui->clkoutdWgtActualFrequency->setEnabled(live);
 }
 
 void Mirel_Dialog::applyClkoutd3Rules()
 {
-    ui->clkoutd3GrpBoxSrc->setEnabled(clkoutd3Enabled);
-    ui->clkoutd3RadioSrcClkoutp->setEnabled(clkoutd3Enabled && clkoutpEnabled);
+    ui->clkoutd3GrpBoxSrc->setEnabled(pll.clkoutd3Enabled);
+    ui->clkoutd3RadioSrcClkoutp->setEnabled(pll.clkoutd3Enabled && pll.clkoutpEnabled);
     // CLKOUTD3 never keeps CLKOUTP as its source while CLKOUTP is off.
-    if (!clkoutpEnabled)
+    if (!pll.clkoutpEnabled)
         ui->clkoutd3RadioSrcClkout->setChecked(true);
 }
 
 void Mirel_Dialog::applyClkoutdSourceRules()
 {
-    if (!clkoutdEnabled)
+    if (!pll.clkoutdEnabled)
         return;
     // CLKOUTD may divide CLKOUTP only while CLKOUTP is a real PLL output; with
     // CLKOUT bypassed it must take CLKOUTP or be bypassed itself.
-    const bool clkoutpLive = clkoutpEnabled && clkoutpNoBypass;
-    if (clkoutNoBypass) {
-        ui->clkoutdRadioSrcClkout->setEnabled(clkoutdNoBypass);
+    const bool clkoutpLive = pll.clkoutpLive();
+    if (pll.clkoutNoBypass) {
+        ui->clkoutdRadioSrcClkout->setEnabled(pll.clkoutdNoBypass);
         if (clkoutpLive) {
-            ui->clkoutdRadioSrcClkoutp->setEnabled(clkoutdNoBypass);
+            ui->clkoutdRadioSrcClkoutp->setEnabled(pll.clkoutdNoBypass);
         } else {
             ui->clkoutdRadioSrcClkoutp->setEnabled(false);
             ui->clkoutdRadioSrcClkout->setChecked(true);
         }
     } else if (clkoutpLive) {
         ui->clkoutdRadioSrcClkout->setEnabled(false);
-        ui->clkoutdRadioSrcClkoutp->setEnabled(clkoutdNoBypass);
+        ui->clkoutdRadioSrcClkoutp->setEnabled(pll.clkoutdNoBypass);
         ui->clkoutdRadioSrcClkoutp->setChecked(true);
-    } else if (clkoutpEnabled) {
+    } else if (pll.clkoutpEnabled) {
         ui->clkoutdCheckBypass->setChecked(true);
         ui->clkoutdCheckBypass->setEnabled(false);
         ui->clkoutdRadioSrcClkout->setChecked(true);

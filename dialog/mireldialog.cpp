@@ -75,7 +75,7 @@ void Mirel_Dialog::connectForm()
 
 void Mirel_Dialog::onModeChanged(bool checked)
 {
-    generalMode = checked;
+    pll.generalMode = checked;
     applyClkinDividerRules();
     applyClkfbDividerRules();
     applyClkoutRules();
@@ -86,7 +86,7 @@ void Mirel_Dialog::onModeChanged(bool checked)
 
 void Mirel_Dialog::onPhaseDutyChanged(bool checked)
 {
-    phaseDutyDynamic = checked;
+    pll.phaseDutyDynamic = checked;
     applyClkoutRules();
     applyClkoutpRules();
     refreshFigure();
@@ -94,7 +94,7 @@ void Mirel_Dialog::onPhaseDutyChanged(bool checked)
 
 void Mirel_Dialog::onClkInDivideChanged(bool checked)
 {
-    clkinDivideDynamic = checked;
+    pll.clkinDivideDynamic = checked;
     applyClkinDividerRules();
     ui->btnCalculate->setEnabled(true);
     refreshFigure();
@@ -102,7 +102,7 @@ void Mirel_Dialog::onClkInDivideChanged(bool checked)
 
 void Mirel_Dialog::onClkFbDivideChanged(bool checked)
 {
-    clkfbDivideDynamic = checked;
+    pll.clkfbDivideDynamic = checked;
     applyClkfbDividerRules();
     ui->btnCalculate->setEnabled(true);
     refreshFigure();
@@ -110,7 +110,7 @@ void Mirel_Dialog::onClkFbDivideChanged(bool checked)
 
 void Mirel_Dialog::onClkOutBypassChanged(bool checked)
 {
-    clkoutNoBypass = !checked;
+    pll.clkoutNoBypass = !checked;
     applyClkoutRules();
     applyClkoutdRules();
     applyClkoutdSourceRules();
@@ -124,7 +124,7 @@ void Mirel_Dialog::onClkoutDivideModeChanged()
 
 void Mirel_Dialog::onClkOutPEnableChanged(bool checked)
 {
-    clkoutpEnabled = checked;
+    pll.clkoutpEnabled = checked;
     applyClkoutpRules();
     applyClkoutdRules();
     applyClkoutd3Rules();
@@ -134,7 +134,7 @@ void Mirel_Dialog::onClkOutPEnableChanged(bool checked)
 
 void Mirel_Dialog::onClkOutPBypassChanged(bool checked)
 {
-    clkoutpNoBypass = !checked;
+    pll.clkoutpNoBypass = !checked;
     applyClkoutpRules();
     applyClkoutdRules();
     applyClkoutdSourceRules();
@@ -143,7 +143,7 @@ void Mirel_Dialog::onClkOutPBypassChanged(bool checked)
 
 void Mirel_Dialog::onClkOutDEnableChanged(bool checked)
 {
-    clkoutdEnabled = checked;
+    pll.clkoutdEnabled = checked;
     applyClkoutdRules();
     applyClkoutdSourceRules();
     refreshFigure();
@@ -151,14 +151,14 @@ void Mirel_Dialog::onClkOutDEnableChanged(bool checked)
 
 void Mirel_Dialog::onClkOutDBypassChanged(bool checked)
 {
-    clkoutdNoBypass = !checked;
+    pll.clkoutdNoBypass = !checked;
     applyClkoutdRules();
     refreshFigure();
 }
 
 void Mirel_Dialog::onClkOutD3EnableChanged(bool checked)
 {
-    clkoutd3Enabled = checked;
+    pll.clkoutd3Enabled = checked;
     applyClkoutd3Rules();
     refreshFigure();
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <modulegendialog.h>
+#include <pllsettings.h>
 
 #include <QStringList>
 #include <QVariantMap>
@@ -19,8 +20,8 @@ class PllConfig;
 using PllConfig = Ui::PllConfig;
 
 // The configuration dialog of the MIREL core: the host's frame plus one
-// "Options" tab with the PLL settings. The ten flags mirror check states of the
-// form; only the constructor and the slots write them.
+// "Options" tab with the PLL settings. The flags of `pll` mirror check states
+// of the form; only the constructor and the slots write them.
 class Mirel_Dialog : public IPCore::ModuleGenDialog
 {
     Q_OBJECT
@@ -102,23 +103,7 @@ private:
     QVariantMap ipInfo;
     QStringList *batchMessages = nullptr;
 
-    bool generalMode = true;
-    bool phaseDutyDynamic = true;
-    bool clkinDivideDynamic = true;
-    bool clkfbDivideDynamic = true;
-    bool clkoutNoBypass = true;
-    bool clkoutpEnabled = false;
-    bool clkoutpNoBypass = true;
-    bool clkoutdEnabled = false;
-    bool clkoutdNoBypass = true;
-    bool clkoutd3Enabled = false;
-
-    // Dividers settled on by the searches; defined before any search so that a
-    // generator list built without one still carries legal numbers.
-    int fbdivSel = 1;
-    int idivSel = 1;
-    int odivSel = 2;
-    int sdivSel = 2;
+    PllSettings pll;
 };
 
 } // namespace ModMirel

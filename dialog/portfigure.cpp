@@ -14,7 +14,7 @@ void Mirel_Dialog::refreshFigure()
     const auto input = [](const char *name) { return PinFigure(QLatin1String(name), 0, false, Qt::AlignLeft); };
     const auto bus = [](const char *name) { return PinFigure(QLatin1String(name), 0, true, Qt::AlignLeft); };
     const auto output = [](const char *name) { return PinFigure(QLatin1String(name), 1, false, Qt::AlignRight); };
-    const bool dynamicPhasePorts = phaseDutyDynamic && clkoutpEnabled && clkoutpNoBypass;
+    const bool dynamicPhasePorts = pll.phaseDutyDynamic && pll.clkoutpLive();
 
     QList<PinFigure> pins;
     if (ui->checkPllReset->isChecked())
@@ -22,13 +22,13 @@ void Mirel_Dialog::refreshFigure()
     if (ui->checkPllRegulator->isChecked())
         pins << input("vren");
     pins << input("clkin");
-    if (clkinDivideDynamic && !generalMode)
+    if (pll.clkinDivideDynamic && !pll.generalMode)
         pins << bus("idsel[5:0]");
     if (ui->checkPllPowerDown->isChecked())
         pins << input("reset_p");
     if (ui->clkfbComBoxSource->currentIndex() != 0)
         pins << input("clkfb");
-    if (clkfbDivideDynamic && !generalMode)
+    if (pll.clkfbDivideDynamic && !pll.generalMode)
         pins << bus("fbdsel[5:0]");
     if (ui->checkLockEn->isChecked())
         pins << output("lock");
@@ -36,13 +36,13 @@ void Mirel_Dialog::refreshFigure()
     // The group's enabled state stands for "Advanced Mode and CLKOUT not bypassed".
     if (ui->clkoutGrpDivide->isEnabled() && ui->clkoutRadioDivideDyn->isChecked())
         pins << bus("odsel[5:0]");
-    if (clkoutpEnabled)
+    if (pll.clkoutpEnabled)
         pins << output("clkoutp");
     if (dynamicPhasePorts)
         pins << bus("psda[3:0]") << bus("dutyda[3:0]") << bus("fdly[3:0]");
-    if (clkoutdEnabled)
+    if (pll.clkoutdEnabled)
         pins << output("clkoutd");
-    if (clkoutd3Enabled)
+    if (pll.clkoutd3Enabled)
         pins << output("clkoutd3");
     uiSetFigurePins(pins);
 }

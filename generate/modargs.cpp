@@ -28,66 +28,64 @@ QString source(bool clkout)
 
 } // namespace
 
-QStringList buildModArgs(const ModArgsInput &in)
+QStringList buildModArgs(const FrameFields &frame, const PllSettings &pll, const FormValues &form)
 {
-    const bool sdivPresent = in.clkoutdEnabled && in.clkoutdNoBypass;
     QStringList list;
-    list << in.header
-         << element("-mod_name", in.moduleName)
-         << element("-file_name", in.fileName)
-         << element("-path", in.createPath + QLatin1Char('/'))
+    list << frame.header
+         << element("-mod_name", frame.moduleName)
+         << element("-file_name", frame.fileName)
+         << element("-path", frame.createPath + QLatin1Char('/'))
          << element("-type", QStringLiteral("PLL"))
          << element("-mirel", flag(true))
-         << element("-file_type", in.fileTypeWord)
-         << element("-ip_version", in.ipVersion)
-         << element("-dev_type", in.deviceName);
+         << element("-file_type", frame.fileTypeWord)
+         << element("-ip_version", frame.ipVersion)
+         << element("-dev_type", frame.deviceName);
 
-    if (in.generalMode) {
+    if (pll.generalMode) {
         list << element("-dyn_idiv_sel", flag(false))
-             << element("-idiv_sel", in.clkoutNoBypass ? in.idivSel : 1)
+             << element("-idiv_sel", pll.clkoutNoBypass ? pll.idivSel : 1)
              << element("-dyn_fbdiv_sel", flag(false))
-             << element("-fbdiv_sel", in.clkoutNoBypass ? in.fbdivSel : 1)
+             << element("-fbdiv_sel", pll.clkoutNoBypass ? pll.fbdivSel : 1)
              << element("-dyn_odiv_sel", flag(false))
-             << element("-odiv_sel", in.odivSel);
-        if (sdivPresent)
-            list << element("-dyn_sdiv_sel", in.sdivSel);
+             << element("-odiv_sel", pll.odivSel);
+        if (pll.clkoutdLive())
+            list << element("-dyn_sdiv_sel", pll.sdivSel);
     } else {
         // A divider text that is not a number goes out as 0.
-        const QString odivText = in.odivDynamicChecked ? in.odivDynamicText : in.odivStaticText;
-        list << element("-dyn_idiv_sel", flag(in.clkinDivideDynamic))
-             << element("-idiv_sel", in.clkinDivideDynamic ? in.idivDynamic : in.idivStatic)
-             << element("-dyn_fbdiv_sel", flag(in.clkfbDivideDynamic))
-             << element("-fbdiv_sel", in.clkfbDivideDynamic ? in.fbdivDynamic : in.fbdivStatic)
-             << element("-dyn_odiv_sel", flag(in.odivDynamicChecked))
+        const QString odivText = form.odivDynamicChecked ? form.odivDynamicText : form.odivStaticText;
+        list << element("-dyn_idiv_sel", flag(pll.clkinDivideDynamic))
+             << element("-idiv_sel", pll.clkinDivideDynamic ? form.idivDynamic : form.idivStatic)
+             << element("-dyn_fbdiv_sel", flag(pll.clkfbDivideDynamic))
+             << element("-fbdiv_sel", pll.clkfbDivideDynamic ? form.fbdivDynamic : form.fbdivStatic)
+             << element("-dyn_odiv_sel", flag(form.odivDynamicChecked))
              << element("-odiv_sel", odivText.toInt());
-        if (sdivPresent)
-            list << element("-dyn_sdiv_sel", in.sdivEntry);
+        if (pll.clkoutdLive())
+            list << element("-dyn_sdiv_sel", form.sdivEntry);
     }
 
-    const bool clkoutpActive = in.clkoutpEnabled && in.clkoutpNoBypass;
-    list << element("-dyn_da_en", flag(in.phaseDutyDynamic))
-         << element("-rst_sig", flag(in.reset))
-         << element("-rst_sig_p", flag(in.powerDown))
-         << element("-pll_reg", flag(in.regulator))
-         << element("-fclkin", QString::number(in.clkin))
-         << element("-clkfb_sel", in.clkfbIndex)
-         << element("-en_lock", flag(in.lock))
-         << element("-clkout_bypass", flag(!in.clkoutNoBypass));
-    if (in.phaseDutyDynamic)
+    list << element("-dyn_da_en", flag(pll.phaseDutyDynamic))
+         << element("-rst_sig", flag(form.reset))
+         << element("-rst_sig_p", flag(form.powerDown))
+         << element("-pll_reg", flag(form.regulator))
+         << element("-fclkin", QString::number(form.clkin))
+         << element("-clkfb_sel", form.clkfbIndex)
+         << element("-en_lock", flag(form.lock))
+         << element("-clkout_bypass", flag(!pll.clkoutNoBypass));
+    if (pll.phaseDutyDynamic)
         list << element("-clkout_ft_dir", 1);
-    list << element("-en_clkoutp", flag(in.clkoutpEnabled))
-         << element("-clkoutp_bypass", flag(!in.clkoutpNoBypass));
-    if (clkoutpActive && in.phaseDutyDynamic)
+    list << element("-en_clkoutp", flag(pll.clkoutpEnabled))
+         << element("-clkoutp_bypass", flag(!pll.clkoutpNoBypass));
+    if (pll.clkoutpLive() && pll.phaseDutyDynamic)
         list << element("-clkoutp_ft_dir", 1);
-    if (clkoutpActive && !in.phaseDutyDynamic)
-        list << element("-psda_sel", in.phaseIndex) << element("-dutyda_sel", in.dutyCode);
-    list << element("-en_clkoutd", flag(in.clkoutdEnabled))
-         << element("-clkoutd_bypass", flag(!in.clkoutdNoBypass));
-    if (sdivPresent)
-        list << element("-clkoutd_src", source(in.clkoutdSourceClkout));
-    list << element("-en_clkoutd3", flag(in.clkoutd3Enabled));
-    if (in.clkoutd3Enabled)
-        list << element("-clkoutd3_src", source(in.clkoutd3SourceClkout));
+    if (pll.clkoutpLive() && !pll.phaseDutyDynamic)
+        list << element("-psda_sel", form.phaseIndex) << element("-dutyda_sel", form.dutyCode);
+    list << element("-en_clkoutd", flag(pll.clkoutdEnabled))
+         << element("-clkoutd_bypass", flag(!pll.clkoutdNoBypass));
+    if (pll.clkoutdLive())
+        list << element("-clkoutd_src", source(form.clkoutdSourceClkout));
+    list << element("-en_clkoutd3", flag(pll.clkoutd3Enabled));
+    if (pll.clkoutd3Enabled)
+        list << element("-clkoutd3_src", source(form.clkoutd3SourceClkout));
     return list;
 }
 

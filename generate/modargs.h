@@ -1,14 +1,15 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "pllsettings.h"
+
 #include <QString>
 #include <QStringList>
 
 namespace ModMirel::Generate {
 
-// Everything the module generator's argument list is made of, read from the
-// dialog at one moment; the builder itself touches no widget.
-struct ModArgsInput
+// The host frame's fields, in the order the host expects them asked.
+struct FrameFields
 {
     QString header;       // the host's header text, one element
     QString moduleName;
@@ -17,24 +18,11 @@ struct ModArgsInput
     QString fileTypeWord; // the host's language word
     QString ipVersion;    // empty when the description has none
     QString deviceName;
+};
 
-    bool generalMode = true;
-    bool phaseDutyDynamic = true;
-    bool clkinDivideDynamic = true;
-    bool clkfbDivideDynamic = true;
-    bool clkoutNoBypass = true;
-    bool clkoutpEnabled = false;
-    bool clkoutpNoBypass = true;
-    bool clkoutdEnabled = false;
-    bool clkoutdNoBypass = true;
-    bool clkoutd3Enabled = false;
-
-    // Dividers settled on by the General Mode searches.
-    int idivSel = 1;
-    int fbdivSel = 1;
-    int odivSel = 2;
-    int sdivSel = 2;
-
+// The form's entries the list reads beside the settings, taken at one moment.
+struct FormValues
+{
     // The user's Advanced Mode entries.
     int idivStatic = 1;
     int idivDynamic = 1;
@@ -57,7 +45,7 @@ struct ModArgsInput
     bool clkoutd3SourceClkout = true;
 };
 
-// The ordered list handed to the host's genModFile.
-QStringList buildModArgs(const ModArgsInput &in);
+// The ordered list handed to the host's genModFile; it touches no widget.
+QStringList buildModArgs(const FrameFields &frame, const PllSettings &pll, const FormValues &form);
 
 } // namespace ModMirel::Generate

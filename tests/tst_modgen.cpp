@@ -13,26 +13,35 @@
 
 #include <cmath>
 
-using ModMirel::Generate::ModArgsInput;
-using ModMirel::Generate::buildModArgs;
-
 namespace {
+
+struct ModArgsInput
+{
+    ModMirel::Generate::FrameFields frame;
+    ModMirel::PllSettings pll;
+    ModMirel::Generate::FormValues form;
+};
+
+QStringList buildModArgs(const ModArgsInput &in)
+{
+    return ModMirel::Generate::buildModArgs(in.frame, in.pll, in.form);
+}
 
 ModArgsInput baseInput()
 {
     ModArgsInput in;
-    in.header = "Line one\n-mod_name not a switch";
-    in.moduleName = "pll1";
-    in.fileName = "pll_file";
-    in.createPath = "/out";
-    in.fileTypeWord = "Verilog";
-    in.ipVersion = "1.2";
-    in.deviceName = "BRN-4LP-QN48";
-    in.phaseDutyDynamic = false;
-    in.idivSel = 3, in.fbdivSel = 10, in.odivSel = 8, in.sdivSel = 4;
-    in.idivStatic = 5, in.idivDynamic = 7, in.fbdivStatic = 9, in.fbdivDynamic = 11;
-    in.odivStaticText = "16", in.odivDynamicText = "32", in.sdivEntry = 6;
-    in.clkin = 27.0, in.phaseIndex = 4, in.dutyCode = "8";
+    in.frame.header = "Line one\n-mod_name not a switch";
+    in.frame.moduleName = "pll1";
+    in.frame.fileName = "pll_file";
+    in.frame.createPath = "/out";
+    in.frame.fileTypeWord = "Verilog";
+    in.frame.ipVersion = "1.2";
+    in.frame.deviceName = "BRN-4LP-QN48";
+    in.pll.phaseDutyDynamic = false;
+    in.pll.idivSel = 3, in.pll.fbdivSel = 10, in.pll.odivSel = 8, in.pll.sdivSel = 4;
+    in.form.idivStatic = 5, in.form.idivDynamic = 7, in.form.fbdivStatic = 9, in.form.fbdivDynamic = 11;
+    in.form.odivStaticText = "16", in.form.odivDynamicText = "32", in.form.sdivEntry = 6;
+    in.form.clkin = 27.0, in.form.phaseIndex = 4, in.form.dutyCode = "8";
     return in;
 }
 
@@ -40,8 +49,8 @@ ModArgsInput baseInput()
 ModArgsInput fullInput(bool vhdl = false)
 {
     ModArgsInput in = baseInput();
-    in.fileTypeWord = vhdl ? "VHDL" : "Verilog";
-    in.clkoutpEnabled = in.clkoutdEnabled = in.clkoutd3Enabled = in.lock = in.reset = true;
+    in.frame.fileTypeWord = vhdl ? "VHDL" : "Verilog";
+    in.pll.clkoutpEnabled = in.pll.clkoutdEnabled = in.pll.clkoutd3Enabled = in.form.lock = in.form.reset = true;
     return in;
 }
 
@@ -162,43 +171,43 @@ struct ListCase
 };
 const ListCase listCases[] = {
     {"general, nothing optional", [](ModArgsInput &) {}, ""},
-    {"general, CLKOUT bypassed: IDIV and FBDIV 1, ODIV kept", [](ModArgsInput &in) { in.clkoutNoBypass = false; },
+    {"general, CLKOUT bypassed: IDIV and FBDIV 1, ODIV kept", [](ModArgsInput &in) { in.pll.clkoutNoBypass = false; },
      "-idiv_sel 1|-fbdiv_sel 1|-clkout_bypass true"},
     {"dynamic phase with CLKOUT bypassed keeps -clkout_ft_dir",
-     [](ModArgsInput &in) { in.clkoutNoBypass = false, in.phaseDutyDynamic = true; },
+     [](ModArgsInput &in) { in.pll.clkoutNoBypass = false, in.pll.phaseDutyDynamic = true; },
      "-idiv_sel 1|-fbdiv_sel 1|-clkout_bypass true|-dyn_da_en true|-clkout_ft_dir 1>-clkout_bypass"},
-    {"CLKOUTP static phase and duty", [](ModArgsInput &in) { in.clkoutpEnabled = true; },
+    {"CLKOUTP static phase and duty", [](ModArgsInput &in) { in.pll.clkoutpEnabled = true; },
      "-en_clkoutp true|-psda_sel 4>-clkoutp_bypass|-dutyda_sel 8>-psda_sel"},
-    {"CLKOUTP dynamic phase and duty", [](ModArgsInput &in) { in.clkoutpEnabled = in.phaseDutyDynamic = true; },
+    {"CLKOUTP dynamic phase and duty", [](ModArgsInput &in) { in.pll.clkoutpEnabled = in.pll.phaseDutyDynamic = true; },
      "-dyn_da_en true|-clkout_ft_dir 1>-clkout_bypass|-en_clkoutp true|-clkoutp_ft_dir 1>-clkoutp_bypass"},
-    {"CLKOUTP bypassed: no phase elements", [](ModArgsInput &in) { in.clkoutpEnabled = true, in.clkoutpNoBypass = false; },
+    {"CLKOUTP bypassed: no phase elements", [](ModArgsInput &in) { in.pll.clkoutpEnabled = true, in.pll.clkoutpNoBypass = false; },
      "-en_clkoutp true|-clkoutp_bypass true"},
-    {"CLKOUTP disabled, dynamic: no -clkoutp_ft_dir", [](ModArgsInput &in) { in.phaseDutyDynamic = true; },
+    {"CLKOUTP disabled, dynamic: no -clkoutp_ft_dir", [](ModArgsInput &in) { in.pll.phaseDutyDynamic = true; },
      "-dyn_da_en true|-clkout_ft_dir 1>-clkout_bypass"},
     {"CLKOUTD and CLKOUTD3 from CLKOUTP",
-     [](ModArgsInput &in) { in.clkoutdEnabled = in.clkoutd3Enabled = true, in.clkoutdSourceClkout = in.clkoutd3SourceClkout = false; },
+     [](ModArgsInput &in) { in.pll.clkoutdEnabled = in.pll.clkoutd3Enabled = true, in.form.clkoutdSourceClkout = in.form.clkoutd3SourceClkout = false; },
      "-dyn_sdiv_sel 4>-odiv_sel|-en_clkoutd true|-clkoutd_src CLKOUTP>-clkoutd_bypass|-en_clkoutd3 true"
      "|-clkoutd3_src CLKOUTP>-en_clkoutd3"},
-    {"CLKOUTD bypassed: no divider, no source", [](ModArgsInput &in) { in.clkoutdEnabled = true, in.clkoutdNoBypass = false; },
+    {"CLKOUTD bypassed: no divider, no source", [](ModArgsInput &in) { in.pll.clkoutdEnabled = true, in.pll.clkoutdNoBypass = false; },
      "-en_clkoutd true|-clkoutd_bypass true"},
     {"advanced static dividers, bypass ignored",
-     [](ModArgsInput &in) { in.generalMode = in.clkinDivideDynamic = in.clkfbDivideDynamic = in.clkoutNoBypass = false; },
+     [](ModArgsInput &in) { in.pll.generalMode = in.pll.clkinDivideDynamic = in.pll.clkfbDivideDynamic = in.pll.clkoutNoBypass = false; },
      "-idiv_sel 5|-fbdiv_sel 9|-odiv_sel 16|-clkout_bypass true"},
     {"advanced dynamic dividers, odd SDIV passed on",
-     [](ModArgsInput &in) { in.generalMode = false, in.odivDynamicChecked = in.clkoutdEnabled = true, in.sdivEntry = 3; },
+     [](ModArgsInput &in) { in.pll.generalMode = false, in.form.odivDynamicChecked = in.pll.clkoutdEnabled = true, in.form.sdivEntry = 3; },
      "-dyn_idiv_sel true|-idiv_sel 7|-dyn_fbdiv_sel true|-fbdiv_sel 11|-dyn_odiv_sel true|-odiv_sel 32"
      "|-dyn_sdiv_sel 3>-odiv_sel|-en_clkoutd true|-clkoutd_src CLKOUT>-clkoutd_bypass"},
     {"advanced, ODIV text not a number",
-     [](ModArgsInput &in) { in.generalMode = in.clkinDivideDynamic = in.clkfbDivideDynamic = false, in.odivStaticText = "auto"; },
+     [](ModArgsInput &in) { in.pll.generalMode = in.pll.clkinDivideDynamic = in.pll.clkfbDivideDynamic = false, in.form.odivStaticText = "auto"; },
      "-idiv_sel 5|-fbdiv_sel 9|-odiv_sel 0"},
     {"VHDL, no version, 100 MHz, all inputs",
      [](ModArgsInput &in) {
-         in.fileTypeWord = "VHDL", in.ipVersion.clear(), in.clkin = 100.0, in.clkfbIndex = 1;
-         in.reset = in.powerDown = in.regulator = in.lock = true;
+         in.frame.fileTypeWord = "VHDL", in.frame.ipVersion.clear(), in.form.clkin = 100.0, in.form.clkfbIndex = 1;
+         in.form.reset = in.form.powerDown = in.form.regulator = in.form.lock = true;
      },
      "-file_type VHDL|-ip_version |-rst_sig true|-rst_sig_p true|-pll_reg true|-fclkin 100|-clkfb_sel 1|-en_lock true"},
-    {"27.5 MHz keeps one decimal", [](ModArgsInput &in) { in.clkin = 27.5; }, "-fclkin 27.5"},
-    {"six significant digits", [](ModArgsInput &in) { in.clkin = 10.0 / 3.0; }, "-fclkin 3.33333"},
+    {"27.5 MHz keeps one decimal", [](ModArgsInput &in) { in.form.clkin = 27.5; }, "-fclkin 27.5"},
+    {"six significant digits", [](ModArgsInput &in) { in.form.clkin = 10.0 / 3.0; }, "-fclkin 3.33333"},
 };
 } // namespace
 
@@ -328,17 +337,17 @@ void tst_ModGen::hdlTools_data()
     QTest::addColumn<QStringList>("args");
     QTest::addColumn<bool>("simulate");
     ModArgsInput example = fullInput();
-    example.idivSel = 7, example.fbdivSel = 26, example.odivSel = 4;
-    example.clkoutdSourceClkout = false;
+    example.pll.idivSel = 7, example.pll.fbdivSel = 26, example.pll.odivSel = 4;
+    example.form.clkoutdSourceClkout = false;
     ModArgsInput advanced = fullInput();
-    advanced.generalMode = false, advanced.odivDynamicChecked = advanced.phaseDutyDynamic = true;
-    advanced.powerDown = advanced.regulator = true, advanced.clkfbIndex = 1, advanced.sdivEntry = 8;
+    advanced.pll.generalMode = false, advanced.form.odivDynamicChecked = advanced.pll.phaseDutyDynamic = true;
+    advanced.form.powerDown = advanced.form.regulator = true, advanced.form.clkfbIndex = 1, advanced.form.sdivEntry = 8;
     ModArgsInput bypassed = fullInput();
-    bypassed.clkoutNoBypass = bypassed.clkoutpNoBypass = bypassed.clkoutdNoBypass = false;
-    advanced.moduleName = "inside_pll", bypassed.moduleName = "checker2"; // near keywords, yet ordinary
+    bypassed.pll.clkoutNoBypass = bypassed.pll.clkoutpNoBypass = bypassed.pll.clkoutdNoBypass = false;
+    advanced.frame.moduleName = "inside_pll", bypassed.frame.moduleName = "checker2"; // near keywords, yet ordinary
     for (const char *language : {"Verilog", "VHDL"}) {
         for (ModArgsInput *in : {&example, &advanced, &bypassed}) {
-            in->fileTypeWord = language;
+            in->frame.fileTypeWord = language;
             QTest::addRow("%s: %s", language, in == &example ? "27 -> 100.286 MHz, every output"
                                               : in == &advanced ? "advanced, every port" : "every bypass")
                 << buildModArgs(*in) << (in == &example);
