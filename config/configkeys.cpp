@@ -6,6 +6,11 @@
 namespace ModMirel {
 namespace Config {
 
+QString ipcPath(const QString &dir, const QString &fileName)
+{
+    return dir + QLatin1Char('/') + fileName + QLatin1String(FileSuffix);
+}
+
 Condition always()
 {
     return {};

@@ -74,6 +74,9 @@ inline constexpr char FileVersion[] = "1.0";
 inline constexpr char FileGroup[] = "Config";
 inline constexpr char FileSuffix[] = ".ipc";
 
+// The configuration file of a module: the output directory, "/", the file name, ".ipc".
+QString ipcPath(const QString &dir, const QString &fileName);
+
 enum class Kind {
     Language,  // the frame's output-language index
     Switch,    // a pair of radio buttons: `control` checked for true, `partner` for false

@@ -1,37 +1,20 @@
 // SPDX-License-Identifier: MIT
 // The dialog side of the divider searches: read the widgets, run the pure search,
 // write dividers, members and result fields back, then report by box or by line.
+#include "boxes.h"
+#include "devicelimits.h"
 #include "mireldialog.h"
 
 #include "ui_pllconfig.h"
 
 #include <clkoutdsearch.h>
 #include <clkoutsearch.h>
-#include <pllrange.h>
-#include <rangelabels.h>
 #include <searchtexts.h>
 
 #include <QDebug>
 #include <QMessageBox>
 
 namespace ModMirel {
-
-namespace {
-
-// Fetched fresh for every use: the device can change between two calls.
-Calc::PllLimits currentLimits(const DEV::DeviceArg &device)
-{
-    return Calc::pllLimitsFrom(IPCore::getPLLRange(device));
-}
-
-} // namespace
-
-void Mirel_Dialog::showWarning(const QString &text)
-{
-    QMessageBox box(QMessageBox::Warning, QStringLiteral("Warning"), text, QMessageBox::Ok, this);
-    box.setWindowIcon(QIcon(QStringLiteral("://image/module.png")));
-    box.exec();
-}
 
 Calc::ClkoutResult Mirel_Dialog::runClkoutSearch()
 {
@@ -79,7 +62,7 @@ double Mirel_Dialog::calculateClkout()
 {
     const Calc::ClkoutResult result = runClkoutSearch();
     if (result.hasMessage())
-        showWarning(Calc::Text::message(result));
+        Boxes::warning(this, Calc::Text::message(result));
     return result.frequency;
 }
 
@@ -114,7 +97,7 @@ bool Mirel_Dialog::calculateClkoutd(double clkoutFreq)
 {
     const Calc::ClkoutdResult result = runClkoutdSearch(clkoutFreq);
     if (result.hasMessage())
-        showWarning(Calc::Text::message(result));
+        Boxes::warning(this, Calc::Text::message(result));
     return result.ok;
 }
 
@@ -137,18 +120,6 @@ bool Mirel_Dialog::onBtnCalculate(bool btnCal)
     if (ok && btnCal)
         QMessageBox::information(this, QStringLiteral("info"), QStringLiteral("Succeed"));
     return ok;
-}
-
-void Mirel_Dialog::refreshDeviceInfo()
-{
-    const Calc::RangeLabels labels = Calc::rangeLabels(currentLimits(device()));
-    const Calc::Text::RangeTexts texts = Calc::Text::rangeTexts(labels);
-    ui->clkinLabelFrequency->setText(texts.clkinLabel);
-    ui->clkinSpinFrequency->setRange(labels.clkinMin, labels.clkinMax);
-    ui->clkoutLabelFrequency->setText(texts.clkoutLabel);
-    ui->clkoutSpinFrequency->setRange(labels.clkoutMin, labels.clkoutMax);
-    ui->clkoutdLabelFrequency->setText(texts.clkoutdLabel);
-    ui->clkoutdSpinFrequency->setRange(labels.clkoutdMin, labels.clkoutdMax);
 }
 
 } // namespace ModMirel

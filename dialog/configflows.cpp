@@ -2,6 +2,7 @@
 // The configuration file and the batch option maps. Which key lives in which
 // control, and when it travels, comes from the key table in config/; these
 // flows only read and set controls by the names the table gives.
+#include "boxes.h"
 #include "mireldialog.h"
 
 #include <cfgsmap.h>
@@ -14,9 +15,6 @@
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QDoubleSpinBox>
-#include <QIcon>
-#include <QMessageBox>
-#include <QPixmap>
 #include <QSettings>
 #include <QSpinBox>
 
@@ -92,15 +90,6 @@ QVariant formFileValue(const Mirel_Dialog *dialog, const Entry &entry)
         break;
     }
     return {};
-}
-
-// The single place where a refused file is reported to the user.
-void reportIncompatibleFile(QWidget *dialog, const QString &text)
-{
-    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Error"), text, QMessageBox::Ok, dialog);
-    box.setWindowIcon(QIcon(QStringLiteral("://image/module.png")));
-    box.setIconPixmap(QPixmap(QStringLiteral("://image/exclamation.png")));
-    box.exec();
 }
 
 QString refusalLine(const QString &value, const QString &key, const QString &ipName)
@@ -179,12 +168,7 @@ bool Mirel_Dialog::saveIPConfig()
     info.insert(text(Info::File), fileName());
     info.insert(text(Info::Module), moduleName());
 
-    return IPCore::writeIPConfig(ipConfigPath(), info, config);
-}
-
-QString Mirel_Dialog::ipConfigPath() const
-{
-    return createPath() + QLatin1Char('/') + fileName() + text(Config::FileSuffix);
+    return IPCore::writeIPConfig(ipcPath(createPath(), fileName()), info, config);
 }
 
 bool Mirel_Dialog::loadIPConfig(const QString &path)
@@ -198,7 +182,7 @@ bool Mirel_Dialog::loadIPConfig(const QString &path)
         if (batchMessages)
             *batchMessages << QStringLiteral("ERROR: ") + text;
         else
-            reportIncompatibleFile(this, text);
+            Boxes::error(this, text);
         return false;
     }
 

@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: MIT
 // OK and its batch counterpart: checks, searches, the .ipc file, the generator's
 // argument list and the generated module.
+#include "boxes.h"
 #include "mireldialog.h"
 
 #include "ui_pllconfig.h"
 
+#include <configkeys.h>
 #include <editormanager.h>
 #include <messages.h>
 #include <searchtexts.h>
@@ -79,7 +81,7 @@ void Mirel_Dialog::accept()
     }
     // The hardware divides CLKOUTD only evenly, whatever the mode or the output's state.
     if (!Calc::sdivIsEven(ui->clkoutdSpinDivider->value())) {
-        showWarning(Calc::Text::message(Calc::sdivNotEvenMessage()));
+        Boxes::warning(this, Calc::Text::message(Calc::sdivNotEvenMessage()));
         return;
     }
     const double clkoutFreq = calculateClkout();
@@ -90,7 +92,7 @@ void Mirel_Dialog::accept()
     if (!checkModuleName())
         return;
     if (const QString line = listWithoutItemLine(); !line.isEmpty()) {
-        showWarning(line.mid(int(qstrlen("ERROR: "))));
+        Boxes::warning(this, line.mid(int(qstrlen("ERROR: "))));
         return;
     }
     if (!checkFileExisting())
@@ -98,7 +100,7 @@ void Mirel_Dialog::accept()
     // Without its configuration file a module could not be opened again, and the
     // file left from an earlier run would describe another module.
     if (!saveIPConfig()) {
-        showWarning(ipConfigWriteFailure(ipConfigPath()));
+        Boxes::warning(this, ipConfigWriteFailure(Config::ipcPath(createPath(), fileName())));
         return;
     }
     if (!runModGen())
@@ -117,7 +119,7 @@ bool Mirel_Dialog::runModGen()
 
     const QStringList files = moduleFiles(); // the module, then its template
     if (!QFileInfo::exists(files.first())) {
-        showWarning(tr("Generation failed!"));
+        Boxes::warning(this, tr("Generation failed!"));
         return false;
     }
     Core::EditorManager::openEditor(files.first(), false);
@@ -153,7 +155,7 @@ bool Mirel_Dialog::accept(QStringList &messagelist)
     if (!checkFileExisting(messagelist))
         return false;
     if (!saveIPConfig()) {
-        messagelist << QStringLiteral("ERROR: ") + ipConfigWriteFailure(ipConfigPath());
+        messagelist << QStringLiteral("ERROR: ") + ipConfigWriteFailure(Config::ipcPath(createPath(), fileName()));
         return false;
     }
     return !generateModFile(messagelist).isEmpty();

@@ -35,35 +35,39 @@ public:
     // without a user (a refused configuration file) become lines here instead.
     void reportToMessageList(QStringList *messagelist) { batchMessages = messagelist; }
 
+    // deviceranges.cpp
     void refreshDeviceInfo() override;
-    bool loadIPConfig(const QString &path) override;
 
-    // Divider searches: the first overloads report by warning box, the others
-    // append "WARNING: " lines. clkoutFreq is what calculateClkout returned.
+    // calculation.cpp. Divider searches: the first overloads report by warning
+    // box, the others append "WARNING: " lines. clkoutFreq is what
+    // calculateClkout returned.
     double calculateClkout();
     double calculateClkout(QStringList &messagelist);
     bool calculateClkoutd(double clkoutFreq);
     bool calculateClkoutd(double clkoutFreq, QStringList &messagelist);
 
-    // The .ipc file of the current settings (false when it could not be written),
-    // and applying a loaded one.
+    // configflows.cpp. The .ipc file of the current settings (false when it
+    // could not be written), loading one and applying a loaded one.
     bool saveIPConfig();
     // The refusal line for the first list setting the file would carry without a
     // current item, or empty; checked before anything is written.
     QString listWithoutItemLine() const;
+    bool loadIPConfig(const QString &path) override;
     void applyIPConfig(const QVariantMap &config);
 
-    // The generator's argument list, handed to the host; empty when it produced no command.
+    // generation.cpp. The generator's argument list, handed to the host; empty
+    // when it produced no command.
     QString generateModFile();
     QString generateModFile(QStringList &messagelist);
 
 public slots:
-    void accept() override;
-    bool setProperty(QVariantMap cfgs, QStringList &messagelist) override;
-    bool accept(QStringList &messagelist) override;
-    QVariantMap getProperty();
+    void accept() override;                                         // generation.cpp
+    bool setProperty(QVariantMap cfgs, QStringList &messagelist) override; // configflows.cpp
+    bool accept(QStringList &messagelist) override;                 // generation.cpp
+    QVariantMap getProperty();                                      // configflows.cpp
 
 private slots:
+    // mireldialog.cpp: each sets its flag, then runs the rule groups it affects.
     void onModeChanged(bool checked);
     void onPhaseDutyChanged(bool checked);
     void onClkInDivideChanged(bool checked);
@@ -75,21 +79,24 @@ private slots:
     void onClkOutDEnableChanged(bool checked);
     void onClkOutDBypassChanged(bool checked);
     void onClkOutD3EnableChanged(bool checked);
-    bool onBtnCalculate(bool btnCal = true);
-    void refreshFigure();
+    bool onBtnCalculate(bool btnCal = true); // calculation.cpp
+    void refreshFigure();                    // portfigure.cpp
 
 private:
-    bool runModGen();
-    QStringList modArgs() const;
-    QString ipConfigPath() const;
-    // Run a search on the current widgets and write its outcome back; the caller reports.
-    Calc::ClkoutResult runClkoutSearch();
-    Calc::ClkoutdResult runClkoutdSearch(double clkoutFreq);
-    void showWarning(const QString &text);
     void fillDutyCycleItems();
     void connectForm();
 
-    // Interaction rule groups; each reads the flags and sets enable/check states.
+    // calculation.cpp: run a search on the current widgets and write its
+    // outcome back; the caller reports.
+    Calc::ClkoutResult runClkoutSearch();
+    Calc::ClkoutdResult runClkoutdSearch(double clkoutFreq);
+
+    // generation.cpp
+    bool runModGen();
+    QStringList modArgs() const;
+
+    // interactionrules.cpp: rule groups; each reads the flags and sets
+    // enable/check states.
     void applyClkinDividerRules();
     void applyClkfbDividerRules();
     void applyClkoutRules();
@@ -102,7 +109,6 @@ private:
     PllConfig *ui = nullptr;
     QVariantMap ipInfo;
     QStringList *batchMessages = nullptr;
-
     PllSettings pll;
 };
 
