@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "configkeys.h"
 
-#include <algorithm>
-
 namespace ModMirel {
 namespace Config {
 
@@ -74,16 +72,10 @@ public:
     }
     Row &items(const QStringList &items) { m_entry.items = items; return *this; }
     Row &written(const Condition &condition) { m_entry.written = condition; return *this; }
-    Row &read(const Condition &condition, int rank)
-    {
-        m_entry.read = condition;
-        m_entry.loadRank = rank;
-        return *this;
-    }
-    Row &batch(BatchUse use, int rank, const QVariant &defaultValue = QVariant())
+    Row &read(const Condition &condition) { m_entry.read = condition; return *this; }
+    Row &batch(BatchUse use, const QVariant &defaultValue = QVariant())
     {
         m_entry.batch = use;
-        m_entry.batchRank = rank;
         m_entry.batchDefault = defaultValue;
         return *this;
     }
@@ -121,6 +113,9 @@ QStringList dutyCycles()
             QStringLiteral("0.875")};
 }
 
+// The rows in the order applyIPConfig reads them: each control's signals run the
+// rules at once, so a switch comes before what it enables, an output before its
+// bypass, source and divider.
 QVector<Entry> buildTable()
 {
     using namespace Key;
@@ -129,108 +124,75 @@ QVector<Entry> buildTable()
     const Condition generalClkoutdLive = when(is(ModeGeneral), is(Clkoutd), isNot(ClkoutdBypass));
     const Condition advancedClkoutdLive = when(isNot(ModeGeneral), is(Clkoutd), isNot(ClkoutdBypass));
     const Condition clkoutpLiveStatic = when(is(Clkoutp), isNot(ClkoutpBypass), isNot(Dynamic));
+    const Condition clkoutdSourced = when(is(Clkoutd), isNot(ClkoutdBypass));
 
     return {
-        Row(Lang, Kind::Language, nullptr).formDefault("0")
-            .written(always()).read(always(), 1).batch(BatchUse::Language, 1),
-        Row(ModeGeneral, Kind::Switch, "radioModeGeneral").partner("radioModeAdvanced").formDefault("true")
-            .written(always()).read(always(), 2).batch(BatchUse::Switch, 5),
-        Row(Dynamic, Kind::Switch, "radioPhaseDutyDynamic").partner("radioPhaseDutyStatic").formDefault("true")
-            .written(always()).read(always(), 3).batch(BatchUse::SetThenSwitch, 6, true),
-        Row(ClkoutFreq, Kind::Real, "clkoutSpinFrequency").formDefault("400.000").range(3.125, 999999999.0)
-            .written(generalClkoutLive).read(generalClkoutLive, 17)
-            .batch(BatchUse::Set, 18, QStringLiteral("400.000")),
-        Row(ClkoutTolerance, Kind::ItemIndex, "clkoutComBoxTolerance").formDefault("0.0").items(tolerances())
-            .written(generalClkoutLive).read(generalClkoutLive, 18)
-            .batch(BatchUse::Set, 19, QStringLiteral("0.0")),
-        Row(ClkoutdFreq, Kind::Real, "clkoutdSpinFrequency").formDefault("1.000").range(0.023, 999999999.0)
-            .written(generalClkoutdLive).read(generalClkoutdLive, 28)
-            .batch(BatchUse::Set, 29, QStringLiteral("1.000")),
-        Row(ClkoutdTolerance, Kind::ItemIndex, "clkoutdComBoxTolerance").formDefault("0.0").items(tolerances())
-            .written(generalClkoutdLive).read(generalClkoutdLive, 29)
-            .batch(BatchUse::Set, 30, QStringLiteral("0.0")),
+        Row(Lang, Kind::Language, nullptr).formDefault("0").written(always()).read(always()),
+        Row(ModeGeneral, Kind::Switch, "radioModeGeneral").partner("radioModeAdvanced")
+            .formDefault("true").written(always()).read(always()).batch(BatchUse::Switch),
+        Row(Dynamic, Kind::Switch, "radioPhaseDutyDynamic").partner("radioPhaseDutyStatic")
+            .formDefault("true").written(always()).read(always()).batch(BatchUse::SetThenSwitch, true),
+        Row(ResetPll, Kind::Check, "checkPllReset").formDefault("false").written(always()).read(always()).batch(BatchUse::Set, false),
+        Row(PllPwd, Kind::Check, "checkPllPowerDown").formDefault("false").written(always()).read(always()).batch(BatchUse::Set, false),
+        Row(PllRegulator, Kind::Check, "checkPllRegulator").formDefault("false").written(always()).read(always()).batch(BatchUse::Set, false),
+        Row(ClkinFreq, Kind::Real, "clkinSpinFrequency")
+            .formDefault("100.000").range(3.0, 450.0).written(always()).read(always()).batch(BatchUse::Set, QStringLiteral("100.000")),
         Row(ClkinDivideDyn, Kind::Switch, "clkinRadioDivideDynamic").partner("clkinRadioDivideStatic")
-            .formDefault("true").written(advanced).read(advanced, 8).batch(BatchUse::SetThenSwitch, 11, true),
+            .formDefault("true").written(advanced).read(advanced).batch(BatchUse::SetThenSwitch, true),
         Row(ClkinDivideSel, Kind::Whole, "clkinSpinDivideDyn")
             .selectedBy(ClkinDivideDyn, "clkinSpinDivideStatic", when(is(ClkinDivideDyn)))
-            .formDefault("1").range(1, 64).written(advanced).read(advanced, 9).batch(BatchUse::Set, 12, 1),
+            .formDefault("1").range(1, 64).written(advanced).read(advanced).batch(BatchUse::Set, 1),
+        Row(ClkfbSource, Kind::ItemIndex, "clkfbComBoxSource")
+            .formDefault("Internal").items({QStringLiteral("Internal"), QStringLiteral("External")}).written(always()).read(always()).batch(BatchUse::Set, QStringLiteral("Internal")),
         Row(ClkfbDivideDyn, Kind::Switch, "clkfbRadioDivideDynamic").partner("clkfbRadioDivideStatic")
-            .formDefault("true").written(advanced).read(advanced, 11).batch(BatchUse::SetThenSwitch, 14, true),
+            .formDefault("true").written(advanced).read(advanced).batch(BatchUse::SetThenSwitch, true),
         Row(ClkfbDivideSel, Kind::Whole, "clkfbSpinDivideDyn")
             .selectedBy(ClkfbDivideDyn, "clkfbSpinDivideStatic", when(is(ClkfbDivideDyn)))
-            .formDefault("1").range(1, 64).written(advanced).read(advanced, 12).batch(BatchUse::Set, 15, 1),
+            .formDefault("1").range(1, 64).written(advanced).read(advanced).batch(BatchUse::Set, 1),
+        Row(LockEn, Kind::Check, "checkLockEn").formDefault("false").written(always()).read(always()).batch(BatchUse::Set, false),
+        Row(ClkoutBypass, Kind::Check, "clkoutCheckBypass").formDefault("false").written(always()).read(always()).batch(BatchUse::Set, false),
+        Row(ClkoutDivideDyn, Kind::Switch, "clkoutRadioDivideDyn").partner("clkoutRadioDivideStatic")
+            .formDefault("true").written(always()).read(always()).batch(BatchUse::SetThenSwitch, true),
         // Read back in either mode; a General Mode file has none, which leaves the
         // static list without a current item until the next search picks one.
         Row(ClkoutDivider, Kind::ItemText, "clkoutComBoxDivideDyn")
-            .selectedBy(ClkoutDivideDyn, "clkoutComBoxDivideStatic",
-                        when(isNot(ModeGeneral), is(ClkoutDivideDyn)))
-            .formDefault("2").items(odivItems()).written(advanced).read(always(), 16)
-            .batch(BatchUse::Set, 21, QStringLiteral("2")),
-        // A batch option of its own: the stored files and callers of getProperty
-        // keep the reported key set without it.
-        Row(ClkoutdDivide, Kind::Whole, "clkoutdSpinDivider").formDefault("2").range(2, 128)
-            .written(advancedClkoutdLive).read(advancedClkoutdLive, 30)
-            .batch(BatchUse::AdvancedOnly, 33),
-        Row(ResetPll, Kind::Check, "checkPllReset").formDefault("false")
-            .written(always()).read(always(), 4).batch(BatchUse::Set, 7, false),
-        Row(PllPwd, Kind::Check, "checkPllPowerDown").formDefault("false")
-            .written(always()).read(always(), 5).batch(BatchUse::Set, 8, false),
-        Row(PllRegulator, Kind::Check, "checkPllRegulator").formDefault("false")
-            .written(always()).read(always(), 6).batch(BatchUse::Set, 9, false),
-        Row(ClkinFreq, Kind::Real, "clkinSpinFrequency").formDefault("100.000").range(3.0, 450.0)
-            .written(always()).read(always(), 7).batch(BatchUse::Set, 10, QStringLiteral("100.000")),
-        Row(ClkfbSource, Kind::ItemIndex, "clkfbComBoxSource").formDefault("Internal")
-            .items({QStringLiteral("Internal"), QStringLiteral("External")})
-            .written(always()).read(always(), 10).batch(BatchUse::Set, 13, QStringLiteral("Internal")),
-        Row(LockEn, Kind::Check, "checkLockEn").formDefault("false")
-            .written(always()).read(always(), 13).batch(BatchUse::Set, 16, false),
-        Row(ClkoutBypass, Kind::Check, "clkoutCheckBypass").formDefault("false")
-            .written(always()).read(always(), 14).batch(BatchUse::Set, 17, false),
-        Row(ClkoutDivideDyn, Kind::Switch, "clkoutRadioDivideDyn").partner("clkoutRadioDivideStatic")
-            .formDefault("true").written(always()).read(always(), 15).batch(BatchUse::SetThenSwitch, 20, true),
-        Row(Clkoutp, Kind::Check, "clkoutpCheckEnable").formDefault("false")
-            .written(always()).read(always(), 20).batch(BatchUse::Set, 22, false),
-        Row(ClkoutpBypass, Kind::Check, "clkoutpCheckBypass").formDefault("false")
-            .written(when(is(Clkoutp))).read(when(is(Clkoutp)), 21).batch(BatchUse::Set, 23, false),
-        Row(ClkoutpPhase, Kind::ItemIndex, "clkoutpComBoxPhase").formDefault("0.0").items(phases())
-            .written(clkoutpLiveStatic).read(clkoutpLiveStatic, 23)
-            .batch(BatchUse::Set, 24, QStringLiteral("0.0")),
-        Row(ClkoutpDutyCycle, Kind::ItemIndex, "clkoutpComBoxDutyCycle").formDefault("0.500").items(dutyCycles())
-            .written(clkoutpLiveStatic).read(clkoutpLiveStatic, 24)
-            .batch(BatchUse::Set, 25, QStringLiteral("0.500")),
-        Row(Clkoutd, Kind::Check, "clkoutdCheckEnable").formDefault("false")
-            .written(always()).read(always(), 25).batch(BatchUse::Set, 26, false),
-        Row(ClkoutdBypass, Kind::Check, "clkoutdCheckBypass").formDefault("false")
-            .written(when(is(Clkoutd))).read(when(is(Clkoutd)), 26).batch(BatchUse::Set, 27, false),
-        Row(ClkoutdSourceClkout, Kind::Switch, "clkoutdRadioSrcClkout").partner("clkoutdRadioSrcClkoutp")
-            .formDefault("true").written(when(is(Clkoutd), isNot(ClkoutdBypass)))
-            .read(when(is(Clkoutd), isNot(ClkoutdBypass)), 27).batch(BatchUse::SetThenSwitch, 28, true),
-        Row(Clkoutd3, Kind::Check, "clkoutd3CheckEnable").inFileAs(Clkoutd3File).formDefault("false")
-            .written(always()).read(always(), 31).batch(BatchUse::Set, 31, false),
-        Row(Clkoutd3SourceClkout, Kind::Switch, "clkoutd3RadioSrcClkout").partner("clkoutd3RadioSrcClkoutp")
-            .formDefault("true").written(when(is(Clkoutd3File))).read(when(is(Clkoutd3File)), 32)
-            .batch(BatchUse::SetThenSwitch, 32, true),
+            .selectedBy(ClkoutDivideDyn, "clkoutComBoxDivideStatic", when(isNot(ModeGeneral), is(ClkoutDivideDyn)))
+            .formDefault("2").items(odivItems()).written(advanced).read(always()).batch(BatchUse::Set, QStringLiteral("2")),
+        Row(ClkoutFreq, Kind::Real, "clkoutSpinFrequency")
+            .formDefault("400.000").range(3.125, 999999999.0).written(generalClkoutLive).read(generalClkoutLive).batch(BatchUse::Set, QStringLiteral("400.000")),
+        Row(ClkoutTolerance, Kind::ItemIndex, "clkoutComBoxTolerance")
+            .formDefault("0.0").items(tolerances()).written(generalClkoutLive).read(generalClkoutLive).batch(BatchUse::Set, QStringLiteral("0.0")),
         // The delay steps are never written; a file read with dynamic adjustment
         // therefore puts them back on their first item.
-        Row(ClkoutDelayStep, Kind::ItemIndex, "clkoutComBoxDelayStep").formDefault("0")
-            .items({QStringLiteral("0"), QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("4")})
-            .written(never()).read(when(isNot(ClkoutBypass), is(Dynamic)), 19),
-        Row(ClkoutpDelayStep, Kind::ItemIndex, "clkoutpComBoxDelayStep").formDefault("0")
-            .items({QStringLiteral("0"), QStringLiteral("1"), QStringLiteral("2")})
-            .written(never()).read(when(is(Clkoutp), isNot(ClkoutpBypass), is(Dynamic)), 22),
+        Row(ClkoutDelayStep, Kind::ItemIndex, "clkoutComBoxDelayStep")
+            .formDefault("0").items({QStringLiteral("0"), QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("4")}).written(never()).read(when(isNot(ClkoutBypass), is(Dynamic))),
+        Row(Clkoutp, Kind::Check, "clkoutpCheckEnable").formDefault("false").written(always()).read(always()).batch(BatchUse::Set, false),
+        Row(ClkoutpBypass, Kind::Check, "clkoutpCheckBypass")
+            .formDefault("false").written(when(is(Clkoutp))).read(when(is(Clkoutp))).batch(BatchUse::Set, false),
+        Row(ClkoutpDelayStep, Kind::ItemIndex, "clkoutpComBoxDelayStep")
+            .formDefault("0").items({QStringLiteral("0"), QStringLiteral("1"), QStringLiteral("2")}).written(never()).read(when(is(Clkoutp), isNot(ClkoutpBypass), is(Dynamic))),
+        Row(ClkoutpPhase, Kind::ItemIndex, "clkoutpComBoxPhase")
+            .formDefault("0.0").items(phases()).written(clkoutpLiveStatic).read(clkoutpLiveStatic).batch(BatchUse::Set, QStringLiteral("0.0")),
+        Row(ClkoutpDutyCycle, Kind::ItemIndex, "clkoutpComBoxDutyCycle")
+            .formDefault("0.500").items(dutyCycles()).written(clkoutpLiveStatic).read(clkoutpLiveStatic).batch(BatchUse::Set, QStringLiteral("0.500")),
+        Row(Clkoutd, Kind::Check, "clkoutdCheckEnable").formDefault("false").written(always()).read(always()).batch(BatchUse::Set, false),
+        Row(ClkoutdBypass, Kind::Check, "clkoutdCheckBypass")
+            .formDefault("false").written(when(is(Clkoutd))).read(when(is(Clkoutd))).batch(BatchUse::Set, false),
+        Row(ClkoutdSourceClkout, Kind::Switch, "clkoutdRadioSrcClkout").partner("clkoutdRadioSrcClkoutp")
+            .formDefault("true").written(clkoutdSourced).read(clkoutdSourced).batch(BatchUse::SetThenSwitch, true),
+        Row(ClkoutdFreq, Kind::Real, "clkoutdSpinFrequency")
+            .formDefault("1.000").range(0.023, 999999999.0).written(generalClkoutdLive).read(generalClkoutdLive).batch(BatchUse::Set, QStringLiteral("1.000")),
+        Row(ClkoutdTolerance, Kind::ItemIndex, "clkoutdComBoxTolerance")
+            .formDefault("0.0").items(tolerances()).written(generalClkoutdLive).read(generalClkoutdLive).batch(BatchUse::Set, QStringLiteral("0.0")),
+        // A batch option of its own: the stored files and callers of getProperty
+        // keep the reported key set without it.
+        Row(ClkoutdDivide, Kind::Whole, "clkoutdSpinDivider")
+            .formDefault("2").range(2, 128).written(advancedClkoutdLive).read(advancedClkoutdLive).batch(BatchUse::AdvancedOnly),
+        Row(Clkoutd3, Kind::Check, "clkoutd3CheckEnable").inFileAs(Clkoutd3File)
+            .formDefault("false").written(always()).read(always()).batch(BatchUse::Set, false),
+        Row(Clkoutd3SourceClkout, Kind::Switch, "clkoutd3RadioSrcClkout").partner("clkoutd3RadioSrcClkoutp")
+            .formDefault("true").written(when(is(Clkoutd3File))).read(when(is(Clkoutd3File))).batch(BatchUse::SetThenSwitch, true),
     };
-}
-
-QVector<const Entry *> sortedBy(int Entry::*rank)
-{
-    QVector<const Entry *> list;
-    for (const Entry &entry : entries()) {
-        if (entry.*rank > 0)
-            list << &entry;
-    }
-    std::stable_sort(list.begin(), list.end(),
-                     [rank](const Entry *a, const Entry *b) { return a->*rank < b->*rank; });
-    return list;
 }
 
 } // namespace
@@ -241,14 +203,22 @@ const QVector<Entry> &entries()
     return table;
 }
 
-QVector<const Entry *> loadOrder()
-{
-    return sortedBy(&Entry::loadRank);
-}
-
 QVector<const Entry *> batchOrder()
 {
-    return sortedBy(&Entry::batchRank);
+    // The load sequence, except that CLKOUT's frequency and tolerance come before
+    // its divider: a script that gets both wrong is told about the frequency.
+    // LANG goes to the frame before the others; the CLKOUTD divider comes last.
+    using namespace Key;
+    static const char *const keys[] = {
+        Lang, ModeGeneral, Dynamic, ResetPll, PllPwd, PllRegulator, ClkinFreq, ClkinDivideDyn, ClkinDivideSel,
+        ClkfbSource, ClkfbDivideDyn, ClkfbDivideSel, LockEn, ClkoutBypass, ClkoutFreq, ClkoutTolerance,
+        ClkoutDivideDyn, ClkoutDivider, Clkoutp, ClkoutpBypass, ClkoutpPhase, ClkoutpDutyCycle, Clkoutd,
+        ClkoutdBypass, ClkoutdSourceClkout, ClkoutdFreq, ClkoutdTolerance, Clkoutd3, Clkoutd3SourceClkout,
+        ClkoutdDivide};
+    QVector<const Entry *> list;
+    for (const char *key : keys)
+        list << findByKey(QLatin1String(key));
+    return list;
 }
 
 const Entry *findByKey(const QString &key)

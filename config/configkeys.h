@@ -87,10 +87,9 @@ enum class Kind {
     ItemText,  // a combo box; the file stores the item text as well
 };
 
-// How setProperty treats a key.
+// How setProperty treats a key. LANG goes to the frame before any of these.
 enum class BatchUse {
     None,          // not an option
-    Language,      // handed to the frame as an int, absent gives 0
     Set,           // the host's setter, with the default
     Switch,        // only the plug-in's own "true"/"false" check, when present
     SetThenSwitch, // the setter on `control`, then the check when present
@@ -133,6 +132,7 @@ struct Entry
     // On load the choice is made from the file's values by this condition.
     Condition loadPicksControl;
 
+    // What the batch options list (options()) reports; a test ties them to the form.
     QString formDefault; // the state the form starts in, as text
     double minimum = 0;  // Real and Whole: range as built
     double maximum = 0;
@@ -140,11 +140,9 @@ struct Entry
 
     Condition written;
     Condition read;
-    int loadRank = 0; // place in the load sequence
 
     BatchUse batch = BatchUse::None;
-    QVariant batchDefault;
-    int batchRank = 0; // place in setProperty's and getProperty's sequence
+    QVariant batchDefault; // what the host's setter puts in when the option is absent
 
     bool reported() const
     {
@@ -153,10 +151,8 @@ struct Entry
     bool isSelected() const { return selector != nullptr; }
 };
 
-// Every key, in the order the file writer fills them.
+// Every key, in the order applyIPConfig reads them.
 const QVector<Entry> &entries();
-// The same entries in the order applyIPConfig reads them (only the readable).
-QVector<const Entry *> loadOrder();
 // The batch options in the order setProperty handles them, which is also the
 // order getProperty reports them.
 QVector<const Entry *> batchOrder();

@@ -217,19 +217,19 @@ void Mirel_Dialog::applyIPConfig(const QVariantMap &config)
 
     // Each control is set in turn and its signals run the rules at once, so a
     // later key sees the enablement that the earlier ones produced.
-    for (const Entry *entry : loadOrder()) {
-        if (!holds(entry->read, config))
+    for (const Entry &entry : entries()) {
+        if (!holds(entry.read, config))
             continue;
-        const QVariant value = config.value(text(entry->fileKey));
-        const char *name = entry->isSelected() && !holds(entry->loadPicksControl, config)
-            ? entry->alternative
-            : entry->control;
-        switch (entry->kind) {
+        const QVariant value = config.value(text(entry.fileKey));
+        const char *name = entry.isSelected() && !holds(entry.loadPicksControl, config)
+            ? entry.alternative
+            : entry.control;
+        switch (entry.kind) {
         case Kind::Language:
             uiSetLanguageIndex(value.toInt());
             break;
         case Kind::Switch:
-            setChecked(this, value.toBool() ? entry->control : entry->partner, true);
+            setChecked(this, value.toBool() ? entry.control : entry.partner, true);
             break;
         case Kind::Check:
             setChecked(this, name, value.toBool());

@@ -31,6 +31,7 @@ private slots:
     void writtenKeys_data();
     void writtenKeys();
     void writtenValues();
+    void batchDefaultsAreTheFormsStart();
     void selectorUnderOneKey_data();
     void selectorUnderOneKey();
     void refusedFile_data();
@@ -149,6 +150,21 @@ void tst_Config::writtenValues()
         QCOMPARE(file.value(e.section('=', 0, 0)).toString(), e.section('=', 1));
 }
 
+// An option left out of the map puts the form back where it starts.
+void tst_Config::batchDefaultsAreTheFormsStart()
+{
+    const auto text = [](const QVariant &value) { // numbers compared as numbers: "100.000" is "100"
+        bool number = false;
+        const double d = value.toString().toDouble(&number);
+        return number ? QString::number(d) : value.toString();
+    };
+    const QVariantMap start = newDialog()->getProperty();
+    for (const Config::Entry *entry : Config::batchOrder()) {
+        if (!entry->batchDefault.isNull())
+            QCOMPARE(text(start.value(entry->key)), text(entry->batchDefault));
+    }
+}
+
 // The key, the radio buttons (dynamic first), the controls (dynamic first) and their values; which is picked.
 void tst_Config::selectorUnderOneKey_data()
 {
@@ -242,6 +258,8 @@ void tst_Config::loadedValues_data()
         << g + L{"CLKOUTP=true", "DYNAMIC=false"} << steps << L{"clkoutComBoxDelayStep=2", "clkoutpComBoxDelayStep=2"};
     QTest::newRow("General Mode file leaves the static ODIV list with no item")
         << g << L{} << L{"clkoutComBoxDivideStatic=", "clkoutComBoxDivideDyn=2"};
+    QTest::newRow("CLKOUTD_BYPASS read after CLKOUTD overrides its rule")
+        << g + L{"CLKOUT_BYPASS=true", "CLKOUTD=true", "CLKOUTD_BYPASS=false"} << L{} << L{"clkoutdCheckBypass=false"};
     QTest::newRow("ODIV in a General Mode file goes to the static list")
         << g + L{"CLKOUT_DIVIDER=16"} << L{} << L{"clkoutComBoxDivideStatic=16", "clkoutComBoxDivideDyn=2"};
 }
@@ -300,6 +318,9 @@ void tst_Config::setPropertyOutcomes_data()
         << "'1000' 'CLKIN_FREQ'" << L{"checkPllReset=true", "clkoutpCheckEnable=false"};
     QTest::newRow("CLKOUTD divider in Advanced Mode") << none << Options{{"MODE_GENERAL", "false"}, {"CLKOUTD_DIVIDE", 8}}
                                                       << "" << L{"clkoutdSpinDivider=8"};
+    QTest::newRow("CLKOUT_FREQ refused before CLKOUT_DIVIDER")
+        << none << Options{{"module", "my_pll"}, {"CLKOUT_DIVIDER", "3"}, {"CLKOUT_FREQ", "1"}}
+        << "'1' 'CLKOUT_FREQ'" << L{};
     QTest::newRow("percent signs in the value") << none << Options{{"module", "my_pll"}, {"MODE_GENERAL", "%2%3"}}
                                                 << "'%2%3' 'MODE_GENERAL'" << L{};
 }
@@ -393,10 +414,10 @@ void tst_Config::roundTripProperty()
                 const double low = spin->minimum(), high = qMin(spin->maximum(), low + 1000.0);
                 const double number = low + rng.generateDouble() * (high - low);
                 options.insert(key, rng.bounded(2) ? QVariant(number) : QVariant(QString::number(number, 'f', 3)));
-            } else if (entry->kind == Config::Kind::Whole) {
-                options.insert(key, int(rng.bounded(int(entry->minimum), int(entry->maximum) + 1)));
-            } else if (!entry->items.isEmpty()) {
-                options.insert(key, entry->items.at(int(rng.bounded(entry->items.size()))));
+            } else if (auto *spin = original->findChild<QSpinBox *>(entry->control)) {
+                options.insert(key, int(rng.bounded(spin->minimum(), spin->maximum() + 1)));
+            } else if (auto *combo = original->findChild<QComboBox *>(entry->control)) {
+                options.insert(key, combo->itemText(int(rng.bounded(combo->count()))));
             }
         }
         // A divided output takes CLKOUTP as its source only while CLKOUTP is on.
