@@ -9,6 +9,7 @@
 
 #include <clkoutdsearch.h>
 #include <clkoutsearch.h>
+#include <pllmodel.h>
 #include <searchtexts.h>
 
 #include <QDebug>
@@ -38,8 +39,8 @@ Calc::ClkoutResult Mirel_Dialog::runClkoutSearch()
         ui->clkfbSpinDivideStatic->setValue(result.fbdiv);
         int item = ui->clkoutComBoxDivideStatic->findText(QString::number(result.odiv));
         if (item < 0) {
-            // A divider the list does not offer falls back to its "2", as a missing legal one does.
-            item = ui->clkoutComBoxDivideStatic->findText(QStringLiteral("2"));
+            // A divider the list does not offer falls back as a missing legal one does.
+            item = ui->clkoutComBoxDivideStatic->findText(QString::number(Calc::kOdivFallback));
             result.vcoDiagnostic = result.searchCase == Calc::ClkoutCase::Bypassed;
         }
         ui->clkoutComBoxDivideStatic->setCurrentIndex(item);

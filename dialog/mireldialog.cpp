@@ -47,7 +47,7 @@ void Mirel_Dialog::fillDutyCycleItems()
     int sixteenths = 2;
     for (const char *text : texts)
         ui->clkoutpComBoxDutyCycle->addItem(QString::fromLatin1(text), QString::number(sixteenths++));
-    ui->clkoutpComBoxDutyCycle->setCurrentIndex(6);
+    ui->clkoutpComBoxDutyCycle->setCurrentIndex(6); // 0.500, the batch default of CLKOUTP_DUTY_CYCLE
 }
 
 void Mirel_Dialog::connectForm()

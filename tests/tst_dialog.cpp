@@ -3,6 +3,8 @@
 #include "dialogdriver.h"
 #include "mireldialog.h"
 
+#include <pllmodel.h>
+
 #include <QLabel>
 #include <QMetaMethod>
 #include <QTabWidget>
@@ -47,8 +49,12 @@ void tst_Dialog::freshDialog()
         QVERIFY2(dialog.findChild<QComboBox *>(name)->currentIndex() == 0, name);
     QCOMPARE(items(dialog.findChild<QComboBox *>("clkoutComBoxDelayStep")), QStringList({"0", "1", "2", "4"}));
     QCOMPARE(items(dialog.findChild<QComboBox *>("clkoutpComBoxDelayStep")), QStringList({"0", "1", "2"}));
-    QCOMPARE(items(dialog.findChild<QComboBox *>("clkoutComBoxDivideStatic")),
-             QStringList({"2", "4", "8", "16", "32", "48", "64", "80", "96", "112", "128"}));
+    // Both ODIV lists offer exactly the values the searches try.
+    QStringList odiv;
+    for (int value : ModMirel::Calc::kOdivCandidates)
+        odiv << QString::number(value);
+    for (const char *name : {"clkoutComBoxDivideStatic", "clkoutComBoxDivideDyn"})
+        QCOMPARE(items(dialog.findChild<QComboBox *>(name)), odiv);
 
     // Check states, which the ten flags mirror.
     QStringList checked;

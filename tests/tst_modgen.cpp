@@ -4,6 +4,7 @@
 #include <modargs.h>
 #include <modgen.h>
 #include <names.h>
+#include <pllmodel.h>
 
 #include <QProcess>
 #include <QRegularExpression>
@@ -327,6 +328,14 @@ void tst_ModGen::writesModuleAndTemplate()
     QVERIFY(ModGen::decodeCommand(ModGen::encodeCommand({"f", "/a b/c", args}), &back));
     QCOMPARE(back.dir + '|' + back.fileName + '|' + back.args.join('|'), "/a b/c|f|" + args.join('|'));
     QVERIFY(!ModGen::decodeCommand("rm -rf /", &back));
+
+    // The generator takes exactly the ODIV values the searches try.
+    ModGen::Settings settings;
+    QStringList errors;
+    const auto &odivs = ModMirel::Calc::kOdivCandidates;
+    for (int odiv = 0; odiv <= 130; ++odiv)
+        QCOMPARE(ModGen::parseArgs(edited(args, QStringLiteral("-odiv_sel %1").arg(odiv)), &settings, &errors),
+                 std::find(odivs.begin(), odivs.end(), odiv) != odivs.end());
 }
 
 // Module and template compile against the primitive's model in both languages (Verilator lints the
