@@ -8,14 +8,17 @@
 #include <QString>
 #include <QTemporaryDir>
 
-// The compiler's complaint; empty when the module compiles or when no compiler
-// (Icarus Verilog for .v, GHDL for .vhd) is installed.
-inline QString hdlCompileError(const QString &module, int timeLimitMs = 60000)
+#include <optional>
+
+// The compiler's complaint, empty when the module compiles; nothing when no
+// compiler (Icarus Verilog for .v, GHDL for .vhd) is installed, so the module was
+// not checked.
+inline std::optional<QString> hdlCompileError(const QString &module, int timeLimitMs = 60000)
 {
     const bool vhdl = module.endsWith(QLatin1String(".vhd"));
     const QString tool = QStandardPaths::findExecutable(vhdl ? QStringLiteral("ghdl") : QStringLiteral("iverilog"));
     if (tool.isEmpty())
-        return QString();
+        return std::nullopt;
     QTemporaryDir work; // GHDL keeps its library in the working directory
     const QString model = QStringLiteral(SOURCE_DIR "/hdl/mirel") + (vhdl ? QStringLiteral(".vhd") : QStringLiteral(".v"));
     QProcess compiler;

@@ -150,15 +150,23 @@ void tst_Watchdog::checkOutcome(const Outcome &outcome, const QString &outDir)
     static const QRegularExpression written(QStringLiteral("^written: (.*\\.(v|vhd))$"), QRegularExpression::MultilineOption);
     auto match = written.globalMatch(outcome.output);
     int modules = 0;
+    QStringList unchecked;
     while (match.hasNext()) {
         const QString path = match.next().captured(1);
         QVERIFY2(path.startsWith(outDir), qPrintable(QStringLiteral("written outside the output folder: ") + path));
-        // The _tmp file is an instantiation template to paste, not a unit of its own.
-        const QString error = path.contains(QLatin1String("_tmp.")) ? QString() : hdlCompileError(path, timeLimitMs);
-        QVERIFY2(error.isEmpty(), qPrintable(path + QLatin1Char('\n') + error));
         ++modules;
+        // The _tmp file is an instantiation template to paste, not a unit of its own.
+        if (path.contains(QLatin1String("_tmp.")))
+            continue;
+        const std::optional<QString> error = hdlCompileError(path, timeLimitMs);
+        if (!error)
+            unchecked << path;
+        else
+            QVERIFY2(error->isEmpty(), qPrintable(path + QLatin1Char('\n') + *error));
     }
     QVERIFY2(modules == 2, qPrintable(outcome.output));
+    if (!unchecked.isEmpty())
+        QSKIP(qPrintable(QStringLiteral("no compiler installed, not compiled: ") + unchecked.join(QLatin1Char(' '))));
 }
 
 void tst_Watchdog::create_data()
