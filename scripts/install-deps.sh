@@ -3,12 +3,12 @@
 # but a shell, so it is the first command on a bare Debian 12.
 #   scripts/install-deps.sh [demo|test|fuzz]   (default: test)
 #   demo  build the programs and the plug-in
-#   test  also the test suite's tools and the benchmark library
+#   test  also the test suite's tools, the benchmark library and clang-format
 #   fuzz  also clang and its sanitizer runtime, for fuzz/run.sh
 set -eu
 
 DEMO="cmake make g++ pkg-config qtbase5-dev qtbase5-dev-tools libcli11-dev nlohmann-json3-dev fonts-dejavu-core"
-TEST="$DEMO libbenchmark-dev iverilog verilator ghdl"
+TEST="$DEMO libbenchmark-dev iverilog verilator ghdl clang-format"
 FUZZ="$TEST clang libclang-rt-14-dev"
 
 case "${1:-test}" in
