@@ -1,2 +1,2 @@
-# Tests of the host stand-in's dialog frame.
-mirel_add_test(tst_modulegendialog SOURCES tst_modulegendialog.cpp LIBS CoreGen LABELS dialog)
+# The host stand-in's CoreGen library: dialog frame, batch option functions, file writer.
+mirel_add_test(tst_coregen SOURCES tst_coregen.cpp dialogdriver.h modalwatcher.h LIBS CoreGen LABELS dialog)

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
-// The MIREL dialog as built: its form on the host frame, its flags, its slot table.
+// The MIREL dialog as built and as a user clicks it: its form on the host frame,
+// its slot table, the interaction rules and the ports it hands to the host.
 #include "dialogdriver.h"
 #include "mireldialog.h"
 
@@ -11,6 +12,7 @@
 #include <QtTest>
 
 using ModMirel::Mirel_Dialog;
+using L = QStringList;
 
 class tst_Dialog : public QObject
 {
@@ -20,6 +22,10 @@ private slots:
     void freshDialog();
     void description();
     void slotTable();
+    void outcomes_data();
+    void outcomes();
+    void refreshesPerAction_data();
+    void refreshesPerAction();
 };
 
 static QStringList items(QComboBox *combo, bool data = false)
@@ -103,6 +109,147 @@ void tst_Dialog::slotTable()
         QCOMPARE(method.methodSignature(), expected.at(i));
         QCOMPARE(method.access(), i < 4 ? QMetaMethod::Public : QMetaMethod::Private);
     }
+}
+
+// Steps, then what the user sees: "objectName:state" (enabled, disabled, checked,
+// unchecked, hidden) and "ports:" the figure's port names in order.
+void tst_Dialog::outcomes_data()
+{
+    QTest::addColumn<L>("steps");
+    QTest::addColumn<L>("expected");
+    const L inputs{"checkPllReset=true", "checkPllRegulator=true", "checkPllPowerDown=true", "clkfbComBoxSource=External",
+                   "checkLockEn=true"};
+    const L all = inputs + L{"radioModeAdvanced=true", "clkoutpCheckEnable=true", "clkoutdCheckEnable=true",
+                             "clkoutd3CheckEnable=true"};
+    QTest::newRow("fresh dialog") << L{}
+        << L{"clkinGrpBoxDivide:disabled", "clkfbGrpBoxDivide:disabled", "clkoutGrpDivide:disabled",
+             "clkoutWgtFrequency:enabled", "clkoutCheckBypass:enabled", "clkoutdCheckBypass:disabled",
+             "clkoutdGrpBoxSrc:disabled", "clkoutd3GrpBoxSrc:disabled", "clkoutpCheckBypass:disabled",
+             "clkoutGrpBoxDutyCycle:hidden", "clkoutpGrpBoxDutyCycle:hidden", "btnCalculate:enabled",
+             "clkoutdWgtFrequency:disabled", "clkoutpGrpBoxPhaseDuty:disabled", "ports:clkin,clkout"};
+    QTest::newRow("advanced mode") << L{"radioModeAdvanced=true"}
+        << L{"clkinGrpBoxDivide:enabled", "clkinSpinDivideDyn:enabled", "clkinSpinDivideStatic:disabled",
+             "clkfbGrpBoxDivide:enabled", "clkoutGrpDivide:enabled", "clkoutComBoxDivideDyn:enabled",
+             "clkoutComBoxDivideStatic:disabled", "clkoutWgtFrequency:disabled", "clkoutCheckBypass:disabled",
+             "ports:clkin,idsel[5:0],fbdsel[5:0],clkout,odsel[5:0]"};
+    QTest::newRow("clkout bypassed") << L{"clkoutCheckBypass=true"}
+        << L{"clkoutWgtFrequency:disabled", "clkoutCheckBypass:enabled", "clkoutGrpDivide:disabled"};
+    QTest::newRow("advanced mode, clkout bypassed") << L{"clkoutCheckBypass=true", "radioModeAdvanced=true"}
+        << L{"clkoutCheckBypass:checked", "clkoutCheckBypass:disabled", "clkoutGrpDivide:disabled",
+             "clkoutWgtActualFrequency:disabled", "ports:clkin,idsel[5:0],fbdsel[5:0],clkout"};
+    QTest::newRow("odiv radios while bypassed")
+        << L{"clkoutCheckBypass=true", "radioModeAdvanced=true", "clkoutRadioDivideStatic=true"}
+        << L{"clkoutComBoxDivideStatic:disabled", "clkoutComBoxDivideDyn:disabled"};
+    QTest::newRow("odiv static radio live") << L{"radioModeAdvanced=true", "clkoutRadioDivideStatic=true"}
+        << L{"clkoutComBoxDivideStatic:enabled", "clkoutComBoxDivideDyn:disabled"};
+    QTest::newRow("clkoutd in advanced mode") << L{"radioModeAdvanced=true", "clkoutdCheckEnable=true"}
+        << L{"clkoutdWgtDivide:enabled", "clkoutdWgtFrequency:disabled", "clkoutdGrpBoxSrc:enabled",
+             "clkoutdCheckBypass:enabled"};
+    QTest::newRow("clkoutd, clkoutp off, clkout bypassed") << L{"clkoutdCheckEnable=true", "clkoutCheckBypass=true"}
+        << L{"clkoutdCheckBypass:checked", "clkoutdCheckBypass:disabled", "clkoutdRadioSrcClkout:checked",
+             "clkoutdRadioSrcClkoutp:disabled", "clkoutdGrpBoxSrc:disabled", "ports:clkin,clkout,clkoutd"};
+    QTest::newRow("clkoutd, clkoutp live, clkout bypassed")
+        << L{"clkoutpCheckEnable=true", "clkoutdCheckEnable=true", "clkoutCheckBypass=true"}
+        << L{"clkoutdRadioSrcClkoutp:checked", "clkoutdRadioSrcClkout:disabled", "clkoutdRadioSrcClkoutp:enabled",
+             "clkoutdCheckBypass:unchecked", "clkoutdCheckBypass:enabled"};
+    QTest::newRow("clkoutd, clkoutp bypassed, clkout bypassed")
+        << L{"clkoutpCheckEnable=true", "clkoutpCheckBypass=true", "clkoutdCheckEnable=true", "clkoutCheckBypass=true"}
+        << L{"clkoutdCheckBypass:checked", "clkoutdCheckBypass:disabled", "clkoutdRadioSrcClkout:checked",
+             "ports:clkin,clkout,clkoutp,clkoutd"};
+    QTest::newRow("clkoutd source falls back when clkoutp goes")
+        << L{"clkoutpCheckEnable=true", "clkoutdCheckEnable=true", "clkoutdRadioSrcClkoutp=true", "clkoutpCheckEnable=false"}
+        << L{"clkoutdRadioSrcClkout:checked", "clkoutdRadioSrcClkoutp:disabled"};
+    QTest::newRow("clkout bypass released")
+        << L{"clkoutdCheckEnable=true", "clkoutCheckBypass=true", "clkoutCheckBypass=false"}
+        << L{"clkoutdCheckBypass:checked", "clkoutdCheckBypass:enabled", "clkoutWgtFrequency:enabled"};
+    QTest::newRow("clkoutp off while clkoutd3 takes it")
+        << L{"clkoutpCheckEnable=true", "clkoutd3CheckEnable=true", "clkoutd3RadioSrcClkoutp=true", "clkoutpCheckEnable=false"}
+        << L{"clkoutd3RadioSrcClkout:checked", "clkoutd3RadioSrcClkoutp:disabled", "clkoutd3GrpBoxSrc:enabled",
+             "ports:clkin,clkout,clkoutd3"};
+    QTest::newRow("dynamic phase disables the static group") << L{"clkoutpCheckEnable=true"}
+        << L{"clkoutpGrpBoxPhaseDuty:disabled", "clkoutpCheckBypass:enabled",
+             "ports:clkin,clkout,clkoutp,psda[3:0],dutyda[3:0],fdly[3:0]"};
+    QTest::newRow("static phase enables it") << L{"clkoutpCheckEnable=true", "radioPhaseDutyStatic=true"}
+        << L{"clkoutpGrpBoxPhaseDuty:enabled", "clkoutGrpBoxDutyCycle:hidden", "clkoutpGrpBoxDutyCycle:hidden",
+             "ports:clkin,clkout,clkoutp"};
+    QTest::newRow("static phase, clkoutp bypassed")
+        << L{"clkoutpCheckEnable=true", "radioPhaseDutyStatic=true", "clkoutpCheckBypass=true"}
+        << L{"clkoutpGrpBoxPhaseDuty:disabled"};
+    QTest::newRow("dynamic phase, clkoutp bypassed") << L{"clkoutpCheckEnable=true", "clkoutpCheckBypass=true"}
+        << L{"ports:clkin,clkout,clkoutp"};
+    QTest::newRow("general mode inputs") << inputs << L{"ports:reset,vren,clkin,reset_p,clkfb,lock,clkout"};
+    QTest::newRow("general mode never lists selects")
+        << L{"clkinRadioDivideDynamic=true", "clkfbRadioDivideDynamic=true", "clkoutRadioDivideDyn=true"}
+        << L{"ports:clkin,clkout"};
+    QTest::newRow("advanced dynamic dividers")
+        << L{"radioModeAdvanced=true", "checkPllPowerDown=true", "clkfbComBoxSource=External"}
+        << L{"ports:clkin,idsel[5:0],reset_p,clkfb,fbdsel[5:0],clkout,odsel[5:0]"};
+    QTest::newRow("advanced static dividers")
+        << L{"radioModeAdvanced=true", "clkinRadioDivideStatic=true", "clkfbRadioDivideStatic=true",
+             "clkoutRadioDivideStatic=true"} << L{"ports:clkin,clkout"};
+    QTest::newRow("everything") << all << L{"ports:reset,vren,clkin,idsel[5:0],reset_p,clkfb,fbdsel[5:0],lock,clkout,"
+                                            "odsel[5:0],clkoutp,psda[3:0],dutyda[3:0],fdly[3:0],clkoutd,clkoutd3"};
+    QTest::newRow("options switched back off")
+        << all + L{"checkPllReset=false", "radioModeGeneral=true", "clkoutpCheckEnable=false", "clkfbComBoxSource=Internal"}
+        << L{"ports:vren,clkin,reset_p,lock,clkout,clkoutd,clkoutd3"};
+}
+
+void tst_Dialog::outcomes()
+{
+    QFETCH(L, steps);
+    QFETCH(L, expected);
+    Mirel_Dialog dialog(QVariantMap(), nullptr);
+    const QString error = driveDialog(&dialog, steps);
+    QVERIFY2(error.isEmpty(), qPrintable(error));
+    for (const QString &expectation : expected) {
+        const QString name = expectation.section(':', 0, 0), state = expectation.section(':', 1);
+        if (name == "ports") {
+            // Names in order; outputs on the right, inputs on the left, buses marked.
+            L names;
+            for (const Utils::PinFigure &pin : dialog.figurePins()) {
+                names << pin.name();
+                const bool output = pin.name() == "lock" || pin.name().startsWith("clkout");
+                QVERIFY2(pin.direction() == (output ? 1 : 0) && pin.isBus() == pin.name().contains('[')
+                             && pin.alignment() == (output ? Qt::AlignRight : Qt::AlignLeft), qPrintable(pin.name()));
+            }
+            QCOMPARE(names.join(','), state);
+            continue;
+        }
+        QWidget *w = dialog.findChild<QWidget *>(name);
+        QVERIFY2(w, qPrintable(expectation));
+        auto *button = qobject_cast<QAbstractButton *>(w);
+        const bool holds = state == "hidden" ? w->isHidden()
+                           : state.endsWith("abled") ? w->isEnabled() == (state == "enabled")
+                                                      : button && button->isChecked() == (state == "checked");
+        QVERIFY2(holds, qPrintable(expectation));
+    }
+}
+
+void tst_Dialog::refreshesPerAction_data()
+{
+    QTest::addColumn<QString>("step");
+    QTest::addColumn<int>("refreshes");
+    QTest::newRow("lock") << "checkLockEn=true" << 1;
+    QTest::newRow("feedback source") << "clkfbComBoxSource=External" << 1;
+    QTest::newRow("odiv radio") << "clkoutRadioDivideStatic=true" << 1;
+    QTest::newRow("clkoutd3") << "clkoutd3CheckEnable=true" << 1;
+    // The CLKOUT rule group refreshes inside itself, then the slot once more.
+    QTest::newRow("mode") << "radioModeAdvanced=true" << 2;
+    QTest::newRow("clkout bypass") << "clkoutCheckBypass=true" << 2;
+}
+
+void tst_Dialog::refreshesPerAction()
+{
+    QFETCH(QString, step);
+    QFETCH(int, refreshes);
+    Mirel_Dialog dialog(QVariantMap(), nullptr);
+    int calls = 0;
+    connect(&dialog, &IPCore::ModuleGenDialog::figurePinsChanged, this, [&calls] { ++calls; });
+    QMetaObject::invokeMethod(&dialog, "refreshFigure");
+    QCOMPARE(calls, 1);
+    calls = 0;
+    driveDialog(&dialog, {step});
+    QCOMPARE(calls, refreshes);
 }
 
 QTEST_MAIN(tst_Dialog)

@@ -1,14 +1,22 @@
 // SPDX-License-Identifier: MIT
-// The host's batch option setter and reader, and its configuration file writer.
+// The host stand-in's CoreGen library: the dialog frame and how it drives the
+// operations a core overrides, the batch option setter and reader, and the
+// configuration file writer.
 #include "dialogdriver.h"
+#include "modalwatcher.h"
 
 #include <cfgsmap.h>
+#include <devicetable.h>
+#include <figurepanel.h>
 #include <ipconfigwriter.h>
+#include <modulegendialog.h>
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QDoubleSpinBox>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QSettings>
@@ -20,11 +28,15 @@
 #include <memory>
 #include <unistd.h>
 
-class tst_CfgsMap : public QObject
+class tst_CoreGen : public QObject
 {
     Q_OBJECT
 
 private slots:
+    void setOpening_data();
+    void setOpening();
+    void figurePinsRendered();
+    void buttons();
     void setValue_data();
     void setValue();
     void refusalLine_data();
@@ -36,6 +48,26 @@ private slots:
 };
 
 namespace {
+
+using IPCore::ModuleGenDialog;
+using Utils::PinFigure;
+
+// Records how the frame drives the operations a core overrides.
+class ProbeDialog : public ModuleGenDialog
+{
+public:
+    void refreshDeviceInfo() override { events << "refresh " + device().device() + ' ' + createPath(); }
+    bool loadIPConfig(const QString &path) override
+    {
+        events << "load " + path;
+        return loadResult;
+    }
+    using IPCore::ModuleGenDialog::accept;
+    void accept() override { events << "accept"; }
+
+    QStringList events;
+    bool loadResult = true;
+};
 
 const QString Key = QStringLiteral("OPTION");
 
@@ -81,8 +113,90 @@ QByteArray contents(const QString &path)
 
 } // namespace
 
+void tst_CoreGen::setOpening_data()
+{
+    QTest::addColumn<QByteArray>("ini"); // null: no file
+    QTest::addColumn<QString>("device");
+    QTest::addColumn<bool>("loadResult");
+    QTest::addColumn<QString>("expected"); // device, file name, module name
+    const QString fallback = DEV::DeviceTable::defaultDevice().device;
+    QTest::newRow("device from file") << QByteArray("target_device=AXL-25-BG256\nfile=pll_a\nmodule=pll_top\n[Config]\nX=1\n")
+                                      << "" << true << "AXL-25 pll_a pll_top";
+    QTest::newRow("device from caller wins") << QByteArray("target_device=AXL-25-BG256\nfile=pll_a\nmodule=pll_top\n")
+                                             << "BRN-4LP" << true << "BRN-4LP pll_a pll_top";
+    QTest::newRow("caller names part id") << QByteArray("file=pll_a\n") << "brn-4lp-cs49" << true << "BRN-4LP pll_a preset";
+    QTest::newRow("unknown device in file") << QByteArray("target_device=XYZ-9\n") << "" << true << fallback + " saved preset";
+    QTest::newRow("keys only in the group") << QByteArray("[Config]\nfile=inner\nmodule=inner\n") << "" << true
+                                            << fallback + " saved preset";
+    QTest::newRow("loader refuses") << QByteArray("target_device=AXL-25\nfile=pll_a\n") << "" << false << "AXL-25 pll_a preset";
+    QTest::newRow("missing file still reaches the loader") << QByteArray() << "" << false << fallback + " saved preset";
+}
+
+void tst_CoreGen::setOpening()
+{
+    QFETCH(QByteArray, ini);
+    QFETCH(QString, device);
+    QFETCH(bool, loadResult);
+    QFETCH(QString, expected);
+    QTemporaryDir dir;
+    QFile file(dir.filePath("saved.ipc"));
+    QVERIFY(ini.isNull() || (file.open(QIODevice::WriteOnly) && file.write(ini) == ini.size()));
+    file.close();
+    ProbeDialog dialog;
+    dialog.uiSetModuleName("preset");
+    dialog.setCreatPath("/elsewhere");
+    dialog.loadResult = loadResult;
+    QCOMPARE(dialog.setOpening(file.fileName(), device), loadResult);
+    const QString dev = expected.section(' ', 0, 0);
+    QCOMPARE(dialog.events, QStringList({"refresh " + dev + ' ' + dir.path(), "load " + file.fileName()}));
+    QCOMPARE(dialog.device().device() + ' ' + dialog.fileName() + ' ' + dialog.moduleName(), expected);
+    QCOMPARE(QFile::exists(file.fileName()), !ini.isNull());
+}
+
+// A new pin list reaches the screen; more than one pin needs a taller panel.
+void tst_CoreGen::figurePinsRendered()
+{
+    for (int count : {0, 1, 2, 16}) {
+        ModuleGenDialog dialog;
+        dialog.uiSetModuleName("pll_top");
+        auto *panel = dialog.findChild<IPCore::FigurePanel *>();
+        const int emptyHeight = panel->sizeHint().height();
+        const QImage before = dialog.grab().toImage();
+        QList<PinFigure> pins;
+        for (int i = 0; i < count; ++i)
+            pins << PinFigure(QStringLiteral("pin%1").arg(i) + (i % 4 == 1 ? "[5:0]" : ""), i % 3 == 2, i % 4 == 1,
+                              i % 3 != 2 ? Qt::AlignLeft : Qt::AlignRight);
+        dialog.uiSetFigurePins(pins);
+        QCOMPARE(dialog.figurePins(), pins);
+        QCOMPARE(before != dialog.grab().toImage(), count > 0);
+        QCOMPARE(panel->sizeHint().height() > emptyHeight, count > 1);
+    }
+}
+
+// OK runs the core's accept; Cancel rejects; Help shows the core's help, or says there is none.
+void tst_CoreGen::buttons()
+{
+    ProbeDialog dialog;
+    auto *buttons = dialog.findChild<QDialogButtonBox *>();
+    buttons->button(QDialogButtonBox::Ok)->click();
+    QCOMPARE(dialog.events, QStringList{"accept"});
+    dialog.setResult(QDialog::Accepted);
+    buttons->button(QDialogButtonBox::Cancel)->click();
+    QCOMPARE(dialog.result(), int(QDialog::Rejected));
+
+    ModalWatcher watcher;
+    for (const char *doc : {"", "  ", "Configures the PLL."}) {
+        dialog.helpDoc = doc;
+        buttons->button(QDialogButtonBox::Help)->click();
+    }
+    QCOMPARE(watcher.texts(), QStringList({"No help is available for this IP core.", "No help is available for this IP core.",
+                                           "Configures the PLL."}));
+    QCOMPARE(watcher.boxes[2].title, QString("Help"));
+    QCOMPARE(dialog.events, QStringList{"accept"});
+}
+
 // Taken as given, or refused with one line and the control untouched: never clamped.
-void tst_CfgsMap::setValue_data()
+void tst_CoreGen::setValue_data()
 {
     QTest::addColumn<QString>("kind");
     QTest::addColumn<QVariant>("value");    // "<absent>": the key is not in the map
@@ -118,7 +232,7 @@ void tst_CfgsMap::setValue_data()
             << QString::fromLatin1(row.kind) << row.value << row.fallback << QString::fromLatin1(row.expected);
 }
 
-void tst_CfgsMap::setValue()
+void tst_CoreGen::setValue()
 {
     QFETCH(QString, kind);
     QFETCH(QVariant, value);
@@ -140,7 +254,7 @@ void tst_CfgsMap::setValue()
 }
 
 // The line names what the control takes, and says so when the value is no number at all.
-void tst_CfgsMap::refusalLine_data()
+void tst_CoreGen::refusalLine_data()
 {
     QTest::addColumn<QString>("kind");
     QTest::addColumn<QVariant>("value");
@@ -155,7 +269,7 @@ void tst_CfgsMap::refusalLine_data()
     QTest::newRow("no control") << "" << QVariant(4) << line("4");
 }
 
-void tst_CfgsMap::refusalLine()
+void tst_CoreGen::refusalLine()
 {
     QFETCH(QString, kind);
     QFETCH(QVariant, value);
@@ -168,7 +282,7 @@ void tst_CfgsMap::refusalLine()
 }
 
 // Check boxes and radio buttons give a bool, spin boxes an int or a double, combo boxes the item text.
-void tst_CfgsMap::insertTypes()
+void tst_CoreGen::insertTypes()
 {
     const QVariantList expected{true, false, 5, 100.0, QStringLiteral("0.2")};
     const QStringList kinds{"check", "radio", "spin", "double", "combo"};
@@ -186,7 +300,7 @@ void tst_CfgsMap::insertTypes()
 }
 
 // Whatever text a value holds, QSettings reads back the same text; numbers are plain decimals.
-void tst_CfgsMap::writeRoundTrip()
+void tst_CoreGen::writeRoundTrip()
 {
     const QList<QPair<QString, QVariant>> written = {
         {"K1", "a=b"}, {"K2", "a;b"}, {"K3", "a,b"}, {"K4", "say \"hi\""}, {"K5", "C:\\dir\\x"}, {"K6", QStringLiteral("Grüße ✓")},
@@ -212,7 +326,7 @@ void tst_CfgsMap::writeRoundTrip()
     }
 }
 
-void tst_CfgsMap::writeLayoutAndRewrite()
+void tst_CoreGen::writeLayoutAndRewrite()
 {
     QTemporaryDir dir;
     const QString path = dir.filePath("pll.ipc");
@@ -228,7 +342,7 @@ void tst_CfgsMap::writeLayoutAndRewrite()
 
 // A write the file system refuses leaves the old file, reports on the warning channel and returns
 // false; the dialog-level tests cut writes short part-way.
-void tst_CfgsMap::failedWriteKeepsOldFile()
+void tst_CoreGen::failedWriteKeepsOldFile()
 {
     QTemporaryDir dir;
     const QString path = dir.filePath("pll.ipc");
@@ -251,5 +365,5 @@ void tst_CfgsMap::failedWriteKeepsOldFile()
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"pll.ipc"});
 }
 
-QTEST_MAIN(tst_CfgsMap)
-#include "tst_cfgsmap.moc"
+QTEST_MAIN(tst_CoreGen)
+#include "tst_coregen.moc"
