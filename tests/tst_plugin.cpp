@@ -33,7 +33,8 @@ private slots:
     void descriptionKeys_data();
     void descriptionKeys();
     void cancelledCreateLeavesNoFile();
-    void refusedOpenShowsNoDialog();
+    void refusedFile_data();
+    void refusedFile();
 
 private:
     // The first core made from a description file in the given folder.
@@ -150,16 +151,37 @@ void tst_Plugin::cancelledCreateLeavesNoFile()
     QVERIFY(QDir(out.path()).isEmpty());
 }
 
-void tst_Plugin::refusedOpenShowsNoDialog()
+void tst_Plugin::refusedFile_data()
 {
+    QTest::addColumn<QByteArray>("content");
+    QTest::newRow("another version") << QByteArray("version=0.9\n[Config]\nMODE_GENERAL=true\n");
+    QTest::newRow("no version") << QByteArray("[Config]\nMODE_GENERAL=true\n");
+    QTest::newRow("missing file") << QByteArray();
+}
+
+// Opened by a user, a refused file shows its box and no dialog (tst_config checks
+// the box); in batch use no box would ever be closed, so it gives a line and false.
+void tst_Plugin::refusedFile()
+{
+    QFETCH(QByteArray, content);
     Core core = coreFrom(PLUGIN_DIR);
-    QFile file(m_scratch.filePath("old.ipc"));
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write("version=0.9\n[Config]\nMODE_GENERAL=true\n") > 0);
+    const QString path = m_scratch.filePath("old.ipc");
+    QFile::remove(path);
+    QFile file(path);
+    QVERIFY(content.isEmpty() || (file.open(QIODevice::WriteOnly) && file.write(content) == content.size()));
     file.close();
     ModalWatcher watcher(ModalWatcher::RejectDialogs);
-    core->openModule(file.fileName(), QString());
+    core->openModule(path, QString());
     QVERIFY(watcher.dialogs.isEmpty());
-    QCOMPARE(watcher.boxes.size(), 1); // the refused file's box (tst_config checks its text)
+    QCOMPARE(watcher.boxes.size(), 1);
+
+    QVariantMap cfgs{{"kept", 1}};
+    QStringList messages;
+    QVERIFY(!core->openModuleBatch(path, QString(), cfgs, messages));
+    QCOMPARE(watcher.boxes.size(), 1);
+    QCOMPARE(messages, QStringList{"ERROR: This version of specified IP Config file is incompatible with current IP "
+                                   "Core Generator."});
+    QCOMPARE(cfgs, QVariantMap({{"kept", 1}}));
 }
 
 QTEST_MAIN(tst_Plugin)
