@@ -31,7 +31,7 @@ private slots:
     void writtenKeys_data();
     void writtenKeys();
     void writtenValues();
-    void batchDefaultsAreTheFormsStart();
+    void tableMatchesTheForm();
     void selectorUnderOneKey_data();
     void selectorUnderOneKey();
     void refusedFile_data();
@@ -150,15 +150,51 @@ void tst_Config::writtenValues()
         QCOMPARE(file.value(e.section('=', 0, 0)).toString(), e.section('=', 1));
 }
 
-// An option left out of the map puts the form back where it starts.
-void tst_Config::batchDefaultsAreTheFormsStart()
+// Every control the key table names is on the form, of the kind its key has, with the
+// range, items and start state the table reports; an option left out of the map
+// puts the form back where it starts.
+void tst_Config::tableMatchesTheForm()
 {
+    const Mirel_Dialog built(QVariantMap(), nullptr); // ranges as built, before any device
+    for (const Config::Entry &entry : Config::entries()) {
+        for (const char *name : {entry.control, entry.partner, entry.alternative}) {
+            if (!name)
+                continue;
+            QWidget *w = built.findChild<QWidget *>(name);
+            QString range, start;
+            if (auto *real = qobject_cast<QDoubleSpinBox *>(w))
+                range = QStringLiteral("%1~%2").arg(real->minimum()).arg(real->maximum()), start = QString::number(real->value(), 'f', 3);
+            else if (auto *whole = qobject_cast<QSpinBox *>(w))
+                range = QStringLiteral("%1~%2").arg(whole->minimum()).arg(whole->maximum()), start = QString::number(whole->value());
+            else if (auto *combo = qobject_cast<QComboBox *>(w))
+                start = combo->currentText();
+            else if (auto *button = qobject_cast<QAbstractButton *>(w))
+                start = button->isChecked() ? "true" : "false";
+            const bool fits = entry.kind == Config::Kind::Real ? bool(qobject_cast<QDoubleSpinBox *>(w))
+                              : entry.kind == Config::Kind::Whole ? bool(qobject_cast<QSpinBox *>(w))
+                              : entry.kind == Config::Kind::ItemIndex || entry.kind == Config::Kind::ItemText
+                                  ? bool(qobject_cast<QComboBox *>(w))
+                                  : bool(qobject_cast<QAbstractButton *>(w));
+            QVERIFY2(fits, name);
+            if (auto *combo = qobject_cast<QComboBox *>(w)) {
+                QStringList items;
+                for (int i = 0; i < combo->count(); ++i)
+                    items << combo->itemText(i);
+                QCOMPARE(items, entry.items);
+            } else if (!range.isEmpty()) {
+                QCOMPARE(range, QStringLiteral("%1~%2").arg(entry.minimum).arg(entry.maximum));
+            }
+            if (name == entry.control)
+                QCOMPARE(start, entry.formDefault);
+        }
+    }
+    auto dialog = newDialog();
     const auto text = [](const QVariant &value) { // numbers compared as numbers: "100.000" is "100"
         bool number = false;
         const double d = value.toString().toDouble(&number);
         return number ? QString::number(d) : value.toString();
     };
-    const QVariantMap start = newDialog()->getProperty();
+    const QVariantMap start = dialog->getProperty();
     for (const Config::Entry *entry : Config::batchOrder()) {
         if (!entry->batchDefault.isNull())
             QCOMPARE(text(start.value(entry->key)), text(entry->batchDefault));
