@@ -105,7 +105,7 @@ QSize FigurePanel::sizeHint() const
     const QFontMetrics fm(font());
     const int height = Margin + titleHeight(QFontMetrics(titleFont(font()))) + TitleGap
         + rowPitch(fm) * (rowCount() + 1) + Margin;
-    return QSize(260, height);
+    return QSize(Width, height);
 }
 
 QSize FigurePanel::minimumSizeHint() const

@@ -15,6 +15,9 @@ class FigurePanel : public QWidget
 {
     Q_OBJECT
 public:
+    // The panel's fixed width; the frame gives the core's own pages the rest.
+    static constexpr int Width = 260;
+
     explicit FigurePanel(QWidget *parent = nullptr);
 
     void setPins(const QList<Utils::PinFigure> &pins);

@@ -26,8 +26,6 @@
 namespace IPCore {
 
 namespace {
-// Width of the port-figure column; the core's own pages get the rest.
-constexpr int FigureWidth = 260;
 constexpr int LanguageVerilog = 0;
 constexpr int LanguageVhdl = 1;
 
@@ -97,8 +95,8 @@ ModuleGenDialog::ModuleGenDialog(QWidget *parent)
     left->addWidget(m_tabs, 1);
 
     m_figure = new FigurePanel(this);
-    m_figure->setMinimumWidth(FigureWidth);
-    m_figure->setMaximumWidth(FigureWidth);
+    m_figure->setMinimumWidth(FigurePanel::Width);
+    m_figure->setMaximumWidth(FigurePanel::Width);
     m_figure->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
 
     auto *body = new QHBoxLayout;
