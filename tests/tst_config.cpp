@@ -34,8 +34,6 @@ private slots:
     void tableMatchesTheForm();
     void selectorUnderOneKey_data();
     void selectorUnderOneKey();
-    void refusedFile_data();
-    void refusedFile();
     void loadedValues_data();
     void loadedValues();
     void setPropertyOutcomes_data();
@@ -238,37 +236,6 @@ void tst_Config::selectorUnderOneKey()
     const QString wrong = mismatch(*loaded, {names[1 + pick] + "=true", names[3 + pick] + '=' + value,
                                              names[4 - pick] + '=' + untouched});
     QVERIFY2(wrong.isEmpty(), qPrintable(wrong));
-}
-
-void tst_Config::refusedFile_data()
-{
-    QTest::addColumn<QByteArray>("text"); // null: no file at all
-    const QByteArray config = "[Config]\nMODE_GENERAL=false\nDYNAMIC=false\nCLKIN_FREQ=200\nRESET_PLL=true\nLANG=1\n";
-    QTest::newRow("another number") << "[General]\nversion=2.0\n" + config;
-    QTest::newRow("blank after the number") << "[General]\nversion=\"1.0 \"\n" + config;
-    QTest::newRow("version absent") << config;
-    QTest::newRow("missing file") << QByteArray();
-}
-
-void tst_Config::refusedFile()
-{
-    QFETCH(QByteArray, text);
-    const QString path = m_dir->filePath("pll.ipc");
-    QFile file(path);
-    QVERIFY(text.isNull() || (file.open(QIODevice::WriteOnly) && file.write(text) == text.size()));
-    file.close();
-
-    auto dialog = newDialog();
-    const QVariantMap before = dialog->getProperty();
-    ModalWatcher watcher;
-    QVERIFY(!dialog->loadIPConfig(path));
-    QCOMPARE(watcher.boxes.size(), 1);
-    const ModalWatcher::Box &box = watcher.boxes.first();
-    QCOMPARE(box.title + ": " + box.text, "Error: " + QStringLiteral("This version of specified IP Config file is "
-                                                                      "incompatible with current IP Core Generator."));
-    QVERIFY(box.hasWindowIcon && box.hasIconPixmap);
-    QCOMPARE(dialog->getProperty(), before);
-    QCOMPARE(dialog->uiLanguageIndex(), 0);
 }
 
 // "KEY=value" lines of the file, steps taken before loading, and what the form then shows.

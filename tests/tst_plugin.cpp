@@ -155,12 +155,13 @@ void tst_Plugin::refusedFile_data()
 {
     QTest::addColumn<QByteArray>("content");
     QTest::newRow("another version") << QByteArray("version=0.9\n[Config]\nMODE_GENERAL=true\n");
+    QTest::newRow("blank after the number") << QByteArray("version=\"1.0 \"\n[Config]\nMODE_GENERAL=true\n");
     QTest::newRow("no version") << QByteArray("[Config]\nMODE_GENERAL=true\n");
     QTest::newRow("missing file") << QByteArray();
 }
 
-// Opened by a user, a refused file shows its box and no dialog (tst_config checks
-// the box); in batch use no box would ever be closed, so it gives a line and false.
+// Opened by a user, a refused file shows its box and no dialog; in batch use no box
+// would ever be closed, so it gives a line and false. Nothing of the file is applied.
 void tst_Plugin::refusedFile()
 {
     QFETCH(QByteArray, content);
@@ -174,13 +175,16 @@ void tst_Plugin::refusedFile()
     core->openModule(path, QString());
     QVERIFY(watcher.dialogs.isEmpty());
     QCOMPARE(watcher.boxes.size(), 1);
+    const ModalWatcher::Box &box = watcher.boxes.first();
+    const QString text = "This version of specified IP Config file is incompatible with current IP Core Generator.";
+    QCOMPARE(box.title + ": " + box.text, "Error: " + text);
+    QVERIFY(box.hasWindowIcon && box.hasIconPixmap);
 
     QVariantMap cfgs{{"kept", 1}};
     QStringList messages;
     QVERIFY(!core->openModuleBatch(path, QString(), cfgs, messages));
     QCOMPARE(watcher.boxes.size(), 1);
-    QCOMPARE(messages, QStringList{"ERROR: This version of specified IP Config file is incompatible with current IP "
-                                   "Core Generator."});
+    QCOMPARE(messages, QStringList{"ERROR: " + text});
     QCOMPARE(cfgs, QVariantMap({{"kept", 1}}));
 }
 
