@@ -70,6 +70,7 @@ public:
     QString createPath() const;
     QString fileName() const;
     QString moduleName() const;
+    // From here to showErrorMsg: fileoptions.cpp.
     // The files the generator writes for these fields: the module, then its
     // instantiation template.
     QStringList moduleFiles() const;
