@@ -1,8 +1,9 @@
 #!/bin/sh
 # Generates every seed configuration of fuzz/corpus/ (batch options and .ipc
 # files) with the mirel-host of two build folders and compares everything they
-# wrote and printed, byte for byte. Use it around a change that must not alter
-# any output:  scripts/compare-generated.sh OLD_BUILD NEW_BUILD
+# wrote and printed, and the options the core reports, byte for byte. Use it
+# around a change that must not alter any output:
+#   scripts/compare-generated.sh OLD_BUILD NEW_BUILD
 # (a build folder copied elsewhere still works: its bin/, lib/ and plugins/ are used)
 set -u
 [ $# -eq 2 ] || { echo "usage: scripts/compare-generated.sh OLD_BUILD NEW_BUILD" >&2; exit 2; }
@@ -28,6 +29,10 @@ generate() { # build folder, output folder
         done <"$seed"
         (cd "$out/$name" && LD_LIBRARY_PATH="$build/lib" "$build/bin/mirel-host" create --plugin-dir "$build/plugins/mirel" --show-args "$@" dir=. >out 2>err; echo "exit $?" >>out)
     done
+    # What the core reports of its options, as text and as JSON.
+    mkdir -p "$out/keys"
+    LD_LIBRARY_PATH="$build/lib" "$build/bin/mirel-host" keys --plugin-dir "$build/plugins/mirel" >"$out/keys/text" 2>&1
+    LD_LIBRARY_PATH="$build/lib" "$build/bin/mirel-host" keys --json --plugin-dir "$build/plugins/mirel" >"$out/keys/json" 2>&1
     for seed in "$root"/fuzz/corpus/fuzz_ipcloader/*; do
         name=ipc-$(basename "$seed" .ipc)
         mkdir -p "$out/$name"
@@ -42,7 +47,7 @@ generate "$2" "$work/new"
 find "$work/old" -type f -exec sed -i "s|$work/old|WORK|g" {} +
 find "$work/new" -type f -exec sed -i "s|$work/new|WORK|g" {} +
 if diff -r "$work/old" "$work/new" | head -n 60 && diff -r "$work/old" "$work/new" >/dev/null; then
-    echo "identical: $(find "$work/new" -type f | wc -l) files from $(ls "$work/new" | wc -l) seeds"
+    echo "identical: $(find "$work/new" -type f | wc -l) files from $(ls "$work/new" | wc -l) runs"
 else
     exit 1
 fi
