@@ -47,8 +47,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         FUZZ_CHECK(files.isEmpty(), QStringLiteral("the generator refused but wrote: ") + files.join(' '));
         return 0;
     }
-    FUZZ_CHECK(errors.isEmpty() && written.size() == 2,
-               QStringLiteral("the generator succeeded with problems or without two files"));
+    FUZZ_CHECK(errors.isEmpty() && written.size() == 4,
+               QStringLiteral("the generator succeeded with problems or without its four files"));
     QStringList expected;
     for (const QString &path : qAsConst(written)) {
         const QFileInfo info(path);

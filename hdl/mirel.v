@@ -17,6 +17,16 @@
 // ODSEL and ODIV_SEL choose the VCO divider, which does not change any output
 // frequency, so they only have to be legal. FDLY and the *_FT_DIR switches are
 // accepted and not modelled. The feedback input is taken as compensated.
+//
+// The model refuses what the silicon cannot run and stops the simulation at
+// time zero: IDIV_SEL or FBDIV_SEL outside 1~64, an ODIV_SEL that is not one of
+// 2, 4, 8, 16, 32, 48, 64, 80, 96, 112, 128, an SDIV_SEL that is odd or outside
+// 2~128, an FCLKIN that is not a frequency, and static dividers that put the VCO
+// (FCLKIN * FBDIV / IDIV * ODIV) outside VCO_MIN~VCO_MAX, the window of the
+// target device (the generator passes it; the default is the host's default
+// device). A bypassed CLKOUT does not run the VCO, so its window is not checked.
+// Once the input is steady, a CLKIN period more than 1 % away from FCLKIN stops
+// the simulation too: the module was generated for another input clock.
 `timescale 1ns / 1ps
 
 module MIREL #(
@@ -39,7 +49,9 @@ module MIREL #(
     parameter CLKFB_SEL = "internal",
     parameter CLKOUTD_SRC = "CLKOUT",
     parameter CLKOUTD3_SRC = "CLKOUT",
-    parameter LOCK_EN = "false"
+    parameter LOCK_EN = "false",
+    parameter VCO_MIN = 400,
+    parameter VCO_MAX = 1200
 ) (
     output CLKOUT,
     output LOCK,
@@ -71,6 +83,63 @@ module MIREL #(
         end
     endfunction
 
+    // FCLKIN in MHz ("27", "27.5"); -1 when the text is not a plain decimal number.
+    function real mhz_text(input [8 * 24 - 1:0] text);
+        integer i, digits;
+        real scale;
+        reg [7:0] c;
+        reg bad;
+        begin
+            mhz_text = 0.0;
+            scale = 0.0;
+            digits = 0;
+            bad = 1'b0;
+            for (i = 23; i >= 0; i = i - 1) begin
+                c = text[i * 8 +: 8];
+                if (c >= "0" && c <= "9") begin
+                    digits = digits + 1;
+                    if (scale == 0.0) begin
+                        mhz_text = mhz_text * 10.0 + (c - "0");
+                    end else begin
+                        mhz_text = mhz_text + (c - "0") * scale;
+                        scale = scale / 10.0;
+                    end
+                end else if (c == "." && scale == 0.0) begin
+                    scale = 0.1;
+                end else if (c != 8'd0) begin
+                    bad = 1'b1;
+                end
+            end
+            if (bad || digits == 0)
+                mhz_text = -1.0;
+        end
+    endfunction
+
+    function odiv_legal(input integer value);
+        odiv_legal = value == 2 || value == 4 || value == 8 || (value >= 16 && value <= 128 && value % 16 == 0);
+    endfunction
+
+    localparam real FCLKIN_MHZ = mhz_text(FCLKIN);
+    localparam real VCO_MHZ = FCLKIN_MHZ * FBDIV_SEL / IDIV_SEL * ODIV_SEL;
+
+    initial begin
+        if (FCLKIN_MHZ <= 0.0)
+            $fatal(1, "MIREL %m: FCLKIN \"%0s\" is not a frequency in MHz", FCLKIN);
+        if (IDIV_SEL < 1 || IDIV_SEL > 64)
+            $fatal(1, "MIREL %m: IDIV_SEL %0d is outside 1~64", IDIV_SEL);
+        if (FBDIV_SEL < 1 || FBDIV_SEL > 64)
+            $fatal(1, "MIREL %m: FBDIV_SEL %0d is outside 1~64", FBDIV_SEL);
+        if (!odiv_legal(ODIV_SEL))
+            $fatal(1, "MIREL %m: ODIV_SEL %0d is not one of 2, 4, 8, 16, 32, 48, 64, 80, 96, 112, 128", ODIV_SEL);
+        if (SDIV_SEL < 2 || SDIV_SEL > 128 || SDIV_SEL % 2 != 0)
+            $fatal(1, "MIREL %m: SDIV_SEL %0d is not an even number from 2 to 128", SDIV_SEL);
+        // A tiny margin: FCLKIN is written with six significant digits.
+        if (CLKOUT_BYPASS != "true" && DYN_IDIV_SEL != "true" && DYN_FBDIV_SEL != "true" && DYN_ODIV_SEL != "true"
+            && (VCO_MHZ < VCO_MIN * (1.0 - 1e-6) || VCO_MHZ > VCO_MAX * (1.0 + 1e-6)))
+            $fatal(1, "MIREL %m: the VCO at %0f MHz (FCLKIN %0s x FBDIV_SEL %0d / IDIV_SEL %0d x ODIV_SEL %0d) is outside %0d~%0d MHz",
+                   VCO_MHZ, FCLKIN, FBDIV_SEL, IDIV_SEL, ODIV_SEL, VCO_MIN, VCO_MAX);
+    end
+
     wire stopped = RESET || RESET_P || !VREN;
     wire [6:0] idiv = (DYN_IDIV_SEL == "true") ? 7'd64 - IDSEL : IDIV_SEL;
     wire [6:0] fbdiv = (DYN_FBDIV_SEL == "true") ? 7'd64 - FBDSEL : FBDIV_SEL;
@@ -99,6 +168,9 @@ module MIREL #(
                 period_in = $realtime - last_edge;
             end
             last_edge = $realtime;
+            if (steady == LOCK_CYCLES && (period_in * FCLKIN_MHZ > 1010.0 || period_in * FCLKIN_MHZ < 990.0))
+                $fatal(1, "MIREL %m: CLKIN runs at %0f MHz, more than 1 %% away from FCLKIN \"%0s\"",
+                       1000.0 / period_in, FCLKIN);
             if (steady >= LOCK_CYCLES)
                 locked = 1'b1;
         end
@@ -112,7 +184,8 @@ module MIREL #(
     reg clkout_pll = 1'b0;
     initial begin
         forever begin
-            if (stopped || period_in <= 0.0) begin
+            // An unknown dynamic select gives no period: wait rather than spin at one instant.
+            if (stopped || period_in <= 0.0 || !(out_period(period_in, idiv, fbdiv) > 0.0)) begin
                 clkout_pll = 1'b0;
                 @(posedge CLKIN);
             end else begin

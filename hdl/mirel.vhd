@@ -15,6 +15,16 @@
 --   phase code = PSDA, duty code = DUTYDA       (duty 0 or 1 counts as 8: half a period)
 -- ODSEL and ODIV_SEL only choose the VCO divider; FDLY and the *_FT_DIR switches
 -- are accepted and not modelled; the feedback input is taken as compensated.
+--
+-- The model refuses what the silicon cannot run and stops the simulation at
+-- time zero: IDIV_SEL or FBDIV_SEL outside 1~64, an ODIV_SEL that is not one of
+-- 2, 4, 8, 16, 32, 48, 64, 80, 96, 112, 128, an SDIV_SEL that is odd or outside
+-- 2~128, an FCLKIN that is not a frequency, and static dividers that put the VCO
+-- (FCLKIN * FBDIV / IDIV * ODIV) outside VCO_MIN~VCO_MAX, the window of the
+-- target device (the generator passes it; the default is the host's default
+-- device). A bypassed CLKOUT does not run the VCO, so its window is not checked.
+-- Once the input is steady, a CLKIN period more than 1 % away from FCLKIN stops
+-- the simulation too: the module was generated for another input clock.
 library IEEE;
 use IEEE.std_logic_1164.all;
 use IEEE.numeric_std.all;
@@ -40,7 +50,9 @@ entity MIREL is
         CLKFB_SEL: string := "internal";
         CLKOUTD_SRC: string := "CLKOUT";
         CLKOUTD3_SRC: string := "CLKOUT";
-        LOCK_EN: string := "false"
+        LOCK_EN: string := "false";
+        VCO_MIN: integer := 400;
+        VCO_MAX: integer := 1200
     );
     port (
         CLKOUT: out std_logic;
@@ -77,6 +89,40 @@ architecture behaviour of MIREL is
             end if;
         end loop;
         return value;
+    end function;
+
+    -- FCLKIN in MHz ("27", "27.5"); -1.0 when the text is not a plain decimal number.
+    function mhz_text(text: string) return real is
+        variable value: real := 0.0;
+        variable scale: real := 0.0;
+        variable digits: integer := 0;
+    begin
+        for i in text'range loop
+            if text(i) >= '0' and text(i) <= '9' then
+                digits := digits + 1;
+                if scale = 0.0 then
+                    value := value * 10.0 + real(character'pos(text(i)) - character'pos('0'));
+                else
+                    value := value + real(character'pos(text(i)) - character'pos('0')) * scale;
+                    scale := scale / 10.0;
+                end if;
+            elsif text(i) = '.' and scale = 0.0 then
+                scale := 0.1;
+            else
+                return -1.0;
+            end if;
+        end loop;
+        if digits = 0 then
+            return -1.0;
+        end if;
+        return value;
+    end function;
+
+    constant FCLKIN_MHZ: real := mhz_text(FCLKIN);
+
+    function odiv_legal(value: integer) return boolean is
+    begin
+        return value = 2 or value = 4 or value = 8 or (value >= 16 and value <= 128 and value mod 16 = 0);
     end function;
 
     function select_or(dynamic: string; sel: std_logic_vector; fixed: integer) return integer is
@@ -122,6 +168,33 @@ architecture behaviour of MIREL is
 
 begin
 
+    check: process
+        variable vco: real;
+    begin
+        assert FCLKIN_MHZ > 0.0
+            report "MIREL " & check'path_name & ": FCLKIN """ & FCLKIN & """ is not a frequency in MHz" severity failure;
+        assert IDIV_SEL >= 1 and IDIV_SEL <= 64
+            report "MIREL " & check'path_name & ": IDIV_SEL " & integer'image(IDIV_SEL) & " is outside 1~64" severity failure;
+        assert FBDIV_SEL >= 1 and FBDIV_SEL <= 64
+            report "MIREL " & check'path_name & ": FBDIV_SEL " & integer'image(FBDIV_SEL) & " is outside 1~64" severity failure;
+        assert odiv_legal(ODIV_SEL)
+            report "MIREL " & check'path_name & ": ODIV_SEL " & integer'image(ODIV_SEL)
+                   & " is not one of 2, 4, 8, 16, 32, 48, 64, 80, 96, 112, 128" severity failure;
+        assert SDIV_SEL >= 2 and SDIV_SEL <= 128 and SDIV_SEL mod 2 = 0
+            report "MIREL " & check'path_name & ": SDIV_SEL " & integer'image(SDIV_SEL)
+                   & " is not an even number from 2 to 128" severity failure;
+        if CLKOUT_BYPASS /= "true" and DYN_IDIV_SEL /= "true" and DYN_FBDIV_SEL /= "true" and DYN_ODIV_SEL /= "true" then
+            vco := FCLKIN_MHZ * real(FBDIV_SEL) / real(IDIV_SEL) * real(ODIV_SEL);
+            -- A tiny margin: FCLKIN is written with six significant digits.
+            assert vco >= real(VCO_MIN) * (1.0 - 1.0e-6) and vco <= real(VCO_MAX) * (1.0 + 1.0e-6)
+                report "MIREL " & check'path_name & ": the VCO at " & real'image(vco) & " MHz (FCLKIN " & FCLKIN
+                       & " x FBDIV_SEL " & integer'image(FBDIV_SEL) & " / IDIV_SEL " & integer'image(IDIV_SEL)
+                       & " x ODIV_SEL " & integer'image(ODIV_SEL) & ") is outside " & integer'image(VCO_MIN) & "~"
+                       & integer'image(VCO_MAX) & " MHz" severity failure;
+        end if;
+        wait;
+    end process;
+
     stopped <= RESET = '1' or RESET_P = '1' or VREN = '0';
 
     measure: process (CLKIN, stopped)
@@ -145,6 +218,9 @@ begin
                 period_in <= elapsed;
             end if;
             last := now;
+            assert steady /= LOCK_CYCLES or abs(real(elapsed / 1 fs) * FCLKIN_MHZ - 1.0e9) <= 1.0e7
+                report "MIREL " & measure'path_name & ": CLKIN runs at " & real'image(1.0e9 / real(elapsed / 1 fs))
+                       & " MHz, more than 1 % away from FCLKIN """ & FCLKIN & """" severity failure;
             if steady >= LOCK_CYCLES then
                 locked <= '1';
             end if;

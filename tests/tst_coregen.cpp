@@ -9,16 +9,21 @@
 #include <devicetable.h>
 #include <figurepanel.h>
 #include <ipconfigwriter.h>
+#include <mireldialog.h>
 #include <modulegendialog.h>
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDoubleSpinBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSettings>
 #include <QSpinBox>
 #include <QTemporaryDir>
@@ -37,6 +42,8 @@ private slots:
     void setOpening();
     void figurePinsRendered();
     void buttons();
+    void opensShowingPageAndDevice_data();
+    void opensShowingPageAndDevice();
     void setValue_data();
     void setValue();
     void refusalLine_data();
@@ -363,6 +370,53 @@ void tst_CoreGen::failedWriteKeepsOldFile()
     QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     QCOMPARE(contents(path), old);
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"pll.ipc"});
+}
+
+// The core's dialog opens naming its device, wide enough for the whole page and no taller than the
+// screen, and Tab walks the frame, then the page column by column from the top, then the buttons.
+void tst_CoreGen::opensShowingPageAndDevice_data()
+{
+    QTest::addColumn<QString>("device");
+    QTest::addColumn<QString>("title");
+    QTest::newRow("BRN-4LP") << "BRN-4LP" << "MIREL PLL \u2014 BRN-4LP (BRN-4LP-CS49)";
+    QTest::newRow("by part id") << "AXL-25-BG256" << "MIREL PLL \u2014 AXL-25 (AXL-25-BG256)";
+}
+
+void tst_CoreGen::opensShowingPageAndDevice()
+{
+    QFETCH(QString, device);
+    QFETCH(QString, title);
+    QTemporaryDir dir;
+    ModMirel::Mirel_Dialog dialog({{"ipcore.label", "MIREL PLL"}}, nullptr);
+    dialog.setCreating(dir.path(), DEV::DeviceTable::find(device)->arg());
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    QCOMPARE(dialog.windowTitle(), title);
+    QCOMPARE(dialog.findChild<QLabel *>("deviceText")->text(), title.section(" \u2014 ", 1));
+
+    auto *area = dialog.findChild<QScrollArea *>();
+    QVERIFY(!area->horizontalScrollBar()->isVisible() && area->widget()->width() <= area->viewport()->width());
+    QVERIFY(dialog.frameGeometry().height() <= dialog.screen()->availableGeometry().height());
+
+    QStringList chain;
+    for (QWidget *w = dialog.findChild<QWidget *>("moduleNameEdit"); chain.size() < 200; w = w->nextInFocusChain()) {
+        if ((w->focusPolicy() & Qt::TabFocus) && !w->focusProxy() && w->isVisible())
+            chain << (w->objectName().isEmpty() ? w->metaObject()->className() + (':' + w->property("text").toString())
+                                                : w->objectName());
+        if (w->nextInFocusChain()->objectName() == "moduleNameEdit")
+            break;
+    }
+    QCOMPARE(chain.join(' '), QString(
+        "moduleNameEdit fileNameEdit createPathEdit browseButton languageCombo qt_tabwidget_tabbar scrollArea "
+        "radioModeGeneral radioModeAdvanced radioPhaseDutyDynamic radioPhaseDutyStatic checkPllReset checkPllPowerDown "
+        "checkPllRegulator clkinSpinFrequency clkinRadioDivideDynamic clkinSpinDivideDyn clkinRadioDivideStatic "
+        "clkinSpinDivideStatic btnCalculate clkfbComBoxSource clkfbRadioDivideDynamic clkfbSpinDivideDyn "
+        "clkfbRadioDivideStatic clkfbSpinDivideStatic checkLockEn "
+        "clkoutCheckBypass clkoutSpinFrequency clkoutComBoxTolerance clkoutRadioDivideDyn clkoutComBoxDivideDyn "
+        "clkoutRadioDivideStatic clkoutComBoxDivideStatic clkoutEditActualFrequency clkoutpCheckEnable clkoutpCheckBypass "
+        "clkoutpComBoxPhase clkoutpComBoxDutyCycle clkoutdCheckEnable clkoutdCheckBypass clkoutdRadioSrcClkout "
+        "clkoutdRadioSrcClkoutp clkoutdSpinFrequency clkoutdComBoxTolerance clkoutdSpinDivider clkoutdEditActualFrequency "
+        "clkoutd3CheckEnable clkoutd3RadioSrcClkout clkoutd3RadioSrcClkoutp QPushButton:OK QPushButton:Cancel QPushButton:Help"));
 }
 
 QTEST_MAIN(tst_CoreGen)

@@ -143,7 +143,7 @@ void tst_Generation::okFlow_data()
     QTest::addColumn<QStringList>("boxes"); // '~': the text only has to occur in the box
     QTest::addColumn<bool>("accepted");
     QTest::addColumn<QStringList>("files");
-    const QStringList generated = {"pll_file.ipc", "pll_file.v", "pll_file_tmp.v"}, none;
+    const QStringList generated = {"pll_file.ipc", "pll_file.sdc", "pll_file.v", "pll_file_tb.v", "pll_file_tmp.v"}, none;
     QTest::newRow("success") << "" << none << true << generated;
     QTest::newRow("CLKOUTD bypassed runs no CLKOUTD search") << "clkoutdFails clkoutdBypass" << none << true << generated;
     QTest::newRow("odd divider refused with CLKOUTD off") << "odd" << QStringList{evenText} << false << none;
@@ -186,9 +186,9 @@ void tst_Generation::batchFlow_data()
     QTest::addColumn<bool>("result");
     QTest::addColumn<QString>("line"); // '~': the line only has to contain it
     QTest::addColumn<QStringList>("files");
-    const QStringList generated = {"pll_file.ipc", "pll_file.v", "pll_file_tmp.v"}, none;
+    const QStringList generated = {"pll_file.ipc", "pll_file.sdc", "pll_file.v", "pll_file_tb.v", "pll_file_tmp.v"}, none;
     QTest::newRow("success") << "clkoutd" << true << "" << generated;
-    QTest::newRow("VHDL") << "vhdl clkoutp static" << true << "" << QStringList{"pll_file.ipc", "pll_file.vhd", "pll_file_tmp.vhd"};
+    QTest::newRow("VHDL") << "vhdl clkoutp static" << true << "" << QStringList(generated).replaceInStrings(QRegularExpression("\\.v$"), ".vhd");
     QTest::newRow("illegal module name: only the host's text") << "badName odd" << false << "~\"my-pll\" is not a legal" << none;
     // An unapproved divider must not turn into a module reported as success.
     QTest::newRow("odd divider: nothing written") << "odd" << false << "WARNING:" + evenText << none;
@@ -282,7 +282,7 @@ void tst_Generation::batchRequests()
     QCOMPARE(cfgs.value("extra").toString() + cfgs.value("CLKIN_FREQ").toString(), QString("kept27"));
     QVERIFY(cfgs.contains("CLKOUTD3_SOURCE_CLKOUT"));
     const QString out = dir.path() + "/pll_file";
-    QCOMPARE(QDir(out).entryList(QDir::Files), QStringList({"pll_file.ipc", "pll_file.v", "pll_file_tmp.v"}));
+    QCOMPARE(QDir(out).entryList(QDir::Files), QStringList({"pll_file.ipc", "pll_file.sdc", "pll_file.v", "pll_file_tb.v", "pll_file_tmp.v"}));
 
     // Re-opening the file replaces the map and generates the module again.
     QVERIFY(QFile::remove(out + "/pll_file.v"));

@@ -17,10 +17,13 @@ struct Run
     QString err;
 };
 
-Run run(const QStringList &arguments, const QString &dir = QString())
+Run run(const QStringList &arguments, const QString &dir = QString(), const QString &path = qEnvironmentVariable("PATH"))
 {
     QProcess process;
     process.setWorkingDirectory(dir);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("PATH", path);
+    process.setProcessEnvironment(environment);
     process.start(BIN_DIR "/mirel-host", arguments);
     Run result;
     if (!process.waitForFinished(60000)) {
@@ -56,6 +59,7 @@ private slots:
     void create();
     void showArgsOptionsFileAndOpen();
     void keysListTheOptions();
+    void sim();
 };
 
 void tst_HostProgram::exitStatus_data()
@@ -80,6 +84,8 @@ void tst_HostProgram::exitStatus_data()
     QTest::newRow("not an .ipc") << QStringList{"open", SOURCE_DIR "/README.md"} << 1
                                  << "ERROR: '" SOURCE_DIR "/README.md' is not an IP configuration (.ipc) file";
     QTest::newRow("keys, unknown device") << QStringList{"keys", "--device", "NOPE"} << 2 << "unknown device";
+    QTest::newRow("sim without file") << QStringList{"sim"} << 2 << "exactly one";
+    QTest::newRow("sim of a missing .ipc") << QStringList{"sim", "/nonexistent/missing.ipc"} << 1 << "no configuration file";
 }
 
 void tst_HostProgram::exitStatus()
@@ -91,7 +97,7 @@ void tst_HostProgram::exitStatus()
     const Run r = run(arguments, dir.path());
     QCOMPARE(r.status, status);
     QVERIFY2(r.err.contains(errorPart), qPrintable(r.err));
-    QVERIFY2(status == 0 || r.err.trimmed().count('\n') < 12, qPrintable(r.err)); // short, not a dump
+    QVERIFY2(status == 0 || r.err.trimmed().count('\n') < 16, qPrintable(r.err)); // short, not a dump
     QVERIFY2(!r.err.contains("ERROR: ERROR:"), qPrintable(r.err));
 }
 
@@ -123,14 +129,17 @@ void tst_HostProgram::create_data()
     QTest::addColumn<QStringList>("errors"); // standard error, line by line
     QTest::addColumn<QStringList>("files");
     QTest::addColumn<QStringList>("ipcLines"); // in the first .ipc written
-    const QStringList written = {"pll_file/pll_file.ipc", "pll_file/pll_file.v", "pll_file/pll_file_tmp.v"};
-    const QStringList vhdl = {"pll_file/pll_file.ipc", "pll_file/pll_file.vhd", "pll_file/pll_file_tmp.vhd"};
+    // What create writes for one module, in the order it lists them.
+    const auto filesOf = [](const QString &name, const QString &ext = ".v") {
+        return QStringList{"%1.ipc", "%1" + ext, "%1_tmp" + ext, "%1.sdc", "%1_tb" + ext}.replaceInStrings("%1", name + '/' + name);
+    };
+    const QStringList written = filesOf("pll_file"), vhdl = filesOf("pll_file", ".vhd");
     const QStringList opts = {"create", "--options", "options.json"};
     const QString range = "ERROR: Value '%1' is out of the range for configuration option '%2' for IP '%3'. Legal values: %4.";
     const auto row = [](const char *name) -> QTestData & { return QTest::newRow(name); };
     row("the example") << QStringList{"create"} + example << QByteArray() << 0 << QStringList{} << written << QStringList{};
     row("dir option") << QStringList{"create", "dir=out"} + example << QByteArray() << 0 << QStringList{}
-                      << QStringList{"out/pll_file/pll_file.ipc", "out/pll_file/pll_file.v", "out/pll_file/pll_file_tmp.v"}
+                      << QStringList(written).replaceInStrings(QRegularExpression("^"), "out/")
                       << QStringList{};
     row("refused option") << QStringList{"create", "MODE_GENERAL=TRUE"} + example << QByteArray() << 1
         << QStringList{"ERROR: Value 'TRUE' is out of the range for configuration option 'MODE_GENERAL' for IP 'pll1'."}
@@ -177,9 +186,9 @@ void tst_HostProgram::create_data()
         << QByteArray(R"([{"module": "a", "file": "a"}, {"module": "b", "file": "b", "CLKIN_FREQ": 1000}, {"module": "c", "file": "c"}])")
         << 1 << QStringList{range.arg("1000", "CLKIN_FREQ", "b", "3.000 to 450.000"),
                             "ERROR: nothing created from 'options.json' item 2"}
-        << QStringList{"a/a.ipc", "a/a.v", "a/a_tmp.v", "c/c.ipc", "c/c.v", "c/c_tmp.v"} << QStringList{};
+        << filesOf("a") + filesOf("c") << QStringList{};
     row("JSON lines") << opts << QByteArray("{\"module\": \"a\", \"file\": \"a\"}\n\n{\"module\": \"b\", \"file\": \"b\", \"LANG\": \"VHDL\"}\n") << 0
-        << QStringList{} << QStringList{"a/a.ipc", "a/a.v", "a/a_tmp.v", "b/b.ipc", "b/b.vhd", "b/b_tmp.vhd"} << QStringList{};
+        << QStringList{} << filesOf("a") + filesOf("b", ".vhd") << QStringList{};
     row("array of non-objects") << opts << QByteArray("[1]") << 2
         << QStringList{"ERROR: 'options.json' item 1 is not a JSON object"} << QStringList{} << QStringList{};
     row("empty array") << opts << QByteArray("[]") << 2 << QStringList{"ERROR: 'options.json' holds no JSON object"}
@@ -226,8 +235,9 @@ void tst_HostProgram::create()
     for (QDirIterator it(outer.path(), QDir::Files, QDirIterator::Subdirectories); it.hasNext();)
         found << QDir(work).relativeFilePath(it.next());
     found.removeOne("options.json");
-    found.sort();
-    QCOMPARE(found, files);
+    QStringList sorted = files;
+    found.sort(), sorted.sort();
+    QCOMPARE(found, sorted);
     for (const QString &file : files)
         expectedLines << "written: " + work + '/' + file;
     QCOMPARE(result.lines, expectedLines);
@@ -291,6 +301,33 @@ void tst_HostProgram::keysListTheOptions()
     const QString readme = readAll(SOURCE_DIR "/README.md");
     for (const QString &line : run({"keys"}).lines)
         QVERIFY2(readme.contains(line), qPrintable(line));
+}
+
+// sim runs the testbench beside the .ipc, or a fresh copy when none is there: PASS exits 0, a module
+// with a wrong divider fails naming its output, and a missing simulator names the package.
+void tst_HostProgram::sim()
+{
+    QTemporaryDir dir;
+    QVERIFY(run(QStringList{"create"} + example, dir.path()).status == 0);
+    const QString ipc = dir.filePath("pll_file/pll_file.ipc"), module = dir.filePath("pll_file/pll_file.v");
+    const Run missing = run({"sim", ipc}, dir.path(), "/nonexistent");
+    QVERIFY2(missing.status == 2 && missing.err.contains("Debian package 'iverilog'"), qPrintable(missing.err));
+    if (QStandardPaths::findExecutable("iverilog").isEmpty())
+        QSKIP("Icarus Verilog is not installed (scripts/install-deps.sh installs it)");
+    const QString generated = readAll(module);
+    for (const char *change : {"FBDIV_SEL(26)", "FBDIV_SEL(27)", "-"}) {
+        QFile file(module);
+        QVERIFY(*change == '-' ? file.remove() : file.open(QIODevice::WriteOnly) && file.write(QString(generated).replace(
+                    "FBDIV_SEL(26)", change).toUtf8()) > 0);
+        file.close();
+        const Run result = run({"sim", ipc}, dir.path());
+        const bool pass = qstrcmp(change, "FBDIV_SEL(27)") != 0;
+        QVERIFY2(result.status == (pass ? 0 : 1) && result.lines.last() == (pass ? "PASS" : "FAIL: CLKOUT"),
+                 qPrintable(result.lines.join('\n') + result.err));
+        QVERIFY(result.lines.indexOf(QRegularExpression("^CLKOUT +100.000 100.285714 MHz 10[04].\\d+ MHz.*")) > 0);
+    }
+    const Run json = run({"sim", "--json", ipc}, dir.path());
+    QCOMPARE(QJsonDocument::fromJson(json.lines.join('\n').toUtf8()).object().value("result").toString(), QString("PASS"));
 }
 
 QTEST_GUILESS_MAIN(tst_HostProgram)

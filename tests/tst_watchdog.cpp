@@ -164,7 +164,7 @@ void tst_Watchdog::checkOutcome(const Outcome &outcome, const QString &outDir)
         else
             QVERIFY2(error->isEmpty(), qPrintable(path + QLatin1Char('\n') + *error));
     }
-    QVERIFY2(modules == 2, qPrintable(outcome.output));
+    QVERIFY2(modules == 3, qPrintable(outcome.output)); // module, template, testbench
     if (!unchecked.isEmpty())
         QSKIP(qPrintable(QStringLiteral("no compiler installed, not compiled: ") + unchecked.join(QLatin1Char(' '))));
 }
@@ -348,7 +348,7 @@ void tst_Watchdog::concurrentRuns()
     QFile module(out.filePath("m/m.v"));
     QVERIFY(module.open(QIODevice::ReadOnly));
     QVERIFY(module.readAll().contains(".FCLKIN(\"" + ipc.value("Config/CLKIN_FREQ").toByteArray() + "\")"));
-    QCOMPARE(QDir(out.filePath("m")).entryList(QDir::Files | QDir::Hidden), QStringList({"m.ipc", "m.v", "m_tmp.v"}));
+    QCOMPARE(QDir(out.filePath("m")).entryList(QDir::Files | QDir::Hidden), QStringList({"m.ipc", "m.sdc", "m.v", "m_tb.v", "m_tmp.v"}));
 }
 
 QTEST_GUILESS_MAIN(tst_Watchdog)

@@ -5,6 +5,7 @@
 #include "guisession.h"
 #include "commandline.h"
 #include "hostcommands.h"
+#include "simcommand.h"
 
 #include <QApplication>
 #include <QTextStream>
@@ -23,6 +24,7 @@ static const char usage[] =
     "  create [KEY=VALUE ...]    create modules from batch options, as a script does\n"
     "  open FILE.ipc             generate a module again from its configuration file\n"
     "  keys                      the batch options of create: kind, default, legal values\n"
+    "  sim FILE.ipc              simulate the module with its self-checking testbench\n"
     "\n"
     "Run 'mirel-host COMMAND --help' for the options of a command.\n";
 
@@ -82,6 +84,8 @@ int main(int argc, char *argv[])
         return BatchCommands::open(commandArgs);
     if (command == QLatin1String("keys"))
         return HostCommands::keys(commandArgs);
+    if (command == QLatin1String("sim"))
+        return SimCommand::run(commandArgs);
     if (command == QLatin1String("screenshot"))
         return HostCommands::screenshot(commandArgs);
     QTextStream(stderr) << "ERROR: unknown command '" << command << "'; see mirel-host --help\n";

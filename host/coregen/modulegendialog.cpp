@@ -3,6 +3,7 @@
 
 #include "figurepanel.h"
 #include "moduleoutput.h"
+#include "readingorder.h"
 
 #include <devicetable.h>
 #include <inputfile.h>
@@ -11,6 +12,7 @@
 #include <QDir>
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -20,8 +22,15 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QScreen>
+#include <QScrollArea>
+#include <QStyle>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace IPCore {
 
@@ -73,6 +82,10 @@ ModuleGenDialog::ModuleGenDialog(QWidget *parent)
     m_language->insertItem(LanguageVhdl, QStringLiteral("VHDL"));
     m_language->setCurrentIndex(LanguageVerilog);
 
+    m_deviceText = new QLabel(this);
+    m_deviceText->setObjectName(QStringLiteral("deviceText"));
+    m_deviceText->setTextInteractionFlags(Qt::TextSelectableByMouse);
+
     auto *pathRow = new QHBoxLayout;
     pathRow->setContentsMargins(0, 0, 0, 0);
     pathRow->addWidget(m_createPath, 1);
@@ -87,6 +100,7 @@ ModuleGenDialog::ModuleGenDialog(QWidget *parent)
     addLabel(this, form, 1, 0, tr("Create In:"))->setBuddy(m_createPath);
     form->addLayout(pathRow, 1, 1);
     addField(this, form, 1, 2, tr("Language:"), m_language);
+    addField(this, form, 2, 0, tr("Device:"), m_deviceText);
 
     m_tabs = new QTabWidget(this);
 
@@ -155,11 +169,13 @@ void ModuleGenDialog::setDevice(QSettings &settings)
     const QString recorded = settings.value(QStringLiteral("target_device")).toString().trimmed();
     const DEV::DeviceInfo *info = recorded.isEmpty() ? nullptr : DEV::DeviceTable::find(recorded);
     m_device = info ? info->arg() : DEV::DeviceTable::defaultDevice().arg();
+    updateDeviceText();
 }
 
 void ModuleGenDialog::setCreating(const QString &dir, const DEV::DeviceArg &device)
 {
     m_device = device;
+    updateDeviceText();
     m_baseDir = dir;
     setCreatPath(QString());
     refreshDeviceInfo();
@@ -182,6 +198,7 @@ bool ModuleGenDialog::setOpening(const QString &first, const QString &second)
     } else {
         const DEV::DeviceInfo *info = DEV::DeviceTable::find(deviceName);
         m_device = info ? info->arg() : DEV::DeviceTable::defaultDevice().arg();
+        updateDeviceText();
     }
 
     const QFileInfo file(first);
@@ -201,6 +218,7 @@ void ModuleGenDialog::uiSetLabelText(const QString &text)
     m_label->setText(text);
     // An empty label would only leave a gap above the form.
     m_label->setHidden(text.isEmpty());
+    updateDeviceText();
 }
 
 void ModuleGenDialog::uiSetModuleName(const QString &name)
@@ -299,6 +317,64 @@ void ModuleGenDialog::showHelp()
         ? tr("No help is available for this IP core.")
         : helpDoc;
     QMessageBox::information(this, tr("Help"), text);
+}
+
+void ModuleGenDialog::updateDeviceText()
+{
+    // The part number says exactly which device the module is for.
+    QString device = m_device.device();
+    if (!m_device.id().isEmpty() && m_device.id() != device)
+        device += QStringLiteral(" (%1)").arg(m_device.id());
+    m_deviceText->setText(device);
+    const QStringList title = {m_label->text(), device};
+    setWindowTitle(QStringList(title).filter(QRegularExpression(QStringLiteral("\\S"))).join(QStringLiteral(" \u2014 ")));
+}
+
+void ModuleGenDialog::showEvent(QShowEvent *event)
+{
+    if (!m_shownOnce) {
+        m_shownOnce = true;
+        fitToPages();
+        orderFocusChain();
+    }
+    QDialog::showEvent(event);
+}
+
+void ModuleGenDialog::fitToPages()
+{
+    // No taller than the screen: a page scrolls vertically instead.
+    if (const QScreen *screen = this->screen()) {
+        const int frame = std::max(frameGeometry().height() - geometry().height(),
+                                   style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this));
+        resize(width(), std::min(height(), screen->availableGeometry().height() - frame));
+    }
+    // Wide enough that no page needs a horizontal scroll bar. Nested layouts settle
+    // through posted requests, and a vertical bar may take room, so measure again.
+    const auto areas = m_tabs->findChildren<QScrollArea *>();
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        int grow = 0;
+        for (const QScrollArea *area : areas) {
+            if (area->widget())
+                grow = std::max(grow, area->widget()->sizeHint().width() - area->viewport()->width());
+        }
+        if (grow <= 0)
+            return;
+        resize(width() + grow, height());
+    }
+}
+
+void ModuleGenDialog::orderFocusChain()
+{
+    QList<QWidget *> chain = {m_moduleName, m_fileName, m_createPath, m_browse, m_language, m_tabs->tabBar()};
+    for (int i = 0; i < m_tabs->count(); ++i)
+        chain << readingOrder(m_tabs->widget(i));
+    QList<QAbstractButton *> buttons = m_buttons->buttons();
+    std::sort(buttons.begin(), buttons.end(), [](const QWidget *a, const QWidget *b) { return a->x() < b->x(); });
+    for (QAbstractButton *button : qAsConst(buttons))
+        chain << button;
+    for (int i = 1; i < chain.size(); ++i)
+        setTabOrder(chain[i - 1], chain[i]);
 }
 
 } // namespace IPCore

@@ -91,6 +91,10 @@ public:
 
     QString helpDoc;
 
+protected:
+    // The first show fits the dialog to its pages and orders the focus chain by what the user sees.
+    void showEvent(QShowEvent *event) override;
+
 signals:
     // The port figure was replaced (once per uiSetFigurePins call).
     void figurePinsChanged(const QList<Utils::PinFigure> &pins);
@@ -100,6 +104,9 @@ private:
     QString openModuleOutput() const;
     void browseForDirectory();
     void showHelp();
+    void updateDeviceText();
+    void fitToPages();
+    void orderFocusChain();
 
     DEV::DeviceArg m_device;
     QString m_baseDir; // the output directory the host gave; creation paths are inside it
@@ -109,6 +116,8 @@ private:
     QLineEdit *m_createPath = nullptr;
     QPushButton *m_browse = nullptr;
     QComboBox *m_language = nullptr;
+    QLabel *m_deviceText = nullptr;
+    bool m_shownOnce = false;
     QTabWidget *m_tabs = nullptr;
     FigurePanel *m_figure = nullptr;
     QDialogButtonBox *m_buttons = nullptr;

@@ -85,7 +85,7 @@ QList<Parameter> parameters(const Settings &s)
     };
     // A dynamic ODIV select only exists while CLKOUT goes through the dividers.
     const bool dynOdiv = s.dynOdiv && !s.clkoutBypass;
-    return {str(QStringLiteral("FCLKIN"), QString::number(s.fclkin)),
+    QList<Parameter> list = {str(QStringLiteral("FCLKIN"), QString::number(s.fclkin)),
             str(QStringLiteral("DYN_IDIV_SEL"), boolText(s.dynIdiv)),
             num(QStringLiteral("IDIV_SEL"), s.idiv),
             str(QStringLiteral("DYN_FBDIV_SEL"), boolText(s.dynFbdiv)),
@@ -105,6 +105,10 @@ QList<Parameter> parameters(const Settings &s)
             str(QStringLiteral("CLKOUTD_SRC"), s.clkoutdSrcClkoutp ? QStringLiteral("CLKOUTP") : QStringLiteral("CLKOUT")),
             str(QStringLiteral("CLKOUTD3_SRC"), s.clkoutd3SrcClkoutp ? QStringLiteral("CLKOUTP") : QStringLiteral("CLKOUT")),
             str(QStringLiteral("LOCK_EN"), boolText(s.lock))};
+    // The model checks the VCO against the window of the device the module is for.
+    if (s.vcoMax > 0)
+        list << num(QStringLiteral("VCO_MIN"), s.vcoMin) << num(QStringLiteral("VCO_MAX"), s.vcoMax);
+    return list;
 }
 
 QStringList describe(const Settings &s)
@@ -126,6 +130,15 @@ QStringList describe(const Settings &s)
           << QStringLiteral("Settings: CLKOUT bypass %1, reset %2, power-down %3, regulator %4, lock %5")
                  .arg(boolText(s.clkoutBypass), boolText(s.reset), boolText(s.resetP), boolText(s.regulator),
                       boolText(s.lock));
+    if (s.dynIdiv)
+        lines << QStringLiteral("Dynamic select: IDIV = 64 - idsel (idsel 63 gives IDIV 1, idsel 0 gives 64)");
+    if (s.dynFbdiv)
+        lines << QStringLiteral("Dynamic select: FBDIV = 64 - fbdsel (fbdsel 63 gives FBDIV 1, fbdsel 0 gives 64)");
+    if (s.dynOdiv && !s.clkoutBypass)
+        lines << QStringLiteral("Dynamic select: odsel chooses the VCO divider ODIV; no output frequency changes with it");
+    if (s.dynDa && s.clkoutp && !s.clkoutpBypass)
+        lines << QStringLiteral("Dynamic phase and duty: psda is the phase in steps of 22.5 degrees, dutyda the high time "
+                                "in sixteenths (2~14)");
     if (s.clkoutp)
         lines << (s.dynDa ? QStringLiteral("Settings: CLKOUTP bypass %1, phase and duty dynamic").arg(boolText(s.clkoutpBypass))
                           : QStringLiteral("Settings: CLKOUTP bypass %1, phase code %2 (%3 degrees), duty code %4 (%4/16)")
@@ -147,6 +160,8 @@ QStringList describe(const Settings &s)
     return lines;
 }
 
+} // namespace
+
 QString commentBlock(const Settings &s, const QString &prefix)
 {
     QString text;
@@ -157,6 +172,8 @@ QString commentBlock(const Settings &s, const QString &prefix)
         text += prefix + line + QLatin1Char('\n');
     return text + QLatin1Char('\n');
 }
+
+namespace {
 
 QString vhdlType(int width)
 {

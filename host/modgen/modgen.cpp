@@ -5,6 +5,7 @@
 
 #include <echo.h>
 #include <stagedfiles.h>
+#include <devicetable.h>
 
 #include <QDir>
 #include <QHash>
@@ -80,6 +81,18 @@ const QSet<QString> &knownSwitches()
         "-clkoutp_bypass", "-clkoutp_ft_dir", "-psda_sel", "-dutyda_sel", "-en_clkoutd",
         "-clkoutd_bypass", "-clkoutd_src", "-en_clkoutd3", "-clkoutd3_src"};
     return names;
+}
+
+// A family name, a part id, or a part of a known family ("BRN-4LP-QN48").
+const DEV::DeviceInfo *findDevice(const QString &name)
+{
+    if (const DEV::DeviceInfo *info = DEV::DeviceTable::find(name))
+        return info;
+    for (const DEV::DeviceInfo &info : DEV::DeviceTable::devices()) {
+        if (name.startsWith(info.device + QLatin1Char('-'), Qt::CaseInsensitive))
+            return &info;
+    }
+    return nullptr;
 }
 
 bool sourceIsClkoutp(ArgReader &reader, const QString &name, QStringList *errors)
@@ -164,6 +177,10 @@ bool parseArgs(const QStringList &args, Settings *settings, QStringList *errors)
     s.vhdl = fileType == QLatin1String("VHDL");
     s.ipVersion = r.text(QStringLiteral("-ip_version"));
     s.device = r.text(QStringLiteral("-dev_type"));
+    if (const DEV::DeviceInfo *info = findDevice(s.device)) {
+        s.vcoMin = info->pll.vcoMin;
+        s.vcoMax = info->pll.vcoMax;
+    }
 
     s.dynIdiv = r.flag(QStringLiteral("-dyn_idiv_sel"));
     s.idiv = r.number(QStringLiteral("-idiv_sel"), 1, 64);
@@ -295,6 +312,8 @@ bool generate(const Request &request, QStringList *errors, QStringList *written,
     const QString extension = s.vhdl ? QStringLiteral(".vhd") : QStringLiteral(".v");
     const QString moduleName = s.file + extension;
     const QString templateName = s.file + QStringLiteral("_tmp") + extension;
+    const QString sdcName = s.file + QStringLiteral(".sdc");
+    const QString benchName = s.file + QStringLiteral("_tb") + extension;
     FileIO::StagedFiles own;
     FileIO::StagedFiles *files = into ? into : &own;
     QString problem;
@@ -303,15 +322,16 @@ bool generate(const Request &request, QStringList *errors, QStringList *written,
         return false;
     }
     // The module file goes last: its presence is what tells a caller that generation succeeded.
-    if (!files->add(templateName, templateText(s).toUtf8(), &problem)
+    if (!files->add(sdcName, sdcText(s).toUtf8(), &problem) || !files->add(benchName, benchText(s).toUtf8(), &problem)
+        || !files->add(templateName, templateText(s).toUtf8(), &problem)
         || !files->add(moduleName, moduleText(s).toUtf8(), &problem) || (!into && !own.commit(&problem))) {
         errors->append(problem);
         return false;
     }
-    const QString modulePath = request.dir + QLatin1Char('/') + moduleName;
-    const QString templatePath = request.dir + QLatin1Char('/') + templateName;
-    if (written)
-        *written << modulePath << templatePath;
+    if (written) {
+        for (const QString &name : {moduleName, templateName, sdcName, benchName})
+            *written << request.dir + QLatin1Char('/') + name;
+    }
     return true;
 }
 

@@ -33,6 +33,9 @@ struct Settings
     bool vhdl = false;
     QString ipVersion;
     QString device;
+    // The VCO window of that device in MHz, both 0 when the device table does not know it.
+    int vcoMin = 0;
+    int vcoMax = 0;
     bool dynIdiv = false;
     int idiv = 1;
     bool dynFbdiv = false;
@@ -81,10 +84,20 @@ struct Frequencies
 };
 Frequencies frequencies(const Settings &s);
 
+// The header every generated file starts with: the caller's lines, then the
+// module, device, settings and achieved frequencies, each line after prefix.
+QString commentBlock(const Settings &s, const QString &prefix);
+
 QString moduleText(const Settings &s);
 QString templateText(const Settings &s);
+// Timing constraints of the module's clocks, for tools that read SDC.
+QString sdcText(const Settings &s);
+// A self-checking testbench: drives clkin, measures every enabled output and
+// ends with a PASS or FAIL line.
+QString benchText(const Settings &s);
 
-// Writes <dir>/<file>.v and <file>_tmp.v (or .vhd). With `into`, the files join
+// Writes <dir>/<file>.v, <file>_tmp.v, <file>.sdc and <file>_tb.v (or .vhd);
+// written lists them, the module first. With `into`, the files join
 // that open set and its owner commits them with the rest of the module; without
 // it they are committed here. A failure leaves every earlier file intact.
 // Appends problems to errors.

@@ -1,0 +1,276 @@
+// SPDX-License-Identifier: MIT
+#include "simcommand.h"
+
+#include "commandline.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTextStream>
+
+#include <optional>
+
+namespace SimCommand {
+
+using namespace HostCommandLine;
+
+namespace {
+
+// A testbench ends within seconds; this only stops a run that would hang.
+const int StepLimitMs = 300000;
+
+struct Files
+{
+    QString module;
+    QString bench;
+    QString top;
+    bool vhdl = false;
+    bool fresh = false;  // generated into a temporary folder for this run
+};
+
+struct Row
+{
+    QString name;
+    QJsonValue wanted;
+    double achieved = 0, measured = 0, error = 0;
+    QString unit, errorUnit;
+    bool ok = false;
+};
+
+struct Outcome
+{
+    bool pass = false;
+    QList<Row> rows;
+    QStringList problems;  // lines that say why it failed beyond the table
+};
+
+// The module and testbench that sit beside the configuration file, when both are there.
+std::optional<Files> filesBeside(const QString &ipc)
+{
+    const QFileInfo info(ipc);
+    const QSettings settings(info.absoluteFilePath(), QSettings::IniFormat);
+    const QString file = settings.value(QStringLiteral("file"), info.completeBaseName()).toString();
+    const QString module = settings.value(QStringLiteral("module"), file).toString();
+    for (const char *extension : {".v", ".vhd"}) {
+        Files files;
+        files.module = info.absolutePath() + QLatin1Char('/') + file + QLatin1String(extension);
+        files.bench = info.absolutePath() + QLatin1Char('/') + file + QStringLiteral("_tb") + QLatin1String(extension);
+        files.top = module + QStringLiteral("_tb");
+        files.vhdl = qstrcmp(extension, ".vhd") == 0;
+        if (QFileInfo(files.module).isFile() && QFileInfo(files.bench).isFile())
+            return files;
+    }
+    return std::nullopt;
+}
+
+// What the user asked for, from the configuration's General Mode settings.
+QJsonObject wantedFrequencies(const QString &ipc)
+{
+    QSettings settings(ipc, QSettings::IniFormat);
+    settings.beginGroup(QStringLiteral("Config"));
+    QJsonObject wanted;
+    const auto flag = [&settings](const char *key) { return settings.value(QLatin1String(key)).toString() == QLatin1String("true"); };
+    if (!flag("MODE_GENERAL"))
+        return wanted;
+    if (!flag("CLKOUT_BYPASS")) {
+        wanted.insert(QStringLiteral("CLKOUT"), settings.value(QStringLiteral("CLKOUT_FREQ")).toDouble());
+        if (!flag("CLKOUTP_BYPASS"))
+            wanted.insert(QStringLiteral("CLKOUTP"), settings.value(QStringLiteral("CLKOUT_FREQ")).toDouble());
+    }
+    if (flag("CLKOUTD") && !flag("CLKOUTD_BYPASS"))
+        wanted.insert(QStringLiteral("CLKOUTD"), settings.value(QStringLiteral("CLKOUTD_FREQ")).toDouble());
+    return wanted;
+}
+
+QString modelDir(const QCommandLineParser &parser)
+{
+    if (parser.isSet(QStringLiteral("model-dir")))
+        return parser.value(QStringLiteral("model-dir"));
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/../share/mirel/hdl");
+}
+
+// Runs one tool to its end; false with the reason when it could not.
+bool step(const QString &program, const QStringList &arguments, const QString &dir, QString *output)
+{
+    QProcess process;
+    process.setWorkingDirectory(dir);
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(program, arguments);
+    const bool finished = process.waitForFinished(StepLimitMs);
+    if (!finished) {
+        process.kill();
+        process.waitForFinished();
+    }
+    *output += QString::fromUtf8(process.readAll());
+    if (!finished) {
+        *output += QStringLiteral("%1 did not finish within %2 s\n").arg(QFileInfo(program).fileName()).arg(StepLimitMs / 1000);
+        return false;
+    }
+    return process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+}
+
+Outcome readOutput(const QString &output, const QJsonObject &wanted)
+{
+    static const QRegularExpression checkLine(QStringLiteral(
+        "^(.+): achieved (\\S+) (\\S+), measured (\\S+) \\S+, error (\\S+) (\\S+): (ok|FAIL)$"));
+    static const QRegularExpression problemLine(QStringLiteral(
+        "(FATAL|assertion failure|no clock edges|error|did not finish)"), QRegularExpression::CaseInsensitiveOption);
+    Outcome outcome;
+    for (QString line : output.split(QLatin1Char('\n'))) {
+        line = line.trimmed();
+        const QRegularExpressionMatch match = checkLine.match(line);
+        if (match.hasMatch()) {
+            Row row;
+            row.name = match.captured(1);
+            row.wanted = wanted.contains(row.name) ? wanted.value(row.name) : QJsonValue(QJsonValue::Null);
+            row.achieved = match.captured(2).toDouble();
+            row.unit = match.captured(3);
+            row.measured = match.captured(4).toDouble();
+            row.error = match.captured(5).toDouble();
+            row.errorUnit = match.captured(6);
+            row.ok = match.captured(7) == QLatin1String("ok");
+            outcome.rows << row;
+        } else if (line.startsWith(QLatin1String("PASS"))) {
+            outcome.pass = true;
+        } else if (problemLine.match(line).hasMatch()) {
+            outcome.problems << line;
+        }
+    }
+    // A model that stopped the run, or a bench that never printed its verdict, is a failure.
+    outcome.pass = outcome.pass && outcome.problems.isEmpty();
+    if (!outcome.pass && outcome.problems.isEmpty() && !output.contains(QLatin1String("FAIL")))
+        outcome.problems << QStringLiteral("the testbench ended without a verdict");
+    return outcome;
+}
+
+void printTable(const Outcome &outcome, const Files &files)
+{
+    const QString where = files.fresh ? QStringLiteral(" (generated for this run)") : QString();
+    out() << "module:  " << files.module << where << '\n' << "bench:   " << files.bench << where << '\n';
+    out() << QStringLiteral("%1 %2 %3 %4 %5\n").arg(QStringLiteral("output"), -14).arg(QStringLiteral("wanted"), 12)
+                 .arg(QStringLiteral("achieved"), 14).arg(QStringLiteral("measured"), 14).arg(QStringLiteral("error"), 14);
+    for (const Row &row : outcome.rows) {
+        const QString wanted = row.wanted.isNull() ? QStringLiteral("-") : QString::number(row.wanted.toDouble(), 'f', 3);
+        out() << QStringLiteral("%1 %2 %3 %4 %5 %6\n")
+                     .arg(row.name, -14).arg(wanted, 12)
+                     .arg(QString::number(row.achieved, 'f', 6) + QLatin1Char(' ') + row.unit, 14)
+                     .arg(QString::number(row.measured, 'f', 6) + QLatin1Char(' ') + row.unit, 14)
+                     .arg(QString::number(row.error, 'f', 2) + QLatin1Char(' ') + row.errorUnit, 14)
+                     .arg(row.ok ? QStringLiteral("ok") : QStringLiteral("FAIL"));
+    }
+    QStringList failed;
+    for (const Row &row : outcome.rows) {
+        if (!row.ok)
+            failed << row.name;
+    }
+    out() << (outcome.pass ? QStringLiteral("PASS") : QStringLiteral("FAIL")) << (failed.isEmpty() ? QString() : QStringLiteral(": ") + failed.join(QStringLiteral(", "))) << '\n';
+}
+
+void printJson(const Outcome &outcome, const Files &files, const QString &simulator)
+{
+    QJsonArray rows;
+    for (const Row &row : outcome.rows) {
+        rows.append(QJsonObject{{QStringLiteral("name"), row.name}, {QStringLiteral("wanted"), row.wanted},
+                                {QStringLiteral("achieved"), row.achieved}, {QStringLiteral("measured"), row.measured},
+                                {QStringLiteral("unit"), row.unit}, {QStringLiteral("error"), row.error},
+                                {QStringLiteral("errorUnit"), row.errorUnit}, {QStringLiteral("ok"), row.ok}});
+    }
+    const QJsonObject object{{QStringLiteral("result"), outcome.pass ? QStringLiteral("PASS") : QStringLiteral("FAIL")},
+                             {QStringLiteral("simulator"), simulator},
+                             {QStringLiteral("module"), files.module},
+                             {QStringLiteral("bench"), files.bench},
+                             {QStringLiteral("generated"), files.fresh},
+                             {QStringLiteral("checks"), rows},
+                             {QStringLiteral("problems"), QJsonArray::fromStringList(outcome.problems)}};
+    out() << QJsonDocument(object).toJson(QJsonDocument::Indented);
+}
+
+} // namespace
+
+int run(const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    parser.addPositionalArgument(QStringLiteral("FILE.ipc"), QStringLiteral("Configuration whose module is simulated."));
+    parser.addOption({QStringLiteral("json"), QStringLiteral("Print the result as one JSON object.")});
+    parser.addOption({QStringLiteral("model-dir"),
+                      QStringLiteral("Folder holding the primitive's models mirel.v and mirel.vhd "
+                                     "(default: ../share/mirel/hdl beside the program)."),
+                      QStringLiteral("DIR")});
+    if (auto status = parse(parser, arguments,
+                            QStringLiteral("Simulates a MIREL module with its self-checking testbench: the files beside\n"
+                                           "FILE.ipc when they are there, else a fresh copy generated into a temporary folder.")))
+        return *status;
+    const QStringList positional = parser.positionalArguments();
+    if (positional.size() != 1)
+        return fail(UsageError, QStringLiteral("sim needs exactly one configuration file"));
+    const QString ipc = QFileInfo(positional.first()).absoluteFilePath();
+    if (!QFileInfo(ipc).isFile())
+        return fail(Refused, QStringLiteral("no configuration file '%1'").arg(positional.first()));
+
+    QTemporaryDir work;
+    if (!work.isValid())
+        return fail(Refused, QStringLiteral("cannot make a temporary folder: %1").arg(work.errorString()));
+    std::optional<Files> files = filesBeside(ipc);
+    if (!files) {
+        // Generate a fresh copy from a copy of the configuration, so nothing beside it changes.
+        const QString copy = work.filePath(QFileInfo(ipc).fileName());
+        if (!QFile::copy(ipc, copy))
+            return fail(Refused, QStringLiteral("cannot copy '%1' into a temporary folder").arg(ipc));
+        PluginHost host;
+        if (auto status = loadCore(parser, host))
+            return *status;
+        QVariantMap cfgs;
+        QStringList messages;
+        const bool ok = host.core()->openModuleBatch(copy, QString(), cfgs, messages);
+        for (const QString &line : messages)
+            QTextStream(stderr) << line << '\n';
+        if (!ok || !(files = filesBeside(copy)))
+            return fail(Refused, QStringLiteral("'%1' does not generate a module to simulate").arg(positional.first()));
+        files->fresh = true;
+    }
+
+    const QString model = modelDir(parser) + (files->vhdl ? QStringLiteral("/mirel.vhd") : QStringLiteral("/mirel.v"));
+    if (!QFileInfo(model).isFile())
+        return fail(UsageError, QStringLiteral("no simulation model '%1'; name its folder with --model-dir").arg(model));
+    const QString simulator = files->vhdl ? QStringLiteral("ghdl") : QStringLiteral("iverilog");
+    const QString tool = QStandardPaths::findExecutable(simulator);
+    const QString runner = files->vhdl ? tool : QStandardPaths::findExecutable(QStringLiteral("vvp"));
+    if (tool.isEmpty() || runner.isEmpty())
+        return fail(UsageError, files->vhdl ? QStringLiteral("GHDL (ghdl) is not installed; install the Debian package 'ghdl'")
+                                            : QStringLiteral("Icarus Verilog (iverilog, vvp) is not installed; "
+                                                             "install the Debian package 'iverilog'"));
+
+    QString output;
+    const QString dir = work.path();
+    // GHDL keeps its library in the working folder, which the temporary folder is.
+    const bool built = files->vhdl
+        ? step(tool, {"-a", "--std=08", model, files->module, files->bench}, dir, &output)
+              && step(tool, {"-e", "--std=08", files->top}, dir, &output)
+        : step(tool, {"-g2005", "-s", files->top, "-o", "bench.vvp", model, files->module, files->bench}, dir, &output);
+    if (built)
+        step(files->vhdl ? tool : runner, files->vhdl ? QStringList{"-r", "--std=08", files->top} : QStringList{"-n", "bench.vvp"},
+             dir, &output);
+    Outcome outcome = readOutput(output, wantedFrequencies(ipc));
+    if (!built && outcome.problems.isEmpty())
+        outcome.problems << output.trimmed().split(QLatin1Char('\n'));
+
+    for (const QString &problem : outcome.problems)
+        QTextStream(stderr) << "ERROR: " << problem << '\n';
+    if (parser.isSet(QStringLiteral("json")))
+        printJson(outcome, *files, simulator);
+    else
+        printTable(outcome, *files);
+    out().flush();
+    return outcome.pass ? Done : Refused;
+}
+
+} // namespace SimCommand
