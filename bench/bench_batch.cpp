@@ -23,10 +23,15 @@ struct Case
 const Case &caseAt(int index)
 {
     static const Case cases[] = {
-        {"general-27to100", {{"CLKIN_FREQ", "27"}, {"CLKOUT_FREQ", "100"}, {"CLKOUT_TOLERANCE", "0.5"}}},
-        {"general-clkoutd-vhdl",
-         {{"CLKIN_FREQ", "27"}, {"CLKOUT_FREQ", "100"}, {"CLKOUT_TOLERANCE", "0.5"}, {"CLKOUTD", "true"},
-          {"CLKOUTD_FREQ", "25"}, {"CLKOUTD_TOLERANCE", "2.0"}, {"LANG", "1"}}},
+            {"general-27to100", {{"CLKIN_FREQ", "27"}, {"CLKOUT_FREQ", "100"}, {"CLKOUT_TOLERANCE", "0.5"}}},
+            {"general-clkoutd-vhdl",
+             {{"CLKIN_FREQ", "27"},
+              {"CLKOUT_FREQ", "100"},
+              {"CLKOUT_TOLERANCE", "0.5"},
+              {"CLKOUTD", "true"},
+              {"CLKOUTD_FREQ", "25"},
+              {"CLKOUTD_TOLERANCE", "2.0"},
+              {"LANG", "1"}}},
     };
     return cases[index];
 }

@@ -11,7 +11,9 @@ std::vector<Alternative> nearestClkouts(const ClkoutInput &input, int count)
     if (count <= 0)
         return nearest;
     nearest.reserve(std::size_t(count) + 1);
-    const auto byError = [](double error, const Alternative &a) { return error < a.error; };
+    const auto byError = [](double error, const Alternative &a) {
+        return error < a.error;
+    };
     // The search's visiting order; a candidate goes in after every listed one with an
     // equal error, so equal errors keep that order. Only a candidate that would enter
     // the list pays for the admissibility test.

@@ -11,7 +11,7 @@ namespace ModMirel::Calc {
 struct Alternative
 {
     double frequency = 0.0;
-    double error = 0.0;   // relative to the expected frequency
+    double error = 0.0; // relative to the expected frequency
     int idiv = 0;
     int fbdiv = 0;
     int odiv = 0;

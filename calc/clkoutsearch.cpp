@@ -19,7 +19,8 @@ const std::array<double, kPairs> &ratios()
         std::array<double, kPairs> t{};
         for (int fbdiv = kDividerMin; fbdiv <= kDividerMax; ++fbdiv)
             for (int idiv = kDividerMin; idiv <= kDividerMax; ++idiv)
-                t[std::size_t(fbdiv - kDividerMin) * kDividerMax + std::size_t(idiv - kDividerMin)] = double(fbdiv) / idiv;
+                t[std::size_t(fbdiv - kDividerMin) * kDividerMax + std::size_t(idiv - kDividerMin)] = double(fbdiv)
+                                                                                                      / idiv;
         return t;
     }();
     return table;

@@ -8,9 +8,9 @@
 namespace ModMirel::Calc {
 
 enum class ClkoutCase {
-    Bypassed,  // General Mode, CLKOUT bypassed: CLKOUT is CLKIN
-    General,   // General Mode: search IDIV, FBDIV and ODIV
-    Advanced,  // Advanced Mode: check the user's dividers
+    Bypassed, // General Mode, CLKOUT bypassed: CLKOUT is CLKIN
+    General,  // General Mode: search IDIV, FBDIV and ODIV
+    Advanced, // Advanced Mode: check the user's dividers
 };
 
 // Everything the CLKOUT search reads, as the dialog holds it.
@@ -18,10 +18,10 @@ struct ClkoutInput
 {
     PllLimits limits;
     bool generalMode = true;
-    bool clkoutNoBypass = true;     // only consulted in General Mode
+    bool clkoutNoBypass = true; // only consulted in General Mode
     double clkin = 0.0;
-    double expected = 0.0;          // General Mode, not bypassed
-    double tolerancePercent = 0.0;  // the tolerance text as a number: 0.5 for "0.5"
+    double expected = 0.0;         // General Mode, not bypassed
+    double tolerancePercent = 0.0; // the tolerance text as a number: 0.5 for "0.5"
     // Advanced Mode: the user's dividers, from the control its radio button selects.
     int idiv = 1;
     int fbdiv = 1;
@@ -34,12 +34,12 @@ struct ClkoutResult : SearchMessage
 {
     ClkoutCase searchCase = ClkoutCase::General;
     bool ok = false;
-    double frequency = -1.0;       // the value the search returns: CLKOUT, or exactly -1.0
+    double frequency = -1.0; // the value the search returns: CLKOUT, or exactly -1.0
 
     // The actual-frequency field. When showsFrequency is false it keeps its text and colour.
     bool showsFrequency = false;
     double shownFrequency = 0.0;
-    bool accepted = false;         // gray when accepted, red when rejected
+    bool accepted = false; // gray when accepted, red when rejected
 
     // When setsDividers: the static IDIV and FBDIV spin boxes take idiv and fbdiv, the
     // static ODIV combo takes the item whose text is odiv, and odivSel becomes odiv.

@@ -13,13 +13,13 @@ namespace ModMirel::Calc {
 // the host's own JSON file, compiled in, so both sides read one source.
 struct Device
 {
-    std::string device;      // family name, e.g. "AXL-12"
-    std::string id;          // part id, e.g. "AXL-12-QN88"
+    std::string device; // family name, e.g. "AXL-12"
+    std::string id;     // part id, e.g. "AXL-12-QN88"
     std::string description;
     PllLimits pll;
 };
 
-const std::vector<Device> &devices();   // the first is the host's default device
+const std::vector<Device> &devices(); // the first is the host's default device
 
 // By family name or part id, ignoring ASCII case; null when unknown.
 const Device *findDevice(std::string_view nameOrId);

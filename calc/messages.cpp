@@ -13,7 +13,7 @@ std::string SearchMessage::message() const
                "Try to change the Expected Frequency or Tolerance(%)";
     case MessageKind::PfdOutOfRange:
         return "The value of CLKIN frequency divided by Divide Factor must be in the range of "
-            + std::to_string(messageArg1) + " ~ " + std::to_string(messageArg2) + ".";
+               + std::to_string(messageArg1) + " ~ " + std::to_string(messageArg2) + ".";
     case MessageKind::DividersIllegal:
         return "The value of divide factor for CLKIN and CLKFB is illegal";
     case MessageKind::OdivIllegal:

@@ -7,12 +7,12 @@ namespace ModMirel::Calc {
 
 enum class MessageKind {
     None,
-    ClkoutNotGenerated,   // General Mode: no admissible pair within tolerance
-    PfdOutOfRange,        // Advanced Mode: CLKIN / IDIV outside the window; args clkinMin, clkinMax
-    DividersIllegal,      // Advanced Mode: CLKOUT outside the output bounds, or no ODIV legal for it
-    OdivIllegal,          // Advanced Mode: user's ODIV puts the VCO outside; arg the recommended ODIV
-    ClkoutdNotGenerated,  // General Mode: no SDIV within tolerance
-    SdivNotEven,          // an odd CLKOUTD divider, refused before any search
+    ClkoutNotGenerated,  // General Mode: no admissible pair within tolerance
+    PfdOutOfRange,       // Advanced Mode: CLKIN / IDIV outside the window; args clkinMin, clkinMax
+    DividersIllegal,     // Advanced Mode: CLKOUT outside the output bounds, or no ODIV legal for it
+    OdivIllegal,         // Advanced Mode: user's ODIV puts the VCO outside; arg the recommended ODIV
+    ClkoutdNotGenerated, // General Mode: no SDIV within tolerance
+    SdivNotEven,         // an odd CLKOUTD divider, refused before any search
 };
 
 // A user message of a search, as a code with its arguments. The dialog turns it
@@ -30,7 +30,10 @@ struct SearchMessage
 };
 
 // The even-number rule for SDIV, applied by the OK and batch flows.
-inline bool sdivIsEven(int sdiv) { return sdiv % 2 == 0; }
+inline bool sdivIsEven(int sdiv)
+{
+    return sdiv % 2 == 0;
+}
 
 SearchMessage sdivNotEvenMessage();
 

@@ -10,9 +10,9 @@ namespace ModMirel::Calc {
 // comparison.
 struct PllLimits
 {
-    std::int32_t clkinMin = 0;    // input clock and phase-detector window, both ends legal
+    std::int32_t clkinMin = 0; // input clock and phase-detector window, both ends legal
     std::int32_t clkinMax = 0;
-    std::int32_t vcoMin = 0;      // VCO window, both ends legal
+    std::int32_t vcoMin = 0; // VCO window, both ends legal
     std::int32_t vcoMax = 0;
     float clkoutMinAlt = 0.0f; // second output lower bound, for the range labels only
     float clkoutMin = 0.0f;

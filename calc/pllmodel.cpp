@@ -11,7 +11,8 @@ namespace {
 // True when the digit at index cut of a digit string is 5 and only zeros follow it.
 bool halfway(const char *digits, std::size_t cut)
 {
-    return std::strlen(digits) > cut && digits[cut] == '5' && std::strspn(digits + cut + 1, "0") == std::strlen(digits + cut + 1);
+    return std::strlen(digits) > cut && digits[cut] == '5'
+           && std::strspn(digits + cut + 1, "0") == std::strlen(digits + cut + 1);
 }
 
 } // namespace
@@ -33,7 +34,7 @@ std::string formatNumber(double value, char style, int precision)
         char *point = std::strchr(exact, '.');
         if (mark && point) {
             *mark = '\0';
-            std::memmove(point, point + 1, std::strlen(point + 1) + 1);  // the significant digits alone
+            std::memmove(point, point + 1, std::strlen(point + 1) + 1); // the significant digits alone
             tie = halfway(exact + (exact[0] == '-'), std::size_t(precision > 0 ? precision : 1));
         }
     }

@@ -10,9 +10,9 @@
 namespace ModMirel::Calc {
 
 // Divider ranges of the MIREL primitive.
-constexpr int kDividerMin = 1;    // IDIV and FBDIV
+constexpr int kDividerMin = 1; // IDIV and FBDIV
 constexpr int kDividerMax = 64;
-constexpr int kSdivMin = 2;       // SDIV: even values only
+constexpr int kSdivMin = 2; // SDIV: even values only
 constexpr int kSdivMax = 128;
 
 // The VCO divider values the primitive supports, in the order they are tried:
@@ -81,8 +81,8 @@ inline int admissibleOdiv(double f, const PllLimits &limits)
 // replaces a record, so among equal errors the first candidate visited stays.
 struct Record
 {
-    double error = -1.0;     // -1.0 while empty
-    double frequency = 0.0;  // stays 0 (shown as 0.000) when nothing was admissible
+    double error = -1.0;    // -1.0 while empty
+    double frequency = 0.0; // stays 0 (shown as 0.000) when nothing was admissible
     int fbdiv = 0;
     int idiv = 0;
     int odiv = 0;

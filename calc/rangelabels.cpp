@@ -3,7 +3,6 @@
 
 #include "pllmodel.h"
 
-
 namespace ModMirel::Calc {
 
 namespace {
@@ -17,15 +16,42 @@ std::string label(const char *head, const std::string &low, const std::string &h
 
 // Seven significant digits show a rounded bound such as 3.001 without its
 // single-precision remainder; the maximum takes the usual six.
-std::string RangeLabels::clkinLowText() const { return std::to_string(clkinMin); }
-std::string RangeLabels::clkinHighText() const { return std::to_string(clkinMax); }
-std::string RangeLabels::clkoutLowText() const { return formatNumber(clkoutLow, 'g', 7); }
-std::string RangeLabels::clkoutHighText() const { return formatNumber(clkoutHigh, 'g', 6); }
-std::string RangeLabels::clkoutdLowText() const { return formatNumber(clkoutdLow, 'f', 3); }
-std::string RangeLabels::clkoutdHighText() const { return formatNumber(clkoutdHigh, 'f', 3); }
-std::string RangeLabels::clkinLabel() const { return label("Clock Frequency", clkinLowText(), clkinHighText()); }
-std::string RangeLabels::clkoutLabel() const { return label("Expected Frequency", clkoutLowText(), clkoutHighText()); }
-std::string RangeLabels::clkoutdLabel() const { return label("Expected Frequency", clkoutdLowText(), clkoutdHighText()); }
+std::string RangeLabels::clkinLowText() const
+{
+    return std::to_string(clkinMin);
+}
+std::string RangeLabels::clkinHighText() const
+{
+    return std::to_string(clkinMax);
+}
+std::string RangeLabels::clkoutLowText() const
+{
+    return formatNumber(clkoutLow, 'g', 7);
+}
+std::string RangeLabels::clkoutHighText() const
+{
+    return formatNumber(clkoutHigh, 'g', 6);
+}
+std::string RangeLabels::clkoutdLowText() const
+{
+    return formatNumber(clkoutdLow, 'f', 3);
+}
+std::string RangeLabels::clkoutdHighText() const
+{
+    return formatNumber(clkoutdHigh, 'f', 3);
+}
+std::string RangeLabels::clkinLabel() const
+{
+    return label("Clock Frequency", clkinLowText(), clkinHighText());
+}
+std::string RangeLabels::clkoutLabel() const
+{
+    return label("Expected Frequency", clkoutLowText(), clkoutHighText());
+}
+std::string RangeLabels::clkoutdLabel() const
+{
+    return label("Expected Frequency", clkoutdLowText(), clkoutdHighText());
+}
 
 RangeLabels rangeLabels(const PllLimits &limits)
 {

@@ -13,13 +13,13 @@ struct RangeLabels
 {
     int clkinMin = 0;
     int clkinMax = 0;
-    double clkoutLow = 0.0;    // the CLKOUT label's bounds
+    double clkoutLow = 0.0; // the CLKOUT label's bounds
     double clkoutHigh = 0.0;
-    double clkoutMin = 0.0;    // the CLKOUT spin box's range
+    double clkoutMin = 0.0; // the CLKOUT spin box's range
     double clkoutMax = 0.0;
-    double clkoutdLow = 0.0;   // the CLKOUTD label's bounds
+    double clkoutdLow = 0.0; // the CLKOUTD label's bounds
     double clkoutdHigh = 0.0;
-    double clkoutdMin = 0.0;   // the CLKOUTD spin box's range
+    double clkoutdMin = 0.0; // the CLKOUTD spin box's range
     double clkoutdMax = 0.0;
 
     // The labels' texts ("Clock Frequency (3~450):", "Expected Frequency (3.125~450):",

@@ -24,13 +24,12 @@ QString message(const SearchMessage &m)
     case MessageKind::PfdOutOfRange:
         return QStringLiteral("The value of CLKIN frequency divided by Divide Factor must be "
                               "in the range of %1 ~ %2.")
-            .arg(m.messageArg1)
-            .arg(m.messageArg2);
+                .arg(m.messageArg1)
+                .arg(m.messageArg2);
     case MessageKind::DividersIllegal:
         return QStringLiteral("The value of divide factor for CLKIN and CLKFB is illegal");
     case MessageKind::OdivIllegal:
-        return QStringLiteral("The divide factor of CLKOUT is illegal, the recommand value is %1.")
-            .arg(m.messageArg1);
+        return QStringLiteral("The divide factor of CLKOUT is illegal, the recommand value is %1.").arg(m.messageArg1);
     case MessageKind::ClkoutdNotGenerated:
         return QStringLiteral("The Expected Frequency of CLKOUTD cannot be generated. "
                               "Try to change the Expected Frequency or Tolerance(%)");

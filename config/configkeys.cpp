@@ -54,8 +54,16 @@ public:
         m_entry.kind = kind;
         m_entry.control = control;
     }
-    Row &inFileAs(const char *fileKey) { m_entry.fileKey = fileKey; return *this; }
-    Row &partner(const char *name) { m_entry.partner = name; return *this; }
+    Row &inFileAs(const char *fileKey)
+    {
+        m_entry.fileKey = fileKey;
+        return *this;
+    }
+    Row &partner(const char *name)
+    {
+        m_entry.partner = name;
+        return *this;
+    }
     Row &selectedBy(const char *selector, const char *alternative, const Condition &onLoad)
     {
         m_entry.selector = selector;
@@ -63,16 +71,32 @@ public:
         m_entry.loadPicksControl = onLoad;
         return *this;
     }
-    Row &formDefault(const char *text) { m_entry.formDefault = QLatin1String(text); return *this; }
+    Row &formDefault(const char *text)
+    {
+        m_entry.formDefault = QLatin1String(text);
+        return *this;
+    }
     Row &range(double minimum, double maximum)
     {
         m_entry.minimum = minimum;
         m_entry.maximum = maximum;
         return *this;
     }
-    Row &items(const QStringList &items) { m_entry.items = items; return *this; }
-    Row &written(const Condition &condition) { m_entry.written = condition; return *this; }
-    Row &read(const Condition &condition) { m_entry.read = condition; return *this; }
+    Row &items(const QStringList &items)
+    {
+        m_entry.items = items;
+        return *this;
+    }
+    Row &written(const Condition &condition)
+    {
+        m_entry.written = condition;
+        return *this;
+    }
+    Row &read(const Condition &condition)
+    {
+        m_entry.read = condition;
+        return *this;
+    }
     Row &batch(BatchUse use, const QVariant &defaultValue = QVariant())
     {
         m_entry.batch = use;
@@ -92,17 +116,17 @@ QStringList tolerances()
 
 QStringList odivItems()
 {
-    return {QStringLiteral("2"),  QStringLiteral("4"),  QStringLiteral("8"),   QStringLiteral("16"),
-            QStringLiteral("32"), QStringLiteral("48"), QStringLiteral("64"),  QStringLiteral("80"),
+    return {QStringLiteral("2"),  QStringLiteral("4"),   QStringLiteral("8"),  QStringLiteral("16"),
+            QStringLiteral("32"), QStringLiteral("48"),  QStringLiteral("64"), QStringLiteral("80"),
             QStringLiteral("96"), QStringLiteral("112"), QStringLiteral("128")};
 }
 
 QStringList phases()
 {
-    return {QStringLiteral("0.0"),   QStringLiteral("22.5"),  QStringLiteral("45"),    QStringLiteral("67.5"),
-            QStringLiteral("90"),    QStringLiteral("112.5"), QStringLiteral("135"),   QStringLiteral("157.5"),
-            QStringLiteral("180"),   QStringLiteral("202.5"), QStringLiteral("225"),   QStringLiteral("247.5"),
-            QStringLiteral("270"),   QStringLiteral("292.5"), QStringLiteral("315"),   QStringLiteral("337.5")};
+    return {QStringLiteral("0.0"), QStringLiteral("22.5"),  QStringLiteral("45"),  QStringLiteral("67.5"),
+            QStringLiteral("90"),  QStringLiteral("112.5"), QStringLiteral("135"), QStringLiteral("157.5"),
+            QStringLiteral("180"), QStringLiteral("202.5"), QStringLiteral("225"), QStringLiteral("247.5"),
+            QStringLiteral("270"), QStringLiteral("292.5"), QStringLiteral("315"), QStringLiteral("337.5")};
 }
 
 QStringList dutyCycles()
@@ -127,71 +151,192 @@ QVector<Entry> buildTable()
     const Condition clkoutdSourced = when(is(Clkoutd), isNot(ClkoutdBypass));
 
     return {
-        Row(Lang, Kind::Language, nullptr).formDefault("0").written(always()).read(always()),
-        Row(ModeGeneral, Kind::Switch, "radioModeGeneral").partner("radioModeAdvanced")
-            .formDefault("true").written(always()).read(always()).batch(BatchUse::Switch),
-        Row(Dynamic, Kind::Switch, "radioPhaseDutyDynamic").partner("radioPhaseDutyStatic")
-            .formDefault("true").written(always()).read(always()).batch(BatchUse::SetThenSwitch, true),
-        Row(ResetPll, Kind::Check, "checkPllReset").formDefault("false").written(always()).read(always()).batch(BatchUse::Set, false),
-        Row(PllPwd, Kind::Check, "checkPllPowerDown").formDefault("false").written(always()).read(always()).batch(BatchUse::Set, false),
-        Row(PllRegulator, Kind::Check, "checkPllRegulator").formDefault("false").written(always()).read(always()).batch(BatchUse::Set, false),
-        Row(ClkinFreq, Kind::Real, "clkinSpinFrequency")
-            .formDefault("100.000").range(3.0, 450.0).written(always()).read(always()).batch(BatchUse::Set, QStringLiteral("100.000")),
-        Row(ClkinDivideDyn, Kind::Switch, "clkinRadioDivideDynamic").partner("clkinRadioDivideStatic")
-            .formDefault("true").written(advanced).read(advanced).batch(BatchUse::SetThenSwitch, true),
-        Row(ClkinDivideSel, Kind::Whole, "clkinSpinDivideDyn")
-            .selectedBy(ClkinDivideDyn, "clkinSpinDivideStatic", when(is(ClkinDivideDyn)))
-            .formDefault("1").range(1, 64).written(advanced).read(advanced).batch(BatchUse::Set, 1),
-        Row(ClkfbSource, Kind::ItemIndex, "clkfbComBoxSource")
-            .formDefault("Internal").items({QStringLiteral("Internal"), QStringLiteral("External")}).written(always()).read(always()).batch(BatchUse::Set, QStringLiteral("Internal")),
-        Row(ClkfbDivideDyn, Kind::Switch, "clkfbRadioDivideDynamic").partner("clkfbRadioDivideStatic")
-            .formDefault("true").written(advanced).read(advanced).batch(BatchUse::SetThenSwitch, true),
-        Row(ClkfbDivideSel, Kind::Whole, "clkfbSpinDivideDyn")
-            .selectedBy(ClkfbDivideDyn, "clkfbSpinDivideStatic", when(is(ClkfbDivideDyn)))
-            .formDefault("1").range(1, 64).written(advanced).read(advanced).batch(BatchUse::Set, 1),
-        Row(LockEn, Kind::Check, "checkLockEn").formDefault("false").written(always()).read(always()).batch(BatchUse::Set, false),
-        Row(ClkoutBypass, Kind::Check, "clkoutCheckBypass").formDefault("false").written(always()).read(always()).batch(BatchUse::Set, false),
-        Row(ClkoutDivideDyn, Kind::Switch, "clkoutRadioDivideDyn").partner("clkoutRadioDivideStatic")
-            .formDefault("true").written(always()).read(always()).batch(BatchUse::SetThenSwitch, true),
-        // Read back in either mode; a General Mode file has none, which leaves the
-        // static list without a current item until the next search picks one.
-        Row(ClkoutDivider, Kind::ItemText, "clkoutComBoxDivideDyn")
-            .selectedBy(ClkoutDivideDyn, "clkoutComBoxDivideStatic", when(isNot(ModeGeneral), is(ClkoutDivideDyn)))
-            .formDefault("2").items(odivItems()).written(advanced).read(always()).batch(BatchUse::Set, QStringLiteral("2")),
-        Row(ClkoutFreq, Kind::Real, "clkoutSpinFrequency")
-            .formDefault("400.000").range(3.125, 999999999.0).written(generalClkoutLive).read(generalClkoutLive).batch(BatchUse::Set, QStringLiteral("400.000")),
-        Row(ClkoutTolerance, Kind::ItemIndex, "clkoutComBoxTolerance")
-            .formDefault("0.0").items(tolerances()).written(generalClkoutLive).read(generalClkoutLive).batch(BatchUse::Set, QStringLiteral("0.0")),
-        // The delay steps are never written; a file read with dynamic adjustment
-        // therefore puts them back on their first item.
-        Row(ClkoutDelayStep, Kind::ItemIndex, "clkoutComBoxDelayStep")
-            .formDefault("0").items({QStringLiteral("0"), QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("4")}).written(never()).read(when(isNot(ClkoutBypass), is(Dynamic))),
-        Row(Clkoutp, Kind::Check, "clkoutpCheckEnable").formDefault("false").written(always()).read(always()).batch(BatchUse::Set, false),
-        Row(ClkoutpBypass, Kind::Check, "clkoutpCheckBypass")
-            .formDefault("false").written(when(is(Clkoutp))).read(when(is(Clkoutp))).batch(BatchUse::Set, false),
-        Row(ClkoutpDelayStep, Kind::ItemIndex, "clkoutpComBoxDelayStep")
-            .formDefault("0").items({QStringLiteral("0"), QStringLiteral("1"), QStringLiteral("2")}).written(never()).read(when(is(Clkoutp), isNot(ClkoutpBypass), is(Dynamic))),
-        Row(ClkoutpPhase, Kind::ItemIndex, "clkoutpComBoxPhase")
-            .formDefault("0.0").items(phases()).written(clkoutpLiveStatic).read(clkoutpLiveStatic).batch(BatchUse::Set, QStringLiteral("0.0")),
-        Row(ClkoutpDutyCycle, Kind::ItemIndex, "clkoutpComBoxDutyCycle")
-            .formDefault("0.500").items(dutyCycles()).written(clkoutpLiveStatic).read(clkoutpLiveStatic).batch(BatchUse::Set, QStringLiteral("0.500")),
-        Row(Clkoutd, Kind::Check, "clkoutdCheckEnable").formDefault("false").written(always()).read(always()).batch(BatchUse::Set, false),
-        Row(ClkoutdBypass, Kind::Check, "clkoutdCheckBypass")
-            .formDefault("false").written(when(is(Clkoutd))).read(when(is(Clkoutd))).batch(BatchUse::Set, false),
-        Row(ClkoutdSourceClkout, Kind::Switch, "clkoutdRadioSrcClkout").partner("clkoutdRadioSrcClkoutp")
-            .formDefault("true").written(clkoutdSourced).read(clkoutdSourced).batch(BatchUse::SetThenSwitch, true),
-        Row(ClkoutdFreq, Kind::Real, "clkoutdSpinFrequency")
-            .formDefault("1.000").range(0.023, 999999999.0).written(generalClkoutdLive).read(generalClkoutdLive).batch(BatchUse::Set, QStringLiteral("1.000")),
-        Row(ClkoutdTolerance, Kind::ItemIndex, "clkoutdComBoxTolerance")
-            .formDefault("0.0").items(tolerances()).written(generalClkoutdLive).read(generalClkoutdLive).batch(BatchUse::Set, QStringLiteral("0.0")),
-        // A batch option of its own: the stored files and callers of getProperty
-        // keep the reported key set without it.
-        Row(ClkoutdDivide, Kind::Whole, "clkoutdSpinDivider")
-            .formDefault("2").range(2, 128).written(advancedClkoutdLive).read(advancedClkoutdLive).batch(BatchUse::AdvancedOnly),
-        Row(Clkoutd3, Kind::Check, "clkoutd3CheckEnable").inFileAs(Clkoutd3File)
-            .formDefault("false").written(always()).read(always()).batch(BatchUse::Set, false),
-        Row(Clkoutd3SourceClkout, Kind::Switch, "clkoutd3RadioSrcClkout").partner("clkoutd3RadioSrcClkoutp")
-            .formDefault("true").written(when(is(Clkoutd3File))).read(when(is(Clkoutd3File))).batch(BatchUse::SetThenSwitch, true),
+            Row(Lang, Kind::Language, nullptr).formDefault("0").written(always()).read(always()),
+            Row(ModeGeneral, Kind::Switch, "radioModeGeneral")
+                    .partner("radioModeAdvanced")
+                    .formDefault("true")
+                    .written(always())
+                    .read(always())
+                    .batch(BatchUse::Switch),
+            Row(Dynamic, Kind::Switch, "radioPhaseDutyDynamic")
+                    .partner("radioPhaseDutyStatic")
+                    .formDefault("true")
+                    .written(always())
+                    .read(always())
+                    .batch(BatchUse::SetThenSwitch, true),
+            Row(ResetPll, Kind::Check, "checkPllReset")
+                    .formDefault("false")
+                    .written(always())
+                    .read(always())
+                    .batch(BatchUse::Set, false),
+            Row(PllPwd, Kind::Check, "checkPllPowerDown")
+                    .formDefault("false")
+                    .written(always())
+                    .read(always())
+                    .batch(BatchUse::Set, false),
+            Row(PllRegulator, Kind::Check, "checkPllRegulator")
+                    .formDefault("false")
+                    .written(always())
+                    .read(always())
+                    .batch(BatchUse::Set, false),
+            Row(ClkinFreq, Kind::Real, "clkinSpinFrequency")
+                    .formDefault("100.000")
+                    .range(3.0, 450.0)
+                    .written(always())
+                    .read(always())
+                    .batch(BatchUse::Set, QStringLiteral("100.000")),
+            Row(ClkinDivideDyn, Kind::Switch, "clkinRadioDivideDynamic")
+                    .partner("clkinRadioDivideStatic")
+                    .formDefault("true")
+                    .written(advanced)
+                    .read(advanced)
+                    .batch(BatchUse::SetThenSwitch, true),
+            Row(ClkinDivideSel, Kind::Whole, "clkinSpinDivideDyn")
+                    .selectedBy(ClkinDivideDyn, "clkinSpinDivideStatic", when(is(ClkinDivideDyn)))
+                    .formDefault("1")
+                    .range(1, 64)
+                    .written(advanced)
+                    .read(advanced)
+                    .batch(BatchUse::Set, 1),
+            Row(ClkfbSource, Kind::ItemIndex, "clkfbComBoxSource")
+                    .formDefault("Internal")
+                    .items({QStringLiteral("Internal"), QStringLiteral("External")})
+                    .written(always())
+                    .read(always())
+                    .batch(BatchUse::Set, QStringLiteral("Internal")),
+            Row(ClkfbDivideDyn, Kind::Switch, "clkfbRadioDivideDynamic")
+                    .partner("clkfbRadioDivideStatic")
+                    .formDefault("true")
+                    .written(advanced)
+                    .read(advanced)
+                    .batch(BatchUse::SetThenSwitch, true),
+            Row(ClkfbDivideSel, Kind::Whole, "clkfbSpinDivideDyn")
+                    .selectedBy(ClkfbDivideDyn, "clkfbSpinDivideStatic", when(is(ClkfbDivideDyn)))
+                    .formDefault("1")
+                    .range(1, 64)
+                    .written(advanced)
+                    .read(advanced)
+                    .batch(BatchUse::Set, 1),
+            Row(LockEn, Kind::Check, "checkLockEn")
+                    .formDefault("false")
+                    .written(always())
+                    .read(always())
+                    .batch(BatchUse::Set, false),
+            Row(ClkoutBypass, Kind::Check, "clkoutCheckBypass")
+                    .formDefault("false")
+                    .written(always())
+                    .read(always())
+                    .batch(BatchUse::Set, false),
+            Row(ClkoutDivideDyn, Kind::Switch, "clkoutRadioDivideDyn")
+                    .partner("clkoutRadioDivideStatic")
+                    .formDefault("true")
+                    .written(always())
+                    .read(always())
+                    .batch(BatchUse::SetThenSwitch, true),
+            // Read back in either mode; a General Mode file has none, which leaves the
+            // static list without a current item until the next search picks one.
+            Row(ClkoutDivider, Kind::ItemText, "clkoutComBoxDivideDyn")
+                    .selectedBy(ClkoutDivideDyn, "clkoutComBoxDivideStatic",
+                                when(isNot(ModeGeneral), is(ClkoutDivideDyn)))
+                    .formDefault("2")
+                    .items(odivItems())
+                    .written(advanced)
+                    .read(always())
+                    .batch(BatchUse::Set, QStringLiteral("2")),
+            Row(ClkoutFreq, Kind::Real, "clkoutSpinFrequency")
+                    .formDefault("400.000")
+                    .range(3.125, 999999999.0)
+                    .written(generalClkoutLive)
+                    .read(generalClkoutLive)
+                    .batch(BatchUse::Set, QStringLiteral("400.000")),
+            Row(ClkoutTolerance, Kind::ItemIndex, "clkoutComBoxTolerance")
+                    .formDefault("0.0")
+                    .items(tolerances())
+                    .written(generalClkoutLive)
+                    .read(generalClkoutLive)
+                    .batch(BatchUse::Set, QStringLiteral("0.0")),
+            // The delay steps are never written; a file read with dynamic adjustment
+            // therefore puts them back on their first item.
+            Row(ClkoutDelayStep, Kind::ItemIndex, "clkoutComBoxDelayStep")
+                    .formDefault("0")
+                    .items({QStringLiteral("0"), QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("4")})
+                    .written(never())
+                    .read(when(isNot(ClkoutBypass), is(Dynamic))),
+            Row(Clkoutp, Kind::Check, "clkoutpCheckEnable")
+                    .formDefault("false")
+                    .written(always())
+                    .read(always())
+                    .batch(BatchUse::Set, false),
+            Row(ClkoutpBypass, Kind::Check, "clkoutpCheckBypass")
+                    .formDefault("false")
+                    .written(when(is(Clkoutp)))
+                    .read(when(is(Clkoutp)))
+                    .batch(BatchUse::Set, false),
+            Row(ClkoutpDelayStep, Kind::ItemIndex, "clkoutpComBoxDelayStep")
+                    .formDefault("0")
+                    .items({QStringLiteral("0"), QStringLiteral("1"), QStringLiteral("2")})
+                    .written(never())
+                    .read(when(is(Clkoutp), isNot(ClkoutpBypass), is(Dynamic))),
+            Row(ClkoutpPhase, Kind::ItemIndex, "clkoutpComBoxPhase")
+                    .formDefault("0.0")
+                    .items(phases())
+                    .written(clkoutpLiveStatic)
+                    .read(clkoutpLiveStatic)
+                    .batch(BatchUse::Set, QStringLiteral("0.0")),
+            Row(ClkoutpDutyCycle, Kind::ItemIndex, "clkoutpComBoxDutyCycle")
+                    .formDefault("0.500")
+                    .items(dutyCycles())
+                    .written(clkoutpLiveStatic)
+                    .read(clkoutpLiveStatic)
+                    .batch(BatchUse::Set, QStringLiteral("0.500")),
+            Row(Clkoutd, Kind::Check, "clkoutdCheckEnable")
+                    .formDefault("false")
+                    .written(always())
+                    .read(always())
+                    .batch(BatchUse::Set, false),
+            Row(ClkoutdBypass, Kind::Check, "clkoutdCheckBypass")
+                    .formDefault("false")
+                    .written(when(is(Clkoutd)))
+                    .read(when(is(Clkoutd)))
+                    .batch(BatchUse::Set, false),
+            Row(ClkoutdSourceClkout, Kind::Switch, "clkoutdRadioSrcClkout")
+                    .partner("clkoutdRadioSrcClkoutp")
+                    .formDefault("true")
+                    .written(clkoutdSourced)
+                    .read(clkoutdSourced)
+                    .batch(BatchUse::SetThenSwitch, true),
+            Row(ClkoutdFreq, Kind::Real, "clkoutdSpinFrequency")
+                    .formDefault("1.000")
+                    .range(0.023, 999999999.0)
+                    .written(generalClkoutdLive)
+                    .read(generalClkoutdLive)
+                    .batch(BatchUse::Set, QStringLiteral("1.000")),
+            Row(ClkoutdTolerance, Kind::ItemIndex, "clkoutdComBoxTolerance")
+                    .formDefault("0.0")
+                    .items(tolerances())
+                    .written(generalClkoutdLive)
+                    .read(generalClkoutdLive)
+                    .batch(BatchUse::Set, QStringLiteral("0.0")),
+            // A batch option of its own: the stored files and callers of getProperty
+            // keep the reported key set without it.
+            Row(ClkoutdDivide, Kind::Whole, "clkoutdSpinDivider")
+                    .formDefault("2")
+                    .range(2, 128)
+                    .written(advancedClkoutdLive)
+                    .read(advancedClkoutdLive)
+                    .batch(BatchUse::AdvancedOnly),
+            Row(Clkoutd3, Kind::Check, "clkoutd3CheckEnable")
+                    .inFileAs(Clkoutd3File)
+                    .formDefault("false")
+                    .written(always())
+                    .read(always())
+                    .batch(BatchUse::Set, false),
+            Row(Clkoutd3SourceClkout, Kind::Switch, "clkoutd3RadioSrcClkout")
+                    .partner("clkoutd3RadioSrcClkoutp")
+                    .formDefault("true")
+                    .written(when(is(Clkoutd3File)))
+                    .read(when(is(Clkoutd3File)))
+                    .batch(BatchUse::SetThenSwitch, true),
     };
 }
 
@@ -209,12 +354,36 @@ QVector<const Entry *> batchOrder()
     // its divider: a script that gets both wrong is told about the frequency.
     // LANG goes to the frame before the others; the CLKOUTD divider comes last.
     using namespace Key;
-    static const char *const keys[] = {
-        Lang, ModeGeneral, Dynamic, ResetPll, PllPwd, PllRegulator, ClkinFreq, ClkinDivideDyn, ClkinDivideSel,
-        ClkfbSource, ClkfbDivideDyn, ClkfbDivideSel, LockEn, ClkoutBypass, ClkoutFreq, ClkoutTolerance,
-        ClkoutDivideDyn, ClkoutDivider, Clkoutp, ClkoutpBypass, ClkoutpPhase, ClkoutpDutyCycle, Clkoutd,
-        ClkoutdBypass, ClkoutdSourceClkout, ClkoutdFreq, ClkoutdTolerance, Clkoutd3, Clkoutd3SourceClkout,
-        ClkoutdDivide};
+    static const char *const keys[] = {Lang,
+                                       ModeGeneral,
+                                       Dynamic,
+                                       ResetPll,
+                                       PllPwd,
+                                       PllRegulator,
+                                       ClkinFreq,
+                                       ClkinDivideDyn,
+                                       ClkinDivideSel,
+                                       ClkfbSource,
+                                       ClkfbDivideDyn,
+                                       ClkfbDivideSel,
+                                       LockEn,
+                                       ClkoutBypass,
+                                       ClkoutFreq,
+                                       ClkoutTolerance,
+                                       ClkoutDivideDyn,
+                                       ClkoutDivider,
+                                       Clkoutp,
+                                       ClkoutpBypass,
+                                       ClkoutpPhase,
+                                       ClkoutpDutyCycle,
+                                       Clkoutd,
+                                       ClkoutdBypass,
+                                       ClkoutdSourceClkout,
+                                       ClkoutdFreq,
+                                       ClkoutdTolerance,
+                                       Clkoutd3,
+                                       Clkoutd3SourceClkout,
+                                       ClkoutdDivide};
     QVector<const Entry *> list;
     for (const char *key : keys)
         list << findByKey(QLatin1String(key));

@@ -112,8 +112,14 @@ struct Condition
 Condition always();
 Condition never();
 Condition when(Term a, Term b = {}, Term c = {});
-inline Term is(const char *fileKey) { return {fileKey, true}; }
-inline Term isNot(const char *fileKey) { return {fileKey, false}; }
+inline Term is(const char *fileKey)
+{
+    return {fileKey, true};
+}
+inline Term isNot(const char *fileKey)
+{
+    return {fileKey, false};
+}
 
 // Whether the condition holds for these values, keyed by file key.
 bool holds(const Condition &condition, const QVariantMap &values);
@@ -136,7 +142,7 @@ struct Entry
     QString formDefault; // the state the form starts in, as text
     double minimum = 0;  // Real and Whole: range as built
     double maximum = 0;
-    QStringList items;   // ItemIndex and ItemText: the list's items in order
+    QStringList items; // ItemIndex and ItemText: the list's items in order
 
     Condition written;
     Condition read;

@@ -30,8 +30,9 @@ Calc::ClkoutResult Mirel_Dialog::runClkoutSearch()
                                                           : ui->clkinSpinDivideStatic->value();
     input.fbdiv = ui->clkfbRadioDivideDynamic->isChecked() ? ui->clkfbSpinDivideDyn->value()
                                                            : ui->clkfbSpinDivideStatic->value();
-    input.odiv = (ui->clkoutRadioDivideDyn->isChecked() ? ui->clkoutComBoxDivideDyn
-                                                        : ui->clkoutComBoxDivideStatic)->currentText().toInt();
+    input.odiv = (ui->clkoutRadioDivideDyn->isChecked() ? ui->clkoutComBoxDivideDyn : ui->clkoutComBoxDivideStatic)
+                         ->currentText()
+                         .toInt();
 
     Calc::ClkoutResult result = Calc::searchClkout(input);
     if (result.setsDividers) {

@@ -96,7 +96,7 @@ QString refusalLine(const QString &value, const QString &key, const QString &ipN
 {
     // One arg() call, so that a '%' in the value cannot pull in the later texts.
     return QStringLiteral("ERROR: Value '%1' is out of the range for configuration option '%2' for IP '%3'.")
-        .arg(Utils::echo(value), Utils::echo(key), Utils::echo(ipName));
+            .arg(Utils::echo(value), Utils::echo(key), Utils::echo(ipName));
 }
 
 // The source switch of a divided output that is on and takes CLKOUTP while CLKOUTP
@@ -108,7 +108,8 @@ const Entry *sourceOnDisabledClkoutp(const QObject *dialog)
     const Entry *clkoutp = Config::findByKey(text(Clkoutp));
     if (!clkoutp || isChecked(dialog, clkoutp->control))
         return nullptr;
-    for (const auto &[output, source] : {std::pair(Clkoutd, ClkoutdSourceClkout), std::pair(Clkoutd3, Clkoutd3SourceClkout)}) {
+    for (const auto &[output, source] :
+         {std::pair(Clkoutd, ClkoutdSourceClkout), std::pair(Clkoutd3, Clkoutd3SourceClkout)}) {
         const Entry *enable = Config::findByKey(text(output));
         const Entry *sourceEntry = Config::findByKey(text(source));
         if (enable && sourceEntry && isChecked(dialog, enable->control) && isChecked(dialog, sourceEntry->partner))
@@ -148,10 +149,11 @@ QString Mirel_Dialog::listWithoutItemLine() const
     const QVariantMap config = configToWrite(this);
     for (const Entry &entry : Config::entries()) {
         const auto *combo = entry.kind == Kind::ItemIndex || entry.kind == Kind::ItemText
-            ? widget<QComboBox>(this, formControl(this, entry)) : nullptr;
+                                    ? widget<QComboBox>(this, formControl(this, entry))
+                                    : nullptr;
         if (combo && combo->currentIndex() < 0 && config.contains(text(entry.fileKey)))
-            return refusalLine(config.value(text(entry.fileKey)).toString(), text(entry.key ? entry.key : entry.fileKey),
-                               moduleName());
+            return refusalLine(config.value(text(entry.fileKey)).toString(),
+                               text(entry.key ? entry.key : entry.fileKey), moduleName());
     }
     return {};
 }
@@ -178,7 +180,8 @@ bool Mirel_Dialog::loadIPConfig(const QString &path)
 
     QSettings settings(path, QSettings::IniFormat);
     if (settings.value(text(Config::Info::Version), QVariant()).toString() != text(Config::FileVersion)) {
-        const QString text = QStringLiteral("This version of specified IP Config file is incompatible with current IP Core Generator.");
+        const QString text = QStringLiteral(
+                "This version of specified IP Config file is incompatible with current IP Core Generator.");
         if (batchMessages)
             *batchMessages << QStringLiteral("ERROR: ") + text;
         else
@@ -221,9 +224,8 @@ void Mirel_Dialog::applyIPConfig(const QVariantMap &config)
         if (!holds(entry.read, config))
             continue;
         const QVariant value = config.value(text(entry.fileKey));
-        const char *name = entry.isSelected() && !holds(entry.loadPicksControl, config)
-            ? entry.alternative
-            : entry.control;
+        const char *name = entry.isSelected() && !holds(entry.loadPicksControl, config) ? entry.alternative
+                                                                                        : entry.control;
         switch (entry.kind) {
         case Kind::Language:
             uiSetLanguageIndex(value.toInt());
@@ -265,8 +267,9 @@ bool setAdvancedOnly(Mirel_Dialog *dialog, const Config::Entry &entry, const QVa
 {
     const QString key = text(entry.key);
     if (isChecked(dialog, Config::findByKey(text(Config::Key::ModeGeneral))->control)) {
-        messagelist << QStringLiteral("ERROR: Option '%1' for IP '%2' applies only in Advanced Mode (MODE_GENERAL=false).")
-                           .arg(key, dialog->moduleName());
+        messagelist << QStringLiteral(
+                               "ERROR: Option '%1' for IP '%2' applies only in Advanced Mode (MODE_GENERAL=false).")
+                               .arg(key, dialog->moduleName());
         return false;
     }
     auto *spin = widget<QSpinBox>(dialog, entry.control);
@@ -299,11 +302,12 @@ bool Mirel_Dialog::setProperty(QVariantMap cfgs, QStringList &messagelist)
             const char *name = entry->control;
             if (entry->isSelected() && !cfgs.value(text(entry->selector), true).toBool())
                 name = entry->alternative;
-            if (!IPCore::setValueByCfgsMap(key, entry->batchDefault, widget<QWidget>(this, name), cfgs,
-                                           moduleName(), messagelist))
+            if (!IPCore::setValueByCfgsMap(key, entry->batchDefault, widget<QWidget>(this, name), cfgs, moduleName(),
+                                           messagelist))
                 return false;
         }
-        if (entry->batch == BatchUse::AdvancedOnly && cfgs.contains(key) && !setAdvancedOnly(this, *entry, cfgs, messagelist))
+        if (entry->batch == BatchUse::AdvancedOnly && cfgs.contains(key)
+            && !setAdvancedOnly(this, *entry, cfgs, messagelist))
             return false;
         if ((entry->batch == BatchUse::Switch || entry->batch == BatchUse::SetThenSwitch) && cfgs.contains(key)) {
             const QString value = cfgs.value(key).toString();

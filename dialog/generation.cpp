@@ -9,9 +9,9 @@
 #include <configkeys.h>
 #include <editormanager.h>
 #include <messages.h>
-#include <searchtexts.h>
 #include <modargs.h>
 #include <modulegenerator.h>
+#include <searchtexts.h>
 
 #include <QFileInfo>
 

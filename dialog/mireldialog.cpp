@@ -9,7 +9,9 @@
 namespace ModMirel {
 
 Mirel_Dialog::Mirel_Dialog(const QVariantMap &info, QWidget *parent)
-    : IPCore::ModuleGenDialog(parent), ui(new PllConfig), ipInfo(info)
+    : IPCore::ModuleGenDialog(parent)
+    , ui(new PllConfig)
+    , ipInfo(info)
 {
     uiSetLabelText(ipInfo.value(QStringLiteral("ipcore.label")).toString());
     uiSetModuleName(ipInfo.value(QStringLiteral("ipcore.module")).toString());
@@ -41,9 +43,8 @@ void Mirel_Dialog::fillDutyCycleItems()
 {
     // Texts are written out: n/16 rounded half-up to three decimals, which
     // printf-style rounding (half-even) would get wrong for 5/16 and 13/16.
-    static const char *const texts[] = {"0.125", "0.188", "0.250", "0.313", "0.375",
-                                        "0.438", "0.500", "0.563", "0.625", "0.688",
-                                        "0.750", "0.813", "0.875"};
+    static const char *const texts[] = {"0.125", "0.188", "0.250", "0.313", "0.375", "0.438", "0.500",
+                                        "0.563", "0.625", "0.688", "0.750", "0.813", "0.875"};
     int sixteenths = 2;
     for (const char *text : texts)
         ui->clkoutpComBoxDutyCycle->addItem(QString::fromLatin1(text), QString::number(sixteenths++));
@@ -60,8 +61,7 @@ void Mirel_Dialog::connectForm()
             &Mirel_Dialog::refreshFigure);
     connect(ui->checkLockEn, &QCheckBox::toggled, this, &Mirel_Dialog::refreshFigure);
     connect(ui->clkoutCheckBypass, &QCheckBox::toggled, this, &Mirel_Dialog::onClkOutBypassChanged);
-    connect(ui->clkoutRadioDivideStatic, &QRadioButton::toggled, this,
-            &Mirel_Dialog::onClkoutDivideModeChanged);
+    connect(ui->clkoutRadioDivideStatic, &QRadioButton::toggled, this, &Mirel_Dialog::onClkoutDivideModeChanged);
     connect(ui->clkoutpCheckEnable, &QCheckBox::toggled, this, &Mirel_Dialog::onClkOutPEnableChanged);
     connect(ui->clkoutpCheckBypass, &QCheckBox::toggled, this, &Mirel_Dialog::onClkOutPBypassChanged);
     connect(ui->clkoutdCheckEnable, &QCheckBox::toggled, this, &Mirel_Dialog::onClkOutDEnableChanged);

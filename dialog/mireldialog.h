@@ -12,7 +12,7 @@ namespace ModMirel {
 namespace Calc {
 struct ClkoutResult;
 struct ClkoutdResult;
-}
+} // namespace Calc
 
 namespace Ui {
 class PllConfig;
@@ -61,10 +61,10 @@ public:
     QString generateModFile(QStringList &messagelist);
 
 public slots:
-    void accept() override;                                         // generation.cpp
+    void accept() override;                                                // generation.cpp
     bool setProperty(QVariantMap cfgs, QStringList &messagelist) override; // configflows.cpp
-    bool accept(QStringList &messagelist) override;                 // generation.cpp
-    QVariantMap getProperty();                                      // configflows.cpp
+    bool accept(QStringList &messagelist) override;                        // generation.cpp
+    QVariantMap getProperty();                                             // configflows.cpp
 
 private slots:
     // mireldialog.cpp: each sets its flag, then runs the rule groups it affects.

@@ -11,9 +11,15 @@ namespace ModMirel {
 void Mirel_Dialog::refreshFigure()
 {
     using Utils::PinFigure;
-    const auto input = [](const char *name) { return PinFigure(QLatin1String(name), 0, false, Qt::AlignLeft); };
-    const auto bus = [](const char *name) { return PinFigure(QLatin1String(name), 0, true, Qt::AlignLeft); };
-    const auto output = [](const char *name) { return PinFigure(QLatin1String(name), 1, false, Qt::AlignRight); };
+    const auto input = [](const char *name) {
+        return PinFigure(QLatin1String(name), 0, false, Qt::AlignLeft);
+    };
+    const auto bus = [](const char *name) {
+        return PinFigure(QLatin1String(name), 0, true, Qt::AlignLeft);
+    };
+    const auto output = [](const char *name) {
+        return PinFigure(QLatin1String(name), 1, false, Qt::AlignRight);
+    };
     const bool dynamicPhasePorts = pll.phaseDutyDynamic && pll.clkoutpLive();
 
     QList<PinFigure> pins;

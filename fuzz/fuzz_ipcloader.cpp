@@ -38,8 +38,8 @@ QByteArray contents(const QString &path)
 
 QString frame(const ModMirel::Mirel_Dialog &dialog)
 {
-    return QStringList{dialog.moduleName(), dialog.fileName(), dialog.device().id(),
-                       QString::number(dialog.fileType())}.join(QLatin1Char('|'));
+    return QStringList{dialog.moduleName(), dialog.fileName(), dialog.device().id(), QString::number(dialog.fileType())}
+            .join(QLatin1Char('|'));
 }
 
 } // namespace
@@ -49,7 +49,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     QTemporaryDir dir;
     const QString input = dir.filePath(QStringLiteral("input.ipc"));
     QFile file(input);
-    FUZZ_CHECK(file.open(QIODevice::WriteOnly) && file.write(reinterpret_cast<const char *>(data), qint64(size)) == qint64(size),
+    FUZZ_CHECK(file.open(QIODevice::WriteOnly)
+                       && file.write(reinterpret_cast<const char *>(data), qint64(size)) == qint64(size),
                QStringLiteral("cannot write the input file"));
     file.close();
 
@@ -69,29 +70,31 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     ModMirel::Mirel_Dialog second(description(), nullptr);
     second.reportToMessageList(&lines);
     FUZZ_CHECK(second.setOpening(saved, QString()), QStringLiteral("the saved file is refused: ") + lines.join(' '));
-    FUZZ_CHECK(frame(second) == frame(first), QStringLiteral("re-opened, the frame differs: %1 -> %2")
-                                                   .arg(frame(first), frame(second)));
+    FUZZ_CHECK(frame(second) == frame(first),
+               QStringLiteral("re-opened, the frame differs: %1 -> %2").arg(frame(first), frame(second)));
     QSettings kept(saved, QSettings::IniFormat);
     kept.beginGroup(QLatin1String(ModMirel::Config::FileGroup));
     const QVariantMap again = second.getProperty();
     for (auto it = settings.cbegin(); it != settings.cend(); ++it) {
         const ModMirel::Config::Entry *entry = ModMirel::Config::findByKey(it.key());
         if (entry && kept.contains(QLatin1String(entry->fileKey)))
-            FUZZ_CHECK(again.value(it.key()) == it.value(), QStringLiteral("re-opened, %1 differs: '%2' -> '%3'")
-                            .arg(it.key(), it.value().toString(), again.value(it.key()).toString()));
+            FUZZ_CHECK(again.value(it.key()) == it.value(),
+                       QStringLiteral("re-opened, %1 differs: '%2' -> '%3'")
+                               .arg(it.key(), it.value().toString(), again.value(it.key()).toString()));
     }
     FUZZ_CHECK(QDir(dir.path()).mkdir(QStringLiteral("again")), QStringLiteral("cannot make a folder"));
     second.setCreatPath(QStringLiteral("again"));
     second.saveIPConfig();
     const QByteArray againBytes = contents(dir.filePath(QStringLiteral("again/saved.ipc")));
     FUZZ_CHECK(againBytes == savedBytes, QStringLiteral("saved again, the file differs:\n%1\n-- again:\n%2")
-                                               .arg(QString::fromUtf8(savedBytes), QString::fromUtf8(againBytes)));
+                                                 .arg(QString::fromUtf8(savedBytes), QString::fromUtf8(againBytes)));
 
     // `mirel-host open` goes on with the batch OK on whatever the file gave.
     lines.clear();
     first.setCreatPath(QStringLiteral("open"));
     if (first.accept(lines)) {
-        const QString module = dir.filePath(first.fileType() ? QStringLiteral("open/saved.vhd") : QStringLiteral("open/saved.v"));
+        const QString module = dir.filePath(first.fileType() ? QStringLiteral("open/saved.vhd")
+                                                             : QStringLiteral("open/saved.v"));
         for (const QString &path : {dir.filePath(QStringLiteral("open/saved.ipc")), module})
             FUZZ_CHECK(QFileInfo(path).isFile(), QStringLiteral("the batch OK reported success without '%1'").arg(path));
         Fuzz::expectCompiles({module});

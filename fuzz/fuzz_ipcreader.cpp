@@ -27,7 +27,8 @@ QMap<QString, QString> readConfig(const QByteArray &bytes, QString *version)
 {
     const QString path = freshPath();
     QFile file(path);
-    FUZZ_CHECK(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size(), QStringLiteral("cannot write the input"));
+    FUZZ_CHECK(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size(),
+               QStringLiteral("cannot write the input"));
     file.close();
     FUZZ_CHECK(FileIO::inputProblem(path).isEmpty() == (bytes.size() <= FileIO::InputLimit),
                QStringLiteral("the input check misjudged a regular file of %1 bytes").arg(bytes.size()));
@@ -48,16 +49,19 @@ QMap<QString, QString> readConfig(const QByteArray &bytes, QString *version)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     QString version;
-    const QMap<QString, QString> config = readConfig(QByteArray(reinterpret_cast<const char *>(data), int(size)), &version);
+    const QMap<QString, QString> config = readConfig(QByteArray(reinterpret_cast<const char *>(data), int(size)),
+                                                     &version);
     QVariantMap values;
     for (auto it = config.constBegin(); it != config.constEnd(); ++it)
         values.insert(it.key(), it.value());
     QString versionAgain;
-    const QMap<QString, QString> again = readConfig(IPCore::ipConfigText({{QStringLiteral("version"), version}}, values), &versionAgain);
-    FUZZ_CHECK(versionAgain == version, QStringLiteral("the version \"%1\" came back as \"%2\"").arg(version, versionAgain));
+    const QMap<QString, QString> again = readConfig(IPCore::ipConfigText({{QStringLiteral("version"), version}}, values),
+                                                    &versionAgain);
+    FUZZ_CHECK(versionAgain == version,
+               QStringLiteral("the version \"%1\" came back as \"%2\"").arg(version, versionAgain));
     for (auto it = config.constBegin(); it != config.constEnd(); ++it) {
-        FUZZ_CHECK(again.value(it.key()) == it.value(),
-                   QStringLiteral("the key \"%1\" with \"%2\" came back as \"%3\"").arg(it.key(), it.value(), again.value(it.key())));
+        FUZZ_CHECK(again.value(it.key()) == it.value(), QStringLiteral("the key \"%1\" with \"%2\" came back as \"%3\"")
+                                                                .arg(it.key(), it.value(), again.value(it.key())));
     }
     FUZZ_CHECK(again.size() == config.size(), QStringLiteral("the written file has other keys"));
     return 0;

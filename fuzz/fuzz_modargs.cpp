@@ -30,7 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         return 0;
     }
     FUZZ_CHECK(errors.isEmpty() && ModGen::moduleNameProblem(settings.module).isEmpty()
-                   && ModGen::fileNameProblem(settings.file).isEmpty(),
+                       && ModGen::fileNameProblem(settings.file).isEmpty(),
                QStringLiteral("the parser accepted with problems or with a refused name"));
     return 0;
 }

@@ -36,7 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     ModGen::Request decoded;
     FUZZ_CHECK(ModGen::decodeCommand(ModGen::encodeCommand(request), &decoded) && decoded.args == request.args
-                   && decoded.fileName == request.fileName && decoded.dir == request.dir,
+                       && decoded.fileName == request.fileName && decoded.dir == request.dir,
                QStringLiteral("the generator command does not carry the request unchanged"));
 
     QStringList errors, written;

@@ -44,8 +44,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         const QString fileProblem = ModGen::fileNameProblem(text);
         FUZZ_CHECK(oneLine(fileProblem), QStringLiteral("a file name problem that is not one line"));
         FUZZ_CHECK(!fileProblem.isEmpty()
-                       || (noControl(text) && !text.contains(QLatin1Char('/')) && !text.startsWith(QLatin1Char('.'))
-                           && QString::fromUtf8(text.toUtf8()) == text),
+                           || (noControl(text) && !text.contains(QLatin1Char('/')) && !text.startsWith(QLatin1Char('.'))
+                               && QString::fromUtf8(text.toUtf8()) == text),
                    QStringLiteral("a file name that leaves the folder or has no encoding was accepted"));
     }
     return 0;

@@ -32,14 +32,22 @@ QVariant typed(const QString &value)
 {
     const QString rest = value.mid(2);
     switch (value.size() >= 2 && value.at(1) == QLatin1Char(':') ? value.at(0).unicode() : 0) {
-    case 'b': return rest == QLatin1String("true") || rest == QLatin1String("1");
-    case 'i': return rest.toInt();
-    case 'u': return rest.toULongLong();
-    case 'd': return rest.toDouble();
-    case 'l': return rest.split(QLatin1Char(','));
-    case 'y': return rest.toUtf8();
-    case 'n': return QVariant();
-    default: return value;
+    case 'b':
+        return rest == QLatin1String("true") || rest == QLatin1String("1");
+    case 'i':
+        return rest.toInt();
+    case 'u':
+        return rest.toULongLong();
+    case 'd':
+        return rest.toDouble();
+    case 'l':
+        return rest.split(QLatin1Char(','));
+    case 'y':
+        return rest.toUtf8();
+    case 'n':
+        return QVariant();
+    default:
+        return value;
     }
 }
 
@@ -113,6 +121,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
                QStringLiteral("the module does not generate again: ") + lines.join(QLatin1Char(' ')));
     const QStringList again = relevant(IPCore::lastGeneratorArgs());
     FUZZ_CHECK(again == args, QStringLiteral("re-opened, the module differs:\n%1\n-- re-opened:\n%2")
-                                   .arg(args.join(QLatin1Char('\n')), again.join(QLatin1Char('\n'))));
+                                      .arg(args.join(QLatin1Char('\n')), again.join(QLatin1Char('\n'))));
     return 0;
 }

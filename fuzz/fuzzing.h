@@ -76,11 +76,13 @@ inline void expectCompiles(const QStringList &generated)
         return;
     for (const QString &file : generated) {
         // The template is a snippet to paste, not a unit; the constraints are no HDL.
-        if (file.contains(QLatin1String("_tmp.")) || !(file.endsWith(QLatin1String(".v")) || file.endsWith(QLatin1String(".vhd"))))
+        if (file.contains(QLatin1String("_tmp."))
+            || !(file.endsWith(QLatin1String(".v")) || file.endsWith(QLatin1String(".vhd"))))
             continue;
         const std::optional<QString> error = hdlCompileError(file);
         FUZZ_CHECK(error, QStringLiteral("no compiler installed to check '%1'").arg(file));
-        FUZZ_CHECK(error->isEmpty(), QStringLiteral("the generated module '%1' does not compile:\n%2").arg(file, *error));
+        FUZZ_CHECK(error->isEmpty(),
+                   QStringLiteral("the generated module '%1' does not compile:\n%2").arg(file, *error));
         std::fprintf(stderr, "COMPILED %s\n", qPrintable(file));
     }
 }

@@ -31,23 +31,15 @@ QString source(bool clkout)
 QStringList buildModArgs(const FrameFields &frame, const PllSettings &pll, const FormValues &form)
 {
     QStringList list;
-    list << frame.header
-         << element("-mod_name", frame.moduleName)
-         << element("-file_name", frame.fileName)
-         << element("-path", frame.createPath + QLatin1Char('/'))
-         << element("-type", QStringLiteral("PLL"))
-         << element("-mirel", flag(true))
-         << element("-file_type", frame.fileTypeWord)
-         << element("-ip_version", frame.ipVersion)
-         << element("-dev_type", frame.deviceName);
+    list << frame.header << element("-mod_name", frame.moduleName) << element("-file_name", frame.fileName)
+         << element("-path", frame.createPath + QLatin1Char('/')) << element("-type", QStringLiteral("PLL"))
+         << element("-mirel", flag(true)) << element("-file_type", frame.fileTypeWord)
+         << element("-ip_version", frame.ipVersion) << element("-dev_type", frame.deviceName);
 
     if (pll.generalMode) {
-        list << element("-dyn_idiv_sel", flag(false))
-             << element("-idiv_sel", pll.clkoutNoBypass ? pll.idivSel : 1)
-             << element("-dyn_fbdiv_sel", flag(false))
-             << element("-fbdiv_sel", pll.clkoutNoBypass ? pll.fbdivSel : 1)
-             << element("-dyn_odiv_sel", flag(false))
-             << element("-odiv_sel", pll.odivSel);
+        list << element("-dyn_idiv_sel", flag(false)) << element("-idiv_sel", pll.clkoutNoBypass ? pll.idivSel : 1)
+             << element("-dyn_fbdiv_sel", flag(false)) << element("-fbdiv_sel", pll.clkoutNoBypass ? pll.fbdivSel : 1)
+             << element("-dyn_odiv_sel", flag(false)) << element("-odiv_sel", pll.odivSel);
         if (pll.clkoutdLive())
             list << element("-dyn_sdiv_sel", pll.sdivSel);
     } else {
@@ -57,30 +49,23 @@ QStringList buildModArgs(const FrameFields &frame, const PllSettings &pll, const
              << element("-idiv_sel", pll.clkinDivideDynamic ? form.idivDynamic : form.idivStatic)
              << element("-dyn_fbdiv_sel", flag(pll.clkfbDivideDynamic))
              << element("-fbdiv_sel", pll.clkfbDivideDynamic ? form.fbdivDynamic : form.fbdivStatic)
-             << element("-dyn_odiv_sel", flag(form.odivDynamicChecked))
-             << element("-odiv_sel", odivText.toInt());
+             << element("-dyn_odiv_sel", flag(form.odivDynamicChecked)) << element("-odiv_sel", odivText.toInt());
         if (pll.clkoutdLive())
             list << element("-dyn_sdiv_sel", form.sdivEntry);
     }
 
-    list << element("-dyn_da_en", flag(pll.phaseDutyDynamic))
-         << element("-rst_sig", flag(form.reset))
-         << element("-rst_sig_p", flag(form.powerDown))
-         << element("-pll_reg", flag(form.regulator))
-         << element("-fclkin", QString::number(form.clkin))
-         << element("-clkfb_sel", form.clkfbIndex)
-         << element("-en_lock", flag(form.lock))
-         << element("-clkout_bypass", flag(!pll.clkoutNoBypass));
+    list << element("-dyn_da_en", flag(pll.phaseDutyDynamic)) << element("-rst_sig", flag(form.reset))
+         << element("-rst_sig_p", flag(form.powerDown)) << element("-pll_reg", flag(form.regulator))
+         << element("-fclkin", QString::number(form.clkin)) << element("-clkfb_sel", form.clkfbIndex)
+         << element("-en_lock", flag(form.lock)) << element("-clkout_bypass", flag(!pll.clkoutNoBypass));
     if (pll.phaseDutyDynamic)
         list << element("-clkout_ft_dir", 1);
-    list << element("-en_clkoutp", flag(pll.clkoutpEnabled))
-         << element("-clkoutp_bypass", flag(!pll.clkoutpNoBypass));
+    list << element("-en_clkoutp", flag(pll.clkoutpEnabled)) << element("-clkoutp_bypass", flag(!pll.clkoutpNoBypass));
     if (pll.clkoutpLive() && pll.phaseDutyDynamic)
         list << element("-clkoutp_ft_dir", 1);
     if (pll.clkoutpLive() && !pll.phaseDutyDynamic)
         list << element("-psda_sel", form.phaseIndex) << element("-dutyda_sel", form.dutyCode);
-    list << element("-en_clkoutd", flag(pll.clkoutdEnabled))
-         << element("-clkoutd_bypass", flag(!pll.clkoutdNoBypass));
+    list << element("-en_clkoutd", flag(pll.clkoutdEnabled)) << element("-clkoutd_bypass", flag(!pll.clkoutdNoBypass));
     if (pll.clkoutdLive())
         list << element("-clkoutd_src", source(form.clkoutdSourceClkout));
     list << element("-en_clkoutd3", flag(pll.clkoutd3Enabled));

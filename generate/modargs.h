@@ -11,7 +11,7 @@ namespace ModMirel::Generate {
 // The host frame's fields, in the order the host expects them asked.
 struct FrameFields
 {
-    QString header;       // the host's header text, one element
+    QString header; // the host's header text, one element
     QString moduleName;
     QString fileName;
     QString createPath;   // without trailing "/"

@@ -3,8 +3,8 @@
 
 #include <configkeys.h>
 #include <devicetable.h>
-#include <pllrange.h>
 #include <plllimits.h>
+#include <pllrange.h>
 #include <rangelabels.h>
 
 #include <QtMath>
@@ -68,7 +68,8 @@ QVariantMap fromEntry(const Config::Entry &entry, const QVariantMap &ranges)
         option.insert(QStringLiteral("ranges"), ranges.value(QLatin1String(entry.control)));
         return option;
     case Kind::Whole:
-        option = described("int", entry.batchDefault.isValid() ? entry.batchDefault : QVariant(entry.formDefault.toInt()),
+        option = described("int",
+                           entry.batchDefault.isValid() ? entry.batchDefault : QVariant(entry.formDefault.toInt()),
                            description);
         option.insert(range(entry.minimum, entry.maximum));
         if (entry.batch == Config::BatchUse::AdvancedOnly)
@@ -110,8 +111,9 @@ QVariantMap batchOptions(const std::function<bool(const DEV::DeviceArg &)> &supp
     options.insert(QLatin1String(Config::Batch::Dir),
                    described("text", QString(), QStringLiteral("Folder in which the module's folder is created")));
     options.insert(QLatin1String(Config::Batch::CreateMode),
-                   described("bool", true, QStringLiteral("true: the files go into a folder named after \"file\"; "
-                                                          "false: straight into \"dir\"")));
+                   described("bool", true,
+                             QStringLiteral("true: the files go into a folder named after \"file\"; "
+                                            "false: straight into \"dir\"")));
     return options;
 }
 

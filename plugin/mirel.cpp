@@ -12,7 +12,9 @@
 
 namespace ModMirel {
 
-MIREL::MIREL(const QString &dir) : ipDir(dir) {}
+MIREL::MIREL(const QString &dir)
+    : ipDir(dir)
+{}
 
 MIREL::~MIREL() = default;
 
@@ -96,8 +98,7 @@ bool MIREL::createModuleBatch(QVariantMap &cfgs, const DEV::DeviceArg &device, Q
     return dialog.accept(messagelist);
 }
 
-bool MIREL::openModuleBatch(const QString &first, const QString &second, QVariantMap &cfgs,
-                            QStringList &messagelist)
+bool MIREL::openModuleBatch(const QString &first, const QString &second, QVariantMap &cfgs, QStringList &messagelist)
 {
     Mirel_Dialog dialog(ipInfo, nullptr);
     // No user is there to close a box: a refused file becomes a line.

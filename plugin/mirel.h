@@ -22,8 +22,7 @@ public:
     QStringList category() override;
     QString summary() override;
     bool isSupported(const DEV::DeviceArg &device) override;
-    bool createModuleBatch(QVariantMap &cfgs, const DEV::DeviceArg &device,
-                           QStringList &messagelist) override;
+    bool createModuleBatch(QVariantMap &cfgs, const DEV::DeviceArg &device, QStringList &messagelist) override;
     bool openModuleBatch(const QString &first, const QString &second, QVariantMap &cfgs,
                          QStringList &messagelist) override;
     QVariantMap options() override;

@@ -21,7 +21,8 @@ inline std::optional<QString> hdlCompileError(const QString &module, int timeLim
     if (tool.isEmpty())
         return std::nullopt;
     QTemporaryDir work; // GHDL keeps its library in the working directory
-    const QString model = QStringLiteral(SOURCE_DIR "/hdl/mirel") + (vhdl ? QStringLiteral(".vhd") : QStringLiteral(".v"));
+    const QString model = QStringLiteral(SOURCE_DIR "/hdl/mirel")
+                          + (vhdl ? QStringLiteral(".vhd") : QStringLiteral(".v"));
     QStringList sources = {model, module};
     if (module.contains(QRegularExpression(QStringLiteral("_tb\\.(v|vhd)$"))))
         sources.insert(1, QString(module).remove(QRegularExpression(QStringLiteral("_tb(?=\\.(v|vhd)$)"))));

@@ -21,7 +21,8 @@ public:
     };
     enum DialogAction { LeaveDialogs, RejectDialogs };
 
-    explicit ModalWatcher(DialogAction action = LeaveDialogs) : m_action(action)
+    explicit ModalWatcher(DialogAction action = LeaveDialogs)
+        : m_action(action)
     {
         connect(&m_timer, &QTimer::timeout, this, &ModalWatcher::poll);
         m_timer.start(0);
@@ -43,12 +44,14 @@ private:
     {
         QWidget *modal = QApplication::activeModalWidget();
         if (auto *box = qobject_cast<QMessageBox *>(modal)) {
-            boxes << Box{box->windowTitle(), box->text(), box->icon(), !box->windowIcon().isNull(), !box->iconPixmap().isNull()};
+            boxes << Box{box->windowTitle(), box->text(), box->icon(), !box->windowIcon().isNull(),
+                         !box->iconPixmap().isNull()};
             if (!box->buttons().isEmpty())
                 box->buttons().first()->click();
             else
                 box->reject();
-        } else if (auto *dialog = qobject_cast<QDialog *>(modal); dialog && m_action == RejectDialogs && dialog->isVisible()) {
+        } else if (auto *dialog = qobject_cast<QDialog *>(modal);
+                   dialog && m_action == RejectDialogs && dialog->isVisible()) {
             dialogs << QString::fromLatin1(dialog->metaObject()->className());
             dialog->reject();
         }

@@ -48,7 +48,8 @@ QString describe(const ClkoutResult &r)
 {
     QStringList parts{r.ok ? "ok" : "fails"};
     if (r.setsDividers)
-        parts << QStringLiteral("%1 %2 %3").arg(r.idiv).arg(r.fbdiv).arg(r.odiv) + (r.setsIdivFbdivSel ? "" : " without sel");
+        parts << QStringLiteral("%1 %2 %3").arg(r.idiv).arg(r.fbdiv).arg(r.odiv)
+                         + (r.setsIdivFbdivSel ? "" : " without sel");
     parts << (r.showsFrequency ? Text::frequency(r.shownFrequency) + ' ' + Text::styleSheet(r.accepted) : "field kept");
     if (r.vcoDiagnostic)
         parts << "diagnostic";
@@ -114,11 +115,13 @@ void TstCalc::clkoutSearch_data()
     const PllLimits d = limits();
     // VCO 400..410: only CLKOUTs near 100-102.5, 200-205, 50-51.25, ... have a legal ODIV.
     const PllLimits narrow = limits(400, 410), noOdiv = limits(401, 401);
-    const QString fails = "fails, %1 color:red, The Expected Frequency of CLKOUT cannot be generated. Try to change the "
-                          "Expected Frequency or Tolerance(%)";
+    const QString fails
+            = "fails, %1 color:red, The Expected Frequency of CLKOUT cannot be generated. Try to change the "
+              "Expected Frequency or Tolerance(%)";
     const QString recommend = ", The divide factor of CLKOUT is illegal, the recommand value is %1.";
     const QString illegal = "fails, %1 color:red, The value of divide factor for CLKIN and CLKFB is illegal";
-    const QString pfd = "fails, field kept, The value of CLKIN frequency divided by Divide Factor must be in the range of %1 ~ %2.";
+    const QString pfd = "fails, field kept, The value of CLKIN frequency divided by Divide Factor must be in the range "
+                        "of %1 ~ %2.";
     QTest::newRow("27->100 at 0.5%") << general(d, 27, 100, 0.5) << "ok, 7 26 4, 100.286 color:gray";
     QTest::newRow("27->100 at 0.0% shows closest in red") << general(d, 27, 100, 0.0) << fails.arg("100.286");
     QTest::newRow("equal error keeps FBDIV 4, IDIV 3") << general(d, 25, 33.3, 0.2) << "ok, 3 4 16, 33.333 color:gray";
@@ -130,16 +133,20 @@ void TstCalc::clkoutSearch_data()
     QTest::newRow("above clkoutMax: closest at the maximum") << general(d, 100, 600, 2.0) << fails.arg("450.000");
     QTest::newRow("CLKIN below every PFD shows 0.000") << general(d, 2, 100, 2.0) << fails.arg("0.000");
     // A pair whose frequency has no legal ODIV is not admissible.
-    QTest::newRow("nearest pair has no ODIV: next pair") << general(narrow, 27, 102.6, 1.0) << "ok, 9 34 4, 102.000 color:gray";
+    QTest::newRow("nearest pair has no ODIV: next pair")
+            << general(narrow, 27, 102.6, 1.0) << "ok, 9 34 4, 102.000 color:gray";
     QTest::newRow("no admissible pair within tolerance") << general(narrow, 27, 102.6, 0.5) << fails.arg("102.000");
     QTest::newRow("no pair has an ODIV: 0.000") << general(noOdiv, 27, 100, 0.5) << fails.arg("0.000");
     // Bypassed: CLKOUT is CLKIN, with the smallest ODIV that keeps the VCO in its window.
-    QTest::newRow("bypassed 27: ODIV 16, not 32") << general(d, 27, 999, 0, true) << "ok, 1 1 16 without sel, 27.000 color:gray";
-    QTest::newRow("bypassed 200: VCO equal to vcoMin") << general(d, 200, 999, 0, true) << "ok, 1 1 2 without sel, 200.000 color:gray";
+    QTest::newRow("bypassed 27: ODIV 16, not 32")
+            << general(d, 27, 999, 0, true) << "ok, 1 1 16 without sel, 27.000 color:gray";
+    QTest::newRow("bypassed 200: VCO equal to vcoMin")
+            << general(d, 200, 999, 0, true) << "ok, 1 1 2 without sel, 200.000 color:gray";
     QTest::newRow("bypassed, no legal ODIV: 2 and the diagnostic")
-        << general(noOdiv, 27, 999, 0, true) << "ok, 1 1 2 without sel, 27.000 color:gray, diagnostic";
+            << general(noOdiv, 27, 999, 0, true) << "ok, 1 1 2 without sel, 27.000 color:gray, diagnostic";
     // Advanced Mode checks the user's dividers and sets none.
-    QTest::newRow("VCO too slow: recommends 4") << advanced(d, 27, 1, 4, 2) << "fails, 108.000 color:gray" + recommend.arg(4);
+    QTest::newRow("VCO too slow: recommends 4")
+            << advanced(d, 27, 1, 4, 2) << "fails, 108.000 color:gray" + recommend.arg(4);
     QTest::newRow("legal dividers") << advanced(d, 27, 1, 4, 4) << "ok, 108.000 color:gray";
     QTest::newRow("VCO equal to vcoMin and vcoMax") << advanced(d, 300, 1, 1, 4) << "ok, 300.000 color:gray";
     QTest::newRow("advanced PFD equal to clkinMin") << advanced(d, 27, 9, 34, 4) << "ok, 102.000 color:gray";
@@ -175,9 +182,11 @@ void TstCalc::generalSearchMatchesPlainLoop()
                     const ClkoutResult r = searchClkout(in);
                     const Record runnable = plainSearch(in, true), anyPair = plainSearch(in, false);
                     const QByteArray where = QByteArray::number(clkin) + "->" + QByteArray::number(expected) + " at "
-                                             + QByteArray::number(tolerance) + ", VCO max " + QByteArray::number(l.vcoMax);
+                                             + QByteArray::number(tolerance) + ", VCO max "
+                                             + QByteArray::number(l.vcoMax);
                     QVERIFY2(r.ok == !runnable.isEmpty() && r.shownFrequency == runnable.frequency, where);
-                    QVERIFY2(!r.ok || (r.idiv == runnable.idiv && r.fbdiv == runnable.fbdiv && r.odiv == runnable.odiv), where);
+                    QVERIFY2(!r.ok || (r.idiv == runnable.idiv && r.fbdiv == runnable.fbdiv && r.odiv == runnable.odiv),
+                             where);
                     if (!anyPair.isEmpty() && anyPair.odiv != 0)
                         QVERIFY2(r.ok && r.idiv == anyPair.idiv && r.fbdiv == anyPair.fbdiv, where);
                     else if (!anyPair.isEmpty())
@@ -190,8 +199,9 @@ void TstCalc::clkoutdSearch_data()
 {
     QTest::addColumn<QVariantList>("input"); // General Mode, expected, tolerance, user's SDIV; CLKOUT is 100
     QTest::addColumn<QString>("outcome");
-    const QString fails = "fails, %1 color:red, The Expected Frequency of CLKOUTD cannot be generated. Try to change the "
-                          "Expected Frequency or Tolerance(%)";
+    const QString fails
+            = "fails, %1 color:red, The Expected Frequency of CLKOUTD cannot be generated. Try to change the "
+              "Expected Frequency or Tolerance(%)";
     QTest::newRow("100->25 at 0.0%") << QVariantList{true, 25.0, 0.0, 0} << "ok, SDIV 4, 25.000 color:gray";
     QTest::newRow("100->30 at 2.0% fails") << QVariantList{true, 30.0, 2.0, 0} << fails.arg("25.000");
     QTest::newRow("100->37.5 equal errors keep SDIV 2") << QVariantList{true, 37.5, 2.0, 0} << fails.arg("50.000");
@@ -205,7 +215,7 @@ void TstCalc::clkoutdSearch()
     QFETCH(QVariantList, input);
     QFETCH(QString, outcome);
     const ClkoutdResult r = searchClkoutd(
-        ClkoutdInput{input[0].toBool(), 100.0, input[1].toDouble(), input[2].toDouble(), input[3].toInt()});
+            ClkoutdInput{input[0].toBool(), 100.0, input[1].toDouble(), input[2].toDouble(), input[3].toInt()});
     QStringList parts{r.ok ? "ok" : "fails"};
     if (r.setsSdiv)
         parts << QStringLiteral("SDIV %1").arg(r.sdiv);
@@ -222,13 +232,17 @@ void TstCalc::rangeLabels()
     RangeLabels r = ModMirel::Calc::rangeLabels(PllLimits{3, 450, 400, 1200, 2.5f, 3.0f, 450.0f});
     Text::RangeTexts t = Text::rangeTexts(r);
     QCOMPARE(QStringList({t.clkinLabel, t.clkoutLabel, t.clkoutdLabel}),
-             QStringList({"Clock Frequency (3~450):", "Expected Frequency (3~450):", "Expected Frequency (0.023~225.000):"}));
-    QCOMPARE(QList<double>({r.clkoutMin, r.clkoutMax, r.clkoutdMin, r.clkoutdMax}), QList<double>({3.0, 900.0, 0.0234375, 450.0}));
+             QStringList({"Clock Frequency (3~450):", "Expected Frequency (3~450):",
+                          "Expected Frequency (0.023~225.000):"}));
+    QCOMPARE(QList<double>({r.clkoutMin, r.clkoutMax, r.clkoutdMin, r.clkoutdMax}),
+             QList<double>({3.0, 900.0, 0.0234375, 450.0}));
     r = ModMirel::Calc::rangeLabels(PllLimits{3, 200, 400, 900, 2.5f, 3.0001f, 300.0f});
     t = Text::rangeTexts(r);
     QCOMPARE(QStringList({t.clkinLabel, t.clkoutLabel, t.clkoutdLabel}),
-             QStringList({"Clock Frequency (3~200):", "Expected Frequency (3.001~300):", "Expected Frequency (0.023~150.000):"}));
-    QCOMPARE(QList<double>({double(r.clkinMin), double(r.clkinMax), r.clkoutMin, r.clkoutMax, r.clkoutdMin, r.clkoutdMax}),
+             QStringList({"Clock Frequency (3~200):", "Expected Frequency (3.001~300):",
+                          "Expected Frequency (0.023~150.000):"}));
+    QCOMPARE(QList<double>(
+                     {double(r.clkinMin), double(r.clkinMax), r.clkoutMin, r.clkoutMax, r.clkoutdMin, r.clkoutdMax}),
              QList<double>({3.0, 200.0, double(3.001f), 600.0, double(3.001f) / 128, 300.0}));
 }
 
@@ -246,19 +260,24 @@ void TstCalc::alternatives()
 void TstCalc::textsAgreeWithQt()
 {
     QRandomGenerator rng(15);
-    const auto same = [](const QString &qt, const std::string &core) { return qt == QString::fromStdString(core); };
+    const auto same = [](const QString &qt, const std::string &core) {
+        return qt == QString::fromStdString(core);
+    };
     for (int i = 0; i < 4000; ++i) {
         const double mhz = i < 2000 ? i * 0.0005 : std::ldexp(rng.generateDouble(), int(rng.bounded(-12, 12)));
         QVERIFY2(same(Text::frequency(mhz), formatMHz(mhz)), qPrintable(QString::number(mhz, 'g', 17)));
         SearchMessage m;
         m.messageKind = MessageKind(i % 7);
         m.messageArg1 = int(rng.bounded(-1000, 1000)), m.messageArg2 = int(rng.generate());
-        QVERIFY2(same(Text::message(m), m.message()) && same(Text::warningLine(m), m.warningLine()), qPrintable(Text::message(m)));
+        QVERIFY2(same(Text::message(m), m.message()) && same(Text::warningLine(m), m.warningLine()),
+                 qPrintable(Text::message(m)));
         const float lo = float(1.0 + 8.0 * rng.generateDouble());
         const float hi = float(i < 2000 ? 100.0 + i * 0.125 : 100.0 + 1900.0 * rng.generateDouble()); // ties first
-        const RangeLabels r = ModMirel::Calc::rangeLabels(PllLimits{int(lo), int(hi), 400, 1200, float(lo * 1.1), lo, hi});
+        const RangeLabels r = ModMirel::Calc::rangeLabels(
+                PllLimits{int(lo), int(hi), 400, 1200, float(lo * 1.1), lo, hi});
         const Text::RangeTexts t = Text::rangeTexts(r);
-        QVERIFY2(same(t.clkinLabel, r.clkinLabel()) && same(t.clkoutLabel, r.clkoutLabel()) && same(t.clkoutdLabel, r.clkoutdLabel()),
+        QVERIFY2(same(t.clkinLabel, r.clkinLabel()) && same(t.clkoutLabel, r.clkoutLabel())
+                         && same(t.clkoutdLabel, r.clkoutdLabel()),
                  qPrintable(t.clkoutLabel + t.clkoutdLabel));
     }
 }
@@ -274,8 +293,10 @@ void TstCalc::deviceTablesAgree()
         QCOMPARE(QString::fromStdString(d.device), host[i].device);
         QCOMPARE(QString::fromStdString(d.id), host[i].id);
         QCOMPARE(QString::fromStdString(d.description), host[i].description);
-        QVERIFY(d.pll.clkinMin == h.clkinMin && d.pll.clkinMax == h.clkinMax && d.pll.vcoMin == h.vcoMin && d.pll.vcoMax == h.vcoMax);
-        QVERIFY(d.pll.clkoutMinAlt == h.clkoutMinAlt && d.pll.clkoutMin == h.clkoutMin && d.pll.clkoutMax == h.clkoutMax);
+        QVERIFY(d.pll.clkinMin == h.clkinMin && d.pll.clkinMax == h.clkinMax && d.pll.vcoMin == h.vcoMin
+                && d.pll.vcoMax == h.vcoMax);
+        QVERIFY(d.pll.clkoutMinAlt == h.clkoutMinAlt && d.pll.clkoutMin == h.clkoutMin
+                && d.pll.clkoutMax == h.clkoutMax);
         QCOMPARE(findDevice(host[i].id.toLower().toStdString()), &d);
         QCOMPARE(findDevice(host[i].device.toStdString()), &d);
     }

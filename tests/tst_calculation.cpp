@@ -16,16 +16,21 @@ using L = QStringList;
 
 namespace {
 
-const QString cannot = "The Expected Frequency of %1 cannot be generated. Try to change the Expected Frequency or Tolerance(%)";
+const QString cannot
+        = "The Expected Frequency of %1 cannot be generated. Try to change the Expected Frequency or Tolerance(%)";
 
 // A fresh dialog on the device a "device=NAME" step names (else the default one),
 // set up through its own widgets.
 struct Fixture
 {
-    explicit Fixture(L steps = {}) : dialog(QVariantMap(), nullptr)
+    explicit Fixture(L steps = {})
+        : dialog(QVariantMap(), nullptr)
     {
-        const QString device = steps.isEmpty() || !steps[0].startsWith("device=") ? QString() : steps.takeFirst().mid(7);
-        dialog.setCreating("/tmp", (device.isEmpty() ? DEV::DeviceTable::defaultDevice() : *DEV::DeviceTable::find(device)).arg());
+        const QString device = steps.isEmpty() || !steps[0].startsWith("device=") ? QString()
+                                                                                  : steps.takeFirst().mid(7);
+        dialog.setCreating("/tmp",
+                           (device.isEmpty() ? DEV::DeviceTable::defaultDevice() : *DEV::DeviceTable::find(device))
+                                   .arg());
         driveDialog(&dialog, steps);
     }
     // What a user sees after a search: dividers, ODIV item, result text and colour, for CLKOUT and CLKOUTD.
@@ -80,25 +85,28 @@ void tst_Calculation::clkoutSearch_data()
     QTest::addColumn<double>("result");
     QTest::addColumn<L>("view"); // IDIV, FBDIV, ODIV item, field
     QTest::addColumn<QString>("line");
-    QTest::newRow("27->100 at 0.5%") << general("27", "100", "0.5") << 100.2857 << L{"7", "26", "4", "100.286 color:gray"} << "";
-    QTest::newRow("27->100 at 0.0% fails") << general("27", "100", "0.0") << -1.0 << L{"1", "1", "2", "100.286 color:red"}
-                                           << "WARNING: " + cannot.arg("CLKOUT");
+    QTest::newRow("27->100 at 0.5%") << general("27", "100", "0.5") << 100.2857
+                                     << L{"7", "26", "4", "100.286 color:gray"} << "";
+    QTest::newRow("27->100 at 0.0% fails")
+            << general("27", "100", "0.0") << -1.0 << L{"1", "1", "2", "100.286 color:red"}
+            << "WARNING: " + cannot.arg("CLKOUT");
     QTest::newRow("bypassed") << L{"clkinSpinFrequency=27", "clkoutCheckBypass=true"} << 27.0
                               << L{"1", "1", "16", "27.000 color:gray"} << "";
-    QTest::newRow("advanced ODIV recommendation") << advanced(1, 4, 2) << -1.0 << L{"1", "1", "2", "108.000 color:gray"}
-                                                  << "WARNING: The divide factor of CLKOUT is illegal, the recommand value is 4.";
+    QTest::newRow("advanced ODIV recommendation")
+            << advanced(1, 4, 2) << -1.0 << L{"1", "1", "2", "108.000 color:gray"}
+            << "WARNING: The divide factor of CLKOUT is illegal, the recommand value is 4.";
     // What no device can run is refused on every device, the closest frequency it can make shown in red.
     const QString illegal = "WARNING: The value of divide factor for CLKIN and CLKFB is illegal";
     for (const DEV::DeviceInfo &d : DEV::DeviceTable::devices()) {
         const L on{"device=" + d.device};
-        QTest::addRow("%s: VCO of 3456", qPrintable(d.device)) << on + advanced(1, 64, 2) << -1.0
-                                                               << L{"1", "1", "2", "1728.000 color:red"} << illegal;
-        QTest::addRow("%s: 3 MHz, no legal ODIV", qPrintable(d.device)) << on + advanced(9, 1, 2) << -1.0
-                                                                        << L{"1", "1", "2", "3.000 color:red"} << illegal;
+        QTest::addRow("%s: VCO of 3456", qPrintable(d.device))
+                << on + advanced(1, 64, 2) << -1.0 << L{"1", "1", "2", "1728.000 color:red"} << illegal;
+        QTest::addRow("%s: 3 MHz, no legal ODIV", qPrintable(d.device))
+                << on + advanced(9, 1, 2) << -1.0 << L{"1", "1", "2", "3.000 color:red"} << illegal;
         const QString max = QString::number(d.pll.clkoutMax, 'f', 3);
         QTest::addRow("%s: 1.5 x the maximum", qPrintable(d.device))
-            << on + general("100", QString::number(d.pll.clkoutMax * 1.5), "2.0") << -1.0 << L{"1", "1", "2", max + " color:red"}
-            << "WARNING: " + cannot.arg("CLKOUT");
+                << on + general("100", QString::number(d.pll.clkoutMax * 1.5), "2.0") << -1.0
+                << L{"1", "1", "2", max + " color:red"} << "WARNING: " + cannot.arg("CLKOUT");
     }
 }
 
@@ -121,7 +129,8 @@ void tst_Calculation::clkoutSearch()
     QCOMPARE(lines, line.isEmpty() ? L() : L{line});
     QCOMPARE(watcher.boxes.size(), lines.size());
     for (const ModalWatcher::Box &box : watcher.boxes)
-        QVERIFY(line == "WARNING: " + box.text && box.title == "Warning" && box.icon == QMessageBox::Warning && box.hasWindowIcon);
+        QVERIFY(line == "WARNING: " + box.text && box.title == "Warning" && box.icon == QMessageBox::Warning
+                && box.hasWindowIcon);
 }
 
 void tst_Calculation::calculateBoxes_data()
@@ -132,14 +141,15 @@ void tst_Calculation::calculateBoxes_data()
     QTest::addColumn<L>("clkoutd"); // field, divider
     const L clkoutd = general("27", "100", "0.5") + L{"clkoutdCheckEnable=true", "clkoutdComBoxTolerance=2.0"};
     const L untouched{" ", "2"};
-    QTest::newRow("both succeed") << clkoutd + L{"clkoutdSpinFrequency=25"} << true << "Succeed" << L{"25.071 color:gray", "4"};
+    QTest::newRow("both succeed") << clkoutd + L{"clkoutdSpinFrequency=25"} << true << "Succeed"
+                                  << L{"25.071 color:gray", "4"};
     QTest::newRow("CLKOUT fails") << general("27", "100", "0.0") << false << cannot.arg("CLKOUT") << untouched;
-    QTest::newRow("CLKOUTD bypassed") << clkoutd + L{"clkoutdSpinFrequency=30", "clkoutdCheckBypass=true"} << true << "Succeed"
-                                      << untouched;
-    QTest::newRow("CLKOUTD fails, CLKOUT's results stay") << clkoutd + L{"clkoutdSpinFrequency=30"} << false << cannot.arg("CLKOUTD")
-                                                          << L{"25.071 color:red", "2"};
-    QTest::newRow("advanced odd divider") << clkoutd + advanced(1, 4, 4) + L{"clkoutdSpinDivider=3"} << true << "Succeed"
-                                          << L{"36.000 color:gray", "3"};
+    QTest::newRow("CLKOUTD bypassed") << clkoutd + L{"clkoutdSpinFrequency=30", "clkoutdCheckBypass=true"} << true
+                                      << "Succeed" << untouched;
+    QTest::newRow("CLKOUTD fails, CLKOUT's results stay")
+            << clkoutd + L{"clkoutdSpinFrequency=30"} << false << cannot.arg("CLKOUTD") << L{"25.071 color:red", "2"};
+    QTest::newRow("advanced odd divider") << clkoutd + advanced(1, 4, 4) + L{"clkoutdSpinDivider=3"} << true
+                                          << "Succeed" << L{"36.000 color:gray", "3"};
 }
 
 void tst_Calculation::calculateBoxes()
@@ -180,12 +190,12 @@ void tst_Calculation::rangesFollowTheDevice()
         }
         return seen;
     };
-    QCOMPARE(ranges(), L({"Clock Frequency (3~450):", "Expected Frequency (3.125~450):", "Expected Frequency (0.024~225.000):",
-                          "3~450", "3.125~900", "0.024~450"}));
+    QCOMPARE(ranges(), L({"Clock Frequency (3~450):", "Expected Frequency (3.125~450):",
+                          "Expected Frequency (0.024~225.000):", "3~450", "3.125~900", "0.024~450"}));
     // Another device: new labels and ranges, and CLKIN held within them.
     f.dialog.setCreating("/tmp", DEV::DeviceTable::find("BRN-4LP")->arg());
-    QCOMPARE(ranges(), L({"Clock Frequency (3~200):", "Expected Frequency (3.125~300):", "Expected Frequency (0.024~150.000):",
-                          "3~200", "3.125~600", "0.024~300"}));
+    QCOMPARE(ranges(), L({"Clock Frequency (3~200):", "Expected Frequency (3.125~300):",
+                          "Expected Frequency (0.024~150.000):", "3~200", "3.125~600", "0.024~300"}));
     QCOMPARE(controlState(&f.dialog, "clkinSpinFrequency"), QString("200"));
 }
 

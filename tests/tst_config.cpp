@@ -74,8 +74,10 @@ QVariantMap fileGroup(const QString &path, const QString &group = QStringLiteral
 // "@language", "@createPath", "@fileName", "@moduleName" read the frame, other names a control.
 QString observed(Mirel_Dialog &d, const QString &name)
 {
-    const QMap<QString, QString> frame{{"@language", QString::number(d.uiLanguageIndex())}, {"@createPath", d.createPath()},
-                                       {"@fileName", d.fileName()}, {"@moduleName", d.moduleName()}};
+    const QMap<QString, QString> frame{{"@language", QString::number(d.uiLanguageIndex())},
+                                       {"@createPath", d.createPath()},
+                                       {"@fileName", d.fileName()},
+                                       {"@moduleName", d.moduleName()}};
     return frame.value(name, controlState(&d, name));
 }
 
@@ -112,11 +114,12 @@ void tst_Config::writtenKeys_data()
     QTest::newRow("smallest file: 14 keys") << Options{{"CLKOUT_BYPASS", true}} << L{};
     QTest::newRow("advanced: no frequencies") << Options{{"MODE_GENERAL", "false"}} << advanced;
     QTest::newRow("general, CLKOUTD live")
-        << Options{{"CLKOUTD", true}} << clkout + clkoutd + L{"CLKOUTD_FREQ", "CLKOUTD_TOLERANCE"};
+            << Options{{"CLKOUTD", true}} << clkout + clkoutd + L{"CLKOUTD_FREQ", "CLKOUTD_TOLERANCE"};
     QTest::newRow("advanced, CLKOUTD live")
-        << Options{{"MODE_GENERAL", "false"}, {"CLKOUTD", true}} << advanced + clkoutd + L{"CLKOUTD_DIVIDE"};
-    QTest::newRow("CLKOUTP, static adjustment") << Options{{"CLKOUT_BYPASS", true}, {"CLKOUTP", true}, {"DYNAMIC", "false"}}
-                                                << L{"CLKOUTP_BYPASS", "CLKOUTP_PHASE", "CLKOUTP_DUTY_CYCLE"};
+            << Options{{"MODE_GENERAL", "false"}, {"CLKOUTD", true}} << advanced + clkoutd + L{"CLKOUTD_DIVIDE"};
+    QTest::newRow("CLKOUTP, static adjustment")
+            << Options{{"CLKOUT_BYPASS", true}, {"CLKOUTP", true}, {"DYNAMIC", "false"}}
+            << L{"CLKOUTP_BYPASS", "CLKOUTP_PHASE", "CLKOUTP_DUTY_CYCLE"};
     QTest::newRow("CLKOUTD3 on") << Options{{"CLKOUT_BYPASS", true}, {"CLKOUTD3", true}} << L{"CLKOUTD3_SOURCE_CLKOUT"};
 }
 
@@ -126,8 +129,9 @@ void tst_Config::writtenKeys()
     QFETCH(L, extraKeys);
     auto dialog = newDialog();
     QVERIFY(apply(*dialog, options));
-    L expected = L{"LANG", "MODE_GENERAL", "DYNAMIC", "RESET_PLL", "PLL_PWD", "PLL_REGULATOR", "CLKIN_FREQ",
-                   "CLKFB_SOURCE", "LOCK_EN", "CLKOUT_BYPASS", "CLKOUT_DIVIDE_DYN", "CLKOUTP", "CLKOUTD", "CKLOUTD3"}
+    L expected = L{"LANG",       "MODE_GENERAL", "DYNAMIC", "RESET_PLL",     "PLL_PWD",           "PLL_REGULATOR",
+                   "CLKIN_FREQ", "CLKFB_SOURCE", "LOCK_EN", "CLKOUT_BYPASS", "CLKOUT_DIVIDE_DYN", "CLKOUTP",
+                   "CLKOUTD",    "CKLOUTD3"}
                  + extraKeys;
     expected.sort();
     QCOMPARE(fileGroup(saveAs(*dialog, "pll")).keys(), expected);
@@ -136,15 +140,19 @@ void tst_Config::writtenKeys()
 void tst_Config::writtenValues()
 {
     auto dialog = newDialog();
-    QVERIFY(apply(*dialog, {{"module", "top_pll"}, {"LANG", 1}, {"CLKFB_SOURCE", "External"}, {"CLKOUTP", "true"},
-                            {"CLKOUTP_BYPASS", true}, {"CLKOUTD3", true}}));
+    QVERIFY(apply(*dialog, {{"module", "top_pll"},
+                            {"LANG", 1},
+                            {"CLKFB_SOURCE", "External"},
+                            {"CLKOUTP", "true"},
+                            {"CLKOUTP_BYPASS", true},
+                            {"CLKOUTD3", true}}));
     QSettings file(saveAs(*dialog, "pll_file"), QSettings::IniFormat);
     QCOMPARE(file.value("target_device").toString(), DEV::DeviceTable::defaultDevice().arg().id());
     // Information outside any group; combo settings as item indexes, numbers as decimal text.
-    for (const QString &e : L{"type=MIREL", "version=1.0", "file=pll_file", "module=top_pll", "Config/LANG=1",
-                              "Config/CLKFB_SOURCE=1", "Config/CLKOUT_TOLERANCE=0", "Config/CLKOUT_FREQ=400",
-                              "Config/CLKIN_FREQ=100", "Config/MODE_GENERAL=true", "Config/CLKOUTP_BYPASS=true",
-                              "Config/CKLOUTD3=true"})
+    for (const QString &e :
+         L{"type=MIREL", "version=1.0", "file=pll_file", "module=top_pll", "Config/LANG=1", "Config/CLKFB_SOURCE=1",
+           "Config/CLKOUT_TOLERANCE=0", "Config/CLKOUT_FREQ=400", "Config/CLKIN_FREQ=100", "Config/MODE_GENERAL=true",
+           "Config/CLKOUTP_BYPASS=true", "Config/CKLOUTD3=true"})
         QCOMPARE(file.value(e.section('=', 0, 0)).toString(), e.section('=', 1));
 }
 
@@ -161,18 +169,20 @@ void tst_Config::tableMatchesTheForm()
             QWidget *w = built.findChild<QWidget *>(name);
             QString range, start;
             if (auto *real = qobject_cast<QDoubleSpinBox *>(w))
-                range = QStringLiteral("%1~%2").arg(real->minimum()).arg(real->maximum()), start = QString::number(real->value(), 'f', 3);
+                range = QStringLiteral("%1~%2").arg(real->minimum()).arg(real->maximum()),
+                start = QString::number(real->value(), 'f', 3);
             else if (auto *whole = qobject_cast<QSpinBox *>(w))
-                range = QStringLiteral("%1~%2").arg(whole->minimum()).arg(whole->maximum()), start = QString::number(whole->value());
+                range = QStringLiteral("%1~%2").arg(whole->minimum()).arg(whole->maximum()),
+                start = QString::number(whole->value());
             else if (auto *combo = qobject_cast<QComboBox *>(w))
                 start = combo->currentText();
             else if (auto *button = qobject_cast<QAbstractButton *>(w))
                 start = button->isChecked() ? "true" : "false";
-            const bool fits = entry.kind == Config::Kind::Real ? bool(qobject_cast<QDoubleSpinBox *>(w))
+            const bool fits = entry.kind == Config::Kind::Real    ? bool(qobject_cast<QDoubleSpinBox *>(w))
                               : entry.kind == Config::Kind::Whole ? bool(qobject_cast<QSpinBox *>(w))
                               : entry.kind == Config::Kind::ItemIndex || entry.kind == Config::Kind::ItemText
-                                  ? bool(qobject_cast<QComboBox *>(w))
-                                  : bool(qobject_cast<QAbstractButton *>(w));
+                                      ? bool(qobject_cast<QComboBox *>(w))
+                                      : bool(qobject_cast<QAbstractButton *>(w));
             QVERIFY2(fits, name);
             if (auto *combo = qobject_cast<QComboBox *>(w)) {
                 QStringList items;
@@ -204,13 +214,29 @@ void tst_Config::selectorUnderOneKey_data()
 {
     QTest::addColumn<L>("names");
     QTest::addColumn<bool>("dynamic");
-    const L clkin{"CLKIN_DIVIDE_STATIC_SEL", "clkinRadioDivideDynamic", "clkinRadioDivideStatic", "clkinSpinDivideDyn",
-                  "clkinSpinDivideStatic", "9", "5"};
-    const L odiv{"CLKOUT_DIVIDER", "clkoutRadioDivideDyn", "clkoutRadioDivideStatic", "clkoutComBoxDivideDyn",
-                 "clkoutComBoxDivideStatic", "64", "16"};
+    const L clkin{"CLKIN_DIVIDE_STATIC_SEL",
+                  "clkinRadioDivideDynamic",
+                  "clkinRadioDivideStatic",
+                  "clkinSpinDivideDyn",
+                  "clkinSpinDivideStatic",
+                  "9",
+                  "5"};
+    const L odiv{"CLKOUT_DIVIDER",
+                 "clkoutRadioDivideDyn",
+                 "clkoutRadioDivideStatic",
+                 "clkoutComBoxDivideDyn",
+                 "clkoutComBoxDivideStatic",
+                 "64",
+                 "16"};
     QTest::newRow("CLKIN dynamic") << clkin << true;
-    QTest::newRow("CLKFB static") << L{"CLKFB_DIVIDE_STATIC_SEL", "clkfbRadioDivideDynamic", "clkfbRadioDivideStatic",
-                                       "clkfbSpinDivideDyn", "clkfbSpinDivideStatic", "12", "3"} << false;
+    QTest::newRow("CLKFB static") << L{"CLKFB_DIVIDE_STATIC_SEL",
+                                       "clkfbRadioDivideDynamic",
+                                       "clkfbRadioDivideStatic",
+                                       "clkfbSpinDivideDyn",
+                                       "clkfbSpinDivideStatic",
+                                       "12",
+                                       "3"}
+                                  << false;
     QTest::newRow("ODIV dynamic") << odiv << true;
     QTest::newRow("ODIV static") << odiv << false;
 }
@@ -250,21 +276,22 @@ void tst_Config::loadedValues_data()
     QTest::newRow("CLKIN nan") << g + L{"CLKIN_FREQ=nan"} << L{} << L{"clkinSpinFrequency=3"};
     QTest::newRow("language") << g + L{"LANG=1"} << L{} << L{"@language=1"};
     QTest::newRow("phase index 4 is 90 degrees")
-        << g + L{"DYNAMIC=false", "CLKOUTP=true", "CLKOUTP_PHASE=4", "CLKOUTP_DUTY_CYCLE=6"} << L{}
-        << L{"clkoutpComBoxPhase=90", "clkoutpComBoxDutyCycle=0.500"};
+            << g + L{"DYNAMIC=false", "CLKOUTP=true", "CLKOUTP_PHASE=4", "CLKOUTP_DUTY_CYCLE=6"} << L{}
+            << L{"clkoutpComBoxPhase=90", "clkoutpComBoxDutyCycle=0.500"};
     QTest::newRow("index beyond the items") << g + L{"CLKFB_SOURCE=5"} << L{} << L{"clkfbComBoxSource="};
     QTest::newRow("the file spells it CKLOUTD3") << g + L{"CLKOUTD3=true"} << L{} << L{"clkoutd3CheckEnable=false"};
     QTest::newRow("absent DYNAMIC means static") << L{"MODE_GENERAL=true"} << L{} << L{"radioPhaseDutyStatic=true"};
     QTest::newRow("dynamic adjustment resets the delay steps")
-        << g + L{"CLKOUTP=true"} << steps << L{"clkoutComBoxDelayStep=0", "clkoutpComBoxDelayStep=0"};
-    QTest::newRow("static adjustment leaves them")
-        << g + L{"CLKOUTP=true", "DYNAMIC=false"} << steps << L{"clkoutComBoxDelayStep=2", "clkoutpComBoxDelayStep=2"};
+            << g + L{"CLKOUTP=true"} << steps << L{"clkoutComBoxDelayStep=0", "clkoutpComBoxDelayStep=0"};
+    QTest::newRow("static adjustment leaves them") << g + L{"CLKOUTP=true", "DYNAMIC=false"} << steps
+                                                   << L{"clkoutComBoxDelayStep=2", "clkoutpComBoxDelayStep=2"};
     QTest::newRow("General Mode file leaves the static ODIV list with no item")
-        << g << L{} << L{"clkoutComBoxDivideStatic=", "clkoutComBoxDivideDyn=2"};
+            << g << L{} << L{"clkoutComBoxDivideStatic=", "clkoutComBoxDivideDyn=2"};
     QTest::newRow("CLKOUTD_BYPASS read after CLKOUTD overrides its rule")
-        << g + L{"CLKOUT_BYPASS=true", "CLKOUTD=true", "CLKOUTD_BYPASS=false"} << L{} << L{"clkoutdCheckBypass=false"};
+            << g + L{"CLKOUT_BYPASS=true", "CLKOUTD=true", "CLKOUTD_BYPASS=false"} << L{}
+            << L{"clkoutdCheckBypass=false"};
     QTest::newRow("ODIV in a General Mode file goes to the static list")
-        << g + L{"CLKOUT_DIVIDER=16"} << L{} << L{"clkoutComBoxDivideStatic=16", "clkoutComBoxDivideDyn=2"};
+            << g + L{"CLKOUT_DIVIDER=16"} << L{} << L{"clkoutComBoxDivideStatic=16", "clkoutComBoxDivideDyn=2"};
 }
 
 void tst_Config::loadedValues()
@@ -300,32 +327,34 @@ void tst_Config::setPropertyOutcomes_data()
                                   << L{"@language=1", "@moduleName=top", "@fileName=pll_a", "@createPath=$DIR/pll_a"};
     QTest::newRow("not creating") << none << Options{{"file", "pll_a"}, {"ip_creat_mode", false}} << ""
                                   << L{"@fileName=pll_a", "@createPath=$DIR"};
-    QTest::newRow("mode kept without MODE_GENERAL") << Options{{"MODE_GENERAL", "false"}} << none << ""
-                                                    << L{"radioModeAdvanced=true"};
-    QTest::newRow("absent DYNAMIC back to dynamic") << Options{{"DYNAMIC", "false"}} << none << ""
-                                                    << L{"radioPhaseDutyDynamic=true"};
-    QTest::newRow("switch given as a bool") << none << Options{{"CLKOUT_DIVIDE_DYN", false}} << ""
-                                            << L{"clkoutRadioDivideStatic=true"};
-    QTest::newRow("the options spell it CLKOUTD3") << none << Options{{"CKLOUTD3", true}} << "" << L{"clkoutd3CheckEnable=false"};
+    QTest::newRow("mode kept without MODE_GENERAL")
+            << Options{{"MODE_GENERAL", "false"}} << none << "" << L{"radioModeAdvanced=true"};
+    QTest::newRow("absent DYNAMIC back to dynamic")
+            << Options{{"DYNAMIC", "false"}} << none << "" << L{"radioPhaseDutyDynamic=true"};
+    QTest::newRow("switch given as a bool")
+            << none << Options{{"CLKOUT_DIVIDE_DYN", false}} << "" << L{"clkoutRadioDivideStatic=true"};
+    QTest::newRow("the options spell it CLKOUTD3")
+            << none << Options{{"CKLOUTD3", true}} << "" << L{"clkoutd3CheckEnable=false"};
     QTest::newRow("bypassed CLKOUT bypasses CLKOUTD")
-        << none << Options{{"CLKOUT_BYPASS", true}, {"CLKOUTD", "true"}, {"CLKOUTD_BYPASS", false}} << ""
-        << L{"clkoutdCheckBypass=true"};
+            << none << Options{{"CLKOUT_BYPASS", true}, {"CLKOUTD", "true"}, {"CLKOUTD_BYPASS", false}} << ""
+            << L{"clkoutdCheckBypass=true"};
     QTest::newRow("MODE_GENERAL in capitals ends it")
-        << none << Options{{"module", "my_pll"}, {"MODE_GENERAL", "TRUE"}, {"DYNAMIC", "false"}, {"RESET_PLL", true}}
-        << "'TRUE' 'MODE_GENERAL'" << L{"radioPhaseDutyDynamic=true", "checkPllReset=false", "@moduleName=my_pll"};
+            << none
+            << Options{{"module", "my_pll"}, {"MODE_GENERAL", "TRUE"}, {"DYNAMIC", "false"}, {"RESET_PLL", true}}
+            << "'TRUE' 'MODE_GENERAL'" << L{"radioPhaseDutyDynamic=true", "checkPllReset=false", "@moduleName=my_pll"};
     QTest::newRow("switch after its set step")
-        << none << Options{{"module", "my_pll"}, {"CLKFB_DIVIDE_DYNAMIC", "yes"}, {"LOCK_EN", true}}
-        << "'yes' 'CLKFB_DIVIDE_DYNAMIC'" << L{"checkLockEn=false"};
+            << none << Options{{"module", "my_pll"}, {"CLKFB_DIVIDE_DYNAMIC", "yes"}, {"LOCK_EN", true}}
+            << "'yes' 'CLKFB_DIVIDE_DYNAMIC'" << L{"checkLockEn=false"};
     QTest::newRow("earlier options stay applied")
-        << none << Options{{"module", "my_pll"}, {"RESET_PLL", true}, {"CLKIN_FREQ", "1000"}, {"CLKOUTP", true}}
-        << "'1000' 'CLKIN_FREQ'" << L{"checkPllReset=true", "clkoutpCheckEnable=false"};
-    QTest::newRow("CLKOUTD divider in Advanced Mode") << none << Options{{"MODE_GENERAL", "false"}, {"CLKOUTD_DIVIDE", 8}}
-                                                      << "" << L{"clkoutdSpinDivider=8"};
+            << none << Options{{"module", "my_pll"}, {"RESET_PLL", true}, {"CLKIN_FREQ", "1000"}, {"CLKOUTP", true}}
+            << "'1000' 'CLKIN_FREQ'" << L{"checkPllReset=true", "clkoutpCheckEnable=false"};
+    QTest::newRow("CLKOUTD divider in Advanced Mode")
+            << none << Options{{"MODE_GENERAL", "false"}, {"CLKOUTD_DIVIDE", 8}} << "" << L{"clkoutdSpinDivider=8"};
     QTest::newRow("CLKOUT_FREQ refused before CLKOUT_DIVIDER")
-        << none << Options{{"module", "my_pll"}, {"CLKOUT_DIVIDER", "3"}, {"CLKOUT_FREQ", "1"}}
-        << "'1' 'CLKOUT_FREQ'" << L{};
-    QTest::newRow("percent signs in the value") << none << Options{{"module", "my_pll"}, {"MODE_GENERAL", "%2%3"}}
-                                                << "'%2%3' 'MODE_GENERAL'" << L{};
+            << none << Options{{"module", "my_pll"}, {"CLKOUT_DIVIDER", "3"}, {"CLKOUT_FREQ", "1"}}
+            << "'1' 'CLKOUT_FREQ'" << L{};
+    QTest::newRow("percent signs in the value")
+            << none << Options{{"module", "my_pll"}, {"MODE_GENERAL", "%2%3"}} << "'%2%3' 'MODE_GENERAL'" << L{};
 }
 
 void tst_Config::setPropertyOutcomes()
@@ -340,7 +369,7 @@ void tst_Config::setPropertyOutcomes()
     QCOMPARE(apply(*dialog, options, &messages), line.isEmpty());
     // The host's lines go on to name the legal values.
     const QString start = "ERROR: Value " + line.replace("' '", "' is out of the range for configuration option '")
-        + " for IP 'my_pll'.";
+                          + " for IP 'my_pll'.";
     QVERIFY2(line.isEmpty() ? messages.isEmpty() : messages.size() == 1 && messages[0].startsWith(start),
              qPrintable(messages.join('\n')));
     // A creation path names a folder inside the output directory given to setCreating.
@@ -357,23 +386,36 @@ void tst_Config::badInputCorpus_data()
     const QString huge(200000, 'x'), hugeNumber(5000, '9');
     const QVariant list = L{"true", "false"}, numbers = QVariantList{100, 200};
     const QList<QPair<const char *, QVariantList>> corpus = {
-        {"MODE_GENERAL", {"TRUE", "False", 1, "0", "yes", "", " true", nan, list, huge}},
-        {"DYNAMIC", {"TRUE", 0, "1", "", "static"}}, {"CLKIN_DIVIDE_DYN", {"FALSE", 1, 1.0}},
-        {"CLKFB_DIVIDE_DYNAMIC", {"True", "on", ""}}, {"CLKOUT_DIVIDE_DYN", {"TRUE", 0, "Dynamic"}},
-        {"CLKOUTD_SOURCE_CLKOUT", {"FALSE", "CLKOUTP", 1}}, {"CLKOUTD3_SOURCE_CLKOUT", {"TRUE", "", inf}},
-        {"RESET_PLL", {"TRUE", 1, "1"}}, {"PLL_PWD", {"on", "", 0.0}}, {"PLL_REGULATOR", {"False", "enabled"}},
-        {"LOCK_EN", {"TRUE", 1, "true\n"}}, {"CLKOUT_BYPASS", {"Yes", -1}}, {"CLKOUTP", {"TRUE", "1"}},
-        {"CLKOUTP_BYPASS", {"false ", 2}}, {"CLKOUTD", {"True", ""}}, {"CLKOUTD_BYPASS", {"TRUE"}},
-        {"CLKOUTD3", {"TRUE", 1, huge}},
-        {"CLKIN_FREQ", {"nan", nan, "inf", inf, -inf, "", "100MHz", "1e400", "1000", 2.999, -100, hugeNumber, true,
-                        "100,000", " 100"}},
-        {"CLKOUT_FREQ", {"NaN", 1e10, "-inf", "3.1", "400.0.0", "", numbers}},
-        {"CLKOUTD_FREQ", {"0.01", "Infinity", nan, "1e309", "one"}},
-        {"CLKIN_DIVIDE_STATIC_SEL", {"0", 65, "8.5", 8.5, "", "eight", "99999999999999999999", -3, "8 ", nan}},
-        {"CLKFB_DIVIDE_STATIC_SEL", {"0x10", 1e3, true, "64.0001", inf}},
-        {"CLKFB_SOURCE", {"internal", "0", 1, "", "Internal "}}, {"CLKOUT_TOLERANCE", {"0", "0.00", "5", 0.5}},
-        {"CLKOUTD_TOLERANCE", {"2", "2.0%"}}, {"CLKOUT_DIVIDER", {"3", "256", 16, "016", ""}},
-        {"CLKOUTP_PHASE", {"90.0", "360", 4, "45.0"}}, {"CLKOUTP_DUTY_CYCLE", {"0.5", "8", 6, "0.1875", huge}},
+            {"MODE_GENERAL", {"TRUE", "False", 1, "0", "yes", "", " true", nan, list, huge}},
+            {"DYNAMIC", {"TRUE", 0, "1", "", "static"}},
+            {"CLKIN_DIVIDE_DYN", {"FALSE", 1, 1.0}},
+            {"CLKFB_DIVIDE_DYNAMIC", {"True", "on", ""}},
+            {"CLKOUT_DIVIDE_DYN", {"TRUE", 0, "Dynamic"}},
+            {"CLKOUTD_SOURCE_CLKOUT", {"FALSE", "CLKOUTP", 1}},
+            {"CLKOUTD3_SOURCE_CLKOUT", {"TRUE", "", inf}},
+            {"RESET_PLL", {"TRUE", 1, "1"}},
+            {"PLL_PWD", {"on", "", 0.0}},
+            {"PLL_REGULATOR", {"False", "enabled"}},
+            {"LOCK_EN", {"TRUE", 1, "true\n"}},
+            {"CLKOUT_BYPASS", {"Yes", -1}},
+            {"CLKOUTP", {"TRUE", "1"}},
+            {"CLKOUTP_BYPASS", {"false ", 2}},
+            {"CLKOUTD", {"True", ""}},
+            {"CLKOUTD_BYPASS", {"TRUE"}},
+            {"CLKOUTD3", {"TRUE", 1, huge}},
+            {"CLKIN_FREQ",
+             {"nan", nan, "inf", inf, -inf, "", "100MHz", "1e400", "1000", 2.999, -100, hugeNumber, true, "100,000",
+              " 100"}},
+            {"CLKOUT_FREQ", {"NaN", 1e10, "-inf", "3.1", "400.0.0", "", numbers}},
+            {"CLKOUTD_FREQ", {"0.01", "Infinity", nan, "1e309", "one"}},
+            {"CLKIN_DIVIDE_STATIC_SEL", {"0", 65, "8.5", 8.5, "", "eight", "99999999999999999999", -3, "8 ", nan}},
+            {"CLKFB_DIVIDE_STATIC_SEL", {"0x10", 1e3, true, "64.0001", inf}},
+            {"CLKFB_SOURCE", {"internal", "0", 1, "", "Internal "}},
+            {"CLKOUT_TOLERANCE", {"0", "0.00", "5", 0.5}},
+            {"CLKOUTD_TOLERANCE", {"2", "2.0%"}},
+            {"CLKOUT_DIVIDER", {"3", "256", 16, "016", ""}},
+            {"CLKOUTP_PHASE", {"90.0", "360", 4, "45.0"}},
+            {"CLKOUTP_DUTY_CYCLE", {"0.5", "8", 6, "0.1875", huge}},
     };
     for (const auto &entry : corpus)
         for (int i = 0; i < entry.second.size(); ++i)
@@ -447,7 +489,8 @@ void tst_Config::roundTripProperty()
             const Config::Entry *entry = Config::findByFileKey(fileKey);
             QVERIFY2(entry, qPrintable(fileKey));
             const QString was = value(*original, before, entry), is = value(*loaded, after, entry);
-            QVERIFY2(was == is, qPrintable(QStringLiteral("round %1, %2: saved %3, loaded %4").arg(round).arg(fileKey, was, is)));
+            QVERIFY2(was == is,
+                     qPrintable(QStringLiteral("round %1, %2: saved %3, loaded %4").arg(round).arg(fileKey, was, is)));
         }
         QVERIFY2(fileGroup(saveAs(*loaded, name + "_again")) == written, qPrintable(QString::number(round)));
     }

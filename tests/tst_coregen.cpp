@@ -83,7 +83,8 @@ std::unique_ptr<QWidget> makeControl(const QString &kind)
 {
     auto parent = std::make_unique<QWidget>();
     if (kind == "check" || kind == "radio") {
-        auto *button = kind == "check" ? new QCheckBox(parent.get()) : static_cast<QAbstractButton *>(new QRadioButton(parent.get()));
+        auto *button = kind == "check" ? new QCheckBox(parent.get())
+                                       : static_cast<QAbstractButton *>(new QRadioButton(parent.get()));
         button->setAutoExclusive(false);
         button->setChecked(kind == "check");
     } else if (kind == "spin") {
@@ -106,10 +107,13 @@ std::unique_ptr<QWidget> makeControl(const QString &kind)
 
 QString line(const QString &value, const QString &legal = {}, bool notNumber = false)
 {
-    return (notNumber ? QStringLiteral("ERROR: Value '%1' for configuration option 'OPTION' for IP 'pll_0' is not a number.")
-                      : QStringLiteral("ERROR: Value '%1' is out of the range for configuration option 'OPTION' for IP 'pll_0'."))
-               .arg(value)
-        + (legal.isEmpty() ? QString() : " Legal values: " + legal + ".");
+    return (notNumber
+                    ? QStringLiteral(
+                            "ERROR: Value '%1' for configuration option 'OPTION' for IP 'pll_0' is not a number.")
+                    : QStringLiteral(
+                            "ERROR: Value '%1' is out of the range for configuration option 'OPTION' for IP 'pll_0'."))
+                   .arg(value)
+           + (legal.isEmpty() ? QString() : " Legal values: " + legal + ".");
 }
 
 QByteArray contents(const QString &path)
@@ -127,15 +131,19 @@ void tst_CoreGen::setOpening_data()
     QTest::addColumn<bool>("loadResult");
     QTest::addColumn<QString>("expected"); // device, file name, module name
     const QString fallback = DEV::DeviceTable::defaultDevice().device;
-    QTest::newRow("device from file") << QByteArray("target_device=AXL-25-BG256\nfile=pll_a\nmodule=pll_top\n[Config]\nX=1\n")
+    QTest::newRow("device from file") << QByteArray(
+            "target_device=AXL-25-BG256\nfile=pll_a\nmodule=pll_top\n[Config]\nX=1\n")
                                       << "" << true << "AXL-25 pll_a pll_top";
     QTest::newRow("device from caller wins") << QByteArray("target_device=AXL-25-BG256\nfile=pll_a\nmodule=pll_top\n")
                                              << "BRN-4LP" << true << "BRN-4LP pll_a pll_top";
-    QTest::newRow("caller names part id") << QByteArray("file=pll_a\n") << "brn-4lp-cs49" << true << "BRN-4LP pll_a preset";
-    QTest::newRow("unknown device in file") << QByteArray("target_device=XYZ-9\n") << "" << true << fallback + " saved preset";
-    QTest::newRow("keys only in the group") << QByteArray("[Config]\nfile=inner\nmodule=inner\n") << "" << true
-                                            << fallback + " saved preset";
-    QTest::newRow("loader refuses") << QByteArray("target_device=AXL-25\nfile=pll_a\n") << "" << false << "AXL-25 pll_a preset";
+    QTest::newRow("caller names part id")
+            << QByteArray("file=pll_a\n") << "brn-4lp-cs49" << true << "BRN-4LP pll_a preset";
+    QTest::newRow("unknown device in file")
+            << QByteArray("target_device=XYZ-9\n") << "" << true << fallback + " saved preset";
+    QTest::newRow("keys only in the group")
+            << QByteArray("[Config]\nfile=inner\nmodule=inner\n") << "" << true << fallback + " saved preset";
+    QTest::newRow("loader refuses") << QByteArray("target_device=AXL-25\nfile=pll_a\n") << "" << false
+                                    << "AXL-25 pll_a preset";
     QTest::newRow("missing file still reaches the loader") << QByteArray() << "" << false << fallback + " saved preset";
 }
 
@@ -196,8 +204,8 @@ void tst_CoreGen::buttons()
         dialog.helpDoc = doc;
         buttons->button(QDialogButtonBox::Help)->click();
     }
-    QCOMPARE(watcher.texts(), QStringList({"No help is available for this IP core.", "No help is available for this IP core.",
-                                           "Configures the PLL."}));
+    QCOMPARE(watcher.texts(), QStringList({"No help is available for this IP core.",
+                                           "No help is available for this IP core.", "Configures the PLL."}));
     QCOMPARE(watcher.boxes[2].title, QString("Help"));
     QCOMPARE(dialog.events, QStringList{"accept"});
 }
@@ -213,30 +221,66 @@ void tst_CoreGen::setValue_data()
     const double nan = std::numeric_limits<double>::quiet_NaN(), inf = std::numeric_limits<double>::infinity();
     struct Row
     {
-        Row(const char *k, const QVariant &v, const char *e, const QVariant &f = {}) : kind(k), value(v), expected(e), fallback(f) {}
+        Row(const char *k, const QVariant &v, const char *e, const QVariant &f = {})
+            : kind(k)
+            , value(v)
+            , expected(e)
+            , fallback(f)
+        {}
         const char *kind;
         QVariant value;
         const char *expected;
         QVariant fallback;
     };
     const Row rows[] = {
-        {"check", "false", "false"}, {"check", false, "false"}, {"radio", "true", "true"}, {"check", "FALSE", no},
-        {"check", 0, no}, {"check", "", no}, {"check", "false ", no}, {"check", QVariant(), no},
-        {"spin", "8", "8"}, {"spin", 64, "64"}, {"spin", 8.0, "8"}, {"spin", "65", no}, {"spin", 0, no}, {"spin", "8.5", no},
-        {"spin", 8.5, no}, {"spin", "8x", no}, {"spin", "", no}, {"spin", true, no}, {"spin", "99999999999999999999999", no},
-        {"double", "123.456", "123.456"}, {"double", "1e2", "100"}, {"double", 450, "450"}, {"double", "3", "3"},
-        {"double", 123.4564, "123.456"}, {"double", "450.001", no}, {"double", 2.999, no}, {"double", "nan", no},
-        {"double", nan, no}, {"double", inf, no}, {"double", -inf, no}, {"double", "100MHz", no},
-        {"combo", "0.5", "0.5"}, {"combo", QByteArray("0.0"), "0.0"}, {"combo", "0.50", no}, {"combo", 2, no},
-        {"combo", 0.5, no},
-        // Absent keys take the default; a device narrower than the default bounds it, since the script asked for nothing.
-        {"check", absent, "false", false}, {"spin", absent, "1", 1}, {"double", absent, "400", "400.000"},
-        {"double", absent, "450", "500.000"}, {"combo", absent, "0.0", "0.0"}, {"combo", absent, no, "0.7"},
+            {"check", "false", "false"},
+            {"check", false, "false"},
+            {"radio", "true", "true"},
+            {"check", "FALSE", no},
+            {"check", 0, no},
+            {"check", "", no},
+            {"check", "false ", no},
+            {"check", QVariant(), no},
+            {"spin", "8", "8"},
+            {"spin", 64, "64"},
+            {"spin", 8.0, "8"},
+            {"spin", "65", no},
+            {"spin", 0, no},
+            {"spin", "8.5", no},
+            {"spin", 8.5, no},
+            {"spin", "8x", no},
+            {"spin", "", no},
+            {"spin", true, no},
+            {"spin", "99999999999999999999999", no},
+            {"double", "123.456", "123.456"},
+            {"double", "1e2", "100"},
+            {"double", 450, "450"},
+            {"double", "3", "3"},
+            {"double", 123.4564, "123.456"},
+            {"double", "450.001", no},
+            {"double", 2.999, no},
+            {"double", "nan", no},
+            {"double", nan, no},
+            {"double", inf, no},
+            {"double", -inf, no},
+            {"double", "100MHz", no},
+            {"combo", "0.5", "0.5"},
+            {"combo", QByteArray("0.0"), "0.0"},
+            {"combo", "0.50", no},
+            {"combo", 2, no},
+            {"combo", 0.5, no},
+            // Absent keys take the default; a device narrower than the default bounds it, since the script asked for nothing.
+            {"check", absent, "false", false},
+            {"spin", absent, "1", 1},
+            {"double", absent, "400", "400.000"},
+            {"double", absent, "450", "500.000"},
+            {"combo", absent, "0.0", "0.0"},
+            {"combo", absent, no, "0.7"},
     };
     int i = 0;
     for (const Row &row : rows)
         QTest::addRow("%d: %s %s", i++, row.kind, qPrintable(row.value.toString().left(20)))
-            << QString::fromLatin1(row.kind) << row.value << row.fallback << QString::fromLatin1(row.expected);
+                << QString::fromLatin1(row.kind) << row.value << row.fallback << QString::fromLatin1(row.expected);
 }
 
 void tst_CoreGen::setValue()
@@ -255,8 +299,12 @@ void tst_CoreGen::setValue()
     if (!expected.isNull())
         QCOMPARE(messages, QStringList());
     else
-        QVERIFY2(messages.size() == 1 && QRegularExpression("^ERROR: Value '.*' (is out of the range for |for )?configuration "
-                     "option 'OPTION' for IP 'pll_0'.*\\.$", QRegularExpression::DotMatchesEverythingOption).match(messages[0]).hasMatch(),
+        QVERIFY2(messages.size() == 1
+                         && QRegularExpression("^ERROR: Value '.*' (is out of the range for |for )?configuration "
+                                               "option 'OPTION' for IP 'pll_0'.*\\.$",
+                                               QRegularExpression::DotMatchesEverythingOption)
+                                    .match(messages[0])
+                                    .hasMatch(),
                  qPrintable(messages.join('\n').left(200)));
 }
 
@@ -309,11 +357,25 @@ void tst_CoreGen::insertTypes()
 // Whatever text a value holds, QSettings reads back the same text; numbers are plain decimals.
 void tst_CoreGen::writeRoundTrip()
 {
-    const QList<QPair<QString, QVariant>> written = {
-        {"K1", "a=b"}, {"K2", "a;b"}, {"K3", "a,b"}, {"K4", "say \"hi\""}, {"K5", "C:\\dir\\x"}, {"K6", QStringLiteral("Grüße ✓")},
-        {"K7", QStringLiteral("é1fA")}, {"K8", QStringLiteral("\U0001F600")}, {"K9", "  padded "}, {"K10", "a\nb\tc\rd"},
-        {"K11", "@Variant(x)"}, {"K12", ""}, {"two words", "v"}, {QStringLiteral("Größe€"), "v"}, {"B", true},
-        {"I", -42}, {"D1", 400.0}, {"D2", 0.0234375}, {"D3", 999999999.0}};
+    const QList<QPair<QString, QVariant>> written = {{"K1", "a=b"},
+                                                     {"K2", "a;b"},
+                                                     {"K3", "a,b"},
+                                                     {"K4", "say \"hi\""},
+                                                     {"K5", "C:\\dir\\x"},
+                                                     {"K6", QStringLiteral("Grüße ✓")},
+                                                     {"K7", QStringLiteral("é1fA")},
+                                                     {"K8", QStringLiteral("\U0001F600")},
+                                                     {"K9", "  padded "},
+                                                     {"K10", "a\nb\tc\rd"},
+                                                     {"K11", "@Variant(x)"},
+                                                     {"K12", ""},
+                                                     {"two words", "v"},
+                                                     {QStringLiteral("Größe€"), "v"},
+                                                     {"B", true},
+                                                     {"I", -42},
+                                                     {"D1", 400.0},
+                                                     {"D2", 0.0234375},
+                                                     {"D3", 999999999.0}};
     const QStringList numbers{"true", "-42", "400", "0.0234375", "999999999"};
     QVariantMap config;
     for (const auto &pair : written)
@@ -378,8 +440,10 @@ void tst_CoreGen::opensShowingPageAndDevice_data()
 {
     QTest::addColumn<QString>("device");
     QTest::addColumn<QString>("title");
-    QTest::newRow("BRN-4LP") << "BRN-4LP" << "MIREL PLL \u2014 BRN-4LP (BRN-4LP-CS49)";
-    QTest::newRow("by part id") << "AXL-25-BG256" << "MIREL PLL \u2014 AXL-25 (AXL-25-BG256)";
+    QTest::newRow("BRN-4LP") << "BRN-4LP"
+                             << "MIREL PLL \u2014 BRN-4LP (BRN-4LP-CS49)";
+    QTest::newRow("by part id") << "AXL-25-BG256"
+                                << "MIREL PLL \u2014 AXL-25 (AXL-25-BG256)";
 }
 
 void tst_CoreGen::opensShowingPageAndDevice()
@@ -406,17 +470,25 @@ void tst_CoreGen::opensShowingPageAndDevice()
         if (w->nextInFocusChain()->objectName() == "moduleNameEdit")
             break;
     }
-    QCOMPARE(chain.join(' '), QString(
-        "moduleNameEdit fileNameEdit createPathEdit browseButton languageCombo qt_tabwidget_tabbar scrollArea "
-        "radioModeGeneral radioModeAdvanced radioPhaseDutyDynamic radioPhaseDutyStatic checkPllReset checkPllPowerDown "
-        "checkPllRegulator clkinSpinFrequency clkinRadioDivideDynamic clkinSpinDivideDyn clkinRadioDivideStatic "
-        "clkinSpinDivideStatic btnCalculate clkfbComBoxSource clkfbRadioDivideDynamic clkfbSpinDivideDyn "
-        "clkfbRadioDivideStatic clkfbSpinDivideStatic checkLockEn "
-        "clkoutCheckBypass clkoutSpinFrequency clkoutComBoxTolerance clkoutRadioDivideDyn clkoutComBoxDivideDyn "
-        "clkoutRadioDivideStatic clkoutComBoxDivideStatic clkoutEditActualFrequency clkoutpCheckEnable clkoutpCheckBypass "
-        "clkoutpComBoxPhase clkoutpComBoxDutyCycle clkoutdCheckEnable clkoutdCheckBypass clkoutdRadioSrcClkout "
-        "clkoutdRadioSrcClkoutp clkoutdSpinFrequency clkoutdComBoxTolerance clkoutdSpinDivider clkoutdEditActualFrequency "
-        "clkoutd3CheckEnable clkoutd3RadioSrcClkout clkoutd3RadioSrcClkoutp QPushButton:OK QPushButton:Cancel QPushButton:Help"));
+    QCOMPARE(chain.join(' '),
+             QString("moduleNameEdit fileNameEdit createPathEdit browseButton languageCombo qt_tabwidget_tabbar "
+                     "scrollArea "
+                     "radioModeGeneral radioModeAdvanced radioPhaseDutyDynamic radioPhaseDutyStatic checkPllReset "
+                     "checkPllPowerDown "
+                     "checkPllRegulator clkinSpinFrequency clkinRadioDivideDynamic clkinSpinDivideDyn "
+                     "clkinRadioDivideStatic "
+                     "clkinSpinDivideStatic btnCalculate clkfbComBoxSource clkfbRadioDivideDynamic clkfbSpinDivideDyn "
+                     "clkfbRadioDivideStatic clkfbSpinDivideStatic checkLockEn "
+                     "clkoutCheckBypass clkoutSpinFrequency clkoutComBoxTolerance clkoutRadioDivideDyn "
+                     "clkoutComBoxDivideDyn "
+                     "clkoutRadioDivideStatic clkoutComBoxDivideStatic clkoutEditActualFrequency clkoutpCheckEnable "
+                     "clkoutpCheckBypass "
+                     "clkoutpComBoxPhase clkoutpComBoxDutyCycle clkoutdCheckEnable clkoutdCheckBypass "
+                     "clkoutdRadioSrcClkout "
+                     "clkoutdRadioSrcClkoutp clkoutdSpinFrequency clkoutdComBoxTolerance clkoutdSpinDivider "
+                     "clkoutdEditActualFrequency "
+                     "clkoutd3CheckEnable clkoutd3RadioSrcClkout clkoutd3RadioSrcClkoutp QPushButton:OK "
+                     "QPushButton:Cancel QPushButton:Help"));
 }
 
 QTEST_MAIN(tst_CoreGen)

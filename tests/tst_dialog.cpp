@@ -50,8 +50,9 @@ void tst_Dialog::freshDialog()
     QCOMPARE(items(duty, true), QStringList({"2", "3", "4", "5", "6", "7", "8", "9", "10", "11", "12", "13", "14"}));
     QCOMPARE(duty->currentIndex(), 6);
     QCOMPARE(duty->currentData().toString(), QString("8"));
-    for (const char *name : {"clkfbComBoxSource", "clkoutComBoxTolerance", "clkoutComBoxDivideDyn", "clkoutComBoxDivideStatic",
-                             "clkoutComBoxDelayStep", "clkoutpComBoxDelayStep", "clkoutpComBoxPhase", "clkoutdComBoxTolerance"})
+    for (const char *name :
+         {"clkfbComBoxSource", "clkoutComBoxTolerance", "clkoutComBoxDivideDyn", "clkoutComBoxDivideStatic",
+          "clkoutComBoxDelayStep", "clkoutpComBoxDelayStep", "clkoutpComBoxPhase", "clkoutdComBoxTolerance"})
         QVERIFY2(dialog.findChild<QComboBox *>(name)->currentIndex() == 0, name);
     QCOMPARE(items(dialog.findChild<QComboBox *>("clkoutComBoxDelayStep")), QStringList({"0", "1", "2", "4"}));
     QCOMPARE(items(dialog.findChild<QComboBox *>("clkoutpComBoxDelayStep")), QStringList({"0", "1", "2"}));
@@ -64,17 +65,20 @@ void tst_Dialog::freshDialog()
 
     // Check states, which the ten flags mirror.
     QStringList checked;
-    for (const char *name : {"radioModeGeneral", "radioModeAdvanced", "radioPhaseDutyDynamic", "clkinRadioDivideDynamic",
-                             "clkfbRadioDivideDynamic", "clkoutCheckBypass", "clkoutRadioDivideDyn", "clkoutRadioFalling",
-                             "clkoutpCheckEnable", "clkoutpCheckBypass", "clkoutpRadioFalling", "clkoutdCheckEnable",
-                             "clkoutdCheckBypass", "clkoutdRadioSrcClkout", "clkoutd3CheckEnable", "clkoutd3RadioSrcClkout",
-                             "checkPllReset", "checkLockEn"})
+    for (const char *name :
+         {"radioModeGeneral", "radioModeAdvanced", "radioPhaseDutyDynamic", "clkinRadioDivideDynamic",
+          "clkfbRadioDivideDynamic", "clkoutCheckBypass", "clkoutRadioDivideDyn", "clkoutRadioFalling",
+          "clkoutpCheckEnable", "clkoutpCheckBypass", "clkoutpRadioFalling", "clkoutdCheckEnable", "clkoutdCheckBypass",
+          "clkoutdRadioSrcClkout", "clkoutd3CheckEnable", "clkoutd3RadioSrcClkout", "checkPllReset", "checkLockEn"})
         checked << name + ('=' + controlState(&dialog, name));
     QCOMPARE(checked.join(' '), QString("radioModeGeneral=true radioModeAdvanced=false radioPhaseDutyDynamic=true "
-        "clkinRadioDivideDynamic=true clkfbRadioDivideDynamic=true clkoutCheckBypass=false clkoutRadioDivideDyn=true "
-        "clkoutRadioFalling=true clkoutpCheckEnable=false clkoutpCheckBypass=false clkoutpRadioFalling=true "
-        "clkoutdCheckEnable=false clkoutdCheckBypass=false clkoutdRadioSrcClkout=true clkoutd3CheckEnable=false "
-        "clkoutd3RadioSrcClkout=true checkPllReset=false checkLockEn=false"));
+                                        "clkinRadioDivideDynamic=true clkfbRadioDivideDynamic=true "
+                                        "clkoutCheckBypass=false clkoutRadioDivideDyn=true "
+                                        "clkoutRadioFalling=true clkoutpCheckEnable=false clkoutpCheckBypass=false "
+                                        "clkoutpRadioFalling=true "
+                                        "clkoutdCheckEnable=false clkoutdCheckBypass=false clkoutdRadioSrcClkout=true "
+                                        "clkoutd3CheckEnable=false "
+                                        "clkoutd3RadioSrcClkout=true checkPllReset=false checkLockEn=false"));
 
     // The form's own spellings, which screenshots and users see.
     QCOMPARE(dialog.findChild<QAbstractButton *>("clkinRadioDivideStatic")->text(), QString("Static (1~64):"));
@@ -84,9 +88,12 @@ void tst_Dialog::freshDialog()
 
 void tst_Dialog::description()
 {
-    const QVariantMap info{{"ipcore.module", "Mirel_PLL"}, {"ipcore.target", "mirel_pll"}, {"ipcore.doc.help", "help text"}};
+    const QVariantMap info{{"ipcore.module", "Mirel_PLL"},
+                           {"ipcore.target", "mirel_pll"},
+                           {"ipcore.doc.help", "help text"}};
     Mirel_Dialog dialog(info, nullptr);
-    QCOMPARE(dialog.moduleName() + ' ' + dialog.fileName() + ' ' + dialog.helpDoc, QString("Mirel_PLL mirel_pll help text"));
+    QCOMPARE(dialog.moduleName() + ' ' + dialog.fileName() + ' ' + dialog.helpDoc,
+             QString("Mirel_PLL mirel_pll help text"));
     // Absent keys read empty.
     Mirel_Dialog bare(QVariantMap{{"ipcore.module", "Mirel_PLL"}}, nullptr);
     QVERIFY(bare.helpDoc.isEmpty() && bare.fileName().isEmpty());
@@ -97,12 +104,24 @@ void tst_Dialog::slotTable()
     Mirel_Dialog dialog(QVariantMap(), nullptr);
     const QMetaObject *meta = dialog.metaObject();
     QCOMPARE(meta->superClass(), &IPCore::ModuleGenDialog::staticMetaObject);
-    const QList<QByteArray> expected{
-        "accept()", "setProperty(QVariantMap,QStringList&)", "accept(QStringList&)", "getProperty()", "onModeChanged(bool)",
-        "onPhaseDutyChanged(bool)", "onClkInDivideChanged(bool)", "onClkFbDivideChanged(bool)", "onClkOutBypassChanged(bool)",
-        "onClkoutDivideModeChanged()", "onClkOutPEnableChanged(bool)", "onClkOutPBypassChanged(bool)",
-        "onClkOutDEnableChanged(bool)", "onClkOutDBypassChanged(bool)", "onClkOutD3EnableChanged(bool)",
-        "onBtnCalculate(bool)", "onBtnCalculate()", "refreshFigure()"};
+    const QList<QByteArray> expected{"accept()",
+                                     "setProperty(QVariantMap,QStringList&)",
+                                     "accept(QStringList&)",
+                                     "getProperty()",
+                                     "onModeChanged(bool)",
+                                     "onPhaseDutyChanged(bool)",
+                                     "onClkInDivideChanged(bool)",
+                                     "onClkFbDivideChanged(bool)",
+                                     "onClkOutBypassChanged(bool)",
+                                     "onClkoutDivideModeChanged()",
+                                     "onClkOutPEnableChanged(bool)",
+                                     "onClkOutPBypassChanged(bool)",
+                                     "onClkOutDEnableChanged(bool)",
+                                     "onClkOutDBypassChanged(bool)",
+                                     "onClkOutD3EnableChanged(bool)",
+                                     "onBtnCalculate(bool)",
+                                     "onBtnCalculate()",
+                                     "refreshFigure()"};
     QCOMPARE(meta->methodCount() - meta->methodOffset(), expected.size());
     for (int i = 0; i < expected.size(); ++i) {
         const QMetaMethod method = meta->method(meta->methodOffset() + i);
@@ -117,81 +136,106 @@ void tst_Dialog::outcomes_data()
 {
     QTest::addColumn<L>("steps");
     QTest::addColumn<L>("expected");
-    const L inputs{"checkPllReset=true", "checkPllRegulator=true", "checkPllPowerDown=true", "clkfbComBoxSource=External",
-                   "checkLockEn=true"};
-    const L all = inputs + L{"radioModeAdvanced=true", "clkoutpCheckEnable=true", "clkoutdCheckEnable=true",
-                             "clkoutd3CheckEnable=true"};
-    QTest::newRow("fresh dialog") << L{}
-        << L{"clkinGrpBoxDivide:disabled", "clkfbGrpBoxDivide:disabled", "clkoutGrpDivide:disabled",
-             "clkoutWgtFrequency:enabled", "clkoutCheckBypass:enabled", "clkoutdCheckBypass:disabled",
-             "clkoutdGrpBoxSrc:disabled", "clkoutd3GrpBoxSrc:disabled", "clkoutpCheckBypass:disabled",
-             "clkoutGrpBoxDutyCycle:hidden", "clkoutpGrpBoxDutyCycle:hidden", "btnCalculate:enabled",
-             "clkoutdWgtFrequency:disabled", "clkoutpGrpBoxPhaseDuty:disabled", "ports:clkin,clkout"};
+    const L inputs{"checkPllReset=true", "checkPllRegulator=true", "checkPllPowerDown=true",
+                   "clkfbComBoxSource=External", "checkLockEn=true"};
+    const L all = inputs
+                  + L{"radioModeAdvanced=true", "clkoutpCheckEnable=true", "clkoutdCheckEnable=true",
+                      "clkoutd3CheckEnable=true"};
+    QTest::newRow("fresh dialog") << L{} << L{"clkinGrpBoxDivide:disabled",
+                                              "clkfbGrpBoxDivide:disabled",
+                                              "clkoutGrpDivide:disabled",
+                                              "clkoutWgtFrequency:enabled",
+                                              "clkoutCheckBypass:enabled",
+                                              "clkoutdCheckBypass:disabled",
+                                              "clkoutdGrpBoxSrc:disabled",
+                                              "clkoutd3GrpBoxSrc:disabled",
+                                              "clkoutpCheckBypass:disabled",
+                                              "clkoutGrpBoxDutyCycle:hidden",
+                                              "clkoutpGrpBoxDutyCycle:hidden",
+                                              "btnCalculate:enabled",
+                                              "clkoutdWgtFrequency:disabled",
+                                              "clkoutpGrpBoxPhaseDuty:disabled",
+                                              "ports:clkin,clkout"};
     QTest::newRow("advanced mode") << L{"radioModeAdvanced=true"}
-        << L{"clkinGrpBoxDivide:enabled", "clkinSpinDivideDyn:enabled", "clkinSpinDivideStatic:disabled",
-             "clkfbGrpBoxDivide:enabled", "clkoutGrpDivide:enabled", "clkoutComBoxDivideDyn:enabled",
-             "clkoutComBoxDivideStatic:disabled", "clkoutWgtFrequency:disabled", "clkoutCheckBypass:disabled",
-             "ports:clkin,idsel[5:0],fbdsel[5:0],clkout,odsel[5:0]"};
+                                   << L{"clkinGrpBoxDivide:enabled",
+                                        "clkinSpinDivideDyn:enabled",
+                                        "clkinSpinDivideStatic:disabled",
+                                        "clkfbGrpBoxDivide:enabled",
+                                        "clkoutGrpDivide:enabled",
+                                        "clkoutComBoxDivideDyn:enabled",
+                                        "clkoutComBoxDivideStatic:disabled",
+                                        "clkoutWgtFrequency:disabled",
+                                        "clkoutCheckBypass:disabled",
+                                        "ports:clkin,idsel[5:0],fbdsel[5:0],clkout,odsel[5:0]"};
     QTest::newRow("clkout bypassed") << L{"clkoutCheckBypass=true"}
-        << L{"clkoutWgtFrequency:disabled", "clkoutCheckBypass:enabled", "clkoutGrpDivide:disabled"};
-    QTest::newRow("advanced mode, clkout bypassed") << L{"clkoutCheckBypass=true", "radioModeAdvanced=true"}
-        << L{"clkoutCheckBypass:checked", "clkoutCheckBypass:disabled", "clkoutGrpDivide:disabled",
-             "clkoutWgtActualFrequency:disabled", "ports:clkin,idsel[5:0],fbdsel[5:0],clkout"};
+                                     << L{"clkoutWgtFrequency:disabled", "clkoutCheckBypass:enabled",
+                                          "clkoutGrpDivide:disabled"};
+    QTest::newRow("advanced mode, clkout bypassed")
+            << L{"clkoutCheckBypass=true", "radioModeAdvanced=true"}
+            << L{"clkoutCheckBypass:checked", "clkoutCheckBypass:disabled", "clkoutGrpDivide:disabled",
+                 "clkoutWgtActualFrequency:disabled", "ports:clkin,idsel[5:0],fbdsel[5:0],clkout"};
     QTest::newRow("odiv radios while bypassed")
-        << L{"clkoutCheckBypass=true", "radioModeAdvanced=true", "clkoutRadioDivideStatic=true"}
-        << L{"clkoutComBoxDivideStatic:disabled", "clkoutComBoxDivideDyn:disabled"};
+            << L{"clkoutCheckBypass=true", "radioModeAdvanced=true", "clkoutRadioDivideStatic=true"}
+            << L{"clkoutComBoxDivideStatic:disabled", "clkoutComBoxDivideDyn:disabled"};
     QTest::newRow("odiv static radio live") << L{"radioModeAdvanced=true", "clkoutRadioDivideStatic=true"}
-        << L{"clkoutComBoxDivideStatic:enabled", "clkoutComBoxDivideDyn:disabled"};
+                                            << L{"clkoutComBoxDivideStatic:enabled", "clkoutComBoxDivideDyn:disabled"};
     QTest::newRow("clkoutd in advanced mode") << L{"radioModeAdvanced=true", "clkoutdCheckEnable=true"}
-        << L{"clkoutdWgtDivide:enabled", "clkoutdWgtFrequency:disabled", "clkoutdGrpBoxSrc:enabled",
-             "clkoutdCheckBypass:enabled"};
-    QTest::newRow("clkoutd, clkoutp off, clkout bypassed") << L{"clkoutdCheckEnable=true", "clkoutCheckBypass=true"}
-        << L{"clkoutdCheckBypass:checked", "clkoutdCheckBypass:disabled", "clkoutdRadioSrcClkout:checked",
-             "clkoutdRadioSrcClkoutp:disabled", "clkoutdGrpBoxSrc:disabled", "ports:clkin,clkout,clkoutd"};
+                                              << L{"clkoutdWgtDivide:enabled", "clkoutdWgtFrequency:disabled",
+                                                   "clkoutdGrpBoxSrc:enabled", "clkoutdCheckBypass:enabled"};
+    QTest::newRow("clkoutd, clkoutp off, clkout bypassed")
+            << L{"clkoutdCheckEnable=true", "clkoutCheckBypass=true"}
+            << L{"clkoutdCheckBypass:checked",      "clkoutdCheckBypass:disabled", "clkoutdRadioSrcClkout:checked",
+                 "clkoutdRadioSrcClkoutp:disabled", "clkoutdGrpBoxSrc:disabled",   "ports:clkin,clkout,clkoutd"};
     QTest::newRow("clkoutd, clkoutp live, clkout bypassed")
-        << L{"clkoutpCheckEnable=true", "clkoutdCheckEnable=true", "clkoutCheckBypass=true"}
-        << L{"clkoutdRadioSrcClkoutp:checked", "clkoutdRadioSrcClkout:disabled", "clkoutdRadioSrcClkoutp:enabled",
-             "clkoutdCheckBypass:unchecked", "clkoutdCheckBypass:enabled"};
+            << L{"clkoutpCheckEnable=true", "clkoutdCheckEnable=true", "clkoutCheckBypass=true"}
+            << L{"clkoutdRadioSrcClkoutp:checked", "clkoutdRadioSrcClkout:disabled", "clkoutdRadioSrcClkoutp:enabled",
+                 "clkoutdCheckBypass:unchecked", "clkoutdCheckBypass:enabled"};
     QTest::newRow("clkoutd, clkoutp bypassed, clkout bypassed")
-        << L{"clkoutpCheckEnable=true", "clkoutpCheckBypass=true", "clkoutdCheckEnable=true", "clkoutCheckBypass=true"}
-        << L{"clkoutdCheckBypass:checked", "clkoutdCheckBypass:disabled", "clkoutdRadioSrcClkout:checked",
-             "ports:clkin,clkout,clkoutp,clkoutd"};
+            << L{"clkoutpCheckEnable=true", "clkoutpCheckBypass=true", "clkoutdCheckEnable=true",
+                 "clkoutCheckBypass=true"}
+            << L{"clkoutdCheckBypass:checked", "clkoutdCheckBypass:disabled", "clkoutdRadioSrcClkout:checked",
+                 "ports:clkin,clkout,clkoutp,clkoutd"};
     QTest::newRow("clkoutd source falls back when clkoutp goes")
-        << L{"clkoutpCheckEnable=true", "clkoutdCheckEnable=true", "clkoutdRadioSrcClkoutp=true", "clkoutpCheckEnable=false"}
-        << L{"clkoutdRadioSrcClkout:checked", "clkoutdRadioSrcClkoutp:disabled"};
+            << L{"clkoutpCheckEnable=true", "clkoutdCheckEnable=true", "clkoutdRadioSrcClkoutp=true",
+                 "clkoutpCheckEnable=false"}
+            << L{"clkoutdRadioSrcClkout:checked", "clkoutdRadioSrcClkoutp:disabled"};
     QTest::newRow("clkout bypass released")
-        << L{"clkoutdCheckEnable=true", "clkoutCheckBypass=true", "clkoutCheckBypass=false"}
-        << L{"clkoutdCheckBypass:checked", "clkoutdCheckBypass:enabled", "clkoutWgtFrequency:enabled"};
+            << L{"clkoutdCheckEnable=true", "clkoutCheckBypass=true", "clkoutCheckBypass=false"}
+            << L{"clkoutdCheckBypass:checked", "clkoutdCheckBypass:enabled", "clkoutWgtFrequency:enabled"};
     QTest::newRow("clkoutp off while clkoutd3 takes it")
-        << L{"clkoutpCheckEnable=true", "clkoutd3CheckEnable=true", "clkoutd3RadioSrcClkoutp=true", "clkoutpCheckEnable=false"}
-        << L{"clkoutd3RadioSrcClkout:checked", "clkoutd3RadioSrcClkoutp:disabled", "clkoutd3GrpBoxSrc:enabled",
-             "ports:clkin,clkout,clkoutd3"};
-    QTest::newRow("dynamic phase disables the static group") << L{"clkoutpCheckEnable=true"}
-        << L{"clkoutpGrpBoxPhaseDuty:disabled", "clkoutpCheckBypass:enabled",
-             "ports:clkin,clkout,clkoutp,psda[3:0],dutyda[3:0],fdly[3:0]"};
+            << L{"clkoutpCheckEnable=true", "clkoutd3CheckEnable=true", "clkoutd3RadioSrcClkoutp=true",
+                 "clkoutpCheckEnable=false"}
+            << L{"clkoutd3RadioSrcClkout:checked", "clkoutd3RadioSrcClkoutp:disabled", "clkoutd3GrpBoxSrc:enabled",
+                 "ports:clkin,clkout,clkoutd3"};
+    QTest::newRow("dynamic phase disables the static group")
+            << L{"clkoutpCheckEnable=true"}
+            << L{"clkoutpGrpBoxPhaseDuty:disabled", "clkoutpCheckBypass:enabled",
+                 "ports:clkin,clkout,clkoutp,psda[3:0],dutyda[3:0],fdly[3:0]"};
     QTest::newRow("static phase enables it") << L{"clkoutpCheckEnable=true", "radioPhaseDutyStatic=true"}
-        << L{"clkoutpGrpBoxPhaseDuty:enabled", "clkoutGrpBoxDutyCycle:hidden", "clkoutpGrpBoxDutyCycle:hidden",
-             "ports:clkin,clkout,clkoutp"};
+                                             << L{"clkoutpGrpBoxPhaseDuty:enabled", "clkoutGrpBoxDutyCycle:hidden",
+                                                  "clkoutpGrpBoxDutyCycle:hidden", "ports:clkin,clkout,clkoutp"};
     QTest::newRow("static phase, clkoutp bypassed")
-        << L{"clkoutpCheckEnable=true", "radioPhaseDutyStatic=true", "clkoutpCheckBypass=true"}
-        << L{"clkoutpGrpBoxPhaseDuty:disabled"};
-    QTest::newRow("dynamic phase, clkoutp bypassed") << L{"clkoutpCheckEnable=true", "clkoutpCheckBypass=true"}
-        << L{"ports:clkin,clkout,clkoutp"};
+            << L{"clkoutpCheckEnable=true", "radioPhaseDutyStatic=true", "clkoutpCheckBypass=true"}
+            << L{"clkoutpGrpBoxPhaseDuty:disabled"};
+    QTest::newRow("dynamic phase, clkoutp bypassed")
+            << L{"clkoutpCheckEnable=true", "clkoutpCheckBypass=true"} << L{"ports:clkin,clkout,clkoutp"};
     QTest::newRow("general mode inputs") << inputs << L{"ports:reset,vren,clkin,reset_p,clkfb,lock,clkout"};
     QTest::newRow("general mode never lists selects")
-        << L{"clkinRadioDivideDynamic=true", "clkfbRadioDivideDynamic=true", "clkoutRadioDivideDyn=true"}
-        << L{"ports:clkin,clkout"};
+            << L{"clkinRadioDivideDynamic=true", "clkfbRadioDivideDynamic=true", "clkoutRadioDivideDyn=true"}
+            << L{"ports:clkin,clkout"};
     QTest::newRow("advanced dynamic dividers")
-        << L{"radioModeAdvanced=true", "checkPllPowerDown=true", "clkfbComBoxSource=External"}
-        << L{"ports:clkin,idsel[5:0],reset_p,clkfb,fbdsel[5:0],clkout,odsel[5:0]"};
-    QTest::newRow("advanced static dividers")
-        << L{"radioModeAdvanced=true", "clkinRadioDivideStatic=true", "clkfbRadioDivideStatic=true",
-             "clkoutRadioDivideStatic=true"} << L{"ports:clkin,clkout"};
-    QTest::newRow("everything") << all << L{"ports:reset,vren,clkin,idsel[5:0],reset_p,clkfb,fbdsel[5:0],lock,clkout,"
-                                            "odsel[5:0],clkoutp,psda[3:0],dutyda[3:0],fdly[3:0],clkoutd,clkoutd3"};
-    QTest::newRow("options switched back off")
-        << all + L{"checkPllReset=false", "radioModeGeneral=true", "clkoutpCheckEnable=false", "clkfbComBoxSource=Internal"}
-        << L{"ports:vren,clkin,reset_p,lock,clkout,clkoutd,clkoutd3"};
+            << L{"radioModeAdvanced=true", "checkPllPowerDown=true", "clkfbComBoxSource=External"}
+            << L{"ports:clkin,idsel[5:0],reset_p,clkfb,fbdsel[5:0],clkout,odsel[5:0]"};
+    QTest::newRow("advanced static dividers") << L{"radioModeAdvanced=true", "clkinRadioDivideStatic=true",
+                                                   "clkfbRadioDivideStatic=true", "clkoutRadioDivideStatic=true"}
+                                              << L{"ports:clkin,clkout"};
+    QTest::newRow("everything") << all
+                                << L{"ports:reset,vren,clkin,idsel[5:0],reset_p,clkfb,fbdsel[5:0],lock,clkout,"
+                                     "odsel[5:0],clkoutp,psda[3:0],dutyda[3:0],fdly[3:0],clkoutd,clkoutd3"};
+    QTest::newRow("options switched back off") << all
+                                                          + L{"checkPllReset=false", "radioModeGeneral=true",
+                                                              "clkoutpCheckEnable=false", "clkfbComBoxSource=Internal"}
+                                               << L{"ports:vren,clkin,reset_p,lock,clkout,clkoutd,clkoutd3"};
 }
 
 void tst_Dialog::outcomes()
@@ -210,7 +254,8 @@ void tst_Dialog::outcomes()
                 names << pin.name();
                 const bool output = pin.name() == "lock" || pin.name().startsWith("clkout");
                 QVERIFY2(pin.direction() == (output ? 1 : 0) && pin.isBus() == pin.name().contains('[')
-                             && pin.alignment() == (output ? Qt::AlignRight : Qt::AlignLeft), qPrintable(pin.name()));
+                                 && pin.alignment() == (output ? Qt::AlignRight : Qt::AlignLeft),
+                         qPrintable(pin.name()));
             }
             QCOMPARE(names.join(','), state);
             continue;
@@ -218,9 +263,9 @@ void tst_Dialog::outcomes()
         QWidget *w = dialog.findChild<QWidget *>(name);
         QVERIFY2(w, qPrintable(expectation));
         auto *button = qobject_cast<QAbstractButton *>(w);
-        const bool holds = state == "hidden" ? w->isHidden()
+        const bool holds = state == "hidden"         ? w->isHidden()
                            : state.endsWith("abled") ? w->isEnabled() == (state == "enabled")
-                                                      : button && button->isChecked() == (state == "checked");
+                                                     : button && button->isChecked() == (state == "checked");
         QVERIFY2(holds, qPrintable(expectation));
     }
 }

@@ -48,7 +48,8 @@ QMap<QString, QByteArray> snapshot(const QString &dir)
 
 struct Fixture
 {
-    Fixture() : dialog(QVariantMap{{"ipcore.id", "MIREL"}, {"ipcore.version", "1.0"}}, nullptr)
+    Fixture()
+        : dialog(QVariantMap{{"ipcore.id", "MIREL"}, {"ipcore.version", "1.0"}}, nullptr)
     {
         dialog.setCreating(out.path(), DEV::DeviceTable::defaultDevice().arg());
         dialog.uiSetModuleName(QStringLiteral("pll1"));
@@ -57,7 +58,10 @@ struct Fixture
         dialog.findChild<QDoubleSpinBox *>(QStringLiteral("clkinSpinFrequency"))->setValue(27.0);
         dialog.findChild<QComboBox *>(QStringLiteral("clkoutComBoxTolerance"))->setCurrentText(QStringLiteral("0.5"));
     }
-    void setClkout(double mhz) { dialog.findChild<QDoubleSpinBox *>(QStringLiteral("clkoutSpinFrequency"))->setValue(mhz); }
+    void setClkout(double mhz)
+    {
+        dialog.findChild<QDoubleSpinBox *>(QStringLiteral("clkoutSpinFrequency"))->setValue(mhz);
+    }
 
     QTemporaryDir out;
     ModMirel::Mirel_Dialog dialog;

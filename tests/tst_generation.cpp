@@ -2,8 +2,8 @@
 // OK and its batch counterpart as the host drives them: checks, searches, the
 // .ipc file, the generator's list, the generated files, editors and project.
 #include "dialogdriver.h"
-#include "mireldialog.h"
 #include "mirel.h"
+#include "mireldialog.h"
 #include "modalwatcher.h"
 
 #include <devicetable.h>
@@ -19,14 +19,16 @@ using ModMirel::Mirel_Dialog;
 namespace {
 
 const QString evenText = "The divide factor of CLKOUTD must be an even number.";
-const QString cannot = "The Expected Frequency of %1 cannot be generated. Try to change the Expected Frequency or Tolerance(%)";
+const QString cannot
+        = "The Expected Frequency of %1 cannot be generated. Try to change the Expected Frequency or Tolerance(%)";
 const QString illegal = "The value of divide factor for CLKIN and CLKFB is illegal";
 const QString incompatible = "This version of specified IP Config file is incompatible with current IP Core Generator.";
 
 // A dialog writing into its own temporary directory, set through its widgets from state words.
 struct Fixture
 {
-    Fixture() : dialog(QVariantMap{{"ipcore.id", "MIREL"}, {"ipcore.version", "1.0"}}, nullptr)
+    Fixture()
+        : dialog(QVariantMap{{"ipcore.id", "MIREL"}, {"ipcore.version", "1.0"}}, nullptr)
     {
         dialog.setCreating(dir.path(), DEV::DeviceTable::defaultDevice().arg());
         dialog.uiSetModuleName("pll1");
@@ -38,16 +40,21 @@ struct Fixture
     void apply(const QString &state)
     {
         static const QMap<QString, QStringList> words = {
-            {"odd", {"clkoutdSpinDivider=3"}}, {"clkoutdBypass", {"clkoutdCheckBypass=true"}},
-            {"clkoutp", {"clkoutpCheckEnable=true"}}, {"clkoutd3", {"clkoutd3CheckEnable=true"}},
-            {"static", {"radioPhaseDutyStatic=true"}},
-            {"clkoutFails", {"clkinSpinFrequency=100", "clkoutSpinFrequency=401.7", "clkoutComBoxTolerance=0.0"}},
-            {"clkoutd", {"clkoutdCheckEnable=true", "clkoutdSpinFrequency=25", "clkoutdComBoxTolerance=2.0"}},
-            {"clkoutdFails", {"clkoutdCheckEnable=true", "clkoutdSpinFrequency=40", "clkoutdComBoxTolerance=0.0"}},
-            {"inputs", {"checkPllReset=true", "checkPllPowerDown=true", "checkPllRegulator=true", "checkLockEn=true",
-                        "clkfbComBoxSource=External"}},
-            {"advanced", {"radioModeAdvanced=true", "clkinSpinDivideDyn=7", "clkfbSpinDivideDyn=26", "clkoutComBoxDivideDyn=8"}},
-            {"impossible", {"radioModeAdvanced=true", "clkinSpinFrequency=100", "clkinSpinDivideDyn=1", "clkfbSpinDivideDyn=64"}}};
+                {"odd", {"clkoutdSpinDivider=3"}},
+                {"clkoutdBypass", {"clkoutdCheckBypass=true"}},
+                {"clkoutp", {"clkoutpCheckEnable=true"}},
+                {"clkoutd3", {"clkoutd3CheckEnable=true"}},
+                {"static", {"radioPhaseDutyStatic=true"}},
+                {"clkoutFails", {"clkinSpinFrequency=100", "clkoutSpinFrequency=401.7", "clkoutComBoxTolerance=0.0"}},
+                {"clkoutd", {"clkoutdCheckEnable=true", "clkoutdSpinFrequency=25", "clkoutdComBoxTolerance=2.0"}},
+                {"clkoutdFails", {"clkoutdCheckEnable=true", "clkoutdSpinFrequency=40", "clkoutdComBoxTolerance=0.0"}},
+                {"inputs",
+                 {"checkPllReset=true", "checkPllPowerDown=true", "checkPllRegulator=true", "checkLockEn=true",
+                  "clkfbComBoxSource=External"}},
+                {"advanced",
+                 {"radioModeAdvanced=true", "clkinSpinDivideDyn=7", "clkfbSpinDivideDyn=26", "clkoutComBoxDivideDyn=8"}},
+                {"impossible",
+                 {"radioModeAdvanced=true", "clkinSpinFrequency=100", "clkinSpinDivideDyn=1", "clkfbSpinDivideDyn=64"}}};
         QStringList steps{"clkinSpinFrequency=27", "clkoutSpinFrequency=100", "clkoutComBoxTolerance=0.5"};
         for (const QString &word : state.split(' ', Qt::SkipEmptyParts)) {
             if (word == "vhdl")
@@ -69,7 +76,10 @@ struct Fixture
         }
         driveDialog(&dialog, steps);
     }
-    QStringList entries() const { return QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System | QDir::Hidden); }
+    QStringList entries() const
+    {
+        return QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System | QDir::Hidden);
+    }
 
     QTemporaryDir dir;
     Mirel_Dialog dialog;
@@ -131,7 +141,8 @@ void tst_Generation::overloadsAgreeAndPortsMatchTheFigure()
     QVERIFY2(ModGen::parseArgs(interactive, &settings, &messages), qPrintable(messages.join('\n')));
     QStringList module, figure;
     for (const ModGen::Port &port : ModGen::ports(settings))
-        module << (port.output ? "out " : "in ") + port.name + (port.width > 1 ? QStringLiteral("[%1:0]").arg(port.width - 1) : "");
+        module << (port.output ? "out " : "in ") + port.name
+                          + (port.width > 1 ? QStringLiteral("[%1:0]").arg(port.width - 1) : "");
     for (const Utils::PinFigure &pin : f.dialog.figurePins())
         figure << (pin.isInput() ? "in " : "out ") + pin.name();
     QCOMPARE(module, figure);
@@ -143,18 +154,25 @@ void tst_Generation::okFlow_data()
     QTest::addColumn<QStringList>("boxes"); // '~': the text only has to occur in the box
     QTest::addColumn<bool>("accepted");
     QTest::addColumn<QStringList>("files");
-    const QStringList generated = {"pll_file.ipc", "pll_file.sdc", "pll_file.v", "pll_file_tb.v", "pll_file_tmp.v"}, none;
+    const QStringList generated = {"pll_file.ipc", "pll_file.sdc", "pll_file.v", "pll_file_tb.v", "pll_file_tmp.v"},
+                      none;
     QTest::newRow("success") << "" << none << true << generated;
-    QTest::newRow("CLKOUTD bypassed runs no CLKOUTD search") << "clkoutdFails clkoutdBypass" << none << true << generated;
+    QTest::newRow("CLKOUTD bypassed runs no CLKOUTD search")
+            << "clkoutdFails clkoutdBypass" << none << true << generated;
     QTest::newRow("odd divider refused with CLKOUTD off") << "odd" << QStringList{evenText} << false << none;
-    QTest::newRow("CLKOUT search fails: no .ipc") << "clkoutFails" << QStringList{cannot.arg("CLKOUT")} << false << none;
-    QTest::newRow("CLKOUTD search fails: no .ipc") << "clkoutdFails" << QStringList{cannot.arg("CLKOUTD")} << false << none;
+    QTest::newRow("CLKOUT search fails: no .ipc")
+            << "clkoutFails" << QStringList{cannot.arg("CLKOUT")} << false << none;
+    QTest::newRow("CLKOUTD search fails: no .ipc")
+            << "clkoutdFails" << QStringList{cannot.arg("CLKOUTD")} << false << none;
     QTest::newRow("VCO of 12800: no .ipc") << "impossible" << QStringList{illegal} << false << none;
     QTest::newRow("illegal module name") << "badName" << QStringList{"~\"my-pll\" is not a legal"} << false << none;
-    QTest::newRow("existing module overwritten after asking") << "existing" << QStringList{"~already exist"} << true << generated;
+    QTest::newRow("existing module overwritten after asking")
+            << "existing" << QStringList{"~already exist"} << true << generated;
     for (const char *name : {"pll_file.v", "pll_file_tmp.v", "pll_file.ipc"})
-        QTest::addRow("link at %s: nothing written", name) << QString("link:") + name << QStringList{"~is a link"} << false << QStringList{name};
-    QTest::newRow("list without an item: nothing written") << "noSource" << QStringList{"~option 'CLKFB_SOURCE'"} << false << none;
+        QTest::addRow("link at %s: nothing written", name)
+                << QString("link:") + name << QStringList{"~is a link"} << false << QStringList{name};
+    QTest::newRow("list without an item: nothing written")
+            << "noSource" << QStringList{"~option 'CLKFB_SOURCE'"} << false << none;
 }
 
 void tst_Generation::okFlow()
@@ -170,7 +188,8 @@ void tst_Generation::okFlow()
     const QStringList seen = watcher.texts();
     QCOMPARE(seen.size(), boxes.size());
     for (int i = 0; i < boxes.size(); ++i)
-        QVERIFY2(boxes[i].startsWith('~') ? seen[i].contains(boxes[i].mid(1)) : seen[i] == boxes[i], qPrintable(seen[i]));
+        QVERIFY2(boxes[i].startsWith('~') ? seen[i].contains(boxes[i].mid(1)) : seen[i] == boxes[i],
+                 qPrintable(seen[i]));
     QCOMPARE(f.dialog.result() == QDialog::Accepted, accepted);
     QCOMPARE(f.entries(), files);
     // Two editors, the module first, and the module added to the project.
@@ -186,18 +205,25 @@ void tst_Generation::batchFlow_data()
     QTest::addColumn<bool>("result");
     QTest::addColumn<QString>("line"); // '~': the line only has to contain it
     QTest::addColumn<QStringList>("files");
-    const QStringList generated = {"pll_file.ipc", "pll_file.sdc", "pll_file.v", "pll_file_tb.v", "pll_file_tmp.v"}, none;
+    const QStringList generated = {"pll_file.ipc", "pll_file.sdc", "pll_file.v", "pll_file_tb.v", "pll_file_tmp.v"},
+                      none;
     QTest::newRow("success") << "clkoutd" << true << "" << generated;
-    QTest::newRow("VHDL") << "vhdl clkoutp static" << true << "" << QStringList(generated).replaceInStrings(QRegularExpression("\\.v$"), ".vhd");
-    QTest::newRow("illegal module name: only the host's text") << "badName odd" << false << "~\"my-pll\" is not a legal" << none;
+    QTest::newRow("VHDL") << "vhdl clkoutp static" << true << ""
+                          << QStringList(generated).replaceInStrings(QRegularExpression("\\.v$"), ".vhd");
+    QTest::newRow("illegal module name: only the host's text")
+            << "badName odd" << false << "~\"my-pll\" is not a legal" << none;
     // An unapproved divider must not turn into a module reported as success.
     QTest::newRow("odd divider: nothing written") << "odd" << false << "WARNING:" + evenText << none;
-    QTest::newRow("CLKOUT search fails: nothing written") << "clkoutFails" << false << "WARNING: " + cannot.arg("CLKOUT") << none;
-    QTest::newRow("CLKOUTD search fails: nothing written") << "clkoutdFails" << false << "WARNING: " + cannot.arg("CLKOUTD") << none;
+    QTest::newRow("CLKOUT search fails: nothing written")
+            << "clkoutFails" << false << "WARNING: " + cannot.arg("CLKOUT") << none;
+    QTest::newRow("CLKOUTD search fails: nothing written")
+            << "clkoutdFails" << false << "WARNING: " + cannot.arg("CLKOUTD") << none;
     QTest::newRow("VCO of 12800: nothing written") << "impossible" << false << "WARNING: " + illegal << none;
-    QTest::newRow("existing-file check refuses: false") << "dirAtModule" << false << "~not a regular file" << QStringList{"pll_file.v"};
-    QTest::newRow("list without an item: nothing written") << "noSource" << false
-        << "ERROR: Value '-1' is out of the range for configuration option 'CLKFB_SOURCE' for IP 'pll1'." << none;
+    QTest::newRow("existing-file check refuses: false")
+            << "dirAtModule" << false << "~not a regular file" << QStringList{"pll_file.v"};
+    QTest::newRow("list without an item: nothing written")
+            << "noSource" << false
+            << "ERROR: Value '-1' is out of the range for configuration option 'CLKFB_SOURCE' for IP 'pll1'." << none;
 }
 
 void tst_Generation::batchFlow()
@@ -227,8 +253,9 @@ void tst_Generation::escapingNamesRefused_data()
     QTest::addColumn<QString>("file");
     QTest::addColumn<QString>("problem");
     const char *rows[][3] = {{"../x", "pll_file", "not a legal"}, {"my-pll", "pll_file", "not a legal"},
-                             {"module", "pll_file", "reserved"}, {"", "pll_file", "module name is empty"},
-                             {"pll1", "../x", "separator"}, {"pll1", "..", "dot"}, {"pll1", "", "file name is empty"}};
+                             {"module", "pll_file", "reserved"},  {"", "pll_file", "module name is empty"},
+                             {"pll1", "../x", "separator"},       {"pll1", "..", "dot"},
+                             {"pll1", "", "file name is empty"}};
     for (const auto &row : rows)
         QTest::addRow("module '%s', file '%s'", row[0], row[1]) << row[0] << row[1] << row[2];
 }
@@ -275,19 +302,21 @@ void tst_Generation::batchRequests()
 
     // Success merges the settings into the options.
     messages.clear();
-    cfgs = {{"dir", dir.path()}, {"module", "pll1"}, {"file", "pll_file"}, {"CLKIN_FREQ", "27"}, {"CLKOUT_FREQ", "100"},
-            {"CLKOUT_TOLERANCE", "0.5"}, {"extra", "kept"}};
+    cfgs = {{"dir", dir.path()},    {"module", "pll1"},          {"file", "pll_file"}, {"CLKIN_FREQ", "27"},
+            {"CLKOUT_FREQ", "100"}, {"CLKOUT_TOLERANCE", "0.5"}, {"extra", "kept"}};
     QVERIFY2(core.createModuleBatch(cfgs, device, messages), qPrintable(messages.join('\n')));
     QCOMPARE(messages, QStringList());
     QCOMPARE(cfgs.value("extra").toString() + cfgs.value("CLKIN_FREQ").toString(), QString("kept27"));
     QVERIFY(cfgs.contains("CLKOUTD3_SOURCE_CLKOUT"));
     const QString out = dir.path() + "/pll_file";
-    QCOMPARE(QDir(out).entryList(QDir::Files), QStringList({"pll_file.ipc", "pll_file.sdc", "pll_file.v", "pll_file_tb.v", "pll_file_tmp.v"}));
+    QCOMPARE(QDir(out).entryList(QDir::Files),
+             QStringList({"pll_file.ipc", "pll_file.sdc", "pll_file.v", "pll_file_tb.v", "pll_file_tmp.v"}));
 
     // Re-opening the file replaces the map and generates the module again.
     QVERIFY(QFile::remove(out + "/pll_file.v"));
     QVariantMap reopened{{"stale", 1}};
-    QVERIFY2(core.openModuleBatch(out + "/pll_file.ipc", QString(), reopened, messages), qPrintable(messages.join('\n')));
+    QVERIFY2(core.openModuleBatch(out + "/pll_file.ipc", QString(), reopened, messages),
+             qPrintable(messages.join('\n')));
     QVERIFY(!reopened.contains("stale") && !reopened.contains("extra") && reopened.contains("MODE_GENERAL"));
     QVERIFY(QFile::exists(out + "/pll_file.v"));
 }
@@ -301,10 +330,12 @@ void tst_Generation::refusedFileInBatchGivesALine_data()
     QTest::newRow("no version") << QByteArray("[Config]\nMODE_GENERAL=true\n") << version;
     QTest::newRow("missing file") << QByteArray() << version;
     QTest::newRow("CLKOUTD3 from a disabled CLKOUTP")
-        << QByteArray("version=1.0\nmodule=pll1\n[Config]\nCKLOUTD3=true\nCLKOUTD3_SOURCE_CLKOUT=false\n")
-        << "ERROR: Value 'false' is out of the range for configuration option 'CLKOUTD3_SOURCE_CLKOUT' for IP 'pll1'.";
-    QTest::newRow("VCO of 12800") << QByteArray("version=1.0\nmodule=pll1\nfile=pll1\n[Config]\nMODE_GENERAL=false\nCLKIN_FREQ=100\n"
-                                                "CLKIN_DIVIDE_STATIC_SEL=1\nCLKFB_DIVIDE_STATIC_SEL=64\nCLKOUT_DIVIDER=2\n")
+            << QByteArray("version=1.0\nmodule=pll1\n[Config]\nCKLOUTD3=true\nCLKOUTD3_SOURCE_CLKOUT=false\n")
+            << "ERROR: Value 'false' is out of the range for configuration option 'CLKOUTD3_SOURCE_CLKOUT' for IP "
+               "'pll1'.";
+    QTest::newRow("VCO of 12800") << QByteArray(
+            "version=1.0\nmodule=pll1\nfile=pll1\n[Config]\nMODE_GENERAL=false\nCLKIN_FREQ=100\n"
+            "CLKIN_DIVIDE_STATIC_SEL=1\nCLKFB_DIVIDE_STATIC_SEL=64\nCLKOUT_DIVIDER=2\n")
                                   << "WARNING: " + illegal;
 }
 

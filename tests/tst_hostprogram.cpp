@@ -71,21 +71,25 @@ void tst_HostProgram::exitStatus_data()
     QTest::newRow("unknown command") << QStringList{"frobnicate"} << 2 << "unknown command";
     QTest::newRow("help") << QStringList{"--help"} << 0 << "";
     QTest::newRow("unknown option") << QStringList{"info", "--bogus"} << 2 << "bogus";
-    QTest::newRow("missing plug-in folder") << QStringList{"info", "--plugin-dir", "/nonexistent"} << 1 << "does not exist";
+    QTest::newRow("missing plug-in folder")
+            << QStringList{"info", "--plugin-dir", "/nonexistent"} << 1 << "does not exist";
     QTest::newRow("folder without plug-in") << QStringList{"info", "--plugin-dir", "/"} << 1 << "";
     QTest::newRow("screenshot without file") << QStringList{"screenshot"} << 2 << "PNG";
     QTest::newRow("unknown device") << QStringList{"screenshot", "x.png", "--device", "NOPE"} << 2 << "unknown device";
-    QTest::newRow("unknown control") << QStringList{"screenshot", "x.png", "noSuchControl=true"} << 2 << "noSuchControl";
+    QTest::newRow("unknown control") << QStringList{"screenshot", "x.png", "noSuchControl=true"} << 2
+                                     << "noSuchControl";
     QTest::newRow("refused key") << QStringList{"screenshot", "x.png", "MODE_GENERAL=TRUE"} << 2
                                  << "ERROR: Value 'TRUE' is out of the range for configuration option 'MODE_GENERAL'";
-    QTest::newRow("unknown key") << QStringList{"screenshot", "x.png", "CLKOUT_FRQ=1"} << 2 << "did you mean 'CLKOUT_FREQ'?";
+    QTest::newRow("unknown key") << QStringList{"screenshot", "x.png", "CLKOUT_FRQ=1"} << 2
+                                 << "did you mean 'CLKOUT_FREQ'?";
     QTest::newRow("not KEY=VALUE") << QStringList{"create", "module"} << 2 << "";
     QTest::newRow("missing .ipc") << QStringList{"open", "/nonexistent/missing.ipc"} << 1 << "";
     QTest::newRow("not an .ipc") << QStringList{"open", SOURCE_DIR "/README.md"} << 1
                                  << "ERROR: '" SOURCE_DIR "/README.md' is not an IP configuration (.ipc) file";
     QTest::newRow("keys, unknown device") << QStringList{"keys", "--device", "NOPE"} << 2 << "unknown device";
     QTest::newRow("sim without file") << QStringList{"sim"} << 2 << "exactly one";
-    QTest::newRow("sim of a missing .ipc") << QStringList{"sim", "/nonexistent/missing.ipc"} << 1 << "no configuration file";
+    QTest::newRow("sim of a missing .ipc")
+            << QStringList{"sim", "/nonexistent/missing.ipc"} << 1 << "no configuration file";
 }
 
 void tst_HostProgram::exitStatus()
@@ -108,7 +112,10 @@ void tst_HostProgram::infoAndScreenshot()
     for (const QString &part : {QString("id:        MIREL"), QString("version:   1.0"), QString("AXL-12")})
         QVERIFY2(info.lines.join('\n').contains(part), qPrintable(part));
     QCOMPARE(run({"create", "--help"}).lines.value(0), QString("Usage: mirel-host create [options] [KEY=VALUE ...]"));
-    QVERIFY(run({"open", "--help"}).lines.join(QChar(32)).simplified().contains("the device the configuration file names"));
+    QVERIFY(run({"open", "--help"})
+                    .lines.join(QChar(32))
+                    .simplified()
+                    .contains("the device the configuration file names"));
     QVERIFY(run({"devices"}).lines.join('\n').contains("second minimum 3.125 MHz; the higher minimum applies"));
     QTemporaryDir dir;
     for (const QStringList &settings : {QStringList{}, QStringList{"radioModeGeneral=false", "clkoutpCheckEnable=true"},
@@ -131,86 +138,133 @@ void tst_HostProgram::create_data()
     QTest::addColumn<QStringList>("ipcLines"); // in the first .ipc written
     // What create writes for one module, in the order it lists them.
     const auto filesOf = [](const QString &name, const QString &ext = ".v") {
-        return QStringList{"%1.ipc", "%1" + ext, "%1_tmp" + ext, "%1.sdc", "%1_tb" + ext}.replaceInStrings("%1", name + '/' + name);
+        return QStringList{"%1.ipc", "%1" + ext, "%1_tmp" + ext, "%1.sdc", "%1_tb" + ext}
+                .replaceInStrings("%1", name + '/' + name);
     };
     const QStringList written = filesOf("pll_file"), vhdl = filesOf("pll_file", ".vhd");
     const QStringList opts = {"create", "--options", "options.json"};
-    const QString range = "ERROR: Value '%1' is out of the range for configuration option '%2' for IP '%3'. Legal values: %4.";
-    const auto row = [](const char *name) -> QTestData & { return QTest::newRow(name); };
-    row("the example") << QStringList{"create"} + example << QByteArray() << 0 << QStringList{} << written << QStringList{};
+    const QString range
+            = "ERROR: Value '%1' is out of the range for configuration option '%2' for IP '%3'. Legal values: %4.";
+    const auto row = [](const char *name) -> QTestData & {
+        return QTest::newRow(name);
+    };
+    row("the example") << QStringList{"create"} + example << QByteArray() << 0 << QStringList{} << written
+                       << QStringList{};
     row("dir option") << QStringList{"create", "dir=out"} + example << QByteArray() << 0 << QStringList{}
-                      << QStringList(written).replaceInStrings(QRegularExpression("^"), "out/")
-                      << QStringList{};
+                      << QStringList(written).replaceInStrings(QRegularExpression("^"), "out/") << QStringList{};
     row("refused option") << QStringList{"create", "MODE_GENERAL=TRUE"} + example << QByteArray() << 1
-        << QStringList{"ERROR: Value 'TRUE' is out of the range for configuration option 'MODE_GENERAL' for IP 'pll1'."}
-        << QStringList{} << QStringList{};
-    row("file name climbing out") << QStringList{"create", "module=pll1", "file=../x"} << QByteArray() << 1
-        << QStringList{"ERROR: The file name \"../x\" must not contain a directory separator."} << QStringList{} << QStringList{};
-    row("unknown keys, all at once") << QStringList{"create", "CLKOUT_FRQ=100", "clkin_freq=50", "CKLOUTD3=true"} + example
-        << QByteArray() << 1
-        << QStringList{"ERROR: unknown option 'CKLOUTD3' (did you mean 'CLKOUTD3'?)",
-                       "ERROR: unknown option 'CLKOUT_FRQ' (did you mean 'CLKOUT_FREQ'?)",
-                       "ERROR: unknown option 'clkin_freq' (did you mean 'CLKIN_FREQ'?)"} << QStringList{} << QStringList{};
-    row("unknown key in a file") << opts + example << QByteArray(R"({"CLKOUTD_DIVIDER": 8})") << 1
-        << QStringList{"ERROR: unknown option 'CLKOUTD_DIVIDER' (did you mean 'CLKOUTD_DIVIDE'?) in 'options.json'"}
-        << QStringList{} << QStringList{};
+                          << QStringList{"ERROR: Value 'TRUE' is out of the range for configuration option "
+                                         "'MODE_GENERAL' for IP 'pll1'."}
+                          << QStringList{} << QStringList{};
+    row("file name climbing out")
+            << QStringList{"create", "module=pll1", "file=../x"} << QByteArray() << 1
+            << QStringList{"ERROR: The file name \"../x\" must not contain a directory separator."} << QStringList{}
+            << QStringList{};
+    row("unknown keys, all at once") << QStringList{"create", "CLKOUT_FRQ=100", "clkin_freq=50", "CKLOUTD3=true"}
+                                                + example
+                                     << QByteArray() << 1
+                                     << QStringList{"ERROR: unknown option 'CKLOUTD3' (did you mean 'CLKOUTD3'?)",
+                                                    "ERROR: unknown option 'CLKOUT_FRQ' (did you mean 'CLKOUT_FREQ'?)",
+                                                    "ERROR: unknown option 'clkin_freq' (did you mean 'CLKIN_FREQ'?)"}
+                                     << QStringList{} << QStringList{};
+    row("unknown key in a file")
+            << opts + example << QByteArray(R"({"CLKOUTD_DIVIDER": 8})") << 1
+            << QStringList{"ERROR: unknown option 'CLKOUTD_DIVIDER' (did you mean 'CLKOUTD_DIVIDE'?) in 'options.json'"}
+            << QStringList{} << QStringList{};
     row("LANG=VHDL") << QStringList{"create", "LANG=VHDL"} + example << QByteArray() << 0 << QStringList{} << vhdl
                      << QStringList{"LANG=1"};
-    row("LANG=verilog") << QStringList{"create", "LANG=verilog"} + example << QByteArray() << 0 << QStringList{} << written
-                        << QStringList{"LANG=0"};
-    row("LANG=1") << QStringList{"create", "LANG=1"} + example << QByteArray() << 0 << QStringList{} << vhdl << QStringList{};
-    row("LANG 1 in JSON") << opts + example << QByteArray(R"({"LANG": 1})") << 0 << QStringList{} << vhdl << QStringList{};
+    row("LANG=verilog") << QStringList{"create", "LANG=verilog"} + example << QByteArray() << 0 << QStringList{}
+                        << written << QStringList{"LANG=0"};
+    row("LANG=1") << QStringList{"create", "LANG=1"} + example << QByteArray() << 0 << QStringList{} << vhdl
+                  << QStringList{};
+    row("LANG 1 in JSON") << opts + example << QByteArray(R"({"LANG": 1})") << 0 << QStringList{} << vhdl
+                          << QStringList{};
     for (const char *lang : {"abc", "7", "-1"})
-        row(qPrintable(QString("LANG=%1").arg(lang))) << QStringList{"create", QString("LANG=") + lang} + example
-            << QByteArray() << 1 << QStringList{range.arg(lang, "LANG", "pll1", "0, 1, Verilog, VHDL")}
-            << QStringList{} << QStringList{};
+        row(qPrintable(QString("LANG=%1").arg(lang)))
+                << QStringList{"create", QString("LANG=") + lang} + example << QByteArray() << 1
+                << QStringList{range.arg(lang, "LANG", "pll1", "0, 1, Verilog, VHDL")} << QStringList{}
+                << QStringList{};
     row("exact JSON numbers") << opts << QByteArray(R"({"module": "pll1", "file": "pll_file", "CLKIN_FREQ": 3.0004999,
         "CLKOUT_FREQ": 48, "CLKOUT_TOLERANCE": 2.0, "CLKOUTP": true, "DYNAMIC": "false", "CLKOUTP_PHASE": 0.0,
-        "CLKOUTP_DUTY_CYCLE": 0.5})") << 0 << QStringList{} << written
-        << QStringList{"CLKIN_FREQ=3", "CLKOUT_TOLERANCE=3", "CLKOUTP_PHASE=0", "CLKOUTP_DUTY_CYCLE=6"};
+        "CLKOUTP_DUTY_CYCLE": 0.5})")
+                              << 0 << QStringList{} << written
+                              << QStringList{"CLKIN_FREQ=3", "CLKOUT_TOLERANCE=3", "CLKOUTP_PHASE=0",
+                                             "CLKOUTP_DUTY_CYCLE=6"};
     row("range named") << QStringList{"create", "CLKIN_FREQ=500"} + example.mid(0, 2) << QByteArray() << 1
-        << QStringList{range.arg("500", "CLKIN_FREQ", "pll1", "3.000 to 450.000")} << QStringList{} << QStringList{};
-    row("not a number") << QStringList{"create", "CLKIN_FREQ=27MHz"} + example.mid(0, 2) << QByteArray() << 1
-        << QStringList{"ERROR: Value '27MHz' for configuration option 'CLKIN_FREQ' for IP 'pll1' is not a number. "
-                       "Legal values: 3.000 to 450.000."} << QStringList{} << QStringList{};
-    const QStringList advanced = {"create", "module=pll1", "file=pll_file", "MODE_GENERAL=false", "CLKFB_DIVIDE_STATIC_SEL=4",
+                       << QStringList{range.arg("500", "CLKIN_FREQ", "pll1", "3.000 to 450.000")} << QStringList{}
+                       << QStringList{};
+    row("not a number")
+            << QStringList{"create", "CLKIN_FREQ=27MHz"} + example.mid(0, 2) << QByteArray() << 1
+            << QStringList{"ERROR: Value '27MHz' for configuration option 'CLKIN_FREQ' for IP 'pll1' is not a number. "
+                           "Legal values: 3.000 to 450.000."}
+            << QStringList{} << QStringList{};
+    const QStringList advanced = {"create",
+                                  "module=pll1",
+                                  "file=pll_file",
+                                  "MODE_GENERAL=false",
+                                  "CLKFB_DIVIDE_STATIC_SEL=4",
                                   "CLKOUTD=true"};
     row("CLKOUTD_DIVIDE") << advanced + QStringList{"CLKOUTD_DIVIDE=8"} << QByteArray() << 0 << QStringList{} << written
                           << QStringList{"CLKOUTD_DIVIDE=8"};
     row("CLKOUTD_DIVIDE odd") << advanced + QStringList{"CLKOUTD_DIVIDE=7"} << QByteArray() << 1
-        << QStringList{"ERROR: The divide factor of CLKOUTD must be an even number."} << QStringList{} << QStringList{};
+                              << QStringList{"ERROR: The divide factor of CLKOUTD must be an even number."}
+                              << QStringList{} << QStringList{};
     row("CLKOUTD_DIVIDE in General Mode") << QStringList{"create", "CLKOUTD_DIVIDE=8"} + example << QByteArray() << 1
-        << QStringList{"ERROR: Option 'CLKOUTD_DIVIDE' for IP 'pll1' applies only in Advanced Mode (MODE_GENERAL=false)."}
-        << QStringList{} << QStringList{};
-    row("array, one refused") << opts
-        << QByteArray(R"([{"module": "a", "file": "a"}, {"module": "b", "file": "b", "CLKIN_FREQ": 1000}, {"module": "c", "file": "c"}])")
-        << 1 << QStringList{range.arg("1000", "CLKIN_FREQ", "b", "3.000 to 450.000"),
-                            "ERROR: nothing created from 'options.json' item 2"}
-        << filesOf("a") + filesOf("c") << QStringList{};
-    row("JSON lines") << opts << QByteArray("{\"module\": \"a\", \"file\": \"a\"}\n\n{\"module\": \"b\", \"file\": \"b\", \"LANG\": \"VHDL\"}\n") << 0
-        << QStringList{} << filesOf("a") + filesOf("b", ".vhd") << QStringList{};
+                                          << QStringList{"ERROR: Option 'CLKOUTD_DIVIDE' for IP 'pll1' applies only in "
+                                                         "Advanced Mode (MODE_GENERAL=false)."}
+                                          << QStringList{} << QStringList{};
+    row("array, one refused")
+            << opts
+            << QByteArray(
+                       R"([{"module": "a", "file": "a"}, {"module": "b", "file": "b", "CLKIN_FREQ": 1000}, {"module": "c", "file": "c"}])")
+            << 1
+            << QStringList{range.arg("1000", "CLKIN_FREQ", "b", "3.000 to 450.000"),
+                           "ERROR: nothing created from 'options.json' item 2"}
+            << filesOf("a") + filesOf("c") << QStringList{};
+    row("JSON lines") << opts
+                      << QByteArray("{\"module\": \"a\", \"file\": \"a\"}\n\n{\"module\": \"b\", \"file\": \"b\", "
+                                    "\"LANG\": \"VHDL\"}\n")
+                      << 0 << QStringList{} << filesOf("a") + filesOf("b", ".vhd") << QStringList{};
     row("array of non-objects") << opts << QByteArray("[1]") << 2
-        << QStringList{"ERROR: 'options.json' item 1 is not a JSON object"} << QStringList{} << QStringList{};
+                                << QStringList{"ERROR: 'options.json' item 1 is not a JSON object"} << QStringList{}
+                                << QStringList{};
     row("empty array") << opts << QByteArray("[]") << 2 << QStringList{"ERROR: 'options.json' holds no JSON object"}
                        << QStringList{} << QStringList{};
     // What the device cannot run, or an output fed by a disabled CLKOUTP, writes nothing.
     const QString illegal = "WARNING: The value of divide factor for CLKIN and CLKFB is illegal";
-    const QStringList impossible = {"MODE_GENERAL=false", "CLKIN_DIVIDE_DYN=false", "CLKFB_DIVIDE_DYNAMIC=false",
-                                    "CLKOUT_DIVIDE_DYN=false", "CLKOUT_DIVIDER=2", "module=m", "file=m"};
-    row("VCO of 12800") << QStringList{"create", "CLKIN_FREQ=100", "CLKIN_DIVIDE_STATIC_SEL=1", "CLKFB_DIVIDE_STATIC_SEL=64"}
-                               + impossible << QByteArray() << 1 << QStringList{illegal} << QStringList{} << QStringList{};
-    row("BRN-4LP, VCO of 6") << QStringList{"create", "--device", "BRN-4LP", "CLKIN_FREQ=3", "CLKIN_DIVIDE_STATIC_SEL=1",
-                                            "CLKFB_DIVIDE_STATIC_SEL=1"} + impossible
+    const QStringList impossible = {"MODE_GENERAL=false",
+                                    "CLKIN_DIVIDE_DYN=false",
+                                    "CLKFB_DIVIDE_DYNAMIC=false",
+                                    "CLKOUT_DIVIDE_DYN=false",
+                                    "CLKOUT_DIVIDER=2",
+                                    "module=m",
+                                    "file=m"};
+    row("VCO of 12800") << QStringList{"create", "CLKIN_FREQ=100", "CLKIN_DIVIDE_STATIC_SEL=1",
+                                       "CLKFB_DIVIDE_STATIC_SEL=64"}
+                                   + impossible
+                        << QByteArray() << 1 << QStringList{illegal} << QStringList{} << QStringList{};
+    row("BRN-4LP, VCO of 6") << QStringList{"create",
+                                            "--device",
+                                            "BRN-4LP",
+                                            "CLKIN_FREQ=3",
+                                            "CLKIN_DIVIDE_STATIC_SEL=1",
+                                            "CLKFB_DIVIDE_STATIC_SEL=1"}
+                                        + impossible
                              << QByteArray() << 1 << QStringList{illegal} << QStringList{} << QStringList{};
-    row("CLKOUT above the maximum") << QStringList{"create", "module=m", "file=m", "CLKIN_FREQ=100", "CLKOUT_FREQ=600",
-                                                   "CLKOUT_TOLERANCE=2.0"} << QByteArray() << 1
-        << QStringList{"WARNING: The Expected Frequency of CLKOUT cannot be generated. Try to change the Expected Frequency or Tolerance(%)"}
-        << QStringList{} << QStringList{};
+    row("CLKOUT above the maximum") << QStringList{"create",         "module=m",        "file=m",
+                                                   "CLKIN_FREQ=100", "CLKOUT_FREQ=600", "CLKOUT_TOLERANCE=2.0"}
+                                    << QByteArray() << 1
+                                    << QStringList{"WARNING: The Expected Frequency of CLKOUT cannot be generated. Try "
+                                                   "to change the Expected Frequency or Tolerance(%)"}
+                                    << QStringList{} << QStringList{};
     for (const char *output : {"CLKOUTD", "CLKOUTD3"})
         QTest::addRow("%s from a disabled CLKOUTP", output)
-            << QStringList{"create", QString(output) + "=true", QString(output) + "_SOURCE_CLKOUT=false"} + example << QByteArray() << 1
-            << QStringList{QString("ERROR: Value 'false' is out of the range for configuration option '%1_SOURCE_CLKOUT' for IP 'pll1'.").arg(output)}
-            << QStringList{} << QStringList{};
+                << QStringList{"create", QString(output) + "=true", QString(output) + "_SOURCE_CLKOUT=false"} + example
+                << QByteArray() << 1
+                << QStringList{QString("ERROR: Value 'false' is out of the range for configuration option "
+                                       "'%1_SOURCE_CLKOUT' for IP 'pll1'.")
+                                       .arg(output)}
+                << QStringList{} << QStringList{};
 }
 
 // Problems on standard error, the files written on standard output; nothing outside the working folder.
@@ -252,7 +306,8 @@ void tst_HostProgram::showArgsOptionsFileAndOpen()
     QTemporaryDir dir;
     QFile json(dir.path() + "/options.json");
     QVERIFY(json.open(QIODevice::WriteOnly));
-    json.write(R"({"module": "pll1", "file": "pll_file", "CLKIN_FREQ": 27, "CLKOUT_FREQ": 100, "CLKOUT_TOLERANCE": "0.5"})");
+    json.write(
+            R"({"module": "pll1", "file": "pll_file", "CLKIN_FREQ": 27, "CLKOUT_FREQ": 100, "CLKOUT_TOLERANCE": "0.5"})");
     json.close();
     const Run result = run({"create", "--show-args", "--options", "options.json"}, dir.path());
     QCOMPARE(result.status, 0);
@@ -271,10 +326,12 @@ void tst_HostProgram::showArgsOptionsFileAndOpen()
     const Run opened = run({"open", "--json", "pll_file/pll_file.ipc"}, dir.path());
     const QJsonObject reported = QJsonDocument::fromJson(opened.lines.value(0).toUtf8()).object();
     QCOMPARE(opened.lines.size(), 1);
-    QCOMPARE(reported.keys(), QStringList({"PFD", "VCO", "args", "device", "dividers", "files", "messages", "module", "ok",
-                                          "outputs", "source"}));
-    QCOMPARE(reported["dividers"].toObject(), QJsonObject({{"FBDIV", 26}, {"IDIV", 7}, {"ODIV", 4}, {"SDIV", QJsonValue()}}));
-    QVERIFY(reported["ok"].toBool() && reported["files"].toArray().contains(module) && reported["args"].toArray().contains("-fbdiv_sel 26"));
+    QCOMPARE(reported.keys(), QStringList({"PFD", "VCO", "args", "device", "dividers", "files", "messages", "module",
+                                           "ok", "outputs", "source"}));
+    QCOMPARE(reported["dividers"].toObject(),
+             QJsonObject({{"FBDIV", 26}, {"IDIV", 7}, {"ODIV", 4}, {"SDIV", QJsonValue()}}));
+    QVERIFY(reported["ok"].toBool() && reported["files"].toArray().contains(module)
+            && reported["args"].toArray().contains("-fbdiv_sel 26"));
     const QJsonObject clkout = reported["outputs"].toArray().at(0).toObject();
     QCOMPARE(QString::number(clkout["achieved"].toDouble(), 'f', 3), QString("100.286"));
     QCOMPARE(qRound(clkout["errorPpm"].toDouble()), 2857);
@@ -286,17 +343,48 @@ void tst_HostProgram::keysListTheOptions()
 {
     const Run json = run({"keys", "--json"});
     const QJsonObject options = QJsonDocument::fromJson(json.lines.join('\n').toUtf8()).object()["options"].toObject();
-    QCOMPARE(options.keys(), QStringList({
-        "CLKFB_DIVIDE_DYNAMIC", "CLKFB_DIVIDE_STATIC_SEL", "CLKFB_SOURCE", "CLKIN_DIVIDE_DYN", "CLKIN_DIVIDE_STATIC_SEL",
-        "CLKIN_FREQ", "CLKOUTD", "CLKOUTD3", "CLKOUTD3_SOURCE_CLKOUT", "CLKOUTD_BYPASS", "CLKOUTD_DIVIDE", "CLKOUTD_FREQ",
-        "CLKOUTD_SOURCE_CLKOUT", "CLKOUTD_TOLERANCE", "CLKOUTP", "CLKOUTP_BYPASS", "CLKOUTP_DUTY_CYCLE", "CLKOUTP_PHASE",
-        "CLKOUT_BYPASS", "CLKOUT_DIVIDER", "CLKOUT_DIVIDE_DYN", "CLKOUT_FREQ", "CLKOUT_TOLERANCE", "DYNAMIC", "LANG",
-        "LOCK_EN", "MODE_GENERAL", "PLL_PWD", "PLL_REGULATOR", "RESET_PLL", "dir", "file", "ip_creat_mode", "module"}));
+    QCOMPARE(options.keys(), QStringList({"CLKFB_DIVIDE_DYNAMIC",
+                                          "CLKFB_DIVIDE_STATIC_SEL",
+                                          "CLKFB_SOURCE",
+                                          "CLKIN_DIVIDE_DYN",
+                                          "CLKIN_DIVIDE_STATIC_SEL",
+                                          "CLKIN_FREQ",
+                                          "CLKOUTD",
+                                          "CLKOUTD3",
+                                          "CLKOUTD3_SOURCE_CLKOUT",
+                                          "CLKOUTD_BYPASS",
+                                          "CLKOUTD_DIVIDE",
+                                          "CLKOUTD_FREQ",
+                                          "CLKOUTD_SOURCE_CLKOUT",
+                                          "CLKOUTD_TOLERANCE",
+                                          "CLKOUTP",
+                                          "CLKOUTP_BYPASS",
+                                          "CLKOUTP_DUTY_CYCLE",
+                                          "CLKOUTP_PHASE",
+                                          "CLKOUT_BYPASS",
+                                          "CLKOUT_DIVIDER",
+                                          "CLKOUT_DIVIDE_DYN",
+                                          "CLKOUT_FREQ",
+                                          "CLKOUT_TOLERANCE",
+                                          "DYNAMIC",
+                                          "LANG",
+                                          "LOCK_EN",
+                                          "MODE_GENERAL",
+                                          "PLL_PWD",
+                                          "PLL_REGULATOR",
+                                          "RESET_PLL",
+                                          "dir",
+                                          "file",
+                                          "ip_creat_mode",
+                                          "module"}));
     for (const QJsonValue &option : options)
         QVERIFY(!option["description"].toString().isEmpty());
     // The device's own range, not the control's as built.
     const Run brn = run({"keys", "--json", "--device", "BRN-4LP"});
-    const QJsonObject clkin = QJsonDocument::fromJson(brn.lines.join(QChar(10)).toUtf8()).object()["options"].toObject()["CLKIN_FREQ"].toObject();
+    const QJsonObject clkin = QJsonDocument::fromJson(brn.lines.join(QChar(10)).toUtf8())
+                                      .object()["options"]
+                                      .toObject()["CLKIN_FREQ"]
+                                      .toObject();
     QVERIFY2(clkin["maximum"].toDouble() < 450.0, qPrintable(brn.lines.join('\n').left(400)));
     const QString readme = readAll(SOURCE_DIR "/README.md");
     for (const QString &line : run({"keys"}).lines)
@@ -317,8 +405,10 @@ void tst_HostProgram::sim()
     const QString generated = readAll(module);
     for (const char *change : {"FBDIV_SEL(26)", "FBDIV_SEL(27)", "-"}) {
         QFile file(module);
-        QVERIFY(*change == '-' ? file.remove() : file.open(QIODevice::WriteOnly) && file.write(QString(generated).replace(
-                    "FBDIV_SEL(26)", change).toUtf8()) > 0);
+        QVERIFY(*change == '-'
+                        ? file.remove()
+                        : file.open(QIODevice::WriteOnly)
+                                  && file.write(QString(generated).replace("FBDIV_SEL(26)", change).toUtf8()) > 0);
         file.close();
         const Run result = run({"sim", ipc}, dir.path());
         const bool pass = qstrcmp(change, "FBDIV_SEL(27)") != 0;
@@ -327,7 +417,8 @@ void tst_HostProgram::sim()
         QVERIFY(result.lines.indexOf(QRegularExpression("^CLKOUT +100.000 100.285714 MHz 10[04].\\d+ MHz.*")) > 0);
     }
     const Run json = run({"sim", "--json", ipc}, dir.path());
-    QCOMPARE(QJsonDocument::fromJson(json.lines.join('\n').toUtf8()).object().value("result").toString(), QString("PASS"));
+    QCOMPARE(QJsonDocument::fromJson(json.lines.join('\n').toUtf8()).object().value("result").toString(),
+             QString("PASS"));
 }
 
 QTEST_GUILESS_MAIN(tst_HostProgram)

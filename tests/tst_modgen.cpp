@@ -100,7 +100,8 @@ QPair<int, QString> runTool(const QString &program, const QStringList &arguments
         process.waitForFinished();
         return {-1, "timed out"};
     }
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1, QString::fromUtf8(process.readAll())};
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            QString::fromUtf8(process.readAll())};
 }
 
 } // namespace
@@ -132,44 +133,59 @@ struct ListCase
     const char *edits;
 };
 const ListCase listCases[] = {
-    {"general, nothing optional", [](ModArgsInput &) {}, ""},
-    {"general, CLKOUT bypassed: IDIV and FBDIV 1, ODIV kept", [](ModArgsInput &in) { in.pll.clkoutNoBypass = false; },
-     "-idiv_sel 1|-fbdiv_sel 1|-clkout_bypass true"},
-    {"dynamic phase with CLKOUT bypassed keeps -clkout_ft_dir",
-     [](ModArgsInput &in) { in.pll.clkoutNoBypass = false, in.pll.phaseDutyDynamic = true; },
-     "-idiv_sel 1|-fbdiv_sel 1|-clkout_bypass true|-dyn_da_en true|-clkout_ft_dir 1>-clkout_bypass"},
-    {"CLKOUTP static phase and duty", [](ModArgsInput &in) { in.pll.clkoutpEnabled = true; },
-     "-en_clkoutp true|-psda_sel 4>-clkoutp_bypass|-dutyda_sel 8>-psda_sel"},
-    {"CLKOUTP dynamic phase and duty", [](ModArgsInput &in) { in.pll.clkoutpEnabled = in.pll.phaseDutyDynamic = true; },
-     "-dyn_da_en true|-clkout_ft_dir 1>-clkout_bypass|-en_clkoutp true|-clkoutp_ft_dir 1>-clkoutp_bypass"},
-    {"CLKOUTP bypassed: no phase elements", [](ModArgsInput &in) { in.pll.clkoutpEnabled = true, in.pll.clkoutpNoBypass = false; },
-     "-en_clkoutp true|-clkoutp_bypass true"},
-    {"CLKOUTP disabled, dynamic: no -clkoutp_ft_dir", [](ModArgsInput &in) { in.pll.phaseDutyDynamic = true; },
-     "-dyn_da_en true|-clkout_ft_dir 1>-clkout_bypass"},
-    {"CLKOUTD and CLKOUTD3 from CLKOUTP",
-     [](ModArgsInput &in) { in.pll.clkoutdEnabled = in.pll.clkoutd3Enabled = true, in.form.clkoutdSourceClkout = in.form.clkoutd3SourceClkout = false; },
-     "-dyn_sdiv_sel 4>-odiv_sel|-en_clkoutd true|-clkoutd_src CLKOUTP>-clkoutd_bypass|-en_clkoutd3 true"
-     "|-clkoutd3_src CLKOUTP>-en_clkoutd3"},
-    {"CLKOUTD bypassed: no divider, no source", [](ModArgsInput &in) { in.pll.clkoutdEnabled = true, in.pll.clkoutdNoBypass = false; },
-     "-en_clkoutd true|-clkoutd_bypass true"},
-    {"advanced static dividers, bypass ignored",
-     [](ModArgsInput &in) { in.pll.generalMode = in.pll.clkinDivideDynamic = in.pll.clkfbDivideDynamic = in.pll.clkoutNoBypass = false; },
-     "-idiv_sel 5|-fbdiv_sel 9|-odiv_sel 16|-clkout_bypass true"},
-    {"advanced dynamic dividers, odd SDIV passed on",
-     [](ModArgsInput &in) { in.pll.generalMode = false, in.form.odivDynamicChecked = in.pll.clkoutdEnabled = true, in.form.sdivEntry = 3; },
-     "-dyn_idiv_sel true|-idiv_sel 7|-dyn_fbdiv_sel true|-fbdiv_sel 11|-dyn_odiv_sel true|-odiv_sel 32"
-     "|-dyn_sdiv_sel 3>-odiv_sel|-en_clkoutd true|-clkoutd_src CLKOUT>-clkoutd_bypass"},
-    {"advanced, ODIV text not a number",
-     [](ModArgsInput &in) { in.pll.generalMode = in.pll.clkinDivideDynamic = in.pll.clkfbDivideDynamic = false, in.form.odivStaticText = "auto"; },
-     "-idiv_sel 5|-fbdiv_sel 9|-odiv_sel 0"},
-    {"VHDL, no version, 100 MHz, all inputs",
-     [](ModArgsInput &in) {
-         in.frame.fileTypeWord = "VHDL", in.frame.ipVersion.clear(), in.form.clkin = 100.0, in.form.clkfbIndex = 1;
-         in.form.reset = in.form.powerDown = in.form.regulator = in.form.lock = true;
-     },
-     "-file_type VHDL|-ip_version |-rst_sig true|-rst_sig_p true|-pll_reg true|-fclkin 100|-clkfb_sel 1|-en_lock true"},
-    {"27.5 MHz keeps one decimal", [](ModArgsInput &in) { in.form.clkin = 27.5; }, "-fclkin 27.5"},
-    {"six significant digits", [](ModArgsInput &in) { in.form.clkin = 10.0 / 3.0; }, "-fclkin 3.33333"},
+        {"general, nothing optional", [](ModArgsInput &) {}, ""},
+        {"general, CLKOUT bypassed: IDIV and FBDIV 1, ODIV kept",
+         [](ModArgsInput &in) { in.pll.clkoutNoBypass = false; }, "-idiv_sel 1|-fbdiv_sel 1|-clkout_bypass true"},
+        {"dynamic phase with CLKOUT bypassed keeps -clkout_ft_dir",
+         [](ModArgsInput &in) { in.pll.clkoutNoBypass = false, in.pll.phaseDutyDynamic = true; },
+         "-idiv_sel 1|-fbdiv_sel 1|-clkout_bypass true|-dyn_da_en true|-clkout_ft_dir 1>-clkout_bypass"},
+        {"CLKOUTP static phase and duty", [](ModArgsInput &in) { in.pll.clkoutpEnabled = true; },
+         "-en_clkoutp true|-psda_sel 4>-clkoutp_bypass|-dutyda_sel 8>-psda_sel"},
+        {"CLKOUTP dynamic phase and duty",
+         [](ModArgsInput &in) { in.pll.clkoutpEnabled = in.pll.phaseDutyDynamic = true; },
+         "-dyn_da_en true|-clkout_ft_dir 1>-clkout_bypass|-en_clkoutp true|-clkoutp_ft_dir 1>-clkoutp_bypass"},
+        {"CLKOUTP bypassed: no phase elements",
+         [](ModArgsInput &in) { in.pll.clkoutpEnabled = true, in.pll.clkoutpNoBypass = false; },
+         "-en_clkoutp true|-clkoutp_bypass true"},
+        {"CLKOUTP disabled, dynamic: no -clkoutp_ft_dir", [](ModArgsInput &in) { in.pll.phaseDutyDynamic = true; },
+         "-dyn_da_en true|-clkout_ft_dir 1>-clkout_bypass"},
+        {"CLKOUTD and CLKOUTD3 from CLKOUTP",
+         [](ModArgsInput &in) {
+             in.pll.clkoutdEnabled = in.pll.clkoutd3Enabled = true,
+             in.form.clkoutdSourceClkout = in.form.clkoutd3SourceClkout = false;
+         },
+         "-dyn_sdiv_sel 4>-odiv_sel|-en_clkoutd true|-clkoutd_src CLKOUTP>-clkoutd_bypass|-en_clkoutd3 true"
+         "|-clkoutd3_src CLKOUTP>-en_clkoutd3"},
+        {"CLKOUTD bypassed: no divider, no source",
+         [](ModArgsInput &in) { in.pll.clkoutdEnabled = true, in.pll.clkoutdNoBypass = false; },
+         "-en_clkoutd true|-clkoutd_bypass true"},
+        {"advanced static dividers, bypass ignored",
+         [](ModArgsInput &in) {
+             in.pll.generalMode = in.pll.clkinDivideDynamic = in.pll.clkfbDivideDynamic = in.pll.clkoutNoBypass = false;
+         },
+         "-idiv_sel 5|-fbdiv_sel 9|-odiv_sel 16|-clkout_bypass true"},
+        {"advanced dynamic dividers, odd SDIV passed on",
+         [](ModArgsInput &in) {
+             in.pll.generalMode = false, in.form.odivDynamicChecked = in.pll.clkoutdEnabled = true,
+             in.form.sdivEntry = 3;
+         },
+         "-dyn_idiv_sel true|-idiv_sel 7|-dyn_fbdiv_sel true|-fbdiv_sel 11|-dyn_odiv_sel true|-odiv_sel 32"
+         "|-dyn_sdiv_sel 3>-odiv_sel|-en_clkoutd true|-clkoutd_src CLKOUT>-clkoutd_bypass"},
+        {"advanced, ODIV text not a number",
+         [](ModArgsInput &in) {
+             in.pll.generalMode = in.pll.clkinDivideDynamic = in.pll.clkfbDivideDynamic = false,
+             in.form.odivStaticText = "auto";
+         },
+         "-idiv_sel 5|-fbdiv_sel 9|-odiv_sel 0"},
+        {"VHDL, no version, 100 MHz, all inputs",
+         [](ModArgsInput &in) {
+             in.frame.fileTypeWord = "VHDL", in.frame.ipVersion.clear(), in.form.clkin = 100.0, in.form.clkfbIndex = 1;
+             in.form.reset = in.form.powerDown = in.form.regulator = in.form.lock = true;
+         },
+         "-file_type VHDL|-ip_version |-rst_sig true|-rst_sig_p true|-pll_reg true|-fclkin 100|-clkfb_sel 1|-en_lock "
+         "true"},
+        {"27.5 MHz keeps one decimal", [](ModArgsInput &in) { in.form.clkin = 27.5; }, "-fclkin 27.5"},
+        {"six significant digits", [](ModArgsInput &in) { in.form.clkin = 10.0 / 3.0; }, "-fclkin 3.33333"},
 };
 } // namespace
 
@@ -185,11 +201,16 @@ void tst_ModGen::argumentList()
     QFETCH(int, index);
     ModArgsInput in = baseInput();
     listCases[index].change(in);
-    const QStringList plain = QString("Line one\n-mod_name not a switch|-mod_name pll1|-file_name pll_file|-path /out/|"
-        "-type PLL|-mirel true|-file_type Verilog|-ip_version 1.2|-dev_type BRN-4LP-QN48|-dyn_idiv_sel false|-idiv_sel 3|"
-        "-dyn_fbdiv_sel false|-fbdiv_sel 10|-dyn_odiv_sel false|-odiv_sel 8|-dyn_da_en false|-rst_sig false|"
-        "-rst_sig_p false|-pll_reg false|-fclkin 27|-clkfb_sel 0|-en_lock false|-clkout_bypass false|-en_clkoutp false|"
-        "-clkoutp_bypass false|-en_clkoutd false|-clkoutd_bypass false|-en_clkoutd3 false").split('|');
+    const QStringList plain
+            = QString("Line one\n-mod_name not a switch|-mod_name pll1|-file_name pll_file|-path /out/|"
+                      "-type PLL|-mirel true|-file_type Verilog|-ip_version 1.2|-dev_type BRN-4LP-QN48|-dyn_idiv_sel "
+                      "false|-idiv_sel 3|"
+                      "-dyn_fbdiv_sel false|-fbdiv_sel 10|-dyn_odiv_sel false|-odiv_sel 8|-dyn_da_en false|-rst_sig "
+                      "false|"
+                      "-rst_sig_p false|-pll_reg false|-fclkin 27|-clkfb_sel 0|-en_lock false|-clkout_bypass "
+                      "false|-en_clkoutp false|"
+                      "-clkoutp_bypass false|-en_clkoutd false|-clkoutd_bypass false|-en_clkoutd3 false")
+                      .split('|');
     QCOMPARE(buildModArgs(in), edited(plain, listCases[index].edits));
 }
 
@@ -197,13 +218,24 @@ void tst_ModGen::refusedLists_data()
 {
     QTest::addColumn<QString>("edits"); // on the list with every output
     QTest::addColumn<QString>("problem");
-    const char *rows[][2] = {
-        {"-mod_name ../x", "not a legal"}, {"-mod_name ENTITY", "reserved"}, {"-mod_name Mirel", "inside the generated"},
-        {"-mod_name a__b", "not a legal"}, {"-file_name a\\b", "separator"}, {"-file_name .x", "dot"},
-        {"-dyn_sdiv_sel 3", "odd"}, {"-odiv_sel 6", "ODIV"}, {"-odiv_sel 0", "-odiv_sel"}, {"-idiv_sel 65", "-idiv_sel"},
-        {"-fclkin fast", "-fclkin"}, {"-en_lock TRUE", "true or false"}, {"!-fclkin", "no \"-fclkin\""},
-        {"-evil 1>-fclkin", "Unknown"}, {"-idiv_sel 2>-fclkin", "twice"}, {"-dyn_da_en true", "does not fit"},
-        {"-clkoutd_bypass true", "does not fit"}, {"-file_type SystemC", "language"}};
+    const char *rows[][2] = {{"-mod_name ../x", "not a legal"},
+                             {"-mod_name ENTITY", "reserved"},
+                             {"-mod_name Mirel", "inside the generated"},
+                             {"-mod_name a__b", "not a legal"},
+                             {"-file_name a\\b", "separator"},
+                             {"-file_name .x", "dot"},
+                             {"-dyn_sdiv_sel 3", "odd"},
+                             {"-odiv_sel 6", "ODIV"},
+                             {"-odiv_sel 0", "-odiv_sel"},
+                             {"-idiv_sel 65", "-idiv_sel"},
+                             {"-fclkin fast", "-fclkin"},
+                             {"-en_lock TRUE", "true or false"},
+                             {"!-fclkin", "no \"-fclkin\""},
+                             {"-evil 1>-fclkin", "Unknown"},
+                             {"-idiv_sel 2>-fclkin", "twice"},
+                             {"-dyn_da_en true", "does not fit"},
+                             {"-clkoutd_bypass true", "does not fit"},
+                             {"-file_type SystemC", "language"}};
     for (const auto &row : rows)
         QTest::newRow(row[0]) << row[0] << row[1];
 }
@@ -227,32 +259,53 @@ void tst_ModGen::refusedLists()
 // Every keyword of SystemVerilog (IEEE 1800-2017) and every reserved word of VHDL-2008, in any case.
 void tst_ModGen::reservedWords()
 {
-    const QString systemVerilog =
-        "accept_on alias always always_comb always_ff always_latch and assert assign assume automatic before begin bind bins "
-        "binsof bit break buf bufif0 bufif1 byte case casex casez cell chandle checker class clocking cmos config const "
-        "constraint context continue cover covergroup coverpoint cross deassign default defparam design disable dist do edge "
-        "else end endcase endchecker endclass endclocking endconfig endfunction endgenerate endgroup endinterface endmodule "
-        "endpackage endprimitive endprogram endproperty endspecify endsequence endtable endtask enum event eventually expect "
-        "export extends extern final first_match for force foreach forever fork forkjoin function generate genvar global "
-        "highz0 highz1 if iff ifnone ignore_bins illegal_bins implements implies import incdir include initial inout input "
-        "inside instance int integer interconnect interface intersect join join_any join_none large let liblist library "
-        "local localparam logic longint macromodule matches medium modport module nand negedge nettype new nexttime nmos nor "
-        "noshowcancelled not notif0 notif1 null or output package packed parameter pmos posedge primitive priority program "
-        "property protected pull0 pull1 pulldown pullup pulsestyle_ondetect pulsestyle_onevent pure rand randc randcase "
-        "randsequence rcmos real realtime ref reg reject_on release repeat restrict return rnmos rpmos rtran rtranif0 "
-        "rtranif1 s_always s_eventually s_nexttime s_until s_until_with scalared sequence shortint shortreal showcancelled "
-        "signed small soft solve specify specparam static string strong strong0 strong1 struct super supply0 supply1 "
-        "sync_accept_on sync_reject_on table tagged task this throughout time timeprecision timeunit tran tranif0 tranif1 "
-        "tri tri0 tri1 triand trior trireg type typedef union unique unique0 unsigned until until_with untyped use uwire var "
-        "vectored virtual void wait wait_order wand weak weak0 weak1 while wildcard wire with within wor xnor xor";
-    const QString vhdl =
-        "abs access after alias all and architecture array assert assume assume_guarantee attribute begin block body buffer "
-        "bus case component configuration constant context cover default disconnect downto else elsif end entity exit "
-        "fairness file for force function generate generic group guarded if impure in inertial inout is label library "
-        "linkage literal loop map mod nand new next nor not null of on open or others out package parameter port postponed "
-        "procedure process property protected pure range record register reject release rem report restrict "
-        "restrict_guarantee return rol ror select sequence severity shared signal sla sll sra srl strong subtype then to "
-        "transport type unaffected units until use variable vmode vprop vunit wait when while with xnor xor";
+    const QString systemVerilog = "accept_on alias always always_comb always_ff always_latch and assert assign assume "
+                                  "automatic before begin bind bins "
+                                  "binsof bit break buf bufif0 bufif1 byte case casex casez cell chandle checker class "
+                                  "clocking cmos config const "
+                                  "constraint context continue cover covergroup coverpoint cross deassign default "
+                                  "defparam design disable dist do edge "
+                                  "else end endcase endchecker endclass endclocking endconfig endfunction endgenerate "
+                                  "endgroup endinterface endmodule "
+                                  "endpackage endprimitive endprogram endproperty endspecify endsequence endtable "
+                                  "endtask enum event eventually expect "
+                                  "export extends extern final first_match for force foreach forever fork forkjoin "
+                                  "function generate genvar global "
+                                  "highz0 highz1 if iff ifnone ignore_bins illegal_bins implements implies import "
+                                  "incdir include initial inout input "
+                                  "inside instance int integer interconnect interface intersect join join_any "
+                                  "join_none large let liblist library "
+                                  "local localparam logic longint macromodule matches medium modport module nand "
+                                  "negedge nettype new nexttime nmos nor "
+                                  "noshowcancelled not notif0 notif1 null or output package packed parameter pmos "
+                                  "posedge primitive priority program "
+                                  "property protected pull0 pull1 pulldown pullup pulsestyle_ondetect "
+                                  "pulsestyle_onevent pure rand randc randcase "
+                                  "randsequence rcmos real realtime ref reg reject_on release repeat restrict return "
+                                  "rnmos rpmos rtran rtranif0 "
+                                  "rtranif1 s_always s_eventually s_nexttime s_until s_until_with scalared sequence "
+                                  "shortint shortreal showcancelled "
+                                  "signed small soft solve specify specparam static string strong strong0 strong1 "
+                                  "struct super supply0 supply1 "
+                                  "sync_accept_on sync_reject_on table tagged task this throughout time timeprecision "
+                                  "timeunit tran tranif0 tranif1 "
+                                  "tri tri0 tri1 triand trior trireg type typedef union unique unique0 unsigned until "
+                                  "until_with untyped use uwire var "
+                                  "vectored virtual void wait wait_order wand weak weak0 weak1 while wildcard wire "
+                                  "with within wor xnor xor";
+    const QString vhdl
+            = "abs access after alias all and architecture array assert assume assume_guarantee attribute begin block "
+              "body buffer "
+              "bus case component configuration constant context cover default disconnect downto else elsif end entity "
+              "exit "
+              "fairness file for force function generate generic group guarded if impure in inertial inout is label "
+              "library "
+              "linkage literal loop map mod nand new next nor not null of on open or others out package parameter port "
+              "postponed "
+              "procedure process property protected pure range record register reject release rem report restrict "
+              "restrict_guarantee return rol ror select sequence severity shared signal sla sll sra srl strong subtype "
+              "then to "
+              "transport type unaffected units until use variable vmode vprop vunit wait when while with xnor xor";
     for (const QString &word : systemVerilog.split(' ') + vhdl.split(' ') + vhdl.toUpper().split(' '))
         QVERIFY2(ModGen::moduleNameProblem(word).contains("reserved word"), qPrintable(word));
     for (const char *ordinary : {"pll1", "inside_pll", "Soft1", "checker2", "untyped_clk"})
@@ -274,7 +327,8 @@ void tst_ModGen::writesModuleAndTemplate()
         const QString module = readAll(written[0]);
         QVERIFY(module.startsWith(comment + "Line one\n" + comment + "-mod_name not a switch\n"));
         QVERIFY(module.contains(comment + "Device: BRN-4LP-QN48"));
-        QVERIFY(module.contains(comment + "Actual frequencies (MHz): CLKOUT 90.000, CLKOUTP 90.000, CLKOUTD 22.500, CLKOUTD3 30.000"));
+        QVERIFY(module.contains(
+                comment + "Actual frequencies (MHz): CLKOUT 90.000, CLKOUTP 90.000, CLKOUTD 22.500, CLKOUTD3 30.000"));
         QVERIFY(module.contains(vhdl ? "entity pll1 is" : "module pll1 (") && module.contains("MIREL"));
         QVERIFY(readAll(written[1]).contains(vhdl ? "your_instance_name: pll1" : "pll1 your_instance_name ("));
 
@@ -308,7 +362,7 @@ void tst_ModGen::writesModuleAndTemplate()
 void tst_ModGen::hdlTools_data()
 {
     QTest::addColumn<QStringList>("args");
-    QTest::addColumn<QString>("change"); // "PARAMETER value" written into the module
+    QTest::addColumn<QString>("change");  // "PARAMETER value" written into the module
     QTest::addColumn<QString>("verdict"); // expected in the simulation's output
     ModArgsInput example = fullInput();
     example.pll.idivSel = 7, example.pll.fbdivSel = 26, example.pll.odivSel = 4, example.form.dutyCode = "6";
@@ -320,24 +374,26 @@ void tst_ModGen::hdlTools_data()
     bypassed.pll.clkoutNoBypass = bypassed.pll.clkoutpNoBypass = bypassed.pll.clkoutdNoBypass = false;
     advanced.frame.moduleName = "inside_pll", bypassed.frame.moduleName = "checker2"; // near keywords, yet ordinary
     const char *rows[][3] = {
-        {"", "^PASS: 6 checks$"},
-        {"SDIV_SEL 6", "^CLKOUTD: .* FAIL$"},
-        {"PSDA_SEL \"0110\"", "^CLKOUTP phase: .* FAIL$"},
-        {"ODIV_SEL 128", "the VCO at .* ODIV_SEL 128\\) is outside 400~900 MHz"},
-        {"ODIV_SEL 6", "ODIV_SEL 6 is not one of"},
-        {"IDIV_SEL 0", "IDIV_SEL 0 is outside 1~64"},
-        {"FBDIV_SEL 99", "FBDIV_SEL 99 is outside 1~64"},
-        {"SDIV_SEL 3", "SDIV_SEL 3 is not an even number"},
-        {"FCLKIN \"27.5\"", "CLKIN runs at [0-9.e]+ MHz, more than 1 % away from FCLKIN \"27.5\""},
+            {"", "^PASS: 6 checks$"},
+            {"SDIV_SEL 6", "^CLKOUTD: .* FAIL$"},
+            {"PSDA_SEL \"0110\"", "^CLKOUTP phase: .* FAIL$"},
+            {"ODIV_SEL 128", "the VCO at .* ODIV_SEL 128\\) is outside 400~900 MHz"},
+            {"ODIV_SEL 6", "ODIV_SEL 6 is not one of"},
+            {"IDIV_SEL 0", "IDIV_SEL 0 is outside 1~64"},
+            {"FBDIV_SEL 99", "FBDIV_SEL 99 is outside 1~64"},
+            {"SDIV_SEL 3", "SDIV_SEL 3 is not an even number"},
+            {"FCLKIN \"27.5\"", "CLKIN runs at [0-9.e]+ MHz, more than 1 % away from FCLKIN \"27.5\""},
     };
     for (const char *language : {"Verilog", "VHDL"}) {
         for (ModArgsInput *in : {&example, &advanced, &bypassed})
             in->frame.fileTypeWord = language;
-        QTest::addRow("%s: advanced, every port", language) << buildModArgs(advanced) << "" << "^PASS: 4 checks$";
-        QTest::addRow("%s: every bypass", language) << buildModArgs(bypassed) << "" << "^PASS: 4 checks$";
+        QTest::addRow("%s: advanced, every port", language) << buildModArgs(advanced) << ""
+                                                            << "^PASS: 4 checks$";
+        QTest::addRow("%s: every bypass", language) << buildModArgs(bypassed) << ""
+                                                    << "^PASS: 4 checks$";
         for (const auto &row : rows)
             QTest::addRow("%s: 27 -> 100.286 MHz, %s", language, *row[0] ? row[0] : "as generated")
-                << buildModArgs(example) << row[0] << row[1];
+                    << buildModArgs(example) << row[0] << row[1];
     }
 }
 
@@ -355,7 +411,8 @@ void tst_ModGen::hdlTools()
             QSKIP("the HDL tools are not installed (scripts/install-deps.sh installs them)");
     QTemporaryDir dir;
     const QString d = dir.path(), ext = settings.vhdl ? ".vhd" : ".v";
-    QVERIFY2(ModGen::generate({"pll_file", d, edited(args, "-path " + d + '/')}, &errors), qPrintable(errors.join('\n')));
+    QVERIFY2(ModGen::generate({"pll_file", d, edited(args, "-path " + d + '/')}, &errors),
+             qPrintable(errors.join('\n')));
     if (!change.isEmpty()) {
         QString module = readAll(d + "/pll_file" + ext);
         const QRegularExpression parameter("\\b(" + change.section(' ', 0, 0) + "(\\(| => ))[^,)\n]+");
@@ -364,7 +421,10 @@ void tst_ModGen::hdlTools()
     }
 
     QPair<int, QString> run;
-    const auto expectClean = [&run](const QPair<int, QString> &result) { run = result; return run.first == 0 && run.second.isEmpty(); };
+    const auto expectClean = [&run](const QPair<int, QString> &result) {
+        run = result;
+        return run.first == 0 && run.second.isEmpty();
+    };
     const QString bench = settings.module + "_tb";
     if (settings.vhdl) {
         // Strict VHDL-93 for the module; the testbench ends itself through VHDL-2008's std.env.
@@ -375,21 +435,30 @@ void tst_ModGen::hdlTools()
         QVERIFY2(expectClean(runTool(tools[0], {"-e", "--std=08", bench}, d)), qPrintable(run.second));
         run = runTool(tools[0], {"-r", "--std=08", bench}, d);
     } else {
-        QVERIFY2(expectClean(runTool(tools[0], {"-g2005", "-Wall", "-s", bench, "-o", "bench.vvp", "pll_file.v",
-                                                SOURCE_DIR "/hdl/mirel.v", "pll_file_tb.v"}, d)), qPrintable(run.second));
-        QVERIFY2(expectClean(runTool(tools[0], {"-g2012", "-Wall", "-o", "sv.vvp", "pll_file.v", SOURCE_DIR "/hdl/mirel.v"}, d)),
+        QVERIFY2(expectClean(runTool(tools[0],
+                                     {"-g2005", "-Wall", "-s", bench, "-o", "bench.vvp", "pll_file.v",
+                                      SOURCE_DIR "/hdl/mirel.v", "pll_file_tb.v"},
+                                     d)),
+                 qPrintable(run.second));
+        QVERIFY2(expectClean(runTool(tools[0],
+                                     {"-g2012", "-Wall", "-o", "sv.vvp", "pll_file.v", SOURCE_DIR "/hdl/mirel.v"}, d)),
                  qPrintable(run.second));
         // Verilator lints module and testbench against the model's header alone, every warning on
         // except the file-name rule (the file name is the user's choice).
         const QString model = readAll(SOURCE_DIR "/hdl/mirel.v");
         const int from = model.indexOf("`timescale"), to = model.indexOf("\n);\n", from) + 4;
         QVERIFY(writeText(d + "/stub.v", "/* verilator lint_off UNUSEDPARAM */\n/* verilator lint_off UNUSEDSIGNAL */\n"
-                                         "/* verilator lint_off UNDRIVEN */\n" + model.mid(from, to - from) + "endmodule\n"));
-        QVERIFY2(expectClean(runTool(tools[2], {"--lint-only", "-Wall", "-Wno-DECLFILENAME", "--timing", "--top-module",
-                                                bench, "pll_file_tb.v", "pll_file.v", "stub.v"}, d)), qPrintable(run.second));
+                                         "/* verilator lint_off UNDRIVEN */\n"
+                                                 + model.mid(from, to - from) + "endmodule\n"));
+        QVERIFY2(expectClean(runTool(tools[2],
+                                     {"--lint-only", "-Wall", "-Wno-DECLFILENAME", "--timing", "--top-module", bench,
+                                      "pll_file_tb.v", "pll_file.v", "stub.v"},
+                                     d)),
+                 qPrintable(run.second));
         run = runTool(tools[1], {"-n", "bench.vvp"}, d);
     }
-    QVERIFY2(run.second.contains(QRegularExpression(verdict, QRegularExpression::MultilineOption)), qPrintable(run.second));
+    QVERIFY2(run.second.contains(QRegularExpression(verdict, QRegularExpression::MultilineOption)),
+             qPrintable(run.second));
     QCOMPARE(run.second.contains(QRegularExpression("^PASS", QRegularExpression::MultilineOption)), change.isEmpty());
 }
 
@@ -400,12 +469,14 @@ void tst_ModGen::sdcClocks_data()
 {
     QTest::addColumn<QStringList>("args");
     ModArgsInput in = fullInput();
-    in.pll.idivSel = 7, in.pll.fbdivSel = 26, in.pll.odivSel = 4, in.form.dutyCode = "6", in.form.clkoutdSourceClkout = false;
+    in.pll.idivSel = 7, in.pll.fbdivSel = 26, in.pll.odivSel = 4, in.form.dutyCode = "6",
+    in.form.clkoutdSourceClkout = false;
     QTest::newRow("27 -> 100.286 MHz, every output, phase 90") << buildModArgs(in);
     in.form.clkoutd3SourceClkout = false, in.pll.clkoutpNoBypass = false, in.form.clkfbIndex = 1;
     QTest::newRow("CLKOUTP bypassed feeds both dividers, external feedback") << buildModArgs(in);
     in = fullInput();
-    in.pll.clkoutd3Enabled = false, in.pll.idivSel = 1, in.pll.fbdivSel = 4, in.pll.sdivSel = 4, in.pll.phaseDutyDynamic = true;
+    in.pll.clkoutd3Enabled = false, in.pll.idivSel = 1, in.pll.fbdivSel = 4, in.pll.sdivSel = 4,
+    in.pll.phaseDutyDynamic = true;
     QTest::newRow("whole ratios, dynamic phase") << buildModArgs(in);
     in = fullInput();
     in.pll.clkoutNoBypass = in.pll.clkoutpNoBypass = in.pll.clkoutdNoBypass = false;
@@ -439,21 +510,29 @@ void tst_ModGen::sdcClocks()
     QVERIFY(writeText(d + "/pll1.sdc", sdc));
     QString wrapper = "module top (";
     for (const ModGen::Port &port : ModGen::ports(s))
-        wrapper += QStringLiteral("%1 %2%3, ").arg(port.output ? "output" : "input",
-                                                   port.width > 1 ? QStringLiteral("[%1:0] ").arg(port.width - 1) : "", port.name);
+        wrapper += QStringLiteral("%1 %2%3, ")
+                           .arg(port.output ? "output" : "input",
+                                port.width > 1 ? QStringLiteral("[%1:0] ").arg(port.width - 1) : "", port.name);
     wrapper.chop(2);
     wrapper += ");\n  pll1 u_pll (";
     for (const ModGen::Port &port : ModGen::ports(s))
         wrapper += QStringLiteral(".%1(%1), ").arg(port.name);
     wrapper.chop(2);
     // OpenSTA reads netlists, which carry no parameter overrides.
-    QVERIFY(writeText(d + "/pll1.v", ModGen::moduleText(s).remove(QRegularExpression("#\\(\n.*\n\\) (?=mirel_inst)",
-                                                                                      QRegularExpression::DotMatchesEverythingOption))
-                                         + wrapper + ");\nendmodule\n"));
-    QVERIFY(writeText(d + "/sta.tcl", "read_liberty " SOURCE_DIR "/hdl/mirel.lib\nread_verilog pll1.v\nlink_design top\n"
-                                      "read_sdc pll1.sdc\nreport_clock_properties\nforeach c [all_clocks] { puts \"CLOCK [get_name $c] "
-                                      "[get_property $c period] [lmap t [$c waveform] {expr {$t * 1e9}}]\" }\nexit\n"));
-    struct Check { QString program; QStringList arguments; QString prefix; };
+    QVERIFY(writeText(d + "/pll1.v",
+                      ModGen::moduleText(s).remove(QRegularExpression("#\\(\n.*\n\\) (?=mirel_inst)",
+                                                                      QRegularExpression::DotMatchesEverythingOption))
+                              + wrapper + ");\nendmodule\n"));
+    QVERIFY(writeText(d + "/sta.tcl",
+                      "read_liberty " SOURCE_DIR "/hdl/mirel.lib\nread_verilog pll1.v\nlink_design top\n"
+                      "read_sdc pll1.sdc\nreport_clock_properties\nforeach c [all_clocks] { puts \"CLOCK [get_name $c] "
+                      "[get_property $c period] [lmap t [$c waveform] {expr {$t * 1e9}}]\" }\nexit\n"));
+    struct Check
+    {
+        QString program;
+        QStringList arguments;
+        QString prefix;
+    };
     const QString stub = SOURCE_DIR "/tests/sdcstub.tcl";
     QList<Check> checks = {{tclsh, {stub, "pll1.sdc", "u_pll"}, "u_pll/"}, {tclsh, {stub, "pll1.sdc", ""}, ""}};
     if (!sta.isEmpty() && !sdc.contains(QRegularExpression("-multiply_by \\d+ -divide_by")))
@@ -462,17 +541,20 @@ void tst_ModGen::sdcClocks()
         const QPair<int, QString> run = runTool(check.program, check.arguments, d);
         QMap<QString, QList<double>> clocks;
         for (auto m = QRegularExpression("^CLOCK (\\S+) (\\S+) (\\S+) (\\S+)$", QRegularExpression::MultilineOption)
-                          .globalMatch(run.second); m.hasNext();) {
+                              .globalMatch(run.second);
+             m.hasNext();) {
             const auto match = m.next();
-            clocks.insert(match.captured(1).remove(check.prefix), {match.captured(2).toDouble(), match.captured(3).toDouble(),
-                                                                   match.captured(4).toDouble()});
+            clocks.insert(match.captured(1).remove(check.prefix),
+                          {match.captured(2).toDouble(), match.captured(3).toDouble(), match.captured(4).toDouble()});
         }
         QVERIFY2(run.first == 0 && clocks.keys() == expected.keys(), qPrintable(check.program + ":\n" + run.second));
         for (auto it = expected.cbegin(); it != expected.cend(); ++it)
             for (int i = 0; i < 3; ++i)
                 QVERIFY2(std::abs(clocks[it.key()][i] - it.value()[i]) <= 1e-4 * it.value()[0],
-                         qPrintable(QStringLiteral("%1 %2: %3 ns, expected %4").arg(check.program, it.key())
-                                        .arg(clocks[it.key()][i]).arg(it.value()[i])));
+                         qPrintable(QStringLiteral("%1 %2: %3 ns, expected %4")
+                                            .arg(check.program, it.key())
+                                            .arg(clocks[it.key()][i])
+                                            .arg(it.value()[i])));
     }
 }
 

@@ -116,7 +116,8 @@ void tst_Plugin::descriptionKeys_data()
     QTest::addColumn<QByteArray>("extra");
     QTest::addColumn<QString>("device");
     QTest::addColumn<bool>("supported");
-    const QByteArray lists = R"(, "ipcore.device.supported": ["AXL-*"], "ipcore.device.unsupported": ["BRN-*", "AXL-25"])";
+    const QByteArray lists
+            = R"(, "ipcore.device.supported": ["AXL-*"], "ipcore.device.unsupported": ["BRN-*", "AXL-25"])";
     QTest::newRow("nothing listed excludes nothing") << QByteArray() << "ANY-1" << true;
     QTest::newRow("listed as supported") << lists << "AXL-12" << true;
     QTest::newRow("listed as unsupported") << lists << "BRN-4LP" << false;

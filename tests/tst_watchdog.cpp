@@ -8,8 +8,8 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QProcess>
-#include <QSettings>
 #include <QRegularExpression>
+#include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -59,7 +59,8 @@ Outcome runHost(const QStringList &arguments, bool sizeLimit = false)
 QMap<QString, QByteArray> snapshot(const QString &root)
 {
     QMap<QString, QByteArray> entries;
-    QDirIterator it(root, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+    QDirIterator it(root, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
+                    QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QFileInfo info(it.next());
         QFile file(info.filePath());
@@ -147,7 +148,8 @@ void tst_Watchdog::checkOutcome(const Outcome &outcome, const QString &outDir)
         QVERIFY2(!outcome.output.trimmed().isEmpty(), "refused without saying why");
         return;
     }
-    static const QRegularExpression written(QStringLiteral("^written: (.*\\.(v|vhd))$"), QRegularExpression::MultilineOption);
+    static const QRegularExpression written(QStringLiteral("^written: (.*\\.(v|vhd))$"),
+                                            QRegularExpression::MultilineOption);
     auto match = written.globalMatch(outcome.output);
     int modules = 0;
     QStringList unchecked;
@@ -188,9 +190,16 @@ void tst_Watchdog::create_data()
     QTest::newRow("divider out of range") << named + QStringList{"MODE_GENERAL=false", "CLKIN_DIVIDE_STATIC_SEL=65"};
     QTest::newRow("advanced, VCO out of window") << named + QStringList{"MODE_GENERAL=false", "CLKOUT_DIVIDER=128"};
     QTest::newRow("phase not offered") << named + QStringList{"CLKOUTP=true", "CLKOUTP_PHASE=10"};
-    QTest::newRow("everything on, VHDL")
-        << named + QStringList{"LANG=1", "CLKOUTP=true", "CLKOUTD=true", "CLKOUTD3=true", "LOCK_EN=true",
-                               "RESET_PLL=true", "PLL_PWD=true", "PLL_REGULATOR=true", "CLKFB_SOURCE=External", "CLKOUTD_FREQ=50"};
+    QTest::newRow("everything on, VHDL") << named + QStringList{"LANG=1",
+                                                                "CLKOUTP=true",
+                                                                "CLKOUTD=true",
+                                                                "CLKOUTD3=true",
+                                                                "LOCK_EN=true",
+                                                                "RESET_PLL=true",
+                                                                "PLL_PWD=true",
+                                                                "PLL_REGULATOR=true",
+                                                                "CLKFB_SOURCE=External",
+                                                                "CLKOUTD_FREQ=50"};
     QTest::newRow("advanced mode") << named + QStringList{"MODE_GENERAL=false", "CLKOUT_DIVIDER=4", "CLKOUTD=true"};
     QTest::newRow("CLKOUT bypassed") << named + QStringList{"CLKOUT_BYPASS=true", "CLKOUTD=true", "CLKOUTP=true"};
     QTest::newRow("escaping module") << QStringList{"module=../evil", "file=pll1"};
@@ -214,7 +223,7 @@ void tst_Watchdog::open_data()
     const QByteArray head = "[General]\nversion=1.0\nfile=pll1\nmodule=pll1\n[Config]\n";
     QTest::newRow("good file") << head + "MODE_GENERAL=true\nCLKIN_FREQ=27\nCLKOUT_FREQ=100\nCLKOUT_TOLERANCE=2\n";
     QTest::newRow("good file, VHDL, advanced")
-        << head + "LANG=1\nMODE_GENERAL=false\nCLKIN_FREQ=100\nCLKOUT_DIVIDER=4\nCLKOUTD=true\nCLKOUTD_DIVIDE=4\n";
+            << head + "LANG=1\nMODE_GENERAL=false\nCLKIN_FREQ=100\nCLKOUT_DIVIDER=4\nCLKOUTD=true\nCLKOUTD_DIVIDE=4\n";
     QTest::newRow("empty file") << QByteArray();
     QTest::newRow("binary") << QByteArray("\x00\xff\xfe[\x01=\x02\n\x7f", 10);
     QTest::newRow("other version") << QByteArray("[General]\nversion=2.0\n[Config]\nMODE_GENERAL=true\n");
@@ -222,7 +231,7 @@ void tst_Watchdog::open_data()
     QTest::newRow("version only") << QByteArray("[General]\nversion=1.0\nfile=pll1\nmodule=pll1\n");
     QTest::newRow("garbage values") << head + "MODE_GENERAL=banana\nCLKIN_FREQ=nan\nCLKOUT_DIVIDER=7\nCLKOUTP=maybe\n";
     QTest::newRow("advanced, odd CLKOUTD divider")
-        << head + "MODE_GENERAL=false\nCLKOUTD=true\nCLKOUTD_DIVIDE=3\nCLKOUT_DIVIDER=4\nCLKIN_FREQ=100\n";
+            << head + "MODE_GENERAL=false\nCLKOUTD=true\nCLKOUTD_DIVIDE=3\nCLKOUT_DIVIDER=4\nCLKIN_FREQ=100\n";
     QTest::newRow("huge line") << head + "CLKIN_FREQ=" + QByteArray(1 << 20, '9') + "\n";
     QTest::newRow("escaping names") << QByteArray("[General]\nversion=1.0\nfile=../../x\nmodule=a b\n[Config]\n");
     QTest::newRow("unterminated group") << QByteArray("[General\nversion=1.0\n[Config");
@@ -248,37 +257,67 @@ void tst_Watchdog::attack_data()
     QTest::addColumn<int>("status");
     QTest::addColumn<QString>("line");    // refused: the one line contains it
     QTest::addColumn<QString>("changes"); // where the run may change anything; empty: nowhere
-    const QStringList create{"create", "dir=%T/d", "module=m", "file=m", "CLKIN_FREQ=27", "CLKOUT_FREQ=100", "CLKOUT_TOLERANCE=0.5"};
+    const QStringList create{"create",
+                             "dir=%T/d",
+                             "module=m",
+                             "file=m",
+                             "CLKIN_FREQ=27",
+                             "CLKOUT_FREQ=100",
+                             "CLKOUT_TOLERANCE=0.5"};
     const QStringList open{"open", "%T/d/m/m.ipc"};
     const QString link = "is a link or not a regular file";
     QTest::newRow("link at the module") << "link:m.v" << create << QByteArray() << 1 << link << "";
     QTest::newRow("link at the template") << "link:m_tmp.v" << create << QByteArray() << 1 << link << "";
     QTest::newRow("link at the .ipc") << "link:m.ipc" << create << QByteArray() << 1 << link << "";
     QTest::newRow("dangling link") << "dangling:m.v" << create << QByteArray() << 1 << link << "";
-    QTest::newRow("module folder is a link") << "folderlink" << create << QByteArray() << 1 << "module folder" << "";
+    QTest::newRow("module folder is a link") << "folderlink" << create << QByteArray() << 1 << "module folder"
+                                             << "";
     QTest::newRow("open, link at the module") << "module link:m.v" << open << QByteArray() << 1 << link << "";
     QTest::newRow("open, link at the template") << "module link:m_tmp.v" << open << QByteArray() << 1 << link << "";
-    QTest::newRow("chosen dir is a link: followed") << "dirlink" << QStringList{"create", "dir=%T/dl", "module=m", "file=m"}
-                                                    << QByteArray() << 0 << "" << "d/m/";
-    QTest::newRow("options from a FIFO") << "fifo" << QStringList{"create", "--options", "%T/f"} << QByteArray() << 2 << "not a regular file" << "";
-    QTest::newRow("options over the limit") << "big" << QStringList{"create", "--options", "%T/big"} << QByteArray() << 2 << "larger than" << "";
-    QTest::newRow(".ipc from a FIFO") << "fifo" << QStringList{"open", "%T/f"} << QByteArray() << 1 << "not a regular file" << "";
-    QTest::newRow(".ipc over the limit") << "big" << QStringList{"open", "%T/big"} << QByteArray() << 1 << "larger than" << "";
-    QTest::newRow("SystemVerilog keyword") << "" << create + QStringList{"module=inside"} << QByteArray() << 1 << "reserved word" << "";
-    QTest::newRow("line break in a name") << "" << create + QStringList{"module=m\rERROR: fake\nx"} << QByteArray() << 1
-                                          << "\"m\\rERROR: fake\\nx\"" << "";
+    QTest::newRow("chosen dir is a link: followed")
+            << "dirlink" << QStringList{"create", "dir=%T/dl", "module=m", "file=m"} << QByteArray() << 0 << ""
+            << "d/m/";
+    QTest::newRow("options from a FIFO") << "fifo" << QStringList{"create", "--options", "%T/f"} << QByteArray() << 2
+                                         << "not a regular file"
+                                         << "";
+    QTest::newRow("options over the limit")
+            << "big" << QStringList{"create", "--options", "%T/big"} << QByteArray() << 2 << "larger than"
+            << "";
+    QTest::newRow(".ipc from a FIFO") << "fifo" << QStringList{"open", "%T/f"} << QByteArray() << 1
+                                      << "not a regular file"
+                                      << "";
+    QTest::newRow(".ipc over the limit") << "big" << QStringList{"open", "%T/big"} << QByteArray() << 1 << "larger than"
+                                         << "";
+    QTest::newRow("SystemVerilog keyword")
+            << "" << create + QStringList{"module=inside"} << QByteArray() << 1 << "reserved word"
+            << "";
+    QTest::newRow("line break in a name")
+            << "" << create + QStringList{"module=m\rERROR: fake\nx"} << QByteArray() << 1 << "\"m\\rERROR: fake\\nx\""
+            << "";
     QTest::newRow("NUL in dir") << "" << QStringList{"create", "--options", "%T/o.json"}
-                                << QByteArray(R"({"dir": "%T/x\u0000y", "module": "m", "file": "m"})") << 1 << "x\\x00y" << "";
+                                << QByteArray(R"({"dir": "%T/x\u0000y", "module": "m", "file": "m"})") << 1 << "x\\x00y"
+                                << "";
     QTest::newRow("long name cut") << "" << create + QStringList{"file=" + QString(100000, 'f')} << QByteArray() << 1
-                                   << QString(80, 'f') + QChar(0x2026) + "\" is too long" << "";
+                                   << QString(80, 'f') + QChar(0x2026) + "\" is too long"
+                                   << "";
     QTest::newRow("lone surrogate") << "" << QStringList{"create", "--options", "%T/o.json"}
-                                    << QByteArray(R"({"dir": "%T/out", "module": "m", "file": "m\ud800"})") << 1 << "\\xd800" << "";
-    QTest::newRow("list without an item") << "module set:CLKFB_SOURCE=5" << open << QByteArray() << 1 << "'CLKFB_SOURCE'" << "";
-    QTest::newRow("tolerance not offered") << "module set:CLKOUT_TOLERANCE=9" << open << QByteArray() << 1 << "cannot be generated" << "";
-    QTest::newRow("file-size limit") << "module sizelimit" << create << QByteArray() << 1 << "File too large" << "";
-    QTest::newRow("stale temporaries go") << "module stale" << create << QByteArray() << 0 << "" << "d/m/";
-    QTest::newRow("gui --help without a display") << "" << QStringList{"gui", "--help"} << QByteArray() << 0 << "" << "";
-    QTest::newRow("gui without a display") << "" << QStringList{"gui"} << QByteArray() << 2 << "needs a display" << "";
+                                    << QByteArray(R"({"dir": "%T/out", "module": "m", "file": "m\ud800"})") << 1
+                                    << "\\xd800"
+                                    << "";
+    QTest::newRow("list without an item")
+            << "module set:CLKFB_SOURCE=5" << open << QByteArray() << 1 << "'CLKFB_SOURCE'"
+            << "";
+    QTest::newRow("tolerance not offered")
+            << "module set:CLKOUT_TOLERANCE=9" << open << QByteArray() << 1 << "cannot be generated"
+            << "";
+    QTest::newRow("file-size limit") << "module sizelimit" << create << QByteArray() << 1 << "File too large"
+                                     << "";
+    QTest::newRow("stale temporaries go") << "module stale" << create << QByteArray() << 0 << ""
+                                          << "d/m/";
+    QTest::newRow("gui --help without a display") << "" << QStringList{"gui", "--help"} << QByteArray() << 0 << ""
+                                                  << "";
+    QTest::newRow("gui without a display") << "" << QStringList{"gui"} << QByteArray() << 2 << "needs a display"
+                                           << "";
 }
 
 void tst_Watchdog::attack()
@@ -335,8 +374,8 @@ void tst_Watchdog::concurrentRuns()
     QList<QProcess *> runs;
     for (int i = 0; i < 8; ++i) {
         auto *run = new QProcess(this);
-        const QStringList create{"create", "dir=" + out.path(), "module=m", "file=m", "CLKOUT_TOLERANCE=2.0",
-                                 QStringLiteral("CLKIN_FREQ=%1").arg(20 + i)};
+        const QStringList create{"create", "dir=" + out.path(),    "module=m",
+                                 "file=m", "CLKOUT_TOLERANCE=2.0", QStringLiteral("CLKIN_FREQ=%1").arg(20 + i)};
         run->start(QStringLiteral(BIN_DIR "/mirel-host"), i % 2 ? QStringList{"open", out.filePath("m/m.ipc")} : create);
         runs << run;
     }
@@ -348,7 +387,8 @@ void tst_Watchdog::concurrentRuns()
     QFile module(out.filePath("m/m.v"));
     QVERIFY(module.open(QIODevice::ReadOnly));
     QVERIFY(module.readAll().contains(".FCLKIN(\"" + ipc.value("Config/CLKIN_FREQ").toByteArray() + "\")"));
-    QCOMPARE(QDir(out.filePath("m")).entryList(QDir::Files | QDir::Hidden), QStringList({"m.ipc", "m.sdc", "m.v", "m_tb.v", "m_tmp.v"}));
+    QCOMPARE(QDir(out.filePath("m")).entryList(QDir::Files | QDir::Hidden),
+             QStringList({"m.ipc", "m.sdc", "m.v", "m_tb.v", "m_tmp.v"}));
 }
 
 QTEST_GUILESS_MAIN(tst_Watchdog)

@@ -74,8 +74,12 @@ std::string signedPpm(double v)
 
 void printPlain(const Request &req, const Outcome &out)
 {
-    const auto line = [](const char *key, const std::string &value) { std::printf("%-9s%s\n", key, value.c_str()); };
-    const auto number = [](const std::optional<int> &v) { return v ? std::to_string(*v) : std::string("-"); };
+    const auto line = [](const char *key, const std::string &value) {
+        std::printf("%-9s%s\n", key, value.c_str());
+    };
+    const auto number = [](const std::optional<int> &v) {
+        return v ? std::to_string(*v) : std::string("-");
+    };
     const auto withPpm = [](const std::optional<double> &f, const std::optional<double> &ppm) {
         return mhz(f) + (ppm ? "  (" + signedPpm(*ppm) + ")" : std::string());
     };
@@ -96,14 +100,16 @@ void printPlain(const Request &req, const Outcome &out)
     for (const std::string &m : out.messages)
         std::fprintf(stderr, "%s\n", m.c_str());
     if (!out.clkout && out.clkoutShown)
-        line("CLKOUT", formatMHz(*out.clkoutShown) + (req.clkout.generalMode ? " MHz (closest, rejected)" : " MHz (rejected)"));
+        line("CLKOUT",
+             formatMHz(*out.clkoutShown) + (req.clkout.generalMode ? " MHz (closest, rejected)" : " MHz (rejected)"));
     if (out.clkout && !out.clkoutd && out.clkoutdShown)
         line("CLKOUTD", formatMHz(*out.clkoutdShown) + " MHz (closest, rejected)");
     if (!out.alternatives.empty()) {
         std::printf("Nearest achievable CLKOUT frequencies:\n");
         for (const Alternative &a : out.alternatives) {
             std::printf("  %8s MHz  IDIV %2d  FBDIV %2d  ODIV %3d  (%s)\n", formatMHz(a.frequency).c_str(), a.idiv,
-                        a.fbdiv, a.odiv, signedPpm((a.frequency - req.clkout.expected) / req.clkout.expected * 1e6).c_str());
+                        a.fbdiv, a.odiv,
+                        signedPpm((a.frequency - req.clkout.expected) / req.clkout.expected * 1e6).c_str());
         }
     }
 }
@@ -124,7 +130,9 @@ json answerLine(const std::string &line)
             throw UsageError{"a request is a JSON object"};
         for (const auto &[key, value] : request.items()) {
             const bool flag = key == kFlagOptions[0];
-            const bool known = flag || std::find(std::begin(kValueOptions), std::end(kValueOptions), key) != std::end(kValueOptions);
+            const bool known = flag
+                               || std::find(std::begin(kValueOptions), std::end(kValueOptions), key)
+                                          != std::end(kValueOptions);
             if (!known)
                 throw UsageError{"unknown name \"" + key + "\""};
             if (value.is_null() || (flag && value == false))
@@ -241,15 +249,17 @@ int main(int argc, char *argv[])
     option("idiv", "N", "Input divider 1-64 (Advanced Mode).", "clkin-divide");
     option("fbdiv", "N", "Feedback divider 1-64 (Advanced Mode).", "clkfb-divide");
     option("odiv", "N", "VCO divider, one of " + odivList() + " (Advanced Mode).", "clkout-divider");
-    const CLI::Option *bypass = app.add_flag("--bypass,--clkout-bypass", "General Mode with CLKOUT bypassed: CLKOUT is CLKIN.");
+    const CLI::Option *bypass = app.add_flag("--bypass,--clkout-bypass",
+                                             "General Mode with CLKOUT bypassed: CLKOUT is CLKIN.");
     option("clkoutd", "MHZ", "Wanted CLKOUTD; searches SDIV.", "clkoutd-freq");
     option("clkoutd-tolerance", "PCT", "CLKOUTD tolerance (default 0.0).");
     option("sdiv", "N", "CLKOUTD divider, even 2-128.", "clkoutd-divide");
-    option("alternatives", "N", "How many nearest achievable CLKOUTs to list when the wanted one cannot be made (default 5).");
+    option("alternatives", "N",
+           "How many nearest achievable CLKOUTs to list when the wanted one cannot be made (default 5).");
     const CLI::Option *asJson = app.add_flag("--json", "Print one JSON object.");
-    const CLI::Option *asStream = app.add_flag("--jsonl",
-        "Read one JSON request per line from standard input (the options' names, e.g. {\"clkin\": 27, \"clkout\": 100}) "
-        "and write one JSON result per line.");
+    const CLI::Option *asStream = app.add_flag("--jsonl", "Read one JSON request per line from standard input (the "
+                                                          "options' names, e.g. {\"clkin\": 27, \"clkout\": 100}) "
+                                                          "and write one JSON result per line.");
 
     try {
         app.parse(argc, argv);
@@ -260,13 +270,17 @@ int main(int argc, char *argv[])
         return ExitUsage;
     }
 
-    const auto given = [&app](const char *name) { return app.get_option(std::string("--") + name)->count() > 0; };
+    const auto given = [&app](const char *name) {
+        return app.get_option(std::string("--") + name)->count() > 0;
+    };
     if (asStream->count() > 0) {
         static char output[1 << 16];
         std::setvbuf(stdout, output, _IOFBF, sizeof output);
         for (const char *name : kValueOptions) {
             if (given(name)) {
-                std::fprintf(stderr, "mirel-calc: --jsonl takes its requests from standard input, not --%s (see --help)\n", name);
+                std::fprintf(stderr,
+                             "mirel-calc: --jsonl takes its requests from standard input, not --%s (see --help)\n",
+                             name);
                 return ExitUsage;
             }
         }

@@ -10,8 +10,9 @@
 
 namespace MirelCalc {
 
-const char *const kValueOptions[11] = {"device", "clkin", "clkout", "tolerance", "idiv", "fbdiv", "odiv",
-                                       "clkoutd", "clkoutd-tolerance", "sdiv", "alternatives"};
+const char *const kValueOptions[11] = {"device",      "clkin", "clkout",  "tolerance",         "idiv",
+                                       "fbdiv",       "odiv",  "clkoutd", "clkoutd-tolerance", "sdiv",
+                                       "alternatives"};
 const char *const kFlagOptions[1] = {"bypass"};
 
 namespace {
@@ -21,7 +22,9 @@ constexpr int kMaxAlternatives = kDividerMax * kDividerMax;
 class Args
 {
 public:
-    explicit Args(const OptionLookup &lookup) : lookup(lookup) {}
+    explicit Args(const OptionLookup &lookup)
+        : lookup(lookup)
+    {}
 
     bool isSet(const char *name) const { return lookup(name).has_value(); }
     std::string text(const char *name) const { return lookup(name).value_or(std::string()); }
@@ -41,15 +44,15 @@ public:
     // Refuses what the dialog's spin box could not hold; the message names the device's
     // real bounds as its labels print them, and a value equal to a printed bound passes.
     using BoundText = std::string (RangeLabels::*)() const;
-    double frequency(const char *name, double lo, double hi, const RangeLabels &ranges, BoundText low,
-                     BoundText high, const std::string &device) const
+    double frequency(const char *name, double lo, double hi, const RangeLabels &ranges, BoundText low, BoundText high,
+                     const std::string &device) const
     {
         const double v = number(name);
         // The texts only where the value is near or beyond a bound: formatting costs
         // more than the search.
         if (v < lo ? v < std::strtod((ranges.*low)().c_str(), nullptr) : v > hi) {
-            throw UsageError{dashed(name) + " " + text(name) + " is outside " + (ranges.*low)() + "~"
-                             + (ranges.*high)() + " MHz for " + device};
+            throw UsageError{dashed(name) + " " + text(name) + " is outside " + (ranges.*low)() + "~" + (ranges.*high)()
+                             + " MHz for " + device};
         }
         return v;
     }
@@ -161,7 +164,7 @@ Request parseRequest(const OptionLookup &option)
     }
     if (args.isSet("clkoutd-tolerance"))
         r.clkoutd.tolerancePercent = args.percent("clkoutd-tolerance");
-    if (args.isSet("sdiv"))  // odd values pass here; the even-number rule refuses them as a result
+    if (args.isSet("sdiv")) // odd values pass here; the even-number rule refuses them as a result
         r.clkoutd.sdiv = args.integer("sdiv", kSdivMin, kSdivMax);
 
     if (args.isSet("alternatives"))

@@ -48,8 +48,8 @@ struct Outcome
     std::optional<int> idiv, fbdiv, odiv, sdiv;
     std::optional<double> clkout, clkoutd, pfd, vco;
     std::optional<double> clkoutPpm, clkoutdPpm;
-    std::optional<double> clkoutShown, clkoutdShown;  // what the dialog's result fields would show
-    std::vector<std::string> messages;                // the batch form's lines, in order
+    std::optional<double> clkoutShown, clkoutdShown; // what the dialog's result fields would show
+    std::vector<std::string> messages;               // the batch form's lines, in order
     std::vector<Alternative> alternatives;
     bool vcoDiagnostic = false;
 };

@@ -33,10 +33,12 @@ std::optional<int> parseBatch(QCommandLineParser &parser, const QStringList &arg
                               const QCommandLineOption &device)
 {
     parser.addOption(device);
-    parser.addOption({QStringLiteral("show-args"), QStringLiteral("Print the generator's argument list, one element a line.")});
-    parser.addOption({QStringLiteral("json"),
-                      QStringLiteral("Print one JSON object a line per module: ok, device, files, args, dividers, PFD, VCO, "
-                                     "outputs and messages.")});
+    parser.addOption(
+            {QStringLiteral("show-args"), QStringLiteral("Print the generator's argument list, one element a line.")});
+    parser.addOption(
+            {QStringLiteral("json"),
+             QStringLiteral("Print one JSON object a line per module: ok, device, files, args, dividers, PFD, VCO, "
+                            "outputs and messages.")});
     return parse(parser, arguments, description);
 }
 
@@ -61,7 +63,8 @@ bool looksLikeIpc(const QString &path)
         return false;
     QSettings settings(path, QSettings::IniFormat);
     return settings.status() == QSettings::NoError
-        && (settings.contains(QStringLiteral("version")) || settings.childGroups().contains(QStringLiteral("Config")));
+           && (settings.contains(QStringLiteral("version"))
+               || settings.childGroups().contains(QStringLiteral("Config")));
 }
 
 } // namespace
@@ -69,15 +72,17 @@ bool looksLikeIpc(const QString &path)
 int create(const QStringList &arguments)
 {
     QCommandLineParser parser;
-    parser.addOption({QStringLiteral("options"),
-                      QStringLiteral("Batch options: a JSON object, a JSON array of objects or JSON lines, one module per "
-                                     "object. May be given several times; every module is created in this one run."),
-                      QStringLiteral("FILE")});
+    parser.addOption(
+            {QStringLiteral("options"),
+             QStringLiteral("Batch options: a JSON object, a JSON array of objects or JSON lines, one module per "
+                            "object. May be given several times; every module is created in this one run."),
+             QStringLiteral("FILE")});
     parser.addPositionalArgument(QStringLiteral("KEY=VALUE"),
                                  QStringLiteral("Batch options ('mirel-host keys' lists them); they override --options "
                                                 "for every module."),
                                  QStringLiteral("[KEY=VALUE ...]"));
-    if (auto status = parseBatch(parser, arguments, QStringLiteral("Creates MIREL modules from batch options, as a script does."),
+    if (auto status = parseBatch(parser, arguments,
+                                 QStringLiteral("Creates MIREL modules from batch options, as a script does."),
                                  deviceOption()))
         return *status;
 
@@ -126,7 +131,7 @@ int create(const QStringList &arguments)
         QStringList messages;
         IPCore::clearLastGeneration();
         const bool ok = OptionCheck::normalizeLanguage(cfgs, messages)
-            && host.core()->createModuleBatch(cfgs, device.arg(), messages);
+                        && host.core()->createModuleBatch(cfgs, device.arg(), messages);
         BatchOutcome outcome = BatchOutcome::collect(ok, device.device, cfgs, messages);
         outcome.source = sets.size() > 1 ? set.source : QString();
         report(outcome, parser);
@@ -139,9 +144,11 @@ int open(const QStringList &arguments)
 {
     QCommandLineParser parser;
     parser.addPositionalArgument(QStringLiteral("FILE.ipc"), QStringLiteral("Configuration to generate again."));
-    if (auto status = parseBatch(parser, arguments, QStringLiteral("Generates a MIREL module again from its configuration file."),
-                                 deviceOption(QStringLiteral("Target device, by name or part id (default: the device the "
-                                                             "configuration file names)."))))
+    if (auto status = parseBatch(parser, arguments,
+                                 QStringLiteral("Generates a MIREL module again from its configuration file."),
+                                 deviceOption(
+                                         QStringLiteral("Target device, by name or part id (default: the device the "
+                                                        "configuration file names)."))))
         return *status;
     const QStringList positional = parser.positionalArguments();
     if (positional.size() != 1)

@@ -24,7 +24,8 @@ BatchOutcome BatchOutcome::collect(bool ok, const QString &device, const QVarian
     if (!generated.isEmpty()) {
         // The .ipc file is written beside the module, before it.
         const QFileInfo module(generated.first());
-        const QString ipc = module.absolutePath() + QLatin1Char('/') + module.completeBaseName() + QStringLiteral(".ipc");
+        const QString ipc = module.absolutePath() + QLatin1Char('/') + module.completeBaseName()
+                            + QStringLiteral(".ipc");
         if (QFileInfo::exists(ipc))
             outcome.files << ipc;
     }
@@ -99,15 +100,19 @@ void printText(const BatchOutcome &outcome, bool showArgs)
 QJsonObject toJson(const BatchOutcome &outcome)
 {
     const QMap<QString, QString> args = argValues(outcome.args);
-    const auto flag = [&](const char *name) { return args.value(QLatin1String(name)) == QLatin1String("true"); };
+    const auto flag = [&](const char *name) {
+        return args.value(QLatin1String(name)) == QLatin1String("true");
+    };
     const QJsonValue clkin = number(args, "-fclkin");
     const QJsonValue idiv = number(args, "-idiv_sel"), fbdiv = number(args, "-fbdiv_sel");
     const QJsonValue odiv = number(args, "-odiv_sel"), sdiv = number(args, "-dyn_sdiv_sel");
     const bool bypass = flag("-clkout_bypass");
     const QJsonValue pfd = divided(clkin, idiv);
-    const QJsonValue clkout = bypass ? clkin : divided(clkin.isDouble() && fbdiv.isDouble()
-                                                           ? QJsonValue(clkin.toDouble() * fbdiv.toDouble()) : QJsonValue(),
-                                                       idiv);
+    const QJsonValue clkout = bypass ? clkin
+                                     : divided(clkin.isDouble() && fbdiv.isDouble()
+                                                       ? QJsonValue(clkin.toDouble() * fbdiv.toDouble())
+                                                       : QJsonValue(),
+                                               idiv);
     QJsonValue vco;
     if (!bypass && clkout.isDouble() && odiv.isDouble())
         vco = clkout.toDouble() * odiv.toDouble();
@@ -125,7 +130,8 @@ QJsonObject toJson(const BatchOutcome &outcome)
             outputs.append(output("CLKOUTP", QJsonValue(), clkoutp));
         if (flag("-en_clkoutd")) {
             const bool live = !flag("-clkoutd_bypass");
-            const QJsonValue source = args.value(QStringLiteral("-clkoutd_src")) == QLatin1String("CLKOUTP") ? clkoutp : clkout;
+            const QJsonValue source = args.value(QStringLiteral("-clkoutd_src")) == QLatin1String("CLKOUTP") ? clkoutp
+                                                                                                             : clkout;
             outputs.append(output("CLKOUTD", wanted("CLKOUTD_FREQ", live), live ? divided(source, sdiv) : clkin));
         }
         if (flag("-en_clkoutd3")) {
@@ -134,16 +140,18 @@ QJsonObject toJson(const BatchOutcome &outcome)
         }
     }
     const QJsonValue module = outcome.cfgs.contains(QStringLiteral("module"))
-        ? QJsonValue(outcome.cfgs.value(QStringLiteral("module")).toString())
-        : QJsonValue(args.value(QStringLiteral("-mod_name")));
+                                      ? QJsonValue(outcome.cfgs.value(QStringLiteral("module")).toString())
+                                      : QJsonValue(args.value(QStringLiteral("-mod_name")));
     return {{QStringLiteral("ok"), outcome.ok},
             {QStringLiteral("source"), outcome.source.isEmpty() ? QJsonValue() : QJsonValue(outcome.source)},
             {QStringLiteral("device"), outcome.device},
             {QStringLiteral("module"), module},
             {QStringLiteral("files"), QJsonArray::fromStringList(outcome.files)},
             {QStringLiteral("args"), QJsonArray::fromStringList(outcome.args)},
-            {QStringLiteral("dividers"), QJsonObject{{QStringLiteral("IDIV"), idiv}, {QStringLiteral("FBDIV"), fbdiv},
-                                                     {QStringLiteral("ODIV"), odiv}, {QStringLiteral("SDIV"), sdiv}}},
+            {QStringLiteral("dividers"), QJsonObject{{QStringLiteral("IDIV"), idiv},
+                                                     {QStringLiteral("FBDIV"), fbdiv},
+                                                     {QStringLiteral("ODIV"), odiv},
+                                                     {QStringLiteral("SDIV"), sdiv}}},
             {QStringLiteral("PFD"), pfd},
             {QStringLiteral("VCO"), vco},
             {QStringLiteral("outputs"), outputs},

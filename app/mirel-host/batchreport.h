@@ -9,9 +9,9 @@
 struct BatchOutcome
 {
     bool ok = false;
-    QString source;    // where the options came from; empty for a configuration file
+    QString source; // where the options came from; empty for a configuration file
     QString device;
-    QVariantMap cfgs;  // the options as the core handed them back
+    QVariantMap cfgs; // the options as the core handed them back
     QStringList messages;
     QStringList files; // written, the .ipc first
     QStringList args;  // the generator's argument list; empty when none was built

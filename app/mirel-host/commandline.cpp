@@ -28,7 +28,8 @@ std::optional<int> requireDisplay()
 int fail(int status, const QString &line)
 {
     // Lines handed on from the core carry their prefix already.
-    QTextStream(stderr) << (line.startsWith(QLatin1String("ERROR:")) ? QString() : QStringLiteral("ERROR: ")) << line << '\n';
+    QTextStream(stderr) << (line.startsWith(QLatin1String("ERROR:")) ? QString() : QStringLiteral("ERROR: ")) << line
+                        << '\n';
     return status;
 }
 
@@ -70,8 +71,8 @@ QCommandLineOption deviceOption(const QString &description)
 {
     return {QStringLiteral("device"),
             description.isEmpty()
-                ? QStringLiteral("Target device, by name or part id (default: the first of 'mirel-host devices').")
-                : description,
+                    ? QStringLiteral("Target device, by name or part id (default: the first of 'mirel-host devices').")
+                    : description,
             QStringLiteral("NAME")};
 }
 
@@ -91,7 +92,8 @@ std::optional<int> findDevice(const QCommandLineParser &parser, DEV::DeviceInfo 
 std::optional<int> checkSupported(PluginHost &host, const DEV::DeviceInfo &device)
 {
     if (!host.core()->isSupported(device.arg()))
-        return fail(Refused, QStringLiteral("%1 does not support the device %2").arg(host.core()->name(), device.device));
+        return fail(Refused,
+                    QStringLiteral("%1 does not support the device %2").arg(host.core()->name(), device.device));
     return std::nullopt;
 }
 

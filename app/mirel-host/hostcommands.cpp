@@ -52,8 +52,13 @@ QString limitsText(const DEV::PllLimits &l)
     // The dialog's lower CLKOUT bound is the higher of the two minimums.
     return QStringLiteral("CLKIN %1~%2 MHz, VCO %3~%4 MHz, CLKOUT %5~%6 MHz "
                           "(second minimum %7 MHz; the higher minimum applies)")
-        .arg(l.clkinMin).arg(l.clkinMax).arg(l.vcoMin).arg(l.vcoMax)
-        .arg(double(l.clkoutMin)).arg(double(l.clkoutMax)).arg(double(l.clkoutMinAlt));
+            .arg(l.clkinMin)
+            .arg(l.clkinMax)
+            .arg(l.vcoMin)
+            .arg(l.vcoMax)
+            .arg(double(l.clkoutMin))
+            .arg(double(l.clkoutMax))
+            .arg(double(l.clkoutMinAlt));
 }
 
 // Puts VALUE into the control named KEY, through its own setters so that the
@@ -66,8 +71,7 @@ bool applySetting(QWidget *dialog, const QString &name, const QString &value, QS
         *error = QStringLiteral("the dialog has no control named '%1'").arg(name);
         return false;
     }
-    if (value != QLatin1String("true") && value != QLatin1String("false")
-        && (qobject_cast<QAbstractButton *>(widget))) {
+    if (value != QLatin1String("true") && value != QLatin1String("false") && (qobject_cast<QAbstractButton *>(widget))) {
         *error = QStringLiteral("'%1' takes true or false, not '%2'").arg(name, value);
         return false;
     }
@@ -150,7 +154,8 @@ void showWholePages(QWidget *dialog)
 int info(const QStringList &arguments)
 {
     QCommandLineParser parser;
-    if (auto status = parse(parser, arguments, QStringLiteral("Prints the IP core's identity and the devices it supports.")))
+    if (auto status = parse(parser, arguments,
+                            QStringLiteral("Prints the IP core's identity and the devices it supports.")))
         return *status;
     PluginHost host;
     if (auto status = loadCore(parser, host))
@@ -174,7 +179,8 @@ int info(const QStringList &arguments)
 int devices(const QStringList &arguments)
 {
     QCommandLineParser parser;
-    if (auto status = parse(parser, arguments, QStringLiteral("Lists the host's device table with each device's PLL limits.")))
+    if (auto status = parse(parser, arguments,
+                            QStringLiteral("Lists the host's device table with each device's PLL limits.")))
         return *status;
     for (const DEV::DeviceInfo &device : DEV::DeviceTable::devices()) {
         out() << device.device << "  (" << device.id << ")  " << device.description << '\n'
@@ -187,9 +193,11 @@ int gui(const QStringList &arguments)
 {
     QCommandLineParser parser;
     parser.addOption(deviceOption());
-    parser.addOption({QStringLiteral("dir"), QStringLiteral("Output folder of a new module (default: the current folder)."),
+    parser.addOption({QStringLiteral("dir"),
+                      QStringLiteral("Output folder of a new module (default: the current folder)."),
                       QStringLiteral("DIR")});
-    parser.addPositionalArgument(QStringLiteral("FILE.ipc"), QStringLiteral("Configuration to re-open."), QStringLiteral("[FILE.ipc]"));
+    parser.addPositionalArgument(QStringLiteral("FILE.ipc"), QStringLiteral("Configuration to re-open."),
+                                 QStringLiteral("[FILE.ipc]"));
     if (auto status = parse(parser, arguments, QStringLiteral("Opens the MIREL configuration dialog.")))
         return *status;
     if (parser.positionalArguments().size() > 1)
@@ -227,10 +235,12 @@ int screenshot(const QStringList &arguments)
     parser.addOption(deviceOption());
     parser.addPositionalArgument(QStringLiteral("OUT.png"), QStringLiteral("Picture to write."));
     parser.addPositionalArgument(QStringLiteral("NAME=VALUE"),
-                                 QStringLiteral("Settings applied before rendering: configuration keys (MODE_GENERAL=false) "
-                                                "as batch options, other names as controls by object name."),
+                                 QStringLiteral(
+                                         "Settings applied before rendering: configuration keys (MODE_GENERAL=false) "
+                                         "as batch options, other names as controls by object name."),
                                  QStringLiteral("[NAME=VALUE ...]"));
-    if (auto status = parse(parser, arguments, QStringLiteral("Renders the configuration dialog, as a user sees it, to a PNG.")))
+    if (auto status = parse(parser, arguments,
+                            QStringLiteral("Renders the configuration dialog, as a user sees it, to a PNG.")))
         return *status;
     const QStringList positional = parser.positionalArguments();
     if (positional.isEmpty())

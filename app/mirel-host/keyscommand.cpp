@@ -30,7 +30,9 @@ QJsonObject resolved(const QVariantMap &option, const QString &device)
     if (range.isEmpty())
         range = option;
     const QVariant items = option.value(QStringLiteral("items"));
-    const auto orNull = [](const QVariant &v) { return v.isValid() ? QJsonValue::fromVariant(v) : QJsonValue(); };
+    const auto orNull = [](const QVariant &v) {
+        return v.isValid() ? QJsonValue::fromVariant(v) : QJsonValue();
+    };
     return {{QStringLiteral("kind"), option.value(QStringLiteral("kind")).toString()},
             {QStringLiteral("default"), orNull(option.value(QStringLiteral("default")))},
             {QStringLiteral("items"), orNull(items)},
@@ -46,12 +48,12 @@ QString legal(const QJsonObject &option)
         return option.value(QStringLiteral("items")).toVariant().toStringList().join(QStringLiteral(", "));
     if (option.value(QStringLiteral("minimum")).isDouble()) {
         return QStringLiteral("%1 to %2%3")
-            .arg(shown(option.value(QStringLiteral("minimum")).toDouble()),
-                 shown(option.value(QStringLiteral("maximum")).toDouble()),
-                 option.value(QStringLiteral("even")).toBool() ? QStringLiteral(", even") : QString());
+                .arg(shown(option.value(QStringLiteral("minimum")).toDouble()),
+                     shown(option.value(QStringLiteral("maximum")).toDouble()),
+                     option.value(QStringLiteral("even")).toBool() ? QStringLiteral(", even") : QString());
     }
     return option.value(QStringLiteral("kind")).toString() == QLatin1String("bool") ? QStringLiteral("true, false")
-                                                                                      : QStringLiteral("any text");
+                                                                                    : QStringLiteral("any text");
 }
 
 } // namespace
@@ -62,8 +64,9 @@ int keys(const QStringList &arguments)
     parser.addOption(deviceOption(QStringLiteral("Device whose frequency ranges are shown, by name or part id "
                                                  "(default: the first of 'mirel-host devices').")));
     parser.addOption({QStringLiteral("json"), QStringLiteral("Print one JSON object: the device and each option.")});
-    if (auto status = parse(parser, arguments, QStringLiteral("Lists the batch options of 'create': kind, default, "
-                                                              "legal values and description.")))
+    if (auto status = parse(parser, arguments,
+                            QStringLiteral("Lists the batch options of 'create': kind, default, "
+                                           "legal values and description.")))
         return *status;
     DEV::DeviceInfo device;
     if (auto status = findDevice(parser, &device))

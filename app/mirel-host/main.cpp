@@ -2,8 +2,8 @@
 // mirel-host: a small IP-core generator host that loads the MIREL plug-in as
 // the design environment does and offers its dialog and queries on the command line.
 #include "batchcommands.h"
-#include "guisession.h"
 #include "commandline.h"
+#include "guisession.h"
 #include "hostcommands.h"
 #include "simcommand.h"
 
@@ -13,20 +13,20 @@
 #include <csignal>
 #include <cstdio>
 
-static const char usage[] =
-    "Usage: mirel-host COMMAND [options]\n"
-    "\n"
-    "Commands:\n"
-    "  info                      the IP core's id, name, version, category, summary and devices\n"
-    "  devices                   the device table with each device's PLL limits\n"
-    "  gui [FILE.ipc]            open the configuration dialog (new module, or re-open FILE.ipc)\n"
-    "  screenshot OUT.png        render the dialog to a PNG without a display\n"
-    "  create [KEY=VALUE ...]    create modules from batch options, as a script does\n"
-    "  open FILE.ipc             generate a module again from its configuration file\n"
-    "  keys                      the batch options of create: kind, default, legal values\n"
-    "  sim FILE.ipc              simulate the module with its self-checking testbench\n"
-    "\n"
-    "Run 'mirel-host COMMAND --help' for the options of a command.\n";
+static const char usage[]
+        = "Usage: mirel-host COMMAND [options]\n"
+          "\n"
+          "Commands:\n"
+          "  info                      the IP core's id, name, version, category, summary and devices\n"
+          "  devices                   the device table with each device's PLL limits\n"
+          "  gui [FILE.ipc]            open the configuration dialog (new module, or re-open FILE.ipc)\n"
+          "  screenshot OUT.png        render the dialog to a PNG without a display\n"
+          "  create [KEY=VALUE ...]    create modules from batch options, as a script does\n"
+          "  open FILE.ipc             generate a module again from its configuration file\n"
+          "  keys                      the batch options of create: kind, default, legal values\n"
+          "  sim FILE.ipc              simulate the module with its self-checking testbench\n"
+          "\n"
+          "Run 'mirel-host COMMAND --help' for the options of a command.\n";
 
 // Offscreen rendering makes Qt chatter about things that do not matter without a
 // display; keep standard error for our own lines.
@@ -49,7 +49,7 @@ int main(int argc, char *argv[])
     const bool wantsDisplay = argc > 1 && qstrcmp(argv[1], "gui") == 0;
     const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
     const bool noDisplay = (platform.isEmpty() || platform.startsWith("xcb")) && qEnvironmentVariableIsEmpty("DISPLAY")
-        && (platform.startsWith("xcb") || qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"));
+                           && (platform.startsWith("xcb") || qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"));
     if (wantsDisplay && noDisplay)
         HostCommandLine::setDisplayMissing();
     if (!wantsDisplay || noDisplay)

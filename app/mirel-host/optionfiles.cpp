@@ -42,7 +42,8 @@ bool read(const QString &path, const QVariantMap &options, QVector<OptionSet> *s
     return FileIO::readInput(path, &content, error) && parse(content, path, options, sets, error);
 }
 
-bool parse(const QByteArray &content, const QString &path, const QVariantMap &options, QVector<OptionSet> *sets, QString *error)
+bool parse(const QByteArray &content, const QString &path, const QVariantMap &options, QVector<OptionSet> *sets,
+           QString *error)
 {
     const QString name = QStringLiteral("'%1'").arg(Utils::echo(path));
 
@@ -76,7 +77,8 @@ bool parse(const QByteArray &content, const QString &path, const QVariantMap &op
         const QJsonDocument line = QJsonDocument::fromJson(lines.at(i), &parseError);
         if (!line.isObject()) {
             *error = QStringLiteral("%1 is not a JSON object, an array of objects or JSON lines (%2: %3)")
-                         .arg(name, source, line.isNull() ? parseError.errorString() : QStringLiteral("not an object"));
+                             .arg(name, source,
+                                  line.isNull() ? parseError.errorString() : QStringLiteral("not an object"));
             return false;
         }
         OptionSet set;

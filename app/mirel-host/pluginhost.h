@@ -24,8 +24,7 @@ public:
     bool load(const QString &pluginDir, QString *error);
 
     TE::TE_IPCore_Def::IPPlugin *plugin() const { return m_plugin; }
-    TE::TE_IPCore_Def::BaseIPCoreInterface *core() const
-    { return m_cores.empty() ? nullptr : m_cores.front().get(); }
+    TE::TE_IPCore_Def::BaseIPCoreInterface *core() const { return m_cores.empty() ? nullptr : m_cores.front().get(); }
 
     static QString defaultPluginDir();
 

@@ -34,7 +34,7 @@ struct Files
     QString bench;
     QString top;
     bool vhdl = false;
-    bool fresh = false;  // generated into a temporary folder for this run
+    bool fresh = false; // generated into a temporary folder for this run
 };
 
 struct Row
@@ -50,7 +50,7 @@ struct Outcome
 {
     bool pass = false;
     QList<Row> rows;
-    QStringList problems;  // lines that say why it failed beyond the table
+    QStringList problems; // lines that say why it failed beyond the table
 };
 
 // The module and testbench that sit beside the configuration file, when both are there.
@@ -78,7 +78,9 @@ QJsonObject wantedFrequencies(const QString &ipc)
     QSettings settings(ipc, QSettings::IniFormat);
     settings.beginGroup(QStringLiteral("Config"));
     QJsonObject wanted;
-    const auto flag = [&settings](const char *key) { return settings.value(QLatin1String(key)).toString() == QLatin1String("true"); };
+    const auto flag = [&settings](const char *key) {
+        return settings.value(QLatin1String(key)).toString() == QLatin1String("true");
+    };
     if (!flag("MODE_GENERAL"))
         return wanted;
     if (!flag("CLKOUT_BYPASS")) {
@@ -112,7 +114,9 @@ bool step(const QString &program, const QStringList &arguments, const QString &d
     }
     *output += QString::fromUtf8(process.readAll());
     if (!finished) {
-        *output += QStringLiteral("%1 did not finish within %2 s\n").arg(QFileInfo(program).fileName()).arg(StepLimitMs / 1000);
+        *output += QStringLiteral("%1 did not finish within %2 s\n")
+                           .arg(QFileInfo(program).fileName())
+                           .arg(StepLimitMs / 1000);
         return false;
     }
     return process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
@@ -120,10 +124,11 @@ bool step(const QString &program, const QStringList &arguments, const QString &d
 
 Outcome readOutput(const QString &output, const QJsonObject &wanted)
 {
-    static const QRegularExpression checkLine(QStringLiteral(
-        "^(.+): achieved (\\S+) (\\S+), measured (\\S+) \\S+, error (\\S+) (\\S+): (ok|FAIL)$"));
-    static const QRegularExpression problemLine(QStringLiteral(
-        "(FATAL|assertion failure|no clock edges|error|did not finish)"), QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression checkLine(
+            QStringLiteral("^(.+): achieved (\\S+) (\\S+), measured (\\S+) \\S+, error (\\S+) (\\S+): (ok|FAIL)$"));
+    static const QRegularExpression
+            problemLine(QStringLiteral("(FATAL|assertion failure|no clock edges|error|did not finish)"),
+                        QRegularExpression::CaseInsensitiveOption);
     Outcome outcome;
     for (QString line : output.split(QLatin1Char('\n'))) {
         line = line.trimmed();
@@ -156,33 +161,44 @@ void printTable(const Outcome &outcome, const Files &files)
 {
     const QString where = files.fresh ? QStringLiteral(" (generated for this run)") : QString();
     out() << "module:  " << files.module << where << '\n' << "bench:   " << files.bench << where << '\n';
-    out() << QStringLiteral("%1 %2 %3 %4 %5\n").arg(QStringLiteral("output"), -14).arg(QStringLiteral("wanted"), 12)
-                 .arg(QStringLiteral("achieved"), 14).arg(QStringLiteral("measured"), 14).arg(QStringLiteral("error"), 14);
+    out() << QStringLiteral("%1 %2 %3 %4 %5\n")
+                     .arg(QStringLiteral("output"), -14)
+                     .arg(QStringLiteral("wanted"), 12)
+                     .arg(QStringLiteral("achieved"), 14)
+                     .arg(QStringLiteral("measured"), 14)
+                     .arg(QStringLiteral("error"), 14);
     for (const Row &row : outcome.rows) {
-        const QString wanted = row.wanted.isNull() ? QStringLiteral("-") : QString::number(row.wanted.toDouble(), 'f', 3);
+        const QString wanted = row.wanted.isNull() ? QStringLiteral("-")
+                                                   : QString::number(row.wanted.toDouble(), 'f', 3);
         out() << QStringLiteral("%1 %2 %3 %4 %5 %6\n")
-                     .arg(row.name, -14).arg(wanted, 12)
-                     .arg(QString::number(row.achieved, 'f', 6) + QLatin1Char(' ') + row.unit, 14)
-                     .arg(QString::number(row.measured, 'f', 6) + QLatin1Char(' ') + row.unit, 14)
-                     .arg(QString::number(row.error, 'f', 2) + QLatin1Char(' ') + row.errorUnit, 14)
-                     .arg(row.ok ? QStringLiteral("ok") : QStringLiteral("FAIL"));
+                         .arg(row.name, -14)
+                         .arg(wanted, 12)
+                         .arg(QString::number(row.achieved, 'f', 6) + QLatin1Char(' ') + row.unit, 14)
+                         .arg(QString::number(row.measured, 'f', 6) + QLatin1Char(' ') + row.unit, 14)
+                         .arg(QString::number(row.error, 'f', 2) + QLatin1Char(' ') + row.errorUnit, 14)
+                         .arg(row.ok ? QStringLiteral("ok") : QStringLiteral("FAIL"));
     }
     QStringList failed;
     for (const Row &row : outcome.rows) {
         if (!row.ok)
             failed << row.name;
     }
-    out() << (outcome.pass ? QStringLiteral("PASS") : QStringLiteral("FAIL")) << (failed.isEmpty() ? QString() : QStringLiteral(": ") + failed.join(QStringLiteral(", "))) << '\n';
+    out() << (outcome.pass ? QStringLiteral("PASS") : QStringLiteral("FAIL"))
+          << (failed.isEmpty() ? QString() : QStringLiteral(": ") + failed.join(QStringLiteral(", "))) << '\n';
 }
 
 void printJson(const Outcome &outcome, const Files &files, const QString &simulator)
 {
     QJsonArray rows;
     for (const Row &row : outcome.rows) {
-        rows.append(QJsonObject{{QStringLiteral("name"), row.name}, {QStringLiteral("wanted"), row.wanted},
-                                {QStringLiteral("achieved"), row.achieved}, {QStringLiteral("measured"), row.measured},
-                                {QStringLiteral("unit"), row.unit}, {QStringLiteral("error"), row.error},
-                                {QStringLiteral("errorUnit"), row.errorUnit}, {QStringLiteral("ok"), row.ok}});
+        rows.append(QJsonObject{{QStringLiteral("name"), row.name},
+                                {QStringLiteral("wanted"), row.wanted},
+                                {QStringLiteral("achieved"), row.achieved},
+                                {QStringLiteral("measured"), row.measured},
+                                {QStringLiteral("unit"), row.unit},
+                                {QStringLiteral("error"), row.error},
+                                {QStringLiteral("errorUnit"), row.errorUnit},
+                                {QStringLiteral("ok"), row.ok}});
     }
     const QJsonObject object{{QStringLiteral("result"), outcome.pass ? QStringLiteral("PASS") : QStringLiteral("FAIL")},
                              {QStringLiteral("simulator"), simulator},
@@ -199,15 +215,17 @@ void printJson(const Outcome &outcome, const Files &files, const QString &simula
 int run(const QStringList &arguments)
 {
     QCommandLineParser parser;
-    parser.addPositionalArgument(QStringLiteral("FILE.ipc"), QStringLiteral("Configuration whose module is simulated."));
+    parser.addPositionalArgument(QStringLiteral("FILE.ipc"),
+                                 QStringLiteral("Configuration whose module is simulated."));
     parser.addOption({QStringLiteral("json"), QStringLiteral("Print the result as one JSON object.")});
     parser.addOption({QStringLiteral("model-dir"),
                       QStringLiteral("Folder holding the primitive's models mirel.v and mirel.vhd "
                                      "(default: ../share/mirel/hdl beside the program)."),
                       QStringLiteral("DIR")});
-    if (auto status = parse(parser, arguments,
-                            QStringLiteral("Simulates a MIREL module with its self-checking testbench: the files beside\n"
-                                           "FILE.ipc when they are there, else a fresh copy generated into a temporary folder.")))
+    if (auto status
+        = parse(parser, arguments,
+                QStringLiteral("Simulates a MIREL module with its self-checking testbench: the files beside\n"
+                               "FILE.ipc when they are there, else a fresh copy generated into a temporary folder.")))
         return *status;
     const QStringList positional = parser.positionalArguments();
     if (positional.size() != 1)
@@ -245,20 +263,23 @@ int run(const QStringList &arguments)
     const QString tool = QStandardPaths::findExecutable(simulator);
     const QString runner = files->vhdl ? tool : QStandardPaths::findExecutable(QStringLiteral("vvp"));
     if (tool.isEmpty() || runner.isEmpty())
-        return fail(UsageError, files->vhdl ? QStringLiteral("GHDL (ghdl) is not installed; install the Debian package 'ghdl'")
-                                            : QStringLiteral("Icarus Verilog (iverilog, vvp) is not installed; "
-                                                             "install the Debian package 'iverilog'"));
+        return fail(UsageError,
+                    files->vhdl ? QStringLiteral("GHDL (ghdl) is not installed; install the Debian package 'ghdl'")
+                                : QStringLiteral("Icarus Verilog (iverilog, vvp) is not installed; "
+                                                 "install the Debian package 'iverilog'"));
 
     QString output;
     const QString dir = work.path();
     // GHDL keeps its library in the working folder, which the temporary folder is.
-    const bool built = files->vhdl
-        ? step(tool, {"-a", "--std=08", model, files->module, files->bench}, dir, &output)
-              && step(tool, {"-e", "--std=08", files->top}, dir, &output)
-        : step(tool, {"-g2005", "-s", files->top, "-o", "bench.vvp", model, files->module, files->bench}, dir, &output);
+    const bool built = files->vhdl ? step(tool, {"-a", "--std=08", model, files->module, files->bench}, dir, &output)
+                                             && step(tool, {"-e", "--std=08", files->top}, dir, &output)
+                                   : step(tool,
+                                          {"-g2005", "-s", files->top, "-o", "bench.vvp", model, files->module,
+                                           files->bench},
+                                          dir, &output);
     if (built)
-        step(files->vhdl ? tool : runner, files->vhdl ? QStringList{"-r", "--std=08", files->top} : QStringList{"-n", "bench.vvp"},
-             dir, &output);
+        step(files->vhdl ? tool : runner,
+             files->vhdl ? QStringList{"-r", "--std=08", files->top} : QStringList{"-n", "bench.vvp"}, dir, &output);
     Outcome outcome = readOutput(output, wantedFrequencies(ipc));
     if (!built && outcome.problems.isEmpty())
         outcome.problems << output.trimmed().split(QLatin1Char('\n'));

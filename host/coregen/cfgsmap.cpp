@@ -88,7 +88,7 @@ std::optional<double> realNumber(const QVariant &value)
         v = value.toDouble();
     } else if (const auto text = textOf(value)) {
         static const QRegularExpression pattern(
-            QStringLiteral("\\A[+-]?([0-9]+\\.?[0-9]*|\\.[0-9]+)([eE][+-]?[0-9]+)?\\z"));
+                QStringLiteral("\\A[+-]?([0-9]+\\.?[0-9]*|\\.[0-9]+)([eE][+-]?[0-9]+)?\\z"));
         if (!pattern.match(*text).hasMatch())
             return std::nullopt;
         bool ok = false;
@@ -128,7 +128,9 @@ QString shownValue(const QVariant &value)
 QString legalValues(const QWidget *control)
 {
     if (const auto *spin = qobject_cast<const QDoubleSpinBox *>(control))
-        return QStringLiteral("%1 to %2").arg(spin->minimum(), 0, 'f', spin->decimals()).arg(spin->maximum(), 0, 'f', spin->decimals());
+        return QStringLiteral("%1 to %2")
+                .arg(spin->minimum(), 0, 'f', spin->decimals())
+                .arg(spin->maximum(), 0, 'f', spin->decimals());
     if (const auto *spin = qobject_cast<const QSpinBox *>(control))
         return QStringLiteral("%1 to %2").arg(spin->minimum()).arg(spin->maximum());
     if (const auto *combo = qobject_cast<const QComboBox *>(control)) {
@@ -146,17 +148,19 @@ QString refusalLine(const QVariant &value, const QString &key, const QString &ip
 {
     // One arg() call each, so that a '%' in the value cannot pull in the later texts.
     QString line = why == Refusal::NotANumber
-        ? QStringLiteral("ERROR: Value '%1' for configuration option '%2' for IP '%3' is not a number.")
-              .arg(Utils::echo(shownValue(value)), Utils::echo(key), Utils::echo(ipName))
-        : QStringLiteral("ERROR: Value '%1' is out of the range for configuration option '%2' for IP '%3'.")
-              .arg(Utils::echo(shownValue(value)), Utils::echo(key), Utils::echo(ipName));
+                           ? QStringLiteral(
+                                     "ERROR: Value '%1' for configuration option '%2' for IP '%3' is not a number.")
+                                     .arg(Utils::echo(shownValue(value)), Utils::echo(key), Utils::echo(ipName))
+                           : QStringLiteral(
+                                     "ERROR: Value '%1' is out of the range for configuration option '%2' for IP '%3'.")
+                                     .arg(Utils::echo(shownValue(value)), Utils::echo(key), Utils::echo(ipName));
     if (!legal.isEmpty())
         line += QStringLiteral(" Legal values: %1.").arg(legal);
     return line;
 }
 
-bool setValueByCfgsMap(const QString &key, const QVariant &defaultValue, QWidget *control,
-                       const QVariantMap &cfgs, const QString &ipName, QStringList &messagelist)
+bool setValueByCfgsMap(const QString &key, const QVariant &defaultValue, QWidget *control, const QVariantMap &cfgs,
+                       const QString &ipName, QStringList &messagelist)
 {
     const bool given = cfgs.contains(key);
     const QVariant value = given ? cfgs.value(key) : defaultValue;

@@ -28,8 +28,8 @@ QString legalValues(const QWidget *control);
 // values (or that the value is not a number) goes to messagelist and the result
 // is false. A default outside the control's range (a
 // device with narrower limits) is bounded by the control, since nobody asked for it.
-bool setValueByCfgsMap(const QString &key, const QVariant &defaultValue, QWidget *control,
-                       const QVariantMap &cfgs, const QString &ipName, QStringList &messagelist);
+bool setValueByCfgsMap(const QString &key, const QVariant &defaultValue, QWidget *control, const QVariantMap &cfgs,
+                       const QString &ipName, QStringList &messagelist);
 
 // Stores the control's current value under `key`: bool for check boxes and radio
 // buttons, int for spin boxes, double for double spin boxes, the current item text

@@ -104,7 +104,7 @@ QSize FigurePanel::sizeHint() const
 {
     const QFontMetrics fm(font());
     const int height = Margin + titleHeight(QFontMetrics(titleFont(font()))) + TitleGap
-        + rowPitch(fm) * (rowCount() + 1) + Margin;
+                       + rowPitch(fm) * (rowCount() + 1) + Margin;
     return QSize(Width, height);
 }
 
@@ -208,16 +208,15 @@ void FigurePanel::paintEvent(QPaintEvent *event)
             p.drawLine(QPointF(mid - 4, y + 5), QPointF(mid + 4, y - 5));
             p.setFont(smallFont);
             const QFontMetrics smallFm(smallFont);
-            const QRectF widthRect(mid - 2, y - 5 - smallFm.height(), pinLength / 2.0,
-                                   smallFm.height());
+            const QRectF widthRect(mid - 2, y - 5 - smallFm.height(), pinLength / 2.0, smallFm.height());
             p.drawText(widthRect, Qt::AlignLeft | Qt::AlignBottom, QString::number(pin.width()));
             p.setFont(font());
         }
 
         p.setPen(ink);
         const int labelWidth = labelRoom(right, row);
-        const QRectF labelRect(right ? edge - LabelInset - labelWidth : edge + LabelInset,
-                               y - pitch / 2.0, labelWidth, pitch);
+        const QRectF labelRect(right ? edge - LabelInset - labelWidth : edge + LabelInset, y - pitch / 2.0, labelWidth,
+                               pitch);
         p.drawText(labelRect, (right ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter,
                    fm.elidedText(pin.name(), Qt::ElideRight, labelWidth));
     }

@@ -7,9 +7,9 @@
 #include <stagedfiles.h>
 
 #include <QByteArray>
-#include <QLocale>
 #include <QDir>
 #include <QFileInfo>
+#include <QLocale>
 #include <QStringList>
 #include <QtDebug>
 
@@ -27,8 +27,8 @@ void appendKey(const QString &key, QByteArray &out)
         const ushort ch = qc.unicode();
         if (ch == '/') {
             out += '\\';
-        } else if ((ch >= 'a' && ch <= 'z') || (ch >= 'A' && ch <= 'Z') || (ch >= '0' && ch <= '9')
-                   || ch == '_' || ch == '-' || ch == '.') {
+        } else if ((ch >= 'a' && ch <= 'z') || (ch >= 'A' && ch <= 'Z') || (ch >= '0' && ch <= '9') || ch == '_'
+                   || ch == '-' || ch == '.') {
             out += char(ch);
         } else if (ch <= 0xFF) {
             out += '%';
@@ -66,16 +66,37 @@ void appendValue(const QString &text, QByteArray &out)
         }
         escapeNextIfHex = false;
         switch (ch) {
-        case '\0': out += "\\0"; escapeNextIfHex = true; break;
-        case '\a': out += "\\a"; break;
-        case '\b': out += "\\b"; break;
-        case '\f': out += "\\f"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\t': out += "\\t"; break;
-        case '\v': out += "\\v"; break;
-        case '"': out += "\\\""; break;
-        case '\\': out += "\\\\"; break;
+        case '\0':
+            out += "\\0";
+            escapeNextIfHex = true;
+            break;
+        case '\a':
+            out += "\\a";
+            break;
+        case '\b':
+            out += "\\b";
+            break;
+        case '\f':
+            out += "\\f";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        case '\v':
+            out += "\\v";
+            break;
+        case '"':
+            out += "\\\"";
+            break;
+        case '\\':
+            out += "\\\\";
+            break;
         default:
             if (ch <= 0x1F || ch >= 0x7F) {
                 out += "\\x" + QByteArray::number(ch, 16);
@@ -149,12 +170,14 @@ bool writeIPConfig(const QString &path, const QVariantMap &info, const QVariantM
     FileIO::StagedFiles *files = ModuleOutput::openFor(target.path());
     QString problem = QStringLiteral("no such directory");
     const bool written = files ? files->add(target.fileName(), text, &problem)
-                               : target.dir().exists() && own.open(target.path(), QString(), target.completeBaseName(), &problem)
-                                     && own.add(target.fileName(), text, &problem) && own.commit(&problem);
+                               : target.dir().exists()
+                                         && own.open(target.path(), QString(), target.completeBaseName(), &problem)
+                                         && own.add(target.fileName(), text, &problem) && own.commit(&problem);
     if (!written) {
         if (files)
             ModuleOutput::discard();
-        qWarning().noquote() << QStringLiteral("IPCore::writeIPConfig: could not write '%1': %2").arg(Utils::echo(path), problem);
+        qWarning().noquote() << QStringLiteral("IPCore::writeIPConfig: could not write '%1': %2")
+                                        .arg(Utils::echo(path), problem);
         return false;
     }
     return true;

@@ -40,8 +40,7 @@ static bool matchesAny(const DEV::DeviceArg &device, const QStringList &patterns
     return false;
 }
 
-bool isSupported(const DEV::DeviceArg &device, const QStringList &unsupported,
-                 const QStringList &supported)
+bool isSupported(const DEV::DeviceArg &device, const QStringList &unsupported, const QStringList &supported)
 {
     if (matchesAny(device, unsupported))
         return false;

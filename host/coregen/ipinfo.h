@@ -19,8 +19,7 @@ bool checkCommonInfo(const QVariantMap &info);
 // A device is supported unless it matches an entry of the unsupported list; when a
 // supported list is given it must also match one of it. Entries match the device name
 // or id, case-insensitively, with '*' and '?' as wildcards.
-bool isSupported(const DEV::DeviceArg &device, const QStringList &unsupported,
-                 const QStringList &supported);
+bool isSupported(const DEV::DeviceArg &device, const QStringList &unsupported, const QStringList &supported);
 
 // Options overlaid with settings; with overwrite false, keys already in options win.
 QVariantMap mergeVariantMaps(const QVariantMap &options, const QVariantMap &settings, bool overwrite);

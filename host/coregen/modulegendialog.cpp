@@ -47,8 +47,7 @@ QLabel *addLabel(QWidget *owner, QGridLayout *grid, int row, int column, const Q
     return label;
 }
 
-void addField(QWidget *owner, QGridLayout *grid, int row, int column, const QString &text,
-              QWidget *field)
+void addField(QWidget *owner, QGridLayout *grid, int row, int column, const QString &text, QWidget *field)
 {
     addLabel(owner, grid, row, column, text)->setBuddy(field);
     grid->addWidget(field, row, column + 1);
@@ -117,8 +116,7 @@ ModuleGenDialog::ModuleGenDialog(QWidget *parent)
     body->addLayout(left, 1);
     body->addWidget(m_figure);
 
-    m_buttons = new QDialogButtonBox(
-        QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Help, this);
+    m_buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Help, this);
 
     auto *top = new QVBoxLayout(this);
     top->addWidget(m_label);
@@ -154,9 +152,7 @@ bool ModuleGenDialog::accept(QStringList &messagelist)
     return false;
 }
 
-void ModuleGenDialog::refreshDeviceInfo()
-{
-}
+void ModuleGenDialog::refreshDeviceInfo() {}
 
 bool ModuleGenDialog::loadIPConfig(const QString &path)
 {
@@ -313,9 +309,7 @@ void ModuleGenDialog::browseForDirectory()
 
 void ModuleGenDialog::showHelp()
 {
-    const QString text = helpDoc.trimmed().isEmpty()
-        ? tr("No help is available for this IP core.")
-        : helpDoc;
+    const QString text = helpDoc.trimmed().isEmpty() ? tr("No help is available for this IP core.") : helpDoc;
     QMessageBox::information(this, tr("Help"), text);
 }
 
@@ -327,7 +321,8 @@ void ModuleGenDialog::updateDeviceText()
         device += QStringLiteral(" (%1)").arg(m_device.id());
     m_deviceText->setText(device);
     const QStringList title = {m_label->text(), device};
-    setWindowTitle(QStringList(title).filter(QRegularExpression(QStringLiteral("\\S"))).join(QStringLiteral(" \u2014 ")));
+    setWindowTitle(
+            QStringList(title).filter(QRegularExpression(QStringLiteral("\\S"))).join(QStringLiteral(" \u2014 ")));
 }
 
 void ModuleGenDialog::showEvent(QShowEvent *event)

@@ -19,8 +19,7 @@ QString fileTypeString(int fileType);
 QString genModFile(const QString &fileName, const QString &path, const QStringList &args);
 
 // Batch form: generates at once; on failure appends "ERROR: " lines and returns empty.
-QString genModFile(const QString &fileName, const QString &path, const QStringList &args,
-                   QStringList &messagelist);
+QString genModFile(const QString &fileName, const QString &path, const QStringList &args, QStringList &messagelist);
 
 // What the generator was last handed and last wrote, for the host program's report.
 QStringList lastGeneratorArgs();

@@ -12,7 +12,8 @@ namespace IPCore {
 
 QList<QWidget *> readingOrder(QWidget *page)
 {
-    const auto *area = qobject_cast<QScrollArea *>(page) ? qobject_cast<QScrollArea *>(page) : page->findChild<QScrollArea *>();
+    const auto *area = qobject_cast<QScrollArea *>(page) ? qobject_cast<QScrollArea *>(page)
+                                                         : page->findChild<QScrollArea *>();
     QWidget *content = area && area->widget() ? area->widget() : page;
     // The page's controls as its own chain has them; parts of a compound control stay inside it.
     QList<QWidget *> controls;
@@ -45,7 +46,10 @@ QList<QWidget *> readingOrder(QWidget *page)
         reach = std::max(reach, span.second);
     }
     // Widgets whose middles lie within a few pixels share a line, whatever their heights.
-    struct Key { int column, line, x; };
+    struct Key
+    {
+        int column, line, x;
+    };
     QList<QPair<Key, QWidget *>> keyed;
     Key last{0, 0, 0};
     for (QWidget *w : qAsConst(controls)) {

@@ -10,13 +10,15 @@ class DeviceArg
 {
 public:
     DeviceArg() = default;
-    DeviceArg(const QString &device, const QString &id) : m_device(device), m_id(id) {}
+    DeviceArg(const QString &device, const QString &id)
+        : m_device(device)
+        , m_id(id)
+    {}
 
     QString device() const { return m_device; }
     QString id() const { return m_id; }
 
-    bool operator==(const DeviceArg &other) const
-    { return m_device == other.m_device && m_id == other.m_id; }
+    bool operator==(const DeviceArg &other) const { return m_device == other.m_device && m_id == other.m_id; }
 
 private:
     QString m_device;

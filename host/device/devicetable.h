@@ -23,8 +23,8 @@ struct PllLimits
 
 struct DeviceInfo
 {
-    QString device;      // family name, e.g. "AXL-12"
-    QString id;          // part id, e.g. "AXL-12-QN88"
+    QString device; // family name, e.g. "AXL-12"
+    QString id;     // part id, e.g. "AXL-12-QN88"
     QString description;
     PllLimits pll;
 

@@ -86,7 +86,8 @@ bool StagedFiles::open(const QString &base, const QString &sub, const QString &s
         discard();
         return false;
     };
-    const QString cannotCreate = QStringLiteral("The output directory \"%1\" cannot be created.").arg(Utils::echo(m_folder, 120));
+    const QString cannotCreate = QStringLiteral("The output directory \"%1\" cannot be created.")
+                                         .arg(Utils::echo(m_folder, 120));
     if (base.isEmpty())
         return refuse(QStringLiteral("The output directory is empty."));
     if (base.contains(QChar(0)) || sub.contains(QChar(0)) || stem.isEmpty() || stem.contains(QLatin1Char('/')))
@@ -120,8 +121,10 @@ bool StagedFiles::open(const QString &base, const QString &sub, const QString &s
         ::close(fd);
         if (next < 0) {
             if (i >= chosenDepth && (error == ELOOP || error == ENOTDIR))
-                return refuse(QStringLiteral("The module folder \"%1\" is a link or not a directory; nothing is written through it.")
-                                  .arg(Utils::echo(m_folder, 120)));
+                return refuse(
+                        QStringLiteral(
+                                "The module folder \"%1\" is a link or not a directory; nothing is written through it.")
+                                .arg(Utils::echo(m_folder, 120)));
             return refuse(cannotCreate);
         }
         fd = next;
@@ -141,9 +144,11 @@ bool StagedFiles::open(const QString &base, const QString &sub, const QString &s
     if (!m_lock->tryLock(lockTimeoutMs())) {
         const bool busy = m_lock->error() == QLockFile::LockFailedError;
         m_lock.reset();
-        return refuse(busy ? QStringLiteral("The module \"%1\" is being written by another run; try again when it has finished.")
-                                 .arg(shown(stem))
-                           : QStringLiteral("The module \"%1\" cannot be locked for writing.").arg(shown(stem)));
+        return refuse(
+                busy ? QStringLiteral(
+                               "The module \"%1\" is being written by another run; try again when it has finished.")
+                                .arg(shown(stem))
+                     : QStringLiteral("The module \"%1\" cannot be locked for writing.").arg(shown(stem)));
     }
     removeStale();
     return true;

@@ -38,12 +38,23 @@ struct PrimitivePort
 };
 
 const PrimitivePort primitivePorts[] = {
-    {"CLKOUT", true, 1, '0'},  {"LOCK", true, 1, '0'},    {"CLKOUTP", true, 1, '0'}, {"CLKOUTD", true, 1, '0'},
-    {"CLKOUTD3", true, 1, '0'}, {"RESET", false, 1, '0'}, {"RESET_P", false, 1, '0'},
-    // Without a vren port the regulator stays on.
-    {"VREN", false, 1, '1'},    {"CLKIN", false, 1, '0'}, {"CLKFB", false, 1, '0'},  {"IDSEL", false, 6, '0'},
-    {"FBDSEL", false, 6, '0'},  {"ODSEL", false, 6, '0'}, {"PSDA", false, 4, '0'},   {"DUTYDA", false, 4, '0'},
-    {"FDLY", false, 4, '0'},
+        {"CLKOUT", true, 1, '0'},
+        {"LOCK", true, 1, '0'},
+        {"CLKOUTP", true, 1, '0'},
+        {"CLKOUTD", true, 1, '0'},
+        {"CLKOUTD3", true, 1, '0'},
+        {"RESET", false, 1, '0'},
+        {"RESET_P", false, 1, '0'},
+        // Without a vren port the regulator stays on.
+        {"VREN", false, 1, '1'},
+        {"CLKIN", false, 1, '0'},
+        {"CLKFB", false, 1, '0'},
+        {"IDSEL", false, 6, '0'},
+        {"FBDSEL", false, 6, '0'},
+        {"ODSEL", false, 6, '0'},
+        {"PSDA", false, 4, '0'},
+        {"DUTYDA", false, 4, '0'},
+        {"FDLY", false, 4, '0'},
 };
 
 QString modulePort(const PrimitivePort &p)
@@ -86,25 +97,28 @@ QList<Parameter> parameters(const Settings &s)
     // A dynamic ODIV select only exists while CLKOUT goes through the dividers.
     const bool dynOdiv = s.dynOdiv && !s.clkoutBypass;
     QList<Parameter> list = {str(QStringLiteral("FCLKIN"), QString::number(s.fclkin)),
-            str(QStringLiteral("DYN_IDIV_SEL"), boolText(s.dynIdiv)),
-            num(QStringLiteral("IDIV_SEL"), s.idiv),
-            str(QStringLiteral("DYN_FBDIV_SEL"), boolText(s.dynFbdiv)),
-            num(QStringLiteral("FBDIV_SEL"), s.fbdiv),
-            str(QStringLiteral("DYN_ODIV_SEL"), boolText(dynOdiv)),
-            num(QStringLiteral("ODIV_SEL"), s.odiv),
-            num(QStringLiteral("SDIV_SEL"), s.hasSdiv ? s.sdiv : 2),
-            str(QStringLiteral("DYN_DA_EN"), boolText(s.dynDa)),
-            str(QStringLiteral("PSDA_SEL"), bits(s.psda, 4)),
-            str(QStringLiteral("DUTYDA_SEL"), bits(s.dutyda, 4)),
-            bit(QStringLiteral("CLKOUT_FT_DIR"), true),
-            bit(QStringLiteral("CLKOUTP_FT_DIR"), true),
-            str(QStringLiteral("CLKOUT_BYPASS"), boolText(s.clkoutBypass)),
-            str(QStringLiteral("CLKOUTP_BYPASS"), boolText(s.clkoutpBypass)),
-            str(QStringLiteral("CLKOUTD_BYPASS"), boolText(s.clkoutdBypass)),
-            str(QStringLiteral("CLKFB_SEL"), s.clkfbSel ? QStringLiteral("external") : QStringLiteral("internal")),
-            str(QStringLiteral("CLKOUTD_SRC"), s.clkoutdSrcClkoutp ? QStringLiteral("CLKOUTP") : QStringLiteral("CLKOUT")),
-            str(QStringLiteral("CLKOUTD3_SRC"), s.clkoutd3SrcClkoutp ? QStringLiteral("CLKOUTP") : QStringLiteral("CLKOUT")),
-            str(QStringLiteral("LOCK_EN"), boolText(s.lock))};
+                             str(QStringLiteral("DYN_IDIV_SEL"), boolText(s.dynIdiv)),
+                             num(QStringLiteral("IDIV_SEL"), s.idiv),
+                             str(QStringLiteral("DYN_FBDIV_SEL"), boolText(s.dynFbdiv)),
+                             num(QStringLiteral("FBDIV_SEL"), s.fbdiv),
+                             str(QStringLiteral("DYN_ODIV_SEL"), boolText(dynOdiv)),
+                             num(QStringLiteral("ODIV_SEL"), s.odiv),
+                             num(QStringLiteral("SDIV_SEL"), s.hasSdiv ? s.sdiv : 2),
+                             str(QStringLiteral("DYN_DA_EN"), boolText(s.dynDa)),
+                             str(QStringLiteral("PSDA_SEL"), bits(s.psda, 4)),
+                             str(QStringLiteral("DUTYDA_SEL"), bits(s.dutyda, 4)),
+                             bit(QStringLiteral("CLKOUT_FT_DIR"), true),
+                             bit(QStringLiteral("CLKOUTP_FT_DIR"), true),
+                             str(QStringLiteral("CLKOUT_BYPASS"), boolText(s.clkoutBypass)),
+                             str(QStringLiteral("CLKOUTP_BYPASS"), boolText(s.clkoutpBypass)),
+                             str(QStringLiteral("CLKOUTD_BYPASS"), boolText(s.clkoutdBypass)),
+                             str(QStringLiteral("CLKFB_SEL"),
+                                 s.clkfbSel ? QStringLiteral("external") : QStringLiteral("internal")),
+                             str(QStringLiteral("CLKOUTD_SRC"),
+                                 s.clkoutdSrcClkoutp ? QStringLiteral("CLKOUTP") : QStringLiteral("CLKOUT")),
+                             str(QStringLiteral("CLKOUTD3_SRC"),
+                                 s.clkoutd3SrcClkoutp ? QStringLiteral("CLKOUTP") : QStringLiteral("CLKOUT")),
+                             str(QStringLiteral("LOCK_EN"), boolText(s.lock))};
     // The model checks the VCO against the window of the device the module is for.
     if (s.vcoMax > 0)
         list << num(QStringLiteral("VCO_MIN"), s.vcoMin) << num(QStringLiteral("VCO_MAX"), s.vcoMax);
@@ -123,32 +137,41 @@ QStringList describe(const Settings &s)
           << QStringLiteral("IP version: %1").arg(commentSafe(s.ipVersion))
           << QStringLiteral("Device: %1").arg(commentSafe(s.device))
           << QStringLiteral("Settings: CLKIN %1 MHz, IDIV %2, FBDIV %3, ODIV %4, feedback %5")
-                 .arg(QString::number(s.fclkin), divider(s.idiv, s.dynIdiv, "idsel"),
-                      divider(s.fbdiv, s.dynFbdiv, "fbdsel"),
-                      divider(s.odiv, s.dynOdiv && !s.clkoutBypass, "odsel"),
-                      s.clkfbSel ? QStringLiteral("external") : QStringLiteral("internal"))
+                     .arg(QString::number(s.fclkin), divider(s.idiv, s.dynIdiv, "idsel"),
+                          divider(s.fbdiv, s.dynFbdiv, "fbdsel"),
+                          divider(s.odiv, s.dynOdiv && !s.clkoutBypass, "odsel"),
+                          s.clkfbSel ? QStringLiteral("external") : QStringLiteral("internal"))
           << QStringLiteral("Settings: CLKOUT bypass %1, reset %2, power-down %3, regulator %4, lock %5")
-                 .arg(boolText(s.clkoutBypass), boolText(s.reset), boolText(s.resetP), boolText(s.regulator),
-                      boolText(s.lock));
+                     .arg(boolText(s.clkoutBypass), boolText(s.reset), boolText(s.resetP), boolText(s.regulator),
+                          boolText(s.lock));
     if (s.dynIdiv)
         lines << QStringLiteral("Dynamic select: IDIV = 64 - idsel (idsel 63 gives IDIV 1, idsel 0 gives 64)");
     if (s.dynFbdiv)
         lines << QStringLiteral("Dynamic select: FBDIV = 64 - fbdsel (fbdsel 63 gives FBDIV 1, fbdsel 0 gives 64)");
     if (s.dynOdiv && !s.clkoutBypass)
-        lines << QStringLiteral("Dynamic select: odsel chooses the VCO divider ODIV; no output frequency changes with it");
+        lines << QStringLiteral(
+                "Dynamic select: odsel chooses the VCO divider ODIV; no output frequency changes with it");
     if (s.dynDa && s.clkoutp && !s.clkoutpBypass)
-        lines << QStringLiteral("Dynamic phase and duty: psda is the phase in steps of 22.5 degrees, dutyda the high time "
-                                "in sixteenths (2~14)");
+        lines << QStringLiteral(
+                "Dynamic phase and duty: psda is the phase in steps of 22.5 degrees, dutyda the high time "
+                "in sixteenths (2~14)");
     if (s.clkoutp)
-        lines << (s.dynDa ? QStringLiteral("Settings: CLKOUTP bypass %1, phase and duty dynamic").arg(boolText(s.clkoutpBypass))
-                          : QStringLiteral("Settings: CLKOUTP bypass %1, phase code %2 (%3 degrees), duty code %4 (%4/16)")
-                                .arg(boolText(s.clkoutpBypass)).arg(s.psda).arg(s.psda * 22.5, 0, 'f', 1).arg(s.dutyda));
+        lines << (s.dynDa ? QStringLiteral("Settings: CLKOUTP bypass %1, phase and duty dynamic")
+                                    .arg(boolText(s.clkoutpBypass))
+                          : QStringLiteral(
+                                    "Settings: CLKOUTP bypass %1, phase code %2 (%3 degrees), duty code %4 (%4/16)")
+                                    .arg(boolText(s.clkoutpBypass))
+                                    .arg(s.psda)
+                                    .arg(s.psda * 22.5, 0, 'f', 1)
+                                    .arg(s.dutyda));
     if (s.clkoutd)
         lines << QStringLiteral("Settings: CLKOUTD bypass %1, source %2, SDIV %3")
-                     .arg(boolText(s.clkoutdBypass), s.clkoutdSrcClkoutp ? QStringLiteral("CLKOUTP") : QStringLiteral("CLKOUT"),
-                          s.hasSdiv ? QString::number(s.sdiv) : QStringLiteral("-"));
+                         .arg(boolText(s.clkoutdBypass),
+                              s.clkoutdSrcClkoutp ? QStringLiteral("CLKOUTP") : QStringLiteral("CLKOUT"),
+                              s.hasSdiv ? QString::number(s.sdiv) : QStringLiteral("-"));
     if (s.clkoutd3)
-        lines << QStringLiteral("Settings: CLKOUTD3 source %1").arg(s.clkoutd3SrcClkoutp ? QStringLiteral("CLKOUTP") : QStringLiteral("CLKOUT"));
+        lines << QStringLiteral("Settings: CLKOUTD3 source %1")
+                         .arg(s.clkoutd3SrcClkoutp ? QStringLiteral("CLKOUTP") : QStringLiteral("CLKOUT"));
     QString actual = QStringLiteral("Actual frequencies (MHz): CLKOUT %1").arg(mhz(f.clkout));
     if (s.clkoutp)
         actual += QStringLiteral(", CLKOUTP %1").arg(mhz(f.clkoutp));
@@ -197,8 +220,8 @@ QString verilogModule(const Settings &s)
     text += QStringLiteral("`timescale 1ns / 1ps\n\nmodule %1 (\n").arg(s.module);
     for (int i = 0; i < list.size(); ++i) {
         text += QStringLiteral("    %1 %2%3\n")
-                    .arg(list[i].output ? QStringLiteral("output") : QStringLiteral("input"), portDecl(list[i]),
-                         i + 1 < list.size() ? QStringLiteral(",") : QString());
+                        .arg(list[i].output ? QStringLiteral("output") : QStringLiteral("input"), portDecl(list[i]),
+                             i + 1 < list.size() ? QStringLiteral(",") : QString());
     }
     text += QStringLiteral(");\n\n");
     // Outputs the module does not offer still get a wire: an empty pin reads as an oversight to lint tools.
@@ -212,14 +235,16 @@ QString verilogModule(const Settings &s)
     text += QLatin1String(anyUnused ? "\nMIREL #(\n" : "MIREL #(\n");
     const QList<Parameter> params = parameters(s);
     for (int i = 0; i < params.size(); ++i)
-        text += QStringLiteral("    .%1(%2)%3\n").arg(params[i].name, params[i].verilog, i + 1 < params.size() ? QStringLiteral(",") : QString());
+        text += QStringLiteral("    .%1(%2)%3\n")
+                        .arg(params[i].name, params[i].verilog, i + 1 < params.size() ? QStringLiteral(",") : QString());
     text += QStringLiteral(") mirel_inst (\n");
     const int count = int(sizeof primitivePorts / sizeof primitivePorts[0]);
     for (int i = 0; i < count; ++i) {
         const PrimitivePort &p = primitivePorts[i];
         const QString port = modulePort(p);
         const QString actual = hasPort(list, port) ? port : p.output ? port + QStringLiteral("_unused") : tieVerilog(p);
-        text += QStringLiteral("    .%1(%2)%3\n").arg(QLatin1String(p.name), actual, i + 1 < count ? QStringLiteral(",") : QString());
+        text += QStringLiteral("    .%1(%2)%3\n")
+                        .arg(QLatin1String(p.name), actual, i + 1 < count ? QStringLiteral(",") : QString());
     }
     text += QStringLiteral(");\n\nendmodule\n");
     return text;
@@ -230,8 +255,8 @@ QString vhdlPortList(const QList<Port> &list, const QString &indent)
     QString text = indent + QStringLiteral("port (\n");
     for (int i = 0; i < list.size(); ++i) {
         text += QStringLiteral("%1    %2: %3 %4%5\n")
-                    .arg(indent, list[i].name, list[i].output ? QStringLiteral("out") : QStringLiteral("in"),
-                         vhdlType(list[i].width), i + 1 < list.size() ? QStringLiteral(";") : QString());
+                        .arg(indent, list[i].name, list[i].output ? QStringLiteral("out") : QStringLiteral("in"),
+                             vhdlType(list[i].width), i + 1 < list.size() ? QStringLiteral(";") : QString());
     }
     return text + indent + QStringLiteral(");\n");
 }
@@ -248,25 +273,28 @@ QString vhdlModule(const Settings &s)
     text += QStringLiteral("    component MIREL\n        generic (\n");
     for (int i = 0; i < params.size(); ++i) {
         text += QStringLiteral("            %1: %2 := %3%4\n")
-                    .arg(params[i].name, params[i].vhdlType, params[i].vhdl, i + 1 < params.size() ? QStringLiteral(";") : QString());
+                        .arg(params[i].name, params[i].vhdlType, params[i].vhdl,
+                             i + 1 < params.size() ? QStringLiteral(";") : QString());
     }
     text += QStringLiteral("        );\n        port (\n");
     const int count = int(sizeof primitivePorts / sizeof primitivePorts[0]);
     for (int i = 0; i < count; ++i) {
         const PrimitivePort &p = primitivePorts[i];
         text += QStringLiteral("            %1: %2 %3%4\n")
-                    .arg(QLatin1String(p.name), p.output ? QStringLiteral("out") : QStringLiteral("in"), vhdlType(p.width),
-                         i + 1 < count ? QStringLiteral(";") : QString());
+                        .arg(QLatin1String(p.name), p.output ? QStringLiteral("out") : QStringLiteral("in"),
+                             vhdlType(p.width), i + 1 < count ? QStringLiteral(";") : QString());
     }
     text += QStringLiteral("        );\n    end component;\n\nbegin\n\n    mirel_inst: MIREL\n        generic map (\n");
     for (int i = 0; i < params.size(); ++i)
-        text += QStringLiteral("            %1 => %2%3\n").arg(params[i].name, params[i].vhdl, i + 1 < params.size() ? QStringLiteral(",") : QString());
+        text += QStringLiteral("            %1 => %2%3\n")
+                        .arg(params[i].name, params[i].vhdl, i + 1 < params.size() ? QStringLiteral(",") : QString());
     text += QStringLiteral("        )\n        port map (\n");
     for (int i = 0; i < count; ++i) {
         const PrimitivePort &p = primitivePorts[i];
         const QString port = modulePort(p);
         const QString actual = hasPort(list, port) ? port : p.output ? QStringLiteral("open") : tieVhdl(p);
-        text += QStringLiteral("            %1 => %2%3\n").arg(QLatin1String(p.name), actual, i + 1 < count ? QStringLiteral(",") : QString());
+        text += QStringLiteral("            %1 => %2%3\n")
+                        .arg(QLatin1String(p.name), actual, i + 1 < count ? QStringLiteral(",") : QString());
     }
     text += QStringLiteral("        );\n\nend rtl;\n");
     return text;
@@ -290,22 +318,26 @@ QString templateText(const Settings &s)
     QString text;
     if (!s.vhdl) {
         text = QStringLiteral("// Instantiation of %1: copy it into your design, then rename the instance\n"
-                              "// and connect your own signals.\n\n    %1 your_instance_name (\n").arg(s.module);
+                              "// and connect your own signals.\n\n    %1 your_instance_name (\n")
+                       .arg(s.module);
         for (int i = 0; i < list.size(); ++i) {
             text += QStringLiteral("        .%1(%2)%3 // %4 %5\n")
-                        .arg(list[i].name, signalName(list[i]), i + 1 < list.size() ? QStringLiteral(",") : QStringLiteral(" "),
-                             list[i].output ? QStringLiteral("output") : QStringLiteral("input"), portDecl(list[i]));
+                            .arg(list[i].name, signalName(list[i]),
+                                 i + 1 < list.size() ? QStringLiteral(",") : QStringLiteral(" "),
+                                 list[i].output ? QStringLiteral("output") : QStringLiteral("input"),
+                                 portDecl(list[i]));
         }
         return text + QStringLiteral("    );\n");
     }
     text = QStringLiteral("-- Instantiation of %1: copy the component declaration into the declarative\n"
                           "-- part of your architecture and the instance into its body, then rename the\n"
-                          "-- instance and connect your own signals.\n\n    component %1\n").arg(s.module);
+                          "-- instance and connect your own signals.\n\n    component %1\n")
+                   .arg(s.module);
     text += vhdlPortList(list, QStringLiteral("        ")) + QStringLiteral("    end component;\n\n");
     text += QStringLiteral("    your_instance_name: %1\n        port map (\n").arg(s.module);
     for (int i = 0; i < list.size(); ++i) {
-        text += QStringLiteral("            %1 => %2%3\n").arg(list[i].name, signalName(list[i]),
-                                                            i + 1 < list.size() ? QStringLiteral(",") : QString());
+        text += QStringLiteral("            %1 => %2%3\n")
+                        .arg(list[i].name, signalName(list[i]), i + 1 < list.size() ? QStringLiteral(",") : QString());
     }
     return text + QStringLiteral("        );\n");
 }

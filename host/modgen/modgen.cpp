@@ -3,9 +3,9 @@
 
 #include "names.h"
 
+#include <devicetable.h>
 #include <echo.h>
 #include <stagedfiles.h>
-#include <devicetable.h>
 
 #include <QDir>
 #include <QHash>
@@ -22,11 +22,13 @@ namespace {
 
 const QString CommandKind = QStringLiteral("mirel-modgen/1");
 
-
 class ArgReader
 {
 public:
-    ArgReader(const QHash<QString, QString> &values, QStringList *errors) : m_values(values), m_errors(errors) {}
+    ArgReader(const QHash<QString, QString> &values, QStringList *errors)
+        : m_values(values)
+        , m_errors(errors)
+    {}
 
     bool has(const QString &name) const { return m_values.contains(name); }
 
@@ -54,7 +56,10 @@ public:
         const int result = value.toInt(&ok);
         if (has(name) && (!ok || result < low || result > high)) {
             m_errors->append(QStringLiteral("\"%1\" must be a whole number from %2 to %3, not \"%4\".")
-                                 .arg(name).arg(low).arg(high).arg(Utils::echo(value)));
+                                     .arg(name)
+                                     .arg(low)
+                                     .arg(high)
+                                     .arg(Utils::echo(value)));
             return low;
         }
         return ok ? result : low;
@@ -73,13 +78,15 @@ private:
 
 const QSet<QString> &knownSwitches()
 {
-    static const QSet<QString> names = {
-        "-mod_name", "-file_name", "-path", "-type", "-mirel", "-file_type", "-ip_version",
-        "-dev_type", "-dyn_idiv_sel", "-idiv_sel", "-dyn_fbdiv_sel", "-fbdiv_sel", "-dyn_odiv_sel",
-        "-odiv_sel", "-dyn_sdiv_sel", "-dyn_da_en", "-rst_sig", "-rst_sig_p", "-pll_reg", "-fclkin",
-        "-clkfb_sel", "-en_lock", "-clkout_bypass", "-clkout_ft_dir", "-en_clkoutp",
-        "-clkoutp_bypass", "-clkoutp_ft_dir", "-psda_sel", "-dutyda_sel", "-en_clkoutd",
-        "-clkoutd_bypass", "-clkoutd_src", "-en_clkoutd3", "-clkoutd3_src"};
+    static const QSet<QString> names = {"-mod_name",     "-file_name",      "-path",           "-type",
+                                        "-mirel",        "-file_type",      "-ip_version",     "-dev_type",
+                                        "-dyn_idiv_sel", "-idiv_sel",       "-dyn_fbdiv_sel",  "-fbdiv_sel",
+                                        "-dyn_odiv_sel", "-odiv_sel",       "-dyn_sdiv_sel",   "-dyn_da_en",
+                                        "-rst_sig",      "-rst_sig_p",      "-pll_reg",        "-fclkin",
+                                        "-clkfb_sel",    "-en_lock",        "-clkout_bypass",  "-clkout_ft_dir",
+                                        "-en_clkoutp",   "-clkoutp_bypass", "-clkoutp_ft_dir", "-psda_sel",
+                                        "-dutyda_sel",   "-en_clkoutd",     "-clkoutd_bypass", "-clkoutd_src",
+                                        "-en_clkoutd3",  "-clkoutd3_src"};
     return names;
 }
 
@@ -226,7 +233,8 @@ bool parseArgs(const QStringList &args, Settings *settings, QStringList *errors)
         s.hasSdiv = true;
         s.sdiv = r.number(QStringLiteral("-dyn_sdiv_sel"), 2, 128);
         if (s.sdiv % 2 != 0)
-            errors->append(QStringLiteral("The CLKOUTD divider %1 is odd; the hardware divides only by even numbers.").arg(s.sdiv));
+            errors->append(QStringLiteral("The CLKOUTD divider %1 is odd; the hardware divides only by even numbers.")
+                                   .arg(s.sdiv));
         s.clkoutdSrcClkoutp = sourceIsClkoutp(r, QStringLiteral("-clkoutd_src"), errors);
     }
     if (s.clkoutd3)
@@ -254,8 +262,12 @@ bool parseArgs(const QStringList &args, Settings *settings, QStringList *errors)
 QList<Port> ports(const Settings &s)
 {
     QList<Port> list;
-    const auto in = [&list](const char *name, int width = 1) { list << Port{QLatin1String(name), false, width}; };
-    const auto out = [&list](const char *name) { list << Port{QLatin1String(name), true, 1}; };
+    const auto in = [&list](const char *name, int width = 1) {
+        list << Port{QLatin1String(name), false, width};
+    };
+    const auto out = [&list](const char *name) {
+        list << Port{QLatin1String(name), true, 1};
+    };
     if (s.reset)
         in("reset");
     if (s.regulator)
@@ -306,7 +318,8 @@ bool generate(const Request &request, QStringList *errors, QStringList *written,
     if (!parseArgs(request.args, &s, errors))
         return false;
     if (request.fileName != s.file || request.dir + QLatin1Char('/') != s.path) {
-        errors->append(QStringLiteral("The file name or directory given to the generator differs from its argument list."));
+        errors->append(
+                QStringLiteral("The file name or directory given to the generator differs from its argument list."));
         return false;
     }
     const QString extension = s.vhdl ? QStringLiteral(".vhd") : QStringLiteral(".v");

@@ -21,59 +21,60 @@ QSet<QString> wordSet(const char *words)
 const QSet<QString> &verilogWords()
 {
     static const QSet<QString> words = wordSet(
-        "accept_on alias always always_comb always_ff always_latch and assert assign assume automatic "
-        "before begin bind bins binsof bit break buf bufif0 bufif1 byte case casex casez cell chandle "
-        "checker class clocking cmos config const constraint context continue cover covergroup "
-        "coverpoint cross deassign default defparam design disable dist do edge else end endcase "
-        "endchecker endclass endclocking endconfig endfunction endgenerate endgroup endinterface "
-        "endmodule endpackage endprimitive endprogram endproperty endspecify endsequence endtable "
-        "endtask enum event eventually expect export extends extern final first_match for force "
-        "foreach forever fork forkjoin function generate genvar global highz0 highz1 if iff ifnone "
-        "ignore_bins illegal_bins implements implies import incdir include initial inout input inside "
-        "instance int integer interconnect interface intersect join join_any join_none large let "
-        "liblist library local localparam logic longint macromodule matches medium modport module "
-        "nand negedge nettype new nexttime nmos nor noshowcancelled not notif0 notif1 null or output "
-        "package packed parameter pmos posedge primitive priority program property protected pull0 "
-        "pull1 pulldown pullup pulsestyle_ondetect pulsestyle_onevent pure rand randc randcase "
-        "randsequence rcmos real realtime ref reg reject_on release repeat restrict return rnmos "
-        "rpmos rtran rtranif0 rtranif1 s_always s_eventually s_nexttime s_until s_until_with "
-        "scalared sequence shortint shortreal showcancelled signed small soft solve specify "
-        "specparam static string strong strong0 strong1 struct super supply0 supply1 sync_accept_on "
-        "sync_reject_on table tagged task this throughout time timeprecision timeunit tran tranif0 "
-        "tranif1 tri tri0 tri1 triand trior trireg type typedef union unique unique0 unsigned until "
-        "until_with untyped use uwire var vectored virtual void wait wait_order wand weak weak0 weak1 "
-        "while wildcard wire with within wor xnor xor");
+            "accept_on alias always always_comb always_ff always_latch and assert assign assume automatic "
+            "before begin bind bins binsof bit break buf bufif0 bufif1 byte case casex casez cell chandle "
+            "checker class clocking cmos config const constraint context continue cover covergroup "
+            "coverpoint cross deassign default defparam design disable dist do edge else end endcase "
+            "endchecker endclass endclocking endconfig endfunction endgenerate endgroup endinterface "
+            "endmodule endpackage endprimitive endprogram endproperty endspecify endsequence endtable "
+            "endtask enum event eventually expect export extends extern final first_match for force "
+            "foreach forever fork forkjoin function generate genvar global highz0 highz1 if iff ifnone "
+            "ignore_bins illegal_bins implements implies import incdir include initial inout input inside "
+            "instance int integer interconnect interface intersect join join_any join_none large let "
+            "liblist library local localparam logic longint macromodule matches medium modport module "
+            "nand negedge nettype new nexttime nmos nor noshowcancelled not notif0 notif1 null or output "
+            "package packed parameter pmos posedge primitive priority program property protected pull0 "
+            "pull1 pulldown pullup pulsestyle_ondetect pulsestyle_onevent pure rand randc randcase "
+            "randsequence rcmos real realtime ref reg reject_on release repeat restrict return rnmos "
+            "rpmos rtran rtranif0 rtranif1 s_always s_eventually s_nexttime s_until s_until_with "
+            "scalared sequence shortint shortreal showcancelled signed small soft solve specify "
+            "specparam static string strong strong0 strong1 struct super supply0 supply1 sync_accept_on "
+            "sync_reject_on table tagged task this throughout time timeprecision timeunit tran tranif0 "
+            "tranif1 tri tri0 tri1 triand trior trireg type typedef union unique unique0 unsigned until "
+            "until_with untyped use uwire var vectored virtual void wait wait_order wand weak weak0 weak1 "
+            "while wildcard wire with within wor xnor xor");
     return words;
 }
 
 // VHDL-2008 reserved words; VHDL is case-insensitive.
 const QSet<QString> &vhdlWords()
 {
-    static const QSet<QString> words = {
-        "abs", "access", "after", "alias", "all", "and", "architecture", "array", "assert", "assume",
-        "assume_guarantee", "attribute", "begin", "block", "body", "buffer", "bus", "case",
-        "component", "configuration", "constant", "context", "cover", "default", "disconnect",
-        "downto", "else", "elsif", "end", "entity", "exit", "fairness", "file", "for", "force",
-        "function", "generate", "generic", "group", "guarded", "if", "impure", "in", "inertial",
-        "inout", "is", "label", "library", "linkage", "literal", "loop", "map", "mod", "nand", "new",
-        "next", "nor", "not", "null", "of", "on", "open", "or", "others", "out", "package",
-        "parameter", "port", "postponed", "procedure", "process", "property", "protected", "pure",
-        "range", "record", "register", "reject", "release", "rem", "report", "restrict",
-        "restrict_guarantee", "return", "rol", "ror", "select", "sequence", "severity", "shared",
-        "signal", "sla", "sll", "sra", "srl", "strong", "subtype", "then", "to", "transport", "type",
-        "unaffected", "units", "until", "use", "variable", "vmode", "vprop", "vunit", "wait", "when",
-        "while", "with", "xnor", "xor",
-        // Names the generated VHDL itself relies on.
-        "ieee", "std", "std_logic", "std_logic_vector", "std_logic_1164", "work"};
+    static const QSet<QString> words = {"abs", "access", "after", "alias", "all", "and", "architecture", "array",
+                                        "assert", "assume", "assume_guarantee", "attribute", "begin", "block", "body",
+                                        "buffer", "bus", "case", "component", "configuration", "constant", "context",
+                                        "cover", "default", "disconnect", "downto", "else", "elsif", "end", "entity",
+                                        "exit", "fairness", "file", "for", "force", "function", "generate", "generic",
+                                        "group", "guarded", "if", "impure", "in", "inertial", "inout", "is", "label",
+                                        "library", "linkage", "literal", "loop", "map", "mod", "nand", "new", "next",
+                                        "nor", "not", "null", "of", "on", "open", "or", "others", "out", "package",
+                                        "parameter", "port", "postponed", "procedure", "process", "property",
+                                        "protected", "pure", "range", "record", "register", "reject", "release", "rem",
+                                        "report", "restrict", "restrict_guarantee", "return", "rol", "ror", "select",
+                                        "sequence", "severity", "shared", "signal", "sla", "sll", "sra", "srl",
+                                        "strong", "subtype", "then", "to", "transport", "type", "unaffected", "units",
+                                        "until", "use", "variable", "vmode", "vprop", "vunit", "wait", "when", "while",
+                                        "with", "xnor", "xor",
+                                        // Names the generated VHDL itself relies on.
+                                        "ieee", "std", "std_logic", "std_logic_vector", "std_logic_1164", "work"};
     return words;
 }
 
 // Names inside the generated module: the primitive, its instance and the ports.
 const QSet<QString> &generatedNames()
 {
-    static const QSet<QString> names = {
-        "mirel", "mirel_inst", "rtl", "reset", "vren", "clkin", "idsel", "reset_p", "clkfb", "fbdsel",
-        "lock", "clkout", "odsel", "clkoutp", "psda", "dutyda", "fdly", "clkoutd", "clkoutd3"};
+    static const QSet<QString> names = {"mirel",   "mirel_inst", "rtl",    "reset",   "vren",    "clkin", "idsel",
+                                        "reset_p", "clkfb",      "fbdsel", "lock",    "clkout",  "odsel", "clkoutp",
+                                        "psda",    "dutyda",     "fdly",   "clkoutd", "clkoutd3"};
     return names;
 }
 
@@ -89,12 +90,14 @@ QString moduleNameProblem(const QString &name)
     if (!legal.match(name).hasMatch())
         return QStringLiteral("The module name \"%1\" is not a legal Verilog and VHDL identifier: "
                               "use a letter first, then letters, digits and single underscores, "
-                              "not ending in an underscore.").arg(Utils::echo(name));
+                              "not ending in an underscore.")
+                .arg(Utils::echo(name));
     const QString lower = name.toLower();
     if (verilogWords().contains(name) || vhdlWords().contains(lower))
         return QStringLiteral("The module name \"%1\" is a reserved word of Verilog or VHDL.").arg(Utils::echo(name));
     if (generatedNames().contains(lower))
-        return QStringLiteral("The module name \"%1\" is used inside the generated module; choose another name.").arg(Utils::echo(name));
+        return QStringLiteral("The module name \"%1\" is used inside the generated module; choose another name.")
+                .arg(Utils::echo(name));
     return {};
 }
 

@@ -41,32 +41,35 @@ QString sdcText(const Settings &s)
 
     const QString m = s.module;
     const QString at = QStringLiteral("${%1_at}").arg(m);
-    const auto pin = [&at](const char *name) { return QStringLiteral("[get_pins %1mirel_inst/%2]").arg(at, QLatin1String(name)); };
-    const auto clock = [&at, &m](const char *output) { return QStringLiteral("%1%2_%3").arg(at, m, QLatin1String(output)); };
+    const auto pin = [&at](const char *name) {
+        return QStringLiteral("[get_pins %1mirel_inst/%2]").arg(at, QLatin1String(name));
+    };
+    const auto clock = [&at, &m](const char *output) {
+        return QStringLiteral("%1%2_%3").arg(at, m, QLatin1String(output));
+    };
     const auto generated = [&](const char *output, const QString &source, const QString &options) {
         return QStringLiteral("    create_generated_clock -name %1 -source %2 \\\n        %3 %4\n")
-            .arg(clock(output), source, options, pin(QString::fromLatin1(output).toUpper().toLatin1().constData()));
+                .arg(clock(output), source, options, pin(QString::fromLatin1(output).toUpper().toLatin1().constData()));
     };
 
-    text += QStringLiteral(
-                "# Each instance of %1 in the design gets its own clocks, found by module name and\n"
-                "# named after the instance path; when %1 is the top of the design they carry the\n"
-                "# plain names.\n"
-                "set %1_instances {}\n"
-                "foreach %1_cell [get_cells -quiet -hierarchical -filter \"ref_name == %1\" *] {\n"
-                "    lappend %1_instances \"[get_full_name $%1_cell]/\"\n"
-                "}\n"
-                "if {[llength $%1_instances] == 0} {\n"
-                "    set %1_instances [list \"\"]\n"
-                "}\n"
-                "foreach %1_at $%1_instances {\n"
-                "    if {$%1_at eq \"\"} {\n"
-                "        set %1_clkin [get_ports clkin]\n"
-                "    } else {\n"
-                "        set %1_clkin [get_pins %2clkin]\n"
-                "    }\n"
-                "    create_clock -name %3 -period %4 $%1_clkin\n")
-                .arg(m, at, clock("clkin"), ns(1000.0 / s.fclkin));
+    text += QStringLiteral("# Each instance of %1 in the design gets its own clocks, found by module name and\n"
+                           "# named after the instance path; when %1 is the top of the design they carry the\n"
+                           "# plain names.\n"
+                           "set %1_instances {}\n"
+                           "foreach %1_cell [get_cells -quiet -hierarchical -filter \"ref_name == %1\" *] {\n"
+                           "    lappend %1_instances \"[get_full_name $%1_cell]/\"\n"
+                           "}\n"
+                           "if {[llength $%1_instances] == 0} {\n"
+                           "    set %1_instances [list \"\"]\n"
+                           "}\n"
+                           "foreach %1_at $%1_instances {\n"
+                           "    if {$%1_at eq \"\"} {\n"
+                           "        set %1_clkin [get_ports clkin]\n"
+                           "    } else {\n"
+                           "        set %1_clkin [get_pins %2clkin]\n"
+                           "    }\n"
+                           "    create_clock -name %3 -period %4 $%1_clkin\n")
+                    .arg(m, at, clock("clkin"), ns(1000.0 / s.fclkin));
 
     // The dividers between CLKIN and CLKOUT; a bypass hands CLKIN through.
     const int multiply = s.clkoutBypass ? 1 : s.fbdiv;
@@ -83,9 +86,11 @@ QString sdcText(const Settings &s)
             const double period = 1000.0 / frequencies(s).clkout;
             const double rise = period * s.psda / 16.0, fall = period * (s.psda + s.dutyda) / 16.0;
             if (s.dynDa)
-                text += QStringLiteral("    # Phase and duty change at run time with psda and dutyda; these are their reset values.\n");
+                text += QStringLiteral("    # Phase and duty change at run time with psda and dutyda; these are their "
+                                       "reset values.\n");
             text += generated("clkoutp", pin("CLKOUT") + QStringLiteral(" -master_clock ") + clock("clkout"),
-                              QStringLiteral("-edges {1 2 3} -edge_shift {%1 %2 %1}").arg(ns(rise), ns(fall - period / 2.0)));
+                              QStringLiteral("-edges {1 2 3} -edge_shift {%1 %2 %1}")
+                                      .arg(ns(rise), ns(fall - period / 2.0)));
         }
     }
     // The divided outputs from CLKIN, through their source's dividers.
@@ -93,7 +98,8 @@ QString sdcText(const Settings &s)
         return fromClkoutp && s.clkoutpBypass ? ratioOptions(1, extra) : ratioOptions(multiply, divide * extra);
     };
     if (s.clkoutd)
-        text += generated("clkoutd", pin("CLKIN"), s.clkoutdBypass ? ratioOptions(1, 1) : sourceRatio(s.clkoutdSrcClkoutp, s.sdiv));
+        text += generated("clkoutd", pin("CLKIN"),
+                          s.clkoutdBypass ? ratioOptions(1, 1) : sourceRatio(s.clkoutdSrcClkoutp, s.sdiv));
     if (s.clkoutd3)
         text += generated("clkoutd3", pin("CLKIN"), sourceRatio(s.clkoutd3SrcClkoutp, 3));
     return text + QStringLiteral("}\n");

@@ -13,9 +13,15 @@ QString echo(const QString &text, int maxChars)
         }
         const ushort ch = text.at(i).unicode();
         switch (ch) {
-        case '\n': shown += QLatin1String("\\n"); break;
-        case '\r': shown += QLatin1String("\\r"); break;
-        case '\t': shown += QLatin1String("\\t"); break;
+        case '\n':
+            shown += QLatin1String("\\n");
+            break;
+        case '\r':
+            shown += QLatin1String("\\r");
+            break;
+        case '\t':
+            shown += QLatin1String("\\t");
+            break;
         default:
             // Line and paragraph separators and lone surrogates would break or garble the line too.
             if (ch < 0x20 || ch == 0x7f || ch == 0x2028 || ch == 0x2029

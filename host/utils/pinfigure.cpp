@@ -6,9 +6,11 @@
 namespace Utils {
 
 PinFigure::PinFigure(const QString &name, int direction, bool bus, Qt::AlignmentFlag alignment)
-    : m_name(name), m_direction(direction), m_bus(bus), m_alignment(alignment)
-{
-}
+    : m_name(name)
+    , m_direction(direction)
+    , m_bus(bus)
+    , m_alignment(alignment)
+{}
 
 int PinFigure::width() const
 {
@@ -22,7 +24,7 @@ int PinFigure::width() const
 bool PinFigure::operator==(const PinFigure &other) const
 {
     return m_name == other.m_name && m_direction == other.m_direction && m_bus == other.m_bus
-        && m_alignment == other.m_alignment;
+           && m_alignment == other.m_alignment;
 }
 
 } // namespace Utils

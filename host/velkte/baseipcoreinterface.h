@@ -26,10 +26,10 @@ public:
     virtual QStringList category() = 0;
     virtual QString summary() = 0;
     virtual bool isSupported(const DEV::DeviceArg &device) = 0;
-    virtual bool createModuleBatch(QVariantMap &cfgs, const DEV::DeviceArg &device,
-                                   QStringList &messagelist) = 0;
+    virtual bool createModuleBatch(QVariantMap &cfgs, const DEV::DeviceArg &device, QStringList &messagelist) = 0;
     virtual bool openModuleBatch(const QString &first, const QString &second, QVariantMap &cfgs,
-                                 QStringList &messagelist) = 0;
+                                 QStringList &messagelist)
+            = 0;
     virtual QVariantMap options() = 0;
     virtual QVariantMap info() = 0;
 

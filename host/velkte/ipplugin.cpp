@@ -4,7 +4,9 @@
 namespace TE {
 namespace TE_IPCore_Def {
 
-IPPlugin::IPPlugin(QObject *parent) : QObject(parent) {}
+IPPlugin::IPPlugin(QObject *parent)
+    : QObject(parent)
+{}
 
 IPPlugin::~IPPlugin() = default;
 
