@@ -294,6 +294,9 @@ void tst_Watchdog::attack_data()
     QTest::newRow("line break in a name")
             << "" << create + QStringList{"module=m\rERROR: fake\nx"} << QByteArray() << 1 << "\"m\\rERROR: fake\\nx\""
             << "";
+    QTest::newRow("line break in a device name")
+            << "" << QStringList{"create", "--device", "x\nERROR: fake"} << QByteArray() << 2 << "'x\\nERROR: fake'"
+            << "";
     QTest::newRow("NUL in dir") << "" << QStringList{"create", "--options", "%T/o.json"}
                                 << QByteArray(R"({"dir": "%T/x\u0000y", "module": "m", "file": "m"})") << 1 << "x\\x00y"
                                 << "";

@@ -94,12 +94,8 @@ int create(const QStringList &arguments)
         overrides.insert(setting.left(equals), setting.mid(equals + 1));
     }
     DEV::DeviceInfo device;
-    if (auto status = findDevice(parser, &device))
-        return *status;
     PluginHost host;
-    if (auto status = loadCore(parser, host))
-        return *status;
-    if (auto status = checkSupported(host, device))
+    if (auto status = loadCoreFor(parser, host, &device))
         return *status;
 
     const QVariantMap options = host.core()->options();

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "commandline.h"
 
+#include <echo.h>
+
 namespace HostCommandLine {
 
 QTextStream &out()
@@ -84,7 +86,8 @@ std::optional<int> findDevice(const QCommandLineParser &parser, DEV::DeviceInfo 
     const QString name = parser.value(QStringLiteral("device"));
     const DEV::DeviceInfo *found = DEV::DeviceTable::find(name);
     if (!found)
-        return fail(UsageError, QStringLiteral("unknown device '%1'; 'mirel-host devices' lists them").arg(name));
+        return fail(UsageError,
+                    QStringLiteral("unknown device '%1'; 'mirel-host devices' lists them").arg(Utils::echo(name)));
     *device = *found;
     return std::nullopt;
 }
@@ -95,6 +98,15 @@ std::optional<int> checkSupported(PluginHost &host, const DEV::DeviceInfo &devic
         return fail(Refused,
                     QStringLiteral("%1 does not support the device %2").arg(host.core()->name(), device.device));
     return std::nullopt;
+}
+
+std::optional<int> loadCoreFor(const QCommandLineParser &parser, PluginHost &host, DEV::DeviceInfo *device)
+{
+    if (auto status = findDevice(parser, device))
+        return status;
+    if (auto status = loadCore(parser, host))
+        return status;
+    return checkSupported(host, *device);
 }
 
 } // namespace HostCommandLine

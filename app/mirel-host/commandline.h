@@ -35,5 +35,7 @@ QCommandLineOption deviceOption(const QString &description = QString());
 // The device that --device names, or the table's default device.
 std::optional<int> findDevice(const QCommandLineParser &parser, DEV::DeviceInfo *device);
 std::optional<int> checkSupported(PluginHost &host, const DEV::DeviceInfo &device);
+// The device --device names, and the core loaded and asked whether it supports it.
+std::optional<int> loadCoreFor(const QCommandLineParser &parser, PluginHost &host, DEV::DeviceInfo *device);
 
 } // namespace HostCommandLine

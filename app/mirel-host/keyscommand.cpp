@@ -69,12 +69,8 @@ int keys(const QStringList &arguments)
                                            "legal values and description.")))
         return *status;
     DEV::DeviceInfo device;
-    if (auto status = findDevice(parser, &device))
-        return *status;
     PluginHost host;
-    if (auto status = loadCore(parser, host))
-        return *status;
-    if (auto status = checkSupported(host, device))
+    if (auto status = loadCoreFor(parser, host, &device))
         return *status;
 
     const QVariantMap options = host.core()->options();
