@@ -25,9 +25,6 @@ using namespace HostCommandLine;
 
 namespace {
 
-// Far above any configuration file; keeps a wrong path from being read whole.
-constexpr qint64 kMaxIpcBytes = 1024 * 1024;
-
 // Adds the options both batch commands take, then the common ones.
 std::optional<int> parseBatch(QCommandLineParser &parser, const QStringList &arguments, const QString &description,
                               const QCommandLineOption &device)
@@ -56,11 +53,10 @@ void report(const BatchOutcome &outcome, const QCommandLineParser &parser)
     out().flush();
 }
 
-// Whether the file looks like a configuration file at all (the version check is the core's).
+// Whether the file looks like a configuration file at all (the version check is the core's);
+// FileIO::inputProblem has already bounded its size and kind.
 bool looksLikeIpc(const QString &path)
 {
-    if (QFileInfo(path).size() > kMaxIpcBytes)
-        return false;
     QSettings settings(path, QSettings::IniFormat);
     return settings.status() == QSettings::NoError
            && (settings.contains(QStringLiteral("version"))
