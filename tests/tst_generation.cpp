@@ -2,7 +2,6 @@
 // OK and its batch counterpart as the host drives them: checks, searches, the
 // .ipc file, the generator's list, the generated files, editors and project.
 #include "dialogdriver.h"
-#include "mirel.h"
 #include "mireldialog.h"
 #include "modalwatcher.h"
 
@@ -14,6 +13,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <csignal>
+#include <sys/resource.h>
+
 using ModMirel::Mirel_Dialog;
 
 namespace {
@@ -22,7 +24,6 @@ const QString evenText = "The divide factor of CLKOUTD must be an even number.";
 const QString cannot
         = "The Expected Frequency of %1 cannot be generated. Try to change the Expected Frequency or Tolerance(%)";
 const QString illegal = "The value of divide factor for CLKIN and CLKFB is illegal";
-const QString incompatible = "This version of specified IP Config file is incompatible with current IP Core Generator.";
 
 // A dialog writing into its own temporary directory, set through its widgets from state words.
 struct Fixture
@@ -80,21 +81,42 @@ struct Fixture
     {
         return QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System | QDir::Hidden);
     }
+    QMap<QString, QByteArray> contents() const
+    {
+        QMap<QString, QByteArray> files;
+        for (const QString &name : entries()) {
+            QFile file(dir.filePath(name));
+            files.insert(name, file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("unreadable"));
+        }
+        return files;
+    }
 
     QTemporaryDir dir;
     Mirel_Dialog dialog;
+};
+
+// Caps the size of any file this process writes, for one scope: past it a write fails with EFBIG,
+// as on a full disk (SIGXFSZ is ignored).
+class FileSizeLimit
+{
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &m_saved);
+        rlimit limit = m_saved;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &m_saved); }
+
+private:
+    rlimit m_saved{};
 };
 
 QStringList argsOf(const QString &command)
 {
     ModGen::Request request;
     return ModGen::decodeCommand(command, &request) ? request.args : QStringList{"not a command"};
-}
-
-bool writeText(const QString &path, const QByteArray &text)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(text) == text.size();
 }
 
 } // namespace
@@ -104,6 +126,7 @@ class tst_Generation : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase() { std::signal(SIGXFSZ, SIG_IGN); }
     void overloadsAgreeAndPortsMatchTheFigure_data();
     void overloadsAgreeAndPortsMatchTheFigure();
     void okFlow_data();
@@ -112,9 +135,8 @@ private slots:
     void batchFlow();
     void escapingNamesRefused_data();
     void escapingNamesRefused();
-    void batchRequests();
-    void refusedFileInBatchGivesALine_data();
-    void refusedFileInBatchGivesALine();
+    void interruptedWrite_data();
+    void interruptedWrite();
 };
 
 void tst_Generation::overloadsAgreeAndPortsMatchTheFigure_data()
@@ -285,79 +307,47 @@ void tst_Generation::escapingNamesRefused()
     QCOMPARE(f.entries(), QStringList());
 }
 
-void tst_Generation::batchRequests()
+// A write cut short part-way is reported (a line in batch use, a box interactively) and leaves
+// the earlier files byte for byte: a module's files are committed together or not at all.
+void tst_Generation::interruptedWrite_data()
 {
-    ModMirel::MIREL core(SOURCE_DIR "/plugin");
-    QVERIFY(core.initialize());
-    QTemporaryDir dir;
-    const DEV::DeviceArg device = DEV::DeviceTable::defaultDevice().arg();
-    QStringList messages;
-    // Refused options leave the map as it was and write nothing.
-    QVariantMap cfgs{{"dir", dir.path()}, {"module", "pll1"}, {"file", "pll_file"}, {"MODE_GENERAL", "TRUE"}};
-    const QVariantMap refused = cfgs;
-    QVERIFY(!core.createModuleBatch(cfgs, device, messages));
-    QCOMPARE(cfgs, refused);
-    QVERIFY(messages.value(0).startsWith("ERROR: "));
-    QVERIFY(QDir(dir.path()).isEmpty());
-
-    // Success merges the settings into the options.
-    messages.clear();
-    cfgs = {{"dir", dir.path()},    {"module", "pll1"},          {"file", "pll_file"}, {"CLKIN_FREQ", "27"},
-            {"CLKOUT_FREQ", "100"}, {"CLKOUT_TOLERANCE", "0.5"}, {"extra", "kept"}};
-    QVERIFY2(core.createModuleBatch(cfgs, device, messages), qPrintable(messages.join('\n')));
-    QCOMPARE(messages, QStringList());
-    QCOMPARE(cfgs.value("extra").toString() + cfgs.value("CLKIN_FREQ").toString(), QString("kept27"));
-    QVERIFY(cfgs.contains("CLKOUTD3_SOURCE_CLKOUT"));
-    const QString out = dir.path() + "/pll_file";
-    QCOMPARE(QDir(out).entryList(QDir::Files),
-             QStringList({"pll_file.ipc", "pll_file.sdc", "pll_file.v", "pll_file_tb.v", "pll_file_tmp.v"}));
-
-    // Re-opening the file replaces the map and generates the module again.
-    QVERIFY(QFile::remove(out + "/pll_file.v"));
-    QVariantMap reopened{{"stale", 1}};
-    QVERIFY2(core.openModuleBatch(out + "/pll_file.ipc", QString(), reopened, messages),
-             qPrintable(messages.join('\n')));
-    QVERIFY(!reopened.contains("stale") && !reopened.contains("extra") && reopened.contains("MODE_GENERAL"));
-    QVERIFY(QFile::exists(out + "/pll_file.v"));
+    QTest::addColumn<bool>("batch");
+    QTest::addColumn<int>("limit"); // the .ipc and template are a few hundred bytes, the module over a thousand
+    QTest::newRow("batch, .ipc") << true << 16;
+    QTest::newRow("batch, module") << true << 1000;
+    QTest::newRow("dialog, .ipc") << false << 16;
+    QTest::newRow("dialog, module") << false << 1000;
 }
 
-void tst_Generation::refusedFileInBatchGivesALine_data()
+void tst_Generation::interruptedWrite()
 {
-    QTest::addColumn<QByteArray>("content");
-    QTest::addColumn<QString>("line");
-    const QString version = "ERROR: " + incompatible;
-    QTest::newRow("another version") << QByteArray("version=2.0\n[Config]\nMODE_GENERAL=true\n") << version;
-    QTest::newRow("no version") << QByteArray("[Config]\nMODE_GENERAL=true\n") << version;
-    QTest::newRow("missing file") << QByteArray() << version;
-    QTest::newRow("CLKOUTD3 from a disabled CLKOUTP")
-            << QByteArray("version=1.0\nmodule=pll1\n[Config]\nCKLOUTD3=true\nCLKOUTD3_SOURCE_CLKOUT=false\n")
-            << "ERROR: Value 'false' is out of the range for configuration option 'CLKOUTD3_SOURCE_CLKOUT' for IP "
-               "'pll1'.";
-    QTest::newRow("VCO of 12800") << QByteArray(
-            "version=1.0\nmodule=pll1\nfile=pll1\n[Config]\nMODE_GENERAL=false\nCLKIN_FREQ=100\n"
-            "CLKIN_DIVIDE_STATIC_SEL=1\nCLKFB_DIVIDE_STATIC_SEL=64\nCLKOUT_DIVIDER=2\n")
-                                  << "WARNING: " + illegal;
-}
-
-// In batch use no box would ever be closed: a refused file gives a line and false.
-void tst_Generation::refusedFileInBatchGivesALine()
-{
-    QFETCH(QByteArray, content);
-    QFETCH(QString, line);
-    ModMirel::MIREL core(SOURCE_DIR "/plugin");
-    QVERIFY(core.initialize());
-    QTemporaryDir dir;
-    const QString path = dir.filePath("pll.ipc");
-    QVERIFY(content.isEmpty() || writeText(path, content));
-    QVariantMap cfgs{{"kept", 1}};
-    QStringList messages;
+    QFETCH(bool, batch);
+    QFETCH(int, limit);
+    Fixture f;
+    f.apply(QString());
+    QStringList lines;
+    QVERIFY2(f.dialog.accept(lines), qPrintable(lines.join('\n')));
+    const QMap<QString, QByteArray> good = f.contents();
+    QVERIFY(good.value("pll_file.v").size() > 1200 && good.value("pll_file.ipc").size() < 800
+            && good.value("pll_file_tmp.v").size() < 800);
+    driveDialog(&f.dialog, {"clkoutSpinFrequency=50"}); // another module than the one on disk
+    lines.clear();
+    bool accepted = false;
     ModalWatcher watcher;
-    QVERIFY(!core.openModuleBatch(path, QString(), cfgs, messages));
-    QVERIFY(watcher.boxes.isEmpty());
-    QCOMPARE(messages, QStringList{line});
-    // A refused file hands nothing back; a file that loads reports its settings.
-    QCOMPARE(cfgs == QVariantMap({{"kept", 1}}), line.startsWith("ERROR"));
-    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), content.isEmpty() ? QStringList() : QStringList{"pll.ipc"});
+    {
+        const FileSizeLimit cap{rlim_t(limit)};
+        if (batch) {
+            accepted = f.dialog.accept(lines);
+        } else {
+            f.dialog.accept();
+            accepted = f.dialog.result() == QDialog::Accepted;
+        }
+    }
+    QVERIFY(!accepted);
+    QVERIFY2(batch ? !lines.isEmpty() && lines.last().startsWith("ERROR: ") : !watcher.boxes.isEmpty(),
+             "the failure went unreported");
+    QVERIFY(batch ? watcher.boxes.isEmpty() : lines.isEmpty());
+    QCOMPARE(f.contents(), good);
 }
 
 QTEST_MAIN(tst_Generation)

@@ -20,6 +20,9 @@ using TE::TE_IPCore_Def::BaseIPCoreInterface;
 using TE::TE_IPCore_Def::IPPlugin;
 using Core = std::unique_ptr<BaseIPCoreInterface>;
 
+static const QString incompatible
+        = "This version of specified IP Config file is incompatible with current IP Core Generator.";
+
 class tst_Plugin : public QObject
 {
     Q_OBJECT
@@ -35,6 +38,7 @@ private slots:
     void cancelledCreateLeavesNoFile();
     void refusedFile_data();
     void refusedFile();
+    void batchRequests();
 
 private:
     // The first core made from a description file in the given folder.
@@ -155,38 +159,89 @@ void tst_Plugin::cancelledCreateLeavesNoFile()
 void tst_Plugin::refusedFile_data()
 {
     QTest::addColumn<QByteArray>("content");
-    QTest::newRow("another version") << QByteArray("version=0.9\n[Config]\nMODE_GENERAL=true\n");
-    QTest::newRow("blank after the number") << QByteArray("version=\"1.0 \"\n[Config]\nMODE_GENERAL=true\n");
-    QTest::newRow("no version") << QByteArray("[Config]\nMODE_GENERAL=true\n");
-    QTest::newRow("missing file") << QByteArray();
+    QTest::addColumn<QString>("line"); // in batch use
+    const QString version = "ERROR: " + incompatible;
+    QTest::newRow("another version") << QByteArray("version=0.9\n[Config]\nMODE_GENERAL=true\n") << version;
+    QTest::newRow("blank after the number") << QByteArray("version=\"1.0 \"\n[Config]\nMODE_GENERAL=true\n") << version;
+    QTest::newRow("no version") << QByteArray("[Config]\nMODE_GENERAL=true\n") << version;
+    QTest::newRow("missing file") << QByteArray() << version;
+    QTest::newRow("CLKOUTD3 from a disabled CLKOUTP")
+            << QByteArray("version=1.0\nmodule=pll1\n[Config]\nCKLOUTD3=true\nCLKOUTD3_SOURCE_CLKOUT=false\n")
+            << "ERROR: Value 'false' is out of the range for configuration option 'CLKOUTD3_SOURCE_CLKOUT' for IP "
+               "'pll1'.";
+    QTest::newRow("VCO of 12800") << QByteArray(
+            "version=1.0\nmodule=pll1\nfile=pll1\n[Config]\nMODE_GENERAL=false\n"
+            "CLKIN_FREQ=100\nCLKIN_DIVIDE_STATIC_SEL=1\nCLKFB_DIVIDE_STATIC_SEL=64\n"
+            "CLKOUT_DIVIDER=2\n") << "WARNING: The value of divide factor for CLKIN and CLKFB is illegal";
 }
 
-// Opened by a user, a refused file shows its box and no dialog; in batch use no box
-// would ever be closed, so it gives a line and false. Nothing of the file is applied.
+// Opened by a user, a file of another version shows its box and no dialog; one that loads opens
+// the dialog. In batch use no box would ever be closed, so a refused file gives a line and false,
+// and nothing of it is applied or written.
 void tst_Plugin::refusedFile()
 {
     QFETCH(QByteArray, content);
+    QFETCH(QString, line);
     Core core = coreFrom(PLUGIN_DIR);
-    const QString path = m_scratch.filePath("old.ipc");
-    QFile::remove(path);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("pll.ipc");
     QFile file(path);
     QVERIFY(content.isEmpty() || (file.open(QIODevice::WriteOnly) && file.write(content) == content.size()));
     file.close();
+    const bool versionRefused = line.endsWith(incompatible);
     ModalWatcher watcher(ModalWatcher::RejectDialogs);
     core->openModule(path, QString());
-    QVERIFY(watcher.dialogs.isEmpty());
-    QCOMPARE(watcher.boxes.size(), 1);
-    const ModalWatcher::Box &box = watcher.boxes.first();
-    const QString text = "This version of specified IP Config file is incompatible with current IP Core Generator.";
-    QCOMPARE(box.title + ": " + box.text, "Error: " + text);
-    QVERIFY(box.hasWindowIcon && box.hasIconPixmap);
+    QCOMPARE(watcher.dialogs, versionRefused ? QStringList() : QStringList{"ModMirel::Mirel_Dialog"});
+    QCOMPARE(watcher.boxes.size(), versionRefused ? 1 : 0);
+    if (versionRefused) {
+        const ModalWatcher::Box &box = watcher.boxes.first();
+        QCOMPARE(box.title + ": " + box.text, "Error: " + incompatible);
+        QVERIFY(box.hasWindowIcon && box.hasIconPixmap);
+    }
 
     QVariantMap cfgs{{"kept", 1}};
     QStringList messages;
     QVERIFY(!core->openModuleBatch(path, QString(), cfgs, messages));
-    QCOMPARE(watcher.boxes.size(), 1);
-    QCOMPARE(messages, QStringList{"ERROR: " + text});
-    QCOMPARE(cfgs, QVariantMap({{"kept", 1}}));
+    QCOMPARE(watcher.boxes.size(), versionRefused ? 1 : 0);
+    QCOMPARE(messages, QStringList{line});
+    // A refused file hands nothing back; a file that loads reports its settings.
+    QCOMPARE(cfgs == QVariantMap({{"kept", 1}}), line.startsWith("ERROR"));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), content.isEmpty() ? QStringList() : QStringList{"pll.ipc"});
+}
+
+void tst_Plugin::batchRequests()
+{
+    Core core = coreFrom(PLUGIN_DIR);
+    QTemporaryDir dir;
+    const DEV::DeviceArg device = DEV::DeviceTable::defaultDevice().arg();
+    QStringList messages;
+    // Refused options leave the map as it was and write nothing.
+    QVariantMap cfgs{{"dir", dir.path()}, {"module", "pll1"}, {"file", "pll_file"}, {"MODE_GENERAL", "TRUE"}};
+    const QVariantMap refused = cfgs;
+    QVERIFY(!core->createModuleBatch(cfgs, device, messages));
+    QCOMPARE(cfgs, refused);
+    QVERIFY(messages.value(0).startsWith("ERROR: "));
+    QVERIFY(QDir(dir.path()).isEmpty());
+
+    // Success merges the settings into the options.
+    messages.clear();
+    cfgs = {{"dir", dir.path()},    {"module", "pll1"},          {"file", "pll_file"}, {"CLKIN_FREQ", "27"},
+            {"CLKOUT_FREQ", "100"}, {"CLKOUT_TOLERANCE", "0.5"}, {"extra", "kept"}};
+    QVERIFY2(core->createModuleBatch(cfgs, device, messages), qPrintable(messages.join('\n')));
+    QCOMPARE(messages, QStringList());
+    QCOMPARE(cfgs.value("extra").toString() + cfgs.value("CLKIN_FREQ").toString(), QString("kept27"));
+    QVERIFY(cfgs.contains("CLKOUTD3_SOURCE_CLKOUT"));
+    const QString out = dir.path() + "/pll_file";
+    QCOMPARE(QDir(out).entryList(QDir::Files),
+             QStringList({"pll_file.ipc", "pll_file.sdc", "pll_file.v", "pll_file_tb.v", "pll_file_tmp.v"}));
+
+    // Re-opening the file replaces the map and generates the module again.
+    QVERIFY(QFile::remove(out + "/pll_file.v"));
+    QVariantMap reopened{{"stale", 1}};
+    QVERIFY2(core->openModuleBatch(out + "/pll_file.ipc", QString(), reopened, messages),
+             qPrintable(messages.join('\n')));
+    QVERIFY(!reopened.contains("stale") && !reopened.contains("extra") && reopened.contains("MODE_GENERAL"));
+    QVERIFY(QFile::exists(out + "/pll_file.v"));
 }
 
 QTEST_MAIN(tst_Plugin)
