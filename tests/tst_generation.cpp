@@ -39,9 +39,9 @@ struct Fixture
     {
         const QString device = steps.isEmpty() || !steps[0].startsWith("device=") ? QString()
                                                                                   : steps.takeFirst().mid(7);
-        dialog.setCreating(dir.path(),
-                           (device.isEmpty() ? DEV::DeviceTable::defaultDevice() : *DEV::DeviceTable::find(device))
-                                   .arg());
+        QDir().mkpath(dir);
+        dialog.setCreating(dir, (device.isEmpty() ? DEV::DeviceTable::defaultDevice() : *DEV::DeviceTable::find(device))
+                                        .arg());
         dialog.uiSetModuleName("pll1");
         dialog.uiSetFileName("pll_file");
         Core::EditorManager::clearOpenedFiles();
@@ -71,14 +71,16 @@ struct Fixture
         for (const QString &word : state.split(' ', Qt::SkipEmptyParts)) {
             if (word == "vhdl")
                 dialog.uiSetLanguageIndex(1);
-            else if (word == "badName")
-                dialog.uiSetModuleName("my-pll");
+            else if (word.startsWith("module:"))
+                dialog.uiSetModuleName(word.mid(7));
+            else if (word.startsWith("file:"))
+                dialog.uiSetFileName(word.mid(5));
             else if (word == "dirAtModule")
-                QDir(dir.path()).mkdir("pll_file.v");
+                QDir(dir).mkdir("pll_file.v");
             else if (word == "existing")
-                QFile(dir.path() + "/pll_file.v").open(QIODevice::WriteOnly);
+                QFile(dir + "/pll_file.v").open(QIODevice::WriteOnly);
             else if (word.startsWith("link:")) // dangling, inside the test's folder
-                QFile::link(dir.path() + "/missing/x", dir.path() + '/' + word.mid(5));
+                QFile::link(dir + "/missing/x", dir + '/' + word.mid(5));
             else if (word == "noSource")
                 dialog.findChild<QComboBox *>("clkfbComBoxSource")->setCurrentIndex(-1);
             else if (words.contains(word))
@@ -90,7 +92,7 @@ struct Fixture
     }
     QStringList entries() const
     {
-        return QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System | QDir::Hidden);
+        return QDir(dir).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System | QDir::Hidden);
     }
     // What a user sees after a search: dividers, ODIV item, result text and colour, for CLKOUT and CLKOUTD.
     L view()
@@ -114,13 +116,14 @@ struct Fixture
     {
         QMap<QString, QByteArray> files;
         for (const QString &name : entries()) {
-            QFile file(dir.filePath(name));
+            QFile file(dir + '/' + name);
             files.insert(name, file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("unreadable"));
         }
         return files;
     }
 
-    QTemporaryDir dir;
+    QTemporaryDir outer; // the output folder sits one level down, so that an escape would show here
+    const QString dir = outer.path() + "/out";
     Mirel_Dialog dialog;
 };
 
@@ -174,12 +177,8 @@ private slots:
     void rangesFollowTheDevice();
     void overloadsAgreeAndPortsMatchTheFigure_data();
     void overloadsAgreeAndPortsMatchTheFigure();
-    void okFlow_data();
-    void okFlow();
-    void batchFlow_data();
-    void batchFlow();
-    void escapingNamesRefused_data();
-    void escapingNamesRefused();
+    void acceptFlows_data();
+    void acceptFlows();
     void interruptedWrite_data();
     void interruptedWrite();
 };
@@ -334,141 +333,84 @@ void tst_Generation::overloadsAgreeAndPortsMatchTheFigure()
     QCOMPARE(module, figure);
 }
 
-void tst_Generation::okFlow_data()
+// OK and batch OK on the same state: the box and the line each reports ('~': it only has to contain
+// the text; "=": the box says what the line says), whether it is accepted, what the folder then holds.
+void tst_Generation::acceptFlows_data()
 {
     QTest::addColumn<QString>("state");
-    QTest::addColumn<QStringList>("boxes"); // '~': the text only has to occur in the box
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QString>("line");
     QTest::addColumn<bool>("accepted");
-    QTest::addColumn<QStringList>("files");
-    const QStringList generated = {"pll_file.ipc", "pll_file.sdc", "pll_file.v", "pll_file_tb.v", "pll_file_tmp.v"},
-                      none;
-    QTest::newRow("success") << "" << none << true << generated;
-    QTest::newRow("CLKOUTD bypassed runs no CLKOUTD search")
-            << "clkoutdFails clkoutdBypass" << none << true << generated;
-    QTest::newRow("odd divider refused with CLKOUTD off") << "odd" << QStringList{evenText} << false << none;
-    QTest::newRow("CLKOUT search fails: no .ipc")
-            << "clkoutFails" << QStringList{cannot.arg("CLKOUT")} << false << none;
-    QTest::newRow("CLKOUTD search fails: no .ipc")
-            << "clkoutdFails" << QStringList{cannot.arg("CLKOUTD")} << false << none;
-    QTest::newRow("VCO of 12800: no .ipc") << "impossible" << QStringList{illegal} << false << none;
-    QTest::newRow("illegal module name") << "badName" << QStringList{"~\"my-pll\" is not a legal"} << false << none;
-    QTest::newRow("existing module overwritten after asking")
-            << "existing" << QStringList{"~already exist"} << true << generated;
+    QTest::addColumn<L>("files");
+    const L generated = {"pll_file.ipc", "pll_file.sdc", "pll_file.v", "pll_file_tb.v", "pll_file_tmp.v"}, none;
+    const auto row = [](const char *name, const QString &state, const QString &box, const QString &line, bool accepted,
+                        const L &files) {
+        QTest::newRow(name) << state << box << line << accepted << files;
+    };
+    row("success", "clkoutd", "", "", true, generated);
+    row("VHDL", "vhdl clkoutp static", "", "", true, L(generated).replaceInStrings(QRegularExpression("\\.v$"), ".vhd"));
+    row("CLKOUTD bypassed runs no CLKOUTD search", "clkoutdFails clkoutdBypass", "", "", true, generated);
+    // An unapproved divider or a failed search must not turn into a module reported as success.
+    row("odd divider refused with CLKOUTD off", "odd", evenText, "WARNING:" + evenText, false, none);
+    row("CLKOUT search fails", "clkoutFails", cannot.arg("CLKOUT"), "WARNING: " + cannot.arg("CLKOUT"), false, none);
+    row("CLKOUTD search fails", "clkoutdFails", cannot.arg("CLKOUTD"), "WARNING: " + cannot.arg("CLKOUTD"), false, none);
+    row("VCO of 12800", "impossible", illegal, "WARNING: " + illegal, false, none);
+    row("list without an item", "noSource", "~option 'CLKFB_SOURCE'",
+        "ERROR: Value '-1' is out of the range for configuration option 'CLKFB_SOURCE' for IP 'pll1'.", false, none);
+    row("existing module overwritten after asking", "existing", "~already exist", "", true, generated);
+    row("folder at the module", "dirAtModule", "~not a regular file", "~not a regular file", false, {"pll_file.v"});
     for (const char *name : {"pll_file.v", "pll_file_tmp.v", "pll_file.ipc"})
-        QTest::addRow("link at %s: nothing written", name)
-                << QString("link:") + name << QStringList{"~is a link"} << false << QStringList{name};
-    QTest::newRow("list without an item: nothing written")
-            << "noSource" << QStringList{"~option 'CLKFB_SOURCE'"} << false << none;
+        row(qPrintable(QString("link at %1").arg(name)), QString("link:") + name, "~is a link", "~is a link", false,
+            {name});
+    row("illegal module name: only the host's text", "module:my-pll odd", "=", "~\"my-pll\" is not a legal", false,
+        none);
+    const char *names[][3] = {{"module:../x", "not a legal"},
+                              {"module:module", "reserved"},
+                              {"module:", "module name is empty"},
+                              {"file:../x", "separator"},
+                              {"file:..", "dot"},
+                              {"file:", "file name is empty"}};
+    for (const auto &name : names)
+        row(name[0], name[0], "=", QString("~") + name[1], false, none);
 }
 
-void tst_Generation::okFlow()
+void tst_Generation::acceptFlows()
 {
     QFETCH(QString, state);
-    QFETCH(QStringList, boxes);
-    QFETCH(bool, accepted);
-    QFETCH(QStringList, files);
-    Fixture f;
-    f.apply(state);
-    ModalWatcher watcher;
-    f.dialog.accept();
-    const QStringList seen = watcher.texts();
-    QCOMPARE(seen.size(), boxes.size());
-    for (int i = 0; i < boxes.size(); ++i)
-        QVERIFY2(boxes[i].startsWith('~') ? seen[i].contains(boxes[i].mid(1)) : seen[i] == boxes[i],
-                 qPrintable(seen[i]));
-    QCOMPARE(f.dialog.result() == QDialog::Accepted, accepted);
-    QCOMPARE(f.entries(), files);
-    // Two editors, the module first, and the module added to the project.
-    const QString module = f.dir.path() + "/pll_file" + (f.dialog.fileType() == 0 ? ".v" : ".vhd");
-    QCOMPARE(Core::EditorManager::openedFiles(),
-             accepted ? QStringList({module, QString(module).replace("/pll_file.", "/pll_file_tmp.")}) : QStringList());
-    QCOMPARE(IPCore::projectFiles(), accepted ? QStringList{module} : QStringList());
-}
-
-void tst_Generation::batchFlow_data()
-{
-    QTest::addColumn<QString>("state");
-    QTest::addColumn<bool>("result");
-    QTest::addColumn<QString>("line"); // '~': the line only has to contain it
-    QTest::addColumn<QStringList>("files");
-    const QStringList generated = {"pll_file.ipc", "pll_file.sdc", "pll_file.v", "pll_file_tb.v", "pll_file_tmp.v"},
-                      none;
-    QTest::newRow("success") << "clkoutd" << true << "" << generated;
-    QTest::newRow("VHDL") << "vhdl clkoutp static" << true << ""
-                          << QStringList(generated).replaceInStrings(QRegularExpression("\\.v$"), ".vhd");
-    QTest::newRow("illegal module name: only the host's text")
-            << "badName odd" << false << "~\"my-pll\" is not a legal" << none;
-    // An unapproved divider must not turn into a module reported as success.
-    QTest::newRow("odd divider: nothing written") << "odd" << false << "WARNING:" + evenText << none;
-    QTest::newRow("CLKOUT search fails: nothing written")
-            << "clkoutFails" << false << "WARNING: " + cannot.arg("CLKOUT") << none;
-    QTest::newRow("CLKOUTD search fails: nothing written")
-            << "clkoutdFails" << false << "WARNING: " + cannot.arg("CLKOUTD") << none;
-    QTest::newRow("VCO of 12800: nothing written") << "impossible" << false << "WARNING: " + illegal << none;
-    QTest::newRow("existing-file check refuses: false")
-            << "dirAtModule" << false << "~not a regular file" << QStringList{"pll_file.v"};
-    QTest::newRow("list without an item: nothing written")
-            << "noSource" << false
-            << "ERROR: Value '-1' is out of the range for configuration option 'CLKFB_SOURCE' for IP 'pll1'." << none;
-}
-
-void tst_Generation::batchFlow()
-{
-    QFETCH(QString, state);
-    QFETCH(bool, result);
+    QFETCH(QString, box);
     QFETCH(QString, line);
-    QFETCH(QStringList, files);
-    Fixture f;
-    f.apply(state);
+    QFETCH(bool, accepted);
+    QFETCH(L, files);
+    const auto matches = [](const QString &seen, const QString &expected) {
+        return expected.startsWith('~') ? seen.contains(expected.mid(1)) : seen == expected;
+    };
+    Fixture batch;
+    batch.apply(state);
     ModalWatcher watcher;
-    QStringList lines{"earlier line"};
-    QCOMPARE(f.dialog.accept(lines), result);
-    QCOMPARE(watcher.boxes.size(), 0);
+    L lines{"earlier line"};
+    QCOMPARE(batch.dialog.accept(lines), accepted);
+    QVERIFY(watcher.boxes.isEmpty());
     QCOMPARE(lines.takeFirst(), QString("earlier line"));
-    QCOMPARE(lines.size(), line.isEmpty() ? 0 : 1);
-    if (!line.isEmpty())
-        QVERIFY2(line.startsWith('~') ? lines[0].contains(line.mid(1)) : lines[0] == line, qPrintable(lines[0]));
-    QCOMPARE(f.entries(), files);
-    QCOMPARE(Core::EditorManager::openedFiles(), QStringList());
-    QCOMPARE(IPCore::projectFiles(), QStringList());
-}
+    QVERIFY2(line.isEmpty() ? lines.isEmpty() : lines.size() == 1 && matches(lines[0], line),
+             qPrintable(lines.join('\n')));
+    QCOMPARE(batch.entries(), files);
+    QVERIFY(Core::EditorManager::openedFiles().isEmpty() && IPCore::projectFiles().isEmpty());
 
-void tst_Generation::escapingNamesRefused_data()
-{
-    QTest::addColumn<QString>("module");
-    QTest::addColumn<QString>("file");
-    QTest::addColumn<QString>("problem");
-    const char *rows[][3] = {{"../x", "pll_file", "not a legal"}, {"my-pll", "pll_file", "not a legal"},
-                             {"module", "pll_file", "reserved"},  {"", "pll_file", "module name is empty"},
-                             {"pll1", "../x", "separator"},       {"pll1", "..", "dot"},
-                             {"pll1", "", "file name is empty"}};
-    for (const auto &row : rows)
-        QTest::addRow("module '%s', file '%s'", row[0], row[1]) << row[0] << row[1] << row[2];
-}
-
-void tst_Generation::escapingNamesRefused()
-{
-    QFETCH(QString, module);
-    QFETCH(QString, file);
-    QFETCH(QString, problem);
-    QTemporaryDir outer;
-    Fixture f;
-    // The output directory sits one level down, so that an escape would show in outer.
-    f.dialog.setCreatPath(outer.path() + "/out");
-    f.dialog.uiSetModuleName(module);
-    f.dialog.uiSetFileName(file);
-    f.apply(QString());
-    QStringList lines;
-    QVERIFY(!f.dialog.accept(lines));
-    QCOMPARE(lines.size(), 1);
-    QVERIFY2(lines.first().contains(problem), qPrintable(lines.first()));
-    // The interactive flow shows the same text in a box.
-    ModalWatcher watcher;
-    f.dialog.accept();
-    QCOMPARE(watcher.texts(), lines);
-    QCOMPARE(f.dialog.result(), int(QDialog::Rejected));
-    QCOMPARE(QDir(outer.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
-    QCOMPARE(f.entries(), QStringList());
+    Fixture boxed;
+    boxed.apply(state);
+    boxed.dialog.accept();
+    const L boxes = watcher.texts();
+    QVERIFY2(box.isEmpty() ? boxes.isEmpty() : boxes.size() == 1 && matches(boxes[0], box == "=" ? lines.value(0) : box),
+             qPrintable(boxes.join('\n')));
+    QCOMPARE(boxed.dialog.result() == QDialog::Accepted, accepted);
+    QCOMPARE(boxed.entries(), files);
+    // Two editors, the module first, and the module added to the project.
+    const QString module = boxed.dir + "/pll_file" + (boxed.dialog.fileType() == 0 ? ".v" : ".vhd");
+    QCOMPARE(Core::EditorManager::openedFiles(),
+             accepted ? L({module, QString(module).replace("/pll_file.", "/pll_file_tmp.")}) : L());
+    QCOMPARE(IPCore::projectFiles(), accepted ? L{module} : L());
+    for (const Fixture *f : {&batch, &boxed}) // nothing escaped the output folder
+        QCOMPARE(QDir(f->outer.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), L{"out"});
 }
 
 // A write cut short part-way is reported (a line in batch use, a box interactively) and leaves
