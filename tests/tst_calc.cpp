@@ -125,8 +125,6 @@ void TstCalc::clkoutSearch_data()
     QTest::newRow("27->100 at 0.5%") << general(d, 27, 100, 0.5) << "ok, 7 26 4, 100.286 color:gray";
     QTest::newRow("27->100 at 0.0% shows closest in red") << general(d, 27, 100, 0.0) << fails.arg("100.286");
     QTest::newRow("equal error keeps FBDIV 4, IDIV 3") << general(d, 25, 33.3, 0.2) << "ok, 3 4 16, 33.333 color:gray";
-    QTest::newRow("first exact pair wins") << general(d, 50, 100, 0.0) << "ok, 1 2 4, 100.000 color:gray";
-    QTest::newRow("smaller error later wins") << general(d, 27, 100, 2.0) << "ok, 7 26 4, 100.286 color:gray";
     QTest::newRow("PFD equal to clkinMin") << general(d, 27, 102, 0.0) << "ok, 9 34 4, 102.000 color:gray";
     QTest::newRow("PFD equal to clkinMax") << general(d, 450, 450, 0.0) << "ok, 1 1 2, 450.000 color:gray";
     QTest::newRow("VCO equal to vcoMax") << general(narrow, 41, 102.5, 0.0) << "ok, 2 5 4, 102.500 color:gray";
@@ -229,15 +227,9 @@ void TstCalc::clkoutdSearch()
 // The label texts and spin-box ranges of a device; the dialog tests check the default device's.
 void TstCalc::rangeLabels()
 {
-    RangeLabels r = ModMirel::Calc::rangeLabels(PllLimits{3, 450, 400, 1200, 2.5f, 3.0f, 450.0f});
-    Text::RangeTexts t = Text::rangeTexts(r);
-    QCOMPARE(QStringList({t.clkinLabel, t.clkoutLabel, t.clkoutdLabel}),
-             QStringList({"Clock Frequency (3~450):", "Expected Frequency (3~450):",
-                          "Expected Frequency (0.023~225.000):"}));
-    QCOMPARE(QList<double>({r.clkoutMin, r.clkoutMax, r.clkoutdMin, r.clkoutdMax}),
-             QList<double>({3.0, 900.0, 0.0234375, 450.0}));
-    r = ModMirel::Calc::rangeLabels(PllLimits{3, 200, 400, 900, 2.5f, 3.0001f, 300.0f});
-    t = Text::rangeTexts(r);
+    // The minimum rounded up to what the label shows, and the ranges the spin boxes take.
+    const RangeLabels r = ModMirel::Calc::rangeLabels(PllLimits{3, 200, 400, 900, 2.5f, 3.0001f, 300.0f});
+    const Text::RangeTexts t = Text::rangeTexts(r);
     QCOMPARE(QStringList({t.clkinLabel, t.clkoutLabel, t.clkoutdLabel}),
              QStringList({"Clock Frequency (3~200):", "Expected Frequency (3.001~300):",
                           "Expected Frequency (0.023~150.000):"}));
