@@ -1,35 +1,52 @@
 // SPDX-License-Identifier: MIT
-// The host program as a user or a script runs it: commands, lines, files, exit statuses.
+// The host program as a user or a script runs it: commands, lines, files, exit statuses. Every run has
+// no display and no input and must end by itself, whatever it is fed: refused with a line, or with
+// modules that compile.
+#include "hdlcompile.h"
+
+#include <QCryptographicHash>
 #include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
+
+constexpr int timeLimitMs = 60000; // generous: the sanitizer build is several times slower
+const QString host = QStringLiteral(BIN_DIR "/mirel-host");
 
 struct Run
 {
+    bool finished = false;
     int status = -1;
     QStringList lines; // standard output
     QString err;
 };
 
-Run run(const QStringList &arguments, const QString &dir = QString(), const QString &path = qEnvironmentVariable("PATH"))
+// Runs the host program, or a wrapper (env, sh) whose arguments name it. Without input anything
+// waiting for a user would wait forever.
+Run run(const QStringList &arguments, const QString &dir = QString(), const QString &program = host)
 {
     QProcess process;
     process.setWorkingDirectory(dir);
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("PATH", path);
-    process.setProcessEnvironment(environment);
-    process.start(BIN_DIR "/mirel-host", arguments);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        env.remove(QLatin1String(name));
+    process.setProcessEnvironment(env);
+    process.start(program, arguments);
+    process.closeWriteChannel();
     Run result;
-    if (!process.waitForFinished(60000)) {
+    result.finished = process.waitForFinished(timeLimitMs);
+    if (!result.finished) {
         process.kill();
         process.waitForFinished();
-        return result;
     }
     result.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
     result.lines = QString::fromUtf8(process.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
@@ -43,7 +60,71 @@ QString readAll(const QString &path)
     return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
 }
 
-const QStringList example = {"module=pll1", "file=pll_file", "CLKIN_FREQ=27", "CLKOUT_FREQ=100", "CLKOUT_TOLERANCE=0.5"};
+bool write(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+// Every entry below root, links not followed: a hash of each file, the target
+// of each link, the kind of anything else.
+QMap<QString, QByteArray> snapshot(const QString &root)
+{
+    QMap<QString, QByteArray> entries;
+    QDirIterator it(root, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QFileInfo info(it.next());
+        QFile file(info.filePath());
+        QByteArray &entry = entries[info.filePath().mid(root.size() + 1)];
+        if (info.isSymLink())
+            entry = "-> " + QFile::encodeName(info.symLinkTarget());
+        else if (info.isDir())
+            entry = "dir";
+        else if (info.isFile() && file.open(QIODevice::ReadOnly))
+            entry = QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha1);
+        else
+            entry = "special";
+    }
+    return entries;
+}
+
+// Plants what a setup word names inside the test's own folder, and only there.
+void plant(const QDir &root, const QString &word)
+{
+    const auto link = [&](const char *target, const QString &name) {
+        QVERIFY(::symlink(target, qPrintable(root.filePath(name))) == 0);
+    };
+    const QByteArray goodIpc = "[General]\nversion=1.0\nfile=m\nmodule=m\n[Config]\n"
+                               "MODE_GENERAL=true\nCLKIN_FREQ=27\nCLKOUT_FREQ=100\nCLKOUT_TOLERANCE=2\n";
+    const QString arg = word.section(QLatin1Char(':'), 1);
+    if (word == "module") {
+        QVERIFY(write(root.filePath("d/m/m.ipc"), goodIpc) && write(root.filePath("d/m/m.v"), "old module\n")
+                && write(root.filePath("d/m/m_tmp.v"), "old template\n"));
+    } else if (word.startsWith("set:")) { // one configuration key of the module changed
+        QVERIFY(write(root.filePath("d/m/m.ipc"), goodIpc + arg.toLatin1() + '\n'));
+    } else if (word.startsWith("link:")) {
+        QFile::remove(root.filePath("d/m/" + arg));
+        link("../../o/v", "d/m/" + arg);
+    } else if (word.startsWith("dangling:")) {
+        link("../../o/new", "d/m/" + arg);
+    } else if (word == "folderlink") {
+        QVERIFY(root.rmdir("d/m"));
+        link("../o", "d/m");
+    } else if (word == "dirlink") {
+        link("d", "dl");
+    } else if (word == "fifo") {
+        QVERIFY(::mkfifo(qPrintable(root.filePath("f")), 0600) == 0);
+    } else if (word == "big") {
+        QVERIFY(write(root.filePath("big"), "{" + QByteArray(2 << 20, ' ') + "}"));
+    } else if (word == "stale") {
+        QVERIFY(write(root.filePath("d/m/.m.v.staged-AbC123"), "left by a killed run"));
+    } else if (word != "sizelimit") { // see attack()
+        QFAIL(qPrintable("unknown setup word " + word));
+    }
+}
+
+const QString example = "module=pll1 file=pll_file CLKIN_FREQ=27 CLKOUT_FREQ=100 CLKOUT_TOLERANCE=0.5";
 
 } // namespace
 
@@ -60,6 +141,9 @@ private slots:
     void showArgsOptionsFileAndOpen();
     void keysListTheOptions();
     void sim();
+    void attack_data();
+    void attack();
+    void concurrentRuns();
 };
 
 void tst_HostProgram::exitStatus_data()
@@ -67,29 +151,28 @@ void tst_HostProgram::exitStatus_data()
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<int>("status");
     QTest::addColumn<QString>("errorPart");
-    QTest::newRow("no command") << QStringList{} << 2 << "Usage";
-    QTest::newRow("unknown command") << QStringList{"frobnicate"} << 2 << "unknown command";
-    QTest::newRow("help") << QStringList{"--help"} << 0 << "";
-    QTest::newRow("unknown option") << QStringList{"info", "--bogus"} << 2 << "bogus";
-    QTest::newRow("missing plug-in folder")
-            << QStringList{"info", "--plugin-dir", "/nonexistent"} << 1 << "does not exist";
-    QTest::newRow("folder without plug-in") << QStringList{"info", "--plugin-dir", "/"} << 1 << "";
-    QTest::newRow("screenshot without file") << QStringList{"screenshot"} << 2 << "PNG";
-    QTest::newRow("unknown device") << QStringList{"screenshot", "x.png", "--device", "NOPE"} << 2 << "unknown device";
-    QTest::newRow("unknown control") << QStringList{"screenshot", "x.png", "noSuchControl=true"} << 2
-                                     << "noSuchControl";
-    QTest::newRow("refused key") << QStringList{"screenshot", "x.png", "MODE_GENERAL=TRUE"} << 2
-                                 << "ERROR: Value 'TRUE' is out of the range for configuration option 'MODE_GENERAL'";
-    QTest::newRow("unknown key") << QStringList{"screenshot", "x.png", "CLKOUT_FRQ=1"} << 2
-                                 << "did you mean 'CLKOUT_FREQ'?";
-    QTest::newRow("not KEY=VALUE") << QStringList{"create", "module"} << 2 << "";
-    QTest::newRow("missing .ipc") << QStringList{"open", "/nonexistent/missing.ipc"} << 1 << "";
-    QTest::newRow("not an .ipc") << QStringList{"open", SOURCE_DIR "/README.md"} << 1
-                                 << "ERROR: '" SOURCE_DIR "/README.md' is not an IP configuration (.ipc) file";
-    QTest::newRow("keys, unknown device") << QStringList{"keys", "--device", "NOPE"} << 2 << "unknown device";
-    QTest::newRow("sim without file") << QStringList{"sim"} << 2 << "exactly one";
-    QTest::newRow("sim of a missing .ipc")
-            << QStringList{"sim", "/nonexistent/missing.ipc"} << 1 << "no configuration file";
+    const auto row = [](const char *name, const QString &arguments, int status, const QString &errorPart) {
+        QTest::newRow(name) << arguments.split(' ', Qt::SkipEmptyParts) << status << errorPart;
+    };
+    row("no command", "", 2, "Usage");
+    row("unknown command", "frobnicate", 2, "unknown command");
+    row("help", "--help", 0, "");
+    row("unknown option", "info --bogus", 2, "bogus");
+    row("missing plug-in folder", "info --plugin-dir /nonexistent", 1, "does not exist");
+    row("folder without plug-in", "info --plugin-dir /", 1, "");
+    row("screenshot without file", "screenshot", 2, "PNG");
+    row("unknown device", "screenshot x.png --device NOPE", 2, "unknown device");
+    row("unknown control", "screenshot x.png noSuchControl=true", 2, "noSuchControl");
+    row("refused key", "screenshot x.png MODE_GENERAL=TRUE", 2,
+        "ERROR: Value 'TRUE' is out of the range for configuration option 'MODE_GENERAL'");
+    row("unknown key", "screenshot x.png CLKOUT_FRQ=1", 2, "did you mean 'CLKOUT_FREQ'?");
+    row("not KEY=VALUE", "create module", 2, "");
+    row("missing .ipc", "open /nonexistent/missing.ipc", 1, "");
+    row("not an .ipc", "open " SOURCE_DIR "/README.md", 1,
+        "ERROR: '" SOURCE_DIR "/README.md' is not an IP configuration (.ipc) file");
+    row("keys, unknown device", "keys --device NOPE", 2, "unknown device");
+    row("sim without file", "sim", 2, "exactly one");
+    row("sim of a missing .ipc", "sim /nonexistent/missing.ipc", 1, "no configuration file");
 }
 
 void tst_HostProgram::exitStatus()
@@ -136,135 +219,92 @@ void tst_HostProgram::create_data()
     QTest::addColumn<QStringList>("errors"); // standard error, line by line
     QTest::addColumn<QStringList>("files");
     QTest::addColumn<QStringList>("ipcLines"); // in the first .ipc written
+    const auto row = [](const char *name, const QString &arguments, int status, const QStringList &errors,
+                        const QStringList &files = {}, const QByteArray &json = {}, const QStringList &ipcLines = {}) {
+        QTest::newRow(name) << arguments.split(' ') << json << status << errors << files << ipcLines;
+    };
     // What create writes for one module, in the order it lists them.
     const auto filesOf = [](const QString &name, const QString &ext = ".v") {
         return QStringList{"%1.ipc", "%1" + ext, "%1_tmp" + ext, "%1.sdc", "%1_tb" + ext}
                 .replaceInStrings("%1", name + '/' + name);
     };
     const QStringList written = filesOf("pll_file"), vhdl = filesOf("pll_file", ".vhd");
-    const QStringList opts = {"create", "--options", "options.json"};
-    const QString range
-            = "ERROR: Value '%1' is out of the range for configuration option '%2' for IP '%3'. Legal values: %4.";
-    const auto row = [](const char *name) -> QTestData & {
-        return QTest::newRow(name);
+    const QString ex = ' ' + example, opts = "create --options options.json";
+    const auto refused = [](const QString &value, const QString &key, const QString &legal = {},
+                            const QString &ip = "pll1") {
+        return QString("ERROR: Value '%1' is out of the range for configuration option '%2' for IP '%3'.")
+                       .arg(value, key, ip)
+               + (legal.isEmpty() ? "" : " Legal values: " + legal + '.');
     };
-    row("the example") << QStringList{"create"} + example << QByteArray() << 0 << QStringList{} << written
-                       << QStringList{};
-    row("dir option") << QStringList{"create", "dir=out"} + example << QByteArray() << 0 << QStringList{}
-                      << QStringList(written).replaceInStrings(QRegularExpression("^"), "out/") << QStringList{};
-    row("refused option") << QStringList{"create", "MODE_GENERAL=TRUE"} + example << QByteArray() << 1
-                          << QStringList{"ERROR: Value 'TRUE' is out of the range for configuration option "
-                                         "'MODE_GENERAL' for IP 'pll1'."}
-                          << QStringList{} << QStringList{};
-    row("file name climbing out")
-            << QStringList{"create", "module=pll1", "file=../x"} << QByteArray() << 1
-            << QStringList{"ERROR: The file name \"../x\" must not contain a directory separator."} << QStringList{}
-            << QStringList{};
-    row("unknown keys, all at once") << QStringList{"create", "CLKOUT_FRQ=100", "clkin_freq=50", "CKLOUTD3=true"}
-                                                + example
-                                     << QByteArray() << 1
-                                     << QStringList{"ERROR: unknown option 'CKLOUTD3' (did you mean 'CLKOUTD3'?)",
-                                                    "ERROR: unknown option 'CLKOUT_FRQ' (did you mean 'CLKOUT_FREQ'?)",
-                                                    "ERROR: unknown option 'clkin_freq' (did you mean 'CLKIN_FREQ'?)"}
-                                     << QStringList{} << QStringList{};
-    row("unknown key in a file")
-            << opts + example << QByteArray(R"({"CLKOUTD_DIVIDER": 8})") << 1
-            << QStringList{"ERROR: unknown option 'CLKOUTD_DIVIDER' (did you mean 'CLKOUTD_DIVIDE'?) in 'options.json'"}
-            << QStringList{} << QStringList{};
-    row("LANG=VHDL") << QStringList{"create", "LANG=VHDL"} + example << QByteArray() << 0 << QStringList{} << vhdl
-                     << QStringList{"LANG=1"};
-    row("LANG=verilog") << QStringList{"create", "LANG=verilog"} + example << QByteArray() << 0 << QStringList{}
-                        << written << QStringList{"LANG=0"};
-    row("LANG=1") << QStringList{"create", "LANG=1"} + example << QByteArray() << 0 << QStringList{} << vhdl
-                  << QStringList{};
-    row("LANG 1 in JSON") << opts + example << QByteArray(R"({"LANG": 1})") << 0 << QStringList{} << vhdl
-                          << QStringList{};
+    const QString cannot = "WARNING: The Expected Frequency of CLKOUT cannot be generated. Try to change the "
+                           "Expected Frequency or Tolerance(%)";
+    row("the example", "create" + ex, 0, {}, written);
+    row("dir option", "create dir=out" + ex, 0, {},
+        QStringList(written).replaceInStrings(QRegularExpression("^"), "out/"));
+    row("nothing at all", "create", 1,
+        {"ERROR: The module name is empty.", "ERROR: The file name is empty.", "ERROR: The output directory is empty."});
+    row("refused option", "create MODE_GENERAL=TRUE" + ex, 1, {refused("TRUE", "MODE_GENERAL")});
+    row("file name climbing out", "create module=pll1 file=../x", 1,
+        {"ERROR: The file name \"../x\" must not contain a directory separator."});
+    row("output folder is a file", "create dir=/dev/null" + ex, 1,
+        {"ERROR: The output directory \"/dev/null/pll_file\" cannot be created."});
+    row("unknown keys, all at once", "create CLKOUT_FRQ=100 clkin_freq=50 CKLOUTD3=true" + ex, 1,
+        {"ERROR: unknown option 'CKLOUTD3' (did you mean 'CLKOUTD3'?)",
+         "ERROR: unknown option 'CLKOUT_FRQ' (did you mean 'CLKOUT_FREQ'?)",
+         "ERROR: unknown option 'clkin_freq' (did you mean 'CLKIN_FREQ'?)"});
+    row("unknown key in a file", opts + ex, 1,
+        {"ERROR: unknown option 'CLKOUTD_DIVIDER' (did you mean 'CLKOUTD_DIVIDE'?) in 'options.json'"}, {},
+        R"({"CLKOUTD_DIVIDER": 8})");
+    row("LANG=VHDL, every output",
+        "create LANG=VHDL CLKOUTP=true CLKOUTD=true CLKOUTD3=true LOCK_EN=true RESET_PLL=true PLL_PWD=true "
+        "PLL_REGULATOR=true CLKFB_SOURCE=External CLKOUTD_FREQ=50 module=pll1 file=pll_file",
+        0, {}, vhdl, {}, {"LANG=1"});
+    row("LANG=verilog, CLKOUT bypassed", "create LANG=verilog CLKOUT_BYPASS=true CLKOUTD=true CLKOUTP=true" + ex, 0, {},
+        written, {}, {"LANG=0", "CLKOUT_BYPASS=true"});
+    row("LANG=1, Advanced Mode",
+        "create LANG=1 MODE_GENERAL=false CLKIN_FREQ=100 CLKOUT_DIVIDER=4 CLKOUTD=true CLKOUTD_DIVIDE=4 module=pll1 "
+        "file=pll_file",
+        0, {}, vhdl);
+    row("LANG 1 in JSON", opts + ex, 0, {}, vhdl, R"({"LANG": 1})");
     for (const char *lang : {"abc", "7", "-1"})
-        row(qPrintable(QString("LANG=%1").arg(lang)))
-                << QStringList{"create", QString("LANG=") + lang} + example << QByteArray() << 1
-                << QStringList{range.arg(lang, "LANG", "pll1", "0, 1, Verilog, VHDL")} << QStringList{}
-                << QStringList{};
-    row("exact JSON numbers") << opts << QByteArray(R"({"module": "pll1", "file": "pll_file", "CLKIN_FREQ": 3.0004999,
-        "CLKOUT_FREQ": 48, "CLKOUT_TOLERANCE": 2.0, "CLKOUTP": true, "DYNAMIC": "false", "CLKOUTP_PHASE": 0.0,
-        "CLKOUTP_DUTY_CYCLE": 0.5})")
-                              << 0 << QStringList{} << written
-                              << QStringList{"CLKIN_FREQ=3", "CLKOUT_TOLERANCE=3", "CLKOUTP_PHASE=0",
-                                             "CLKOUTP_DUTY_CYCLE=6"};
-    row("range named") << QStringList{"create", "CLKIN_FREQ=500"} + example.mid(0, 2) << QByteArray() << 1
-                       << QStringList{range.arg("500", "CLKIN_FREQ", "pll1", "3.000 to 450.000")} << QStringList{}
-                       << QStringList{};
-    row("not a number")
-            << QStringList{"create", "CLKIN_FREQ=27MHz"} + example.mid(0, 2) << QByteArray() << 1
-            << QStringList{"ERROR: Value '27MHz' for configuration option 'CLKIN_FREQ' for IP 'pll1' is not a number. "
-                           "Legal values: 3.000 to 450.000."}
-            << QStringList{} << QStringList{};
-    const QStringList advanced = {"create",
-                                  "module=pll1",
-                                  "file=pll_file",
-                                  "MODE_GENERAL=false",
-                                  "CLKFB_DIVIDE_STATIC_SEL=4",
-                                  "CLKOUTD=true"};
-    row("CLKOUTD_DIVIDE") << advanced + QStringList{"CLKOUTD_DIVIDE=8"} << QByteArray() << 0 << QStringList{} << written
-                          << QStringList{"CLKOUTD_DIVIDE=8"};
-    row("CLKOUTD_DIVIDE odd") << advanced + QStringList{"CLKOUTD_DIVIDE=7"} << QByteArray() << 1
-                              << QStringList{"ERROR: The divide factor of CLKOUTD must be an even number."}
-                              << QStringList{} << QStringList{};
-    row("CLKOUTD_DIVIDE in General Mode") << QStringList{"create", "CLKOUTD_DIVIDE=8"} + example << QByteArray() << 1
-                                          << QStringList{"ERROR: Option 'CLKOUTD_DIVIDE' for IP 'pll1' applies only in "
-                                                         "Advanced Mode (MODE_GENERAL=false)."}
-                                          << QStringList{} << QStringList{};
-    row("array, one refused")
-            << opts
-            << QByteArray(
-                       R"([{"module": "a", "file": "a"}, {"module": "b", "file": "b", "CLKIN_FREQ": 1000}, {"module": "c", "file": "c"}])")
-            << 1
-            << QStringList{range.arg("1000", "CLKIN_FREQ", "b", "3.000 to 450.000"),
-                           "ERROR: nothing created from 'options.json' item 2"}
-            << filesOf("a") + filesOf("c") << QStringList{};
-    row("JSON lines") << opts
-                      << QByteArray("{\"module\": \"a\", \"file\": \"a\"}\n\n{\"module\": \"b\", \"file\": \"b\", "
-                                    "\"LANG\": \"VHDL\"}\n")
-                      << 0 << QStringList{} << filesOf("a") + filesOf("b", ".vhd") << QStringList{};
-    row("array of non-objects") << opts << QByteArray("[1]") << 2
-                                << QStringList{"ERROR: 'options.json' item 1 is not a JSON object"} << QStringList{}
-                                << QStringList{};
-    row("empty array") << opts << QByteArray("[]") << 2 << QStringList{"ERROR: 'options.json' holds no JSON object"}
-                       << QStringList{} << QStringList{};
+        row(qPrintable(QString("LANG=%1").arg(lang)), QString("create LANG=") + lang + ex, 1,
+            {refused(lang, "LANG", "0, 1, Verilog, VHDL")});
+    row("exact JSON numbers", opts, 0, {}, written,
+        R"({"module": "pll1", "file": "pll_file", "CLKIN_FREQ": 3.0004999, "CLKOUT_FREQ": 48,
+        "CLKOUT_TOLERANCE": 2.0, "CLKOUTP": true, "DYNAMIC": "false", "CLKOUTP_PHASE": 0.0, "CLKOUTP_DUTY_CYCLE": 0.5})",
+        {"CLKIN_FREQ=3", "CLKOUT_TOLERANCE=3", "CLKOUTP_PHASE=0", "CLKOUTP_DUTY_CYCLE=6"});
+    row("range named", "create CLKIN_FREQ=500 module=pll1 file=pll_file", 1,
+        {refused("500", "CLKIN_FREQ", "3.000 to 450.000")});
+    row("not a number", "create CLKIN_FREQ=27MHz module=pll1 file=pll_file", 1,
+        {"ERROR: Value '27MHz' for configuration option 'CLKIN_FREQ' for IP 'pll1' is not a number. Legal values: "
+         "3.000 to 450.000."});
+    const QString advanced
+            = "create module=pll1 file=pll_file MODE_GENERAL=false CLKFB_DIVIDE_STATIC_SEL=4 CLKOUTD=true";
+    row("CLKOUTD_DIVIDE", advanced + " CLKOUTD_DIVIDE=8", 0, {}, written, {}, {"CLKOUTD_DIVIDE=8"});
+    row("CLKOUTD_DIVIDE odd", advanced + " CLKOUTD_DIVIDE=7", 1,
+        {"ERROR: The divide factor of CLKOUTD must be an even number."});
+    row("CLKOUTD_DIVIDE in General Mode", "create CLKOUTD_DIVIDE=8" + ex, 1,
+        {"ERROR: Option 'CLKOUTD_DIVIDE' for IP 'pll1' applies only in Advanced Mode (MODE_GENERAL=false)."});
+    row("array, one refused", opts, 1,
+        {refused("1000", "CLKIN_FREQ", "3.000 to 450.000", "b"), "ERROR: nothing created from 'options.json' item 2"},
+        filesOf("a") + filesOf("c"),
+        R"([{"module": "a", "file": "a"}, {"module": "b", "file": "b", "CLKIN_FREQ": 1000},
+        {"module": "c", "file": "c"}])");
+    row("JSON lines", opts, 0, {}, filesOf("a") + filesOf("b", ".vhd"),
+        "{\"module\": \"a\", \"file\": \"a\"}\n\n{\"module\": \"b\", \"file\": \"b\", \"LANG\": \"VHDL\"}\n");
+    row("array of non-objects", opts, 2, {"ERROR: 'options.json' item 1 is not a JSON object"}, {}, "[1]");
+    row("empty array", opts, 2, {"ERROR: 'options.json' holds no JSON object"}, {}, "[]");
     // What the device cannot run, or an output fed by a disabled CLKOUTP, writes nothing.
-    const QString illegal = "WARNING: The value of divide factor for CLKIN and CLKFB is illegal";
-    const QStringList impossible = {"MODE_GENERAL=false",
-                                    "CLKIN_DIVIDE_DYN=false",
-                                    "CLKFB_DIVIDE_DYNAMIC=false",
-                                    "CLKOUT_DIVIDE_DYN=false",
-                                    "CLKOUT_DIVIDER=2",
-                                    "module=m",
-                                    "file=m"};
-    row("VCO of 12800") << QStringList{"create", "CLKIN_FREQ=100", "CLKIN_DIVIDE_STATIC_SEL=1",
-                                       "CLKFB_DIVIDE_STATIC_SEL=64"}
-                                   + impossible
-                        << QByteArray() << 1 << QStringList{illegal} << QStringList{} << QStringList{};
-    row("BRN-4LP, VCO of 6") << QStringList{"create",
-                                            "--device",
-                                            "BRN-4LP",
-                                            "CLKIN_FREQ=3",
-                                            "CLKIN_DIVIDE_STATIC_SEL=1",
-                                            "CLKFB_DIVIDE_STATIC_SEL=1"}
-                                        + impossible
-                             << QByteArray() << 1 << QStringList{illegal} << QStringList{} << QStringList{};
-    row("CLKOUT above the maximum") << QStringList{"create",         "module=m",        "file=m",
-                                                   "CLKIN_FREQ=100", "CLKOUT_FREQ=600", "CLKOUT_TOLERANCE=2.0"}
-                                    << QByteArray() << 1
-                                    << QStringList{"WARNING: The Expected Frequency of CLKOUT cannot be generated. Try "
-                                                   "to change the Expected Frequency or Tolerance(%)"}
-                                    << QStringList{} << QStringList{};
-    for (const char *output : {"CLKOUTD", "CLKOUTD3"})
-        QTest::addRow("%s from a disabled CLKOUTP", output)
-                << QStringList{"create", QString(output) + "=true", QString(output) + "_SOURCE_CLKOUT=false"} + example
-                << QByteArray() << 1
-                << QStringList{QString("ERROR: Value 'false' is out of the range for configuration option "
-                                       "'%1_SOURCE_CLKOUT' for IP 'pll1'.")
-                                       .arg(output)}
-                << QStringList{} << QStringList{};
+    row("VCO of 12800",
+        "create CLKIN_FREQ=100 CLKIN_DIVIDE_STATIC_SEL=1 CLKFB_DIVIDE_STATIC_SEL=64 MODE_GENERAL=false "
+        "CLKIN_DIVIDE_DYN=false CLKFB_DIVIDE_DYNAMIC=false CLKOUT_DIVIDE_DYN=false CLKOUT_DIVIDER=2 module=m file=m",
+        1, {"WARNING: The value of divide factor for CLKIN and CLKFB is illegal"});
+    row("CLKOUT above the maximum", "create module=m file=m CLKIN_FREQ=100 CLKOUT_FREQ=600 CLKOUT_TOLERANCE=2.0", 1,
+        {cannot});
+    for (const QString &output : QString("CLKOUTD CLKOUTD3").split(' '))
+        row(qPrintable(output + " from a disabled CLKOUTP"),
+            QString("create %1=true %1_SOURCE_CLKOUT=false").arg(output) + ex, 1,
+            {refused("false", output + "_SOURCE_CLKOUT")});
 }
 
 // Problems on standard error, the files written on standard output; nothing outside the working folder.
@@ -279,13 +319,12 @@ void tst_HostProgram::create()
     QTemporaryDir outer;
     QVERIFY(QDir(outer.path()).mkdir("work"));
     const QString work = outer.path() + "/work";
-    QFile options(work + "/options.json");
-    QVERIFY(json.isEmpty() || (options.open(QIODevice::WriteOnly) && options.write(json) == json.size()));
-    options.close();
+    QVERIFY(json.isEmpty() || write(work + "/options.json", json));
     const Run result = run(arguments, work);
+    QVERIFY2(result.finished, "the run did not end within the time limit");
     QVERIFY2(result.status == status, qPrintable(result.lines.join('\n') + result.err));
     QCOMPARE(result.err.split('\n', Qt::SkipEmptyParts), errors);
-    QStringList found, expectedLines;
+    QStringList found, expectedLines, unchecked;
     for (QDirIterator it(outer.path(), QDir::Files, QDirIterator::Subdirectories); it.hasNext();)
         found << QDir(work).relativeFilePath(it.next());
     found.removeOne("options.json");
@@ -298,17 +337,24 @@ void tst_HostProgram::create()
     const QStringList ipc = readAll(work + '/' + files.value(0)).split('\n');
     for (const QString &line : ipcLines)
         QVERIFY2(ipc.contains(line), qPrintable(line));
+    // The _tmp file is an instantiation template to paste, not a unit of its own.
+    for (const QString &file : files.filter(QRegularExpression("(?<!_tmp)\\.(v|vhd)$"))) {
+        const std::optional<QString> error = hdlCompileError(work + '/' + file, timeLimitMs);
+        QVERIFY2(!error || error->isEmpty(), qPrintable(file + '\n' + error.value_or(QString())));
+        if (!error)
+            unchecked << file;
+    }
+    if (!unchecked.isEmpty())
+        QSKIP(qPrintable("no compiler installed, not compiled: " + unchecked.join(' ')));
 }
 
 // --show-args prints one element per line; open regenerates the same module from the .ipc.
 void tst_HostProgram::showArgsOptionsFileAndOpen()
 {
     QTemporaryDir dir;
-    QFile json(dir.path() + "/options.json");
-    QVERIFY(json.open(QIODevice::WriteOnly));
-    json.write(
-            R"({"module": "pll1", "file": "pll_file", "CLKIN_FREQ": 27, "CLKOUT_FREQ": 100, "CLKOUT_TOLERANCE": "0.5"})");
-    json.close();
+    QVERIFY(write(
+            dir.filePath("options.json"),
+            R"({"module": "pll1", "file": "pll_file", "CLKIN_FREQ": 27, "CLKOUT_FREQ": 100, "CLKOUT_TOLERANCE": "0.5"})"));
     const Run result = run({"create", "--show-args", "--options", "options.json"}, dir.path());
     QCOMPARE(result.status, 0);
     // The header's line breaks escaped.
@@ -343,40 +389,14 @@ void tst_HostProgram::keysListTheOptions()
 {
     const Run json = run({"keys", "--json"});
     const QJsonObject options = QJsonDocument::fromJson(json.lines.join('\n').toUtf8()).object()["options"].toObject();
-    QCOMPARE(options.keys(), QStringList({"CLKFB_DIVIDE_DYNAMIC",
-                                          "CLKFB_DIVIDE_STATIC_SEL",
-                                          "CLKFB_SOURCE",
-                                          "CLKIN_DIVIDE_DYN",
-                                          "CLKIN_DIVIDE_STATIC_SEL",
-                                          "CLKIN_FREQ",
-                                          "CLKOUTD",
-                                          "CLKOUTD3",
-                                          "CLKOUTD3_SOURCE_CLKOUT",
-                                          "CLKOUTD_BYPASS",
-                                          "CLKOUTD_DIVIDE",
-                                          "CLKOUTD_FREQ",
-                                          "CLKOUTD_SOURCE_CLKOUT",
-                                          "CLKOUTD_TOLERANCE",
-                                          "CLKOUTP",
-                                          "CLKOUTP_BYPASS",
-                                          "CLKOUTP_DUTY_CYCLE",
-                                          "CLKOUTP_PHASE",
-                                          "CLKOUT_BYPASS",
-                                          "CLKOUT_DIVIDER",
-                                          "CLKOUT_DIVIDE_DYN",
-                                          "CLKOUT_FREQ",
-                                          "CLKOUT_TOLERANCE",
-                                          "DYNAMIC",
-                                          "LANG",
-                                          "LOCK_EN",
-                                          "MODE_GENERAL",
-                                          "PLL_PWD",
-                                          "PLL_REGULATOR",
-                                          "RESET_PLL",
-                                          "dir",
-                                          "file",
-                                          "ip_creat_mode",
-                                          "module"}));
+    QCOMPARE(options.keys(),
+             QString("CLKFB_DIVIDE_DYNAMIC CLKFB_DIVIDE_STATIC_SEL CLKFB_SOURCE CLKIN_DIVIDE_DYN "
+                     "CLKIN_DIVIDE_STATIC_SEL "
+                     "CLKIN_FREQ CLKOUTD CLKOUTD3 CLKOUTD3_SOURCE_CLKOUT CLKOUTD_BYPASS CLKOUTD_DIVIDE CLKOUTD_FREQ "
+                     "CLKOUTD_SOURCE_CLKOUT CLKOUTD_TOLERANCE CLKOUTP CLKOUTP_BYPASS CLKOUTP_DUTY_CYCLE CLKOUTP_PHASE "
+                     "CLKOUT_BYPASS CLKOUT_DIVIDER CLKOUT_DIVIDE_DYN CLKOUT_FREQ CLKOUT_TOLERANCE DYNAMIC LANG LOCK_EN "
+                     "MODE_GENERAL PLL_PWD PLL_REGULATOR RESET_PLL dir file ip_creat_mode module")
+                     .split(' '));
     for (const QJsonValue &option : options)
         QVERIFY(!option["description"].toString().isEmpty());
     // The device's own range, not the control's as built.
@@ -396,20 +416,16 @@ void tst_HostProgram::keysListTheOptions()
 void tst_HostProgram::sim()
 {
     QTemporaryDir dir;
-    QVERIFY(run(QStringList{"create"} + example, dir.path()).status == 0);
+    QVERIFY(run(QStringList{"create"} + example.split(' '), dir.path()).status == 0);
     const QString ipc = dir.filePath("pll_file/pll_file.ipc"), module = dir.filePath("pll_file/pll_file.v");
-    const Run missing = run({"sim", ipc}, dir.path(), "/nonexistent");
+    const Run missing = run({"PATH=/nonexistent", host, "sim", ipc}, dir.path(), "/usr/bin/env");
     QVERIFY2(missing.status == 2 && missing.err.contains("Debian package 'iverilog'"), qPrintable(missing.err));
     if (QStandardPaths::findExecutable("iverilog").isEmpty())
         QSKIP("Icarus Verilog is not installed (scripts/install-deps.sh installs it)");
     const QString generated = readAll(module);
     for (const char *change : {"FBDIV_SEL(26)", "FBDIV_SEL(27)", "-"}) {
-        QFile file(module);
-        QVERIFY(*change == '-'
-                        ? file.remove()
-                        : file.open(QIODevice::WriteOnly)
-                                  && file.write(QString(generated).replace("FBDIV_SEL(26)", change).toUtf8()) > 0);
-        file.close();
+        QVERIFY(*change == '-' ? QFile::remove(module)
+                               : write(module, QString(generated).replace("FBDIV_SEL(26)", change).toUtf8()));
         const Run result = run({"sim", ipc}, dir.path());
         const bool pass = qstrcmp(change, "FBDIV_SEL(27)") != 0;
         QVERIFY2(result.status == (pass ? 0 : 1) && result.lines.last() == (pass ? "PASS" : "FAIL: CLKOUT"),
@@ -419,6 +435,119 @@ void tst_HostProgram::sim()
     const Run json = run({"sim", "--json", ipc}, dir.path());
     QCOMPARE(QJsonDocument::fromJson(json.lines.join('\n').toUtf8()).object().value("result").toString(),
              QString("PASS"));
+}
+
+void tst_HostProgram::attack_data()
+{
+    QTest::addColumn<QString>("setup");
+    QTest::addColumn<QStringList>("arguments"); // %T: the test's folder
+    QTest::addColumn<QByteArray>("input");      // written to %T/input when not empty
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("line");    // refused: the one line contains it
+    QTest::addColumn<QString>("changes"); // where the run may change anything; empty: nowhere
+    const auto row = [](const char *name, const QString &setup, const QString &arguments, int status,
+                        const QString &line, const QString &changes = {}, const QByteArray &input = {}) {
+        QTest::newRow(name) << setup << arguments.split(' ') << input << status << line << changes;
+    };
+    const QString create = "create dir=%T/d module=m file=m CLKIN_FREQ=27 CLKOUT_FREQ=100 CLKOUT_TOLERANCE=0.5";
+    const QString open = "open %T/d/m/m.ipc", link = "is a link or not a regular file";
+    row("link at the module", "link:m.v", create, 1, link);
+    row("link at the template", "link:m_tmp.v", create, 1, link);
+    row("link at the .ipc", "link:m.ipc", create, 1, link);
+    row("dangling link", "dangling:m.v", create, 1, link);
+    row("module folder is a link", "folderlink", create, 1, "module folder");
+    row("open, link at the module", "module link:m.v", open, 1, link);
+    row("open, link at the template", "module link:m_tmp.v", open, 1, link);
+    row("chosen dir is a link: followed", "dirlink", "create dir=%T/dl module=m file=m", 0, "", "d/m/");
+    row("options from a FIFO", "fifo", "create --options %T/f", 2, "not a regular file");
+    row("options over the limit", "big", "create --options %T/big", 2, "larger than");
+    row(".ipc from a FIFO", "fifo", "open %T/f", 1, "not a regular file");
+    row(".ipc over the limit", "big", "open %T/big", 1, "larger than");
+    row(".ipc of binary bytes", "", "open %T/input", 1, "not an IP configuration", {},
+        QByteArray("\x00\xff\xfe[\x01=\x02\n\x7f", 10));
+    row(".ipc without settings", "", "open %T/input", 1, "divide factor for CLKIN and CLKFB is illegal", {},
+        "[General]\nversion=1.0\nfile=pll1\nmodule=pll1\n");
+    row("SystemVerilog keyword", "", create + " module=inside", 1, "reserved word");
+    row("line break in a name", "", create + " module=m\rERROR:fake\nx", 1, "\"m\\rERROR:fake\\nx\"");
+    row("line break in a device name", "", "create --device x\nERROR:fake", 2, "'x\\nERROR:fake'");
+    row("NUL in dir", "", "create --options %T/input", 1, "x\\x00y", {},
+        R"({"dir": "%T/x\u0000y", "module": "m", "file": "m"})");
+    row("long name cut", "", create + " file=" + QString(100000, 'f'), 1,
+        QString(80, 'f') + QChar(0x2026) + "\" is too long");
+    row("lone surrogate", "", "create --options %T/input", 1, "\\xd800", {},
+        R"({"dir": "%T/out", "module": "m", "file": "m\ud800"})");
+    row("list without an item", "module set:CLKFB_SOURCE=5", open, 1, "'CLKFB_SOURCE'");
+    row("tolerance not offered", "module set:CLKOUT_TOLERANCE=9", open, 1, "cannot be generated");
+    row("file-size limit", "module sizelimit", create, 1, "File too large");
+    row("stale temporaries go", "module stale", create, 0, "", "d/m/");
+    row("gui --help without a display", "", "gui --help", 0, "");
+    row("gui without a display", "", "gui", 2, "needs a display");
+}
+
+// A refusal is one line on standard error, and nothing outside the allowed folder is left or changed.
+void tst_HostProgram::attack()
+{
+    QFETCH(QString, setup);
+    QFETCH(QStringList, arguments);
+    QFETCH(QByteArray, input);
+    QFETCH(int, status);
+    QFETCH(QString, line);
+    QFETCH(QString, changes);
+    QTemporaryDir temporary;
+    const QDir root(temporary.path());
+    root.mkpath("d/m"); // every row has a folder beside the output folder...
+    QVERIFY(root.mkpath("o") && write(root.filePath("o/v"), "PRECIOUS\n")); // ...with a file in it
+    for (const QString &word : setup.split(' ', Qt::SkipEmptyParts))
+        plant(root, word);
+    QVERIFY(input.isEmpty() || write(root.filePath("input"), input.replace("%T", QFile::encodeName(root.path()))));
+    for (QString &argument : arguments)
+        argument.replace("%T", root.path());
+    const QMap<QString, QByteArray> before = snapshot(root.path());
+
+    // With a file-size limit the run may write files of at most one block.
+    const QStringList limited = QStringList{"-c", "ulimit -f 1; exec \"$0\" \"$@\"", host} + arguments;
+    const Run r = setup.contains("sizelimit") ? run(limited, {}, "/bin/sh") : run(arguments);
+    QVERIFY2(r.finished, "the run did not end within the time limit");
+    QVERIFY2(r.status == status, qPrintable(r.err));
+    if (status != 0)
+        QVERIFY2(r.lines.isEmpty() && r.err.count('\n') == 1 && r.err.contains(line), qPrintable(r.err));
+    QMap<QString, QByteArray> after = snapshot(root.path());
+    for (const QString &entry : after.keys()) {
+        QVERIFY2(!entry.contains(".staged-") && !entry.endsWith(".lock"), qPrintable(entry));
+        if (!changes.isEmpty() && entry.startsWith(changes))
+            after.remove(entry);
+    }
+    for (const QString &entry : before.keys()) {
+        if (!changes.isEmpty() && entry.startsWith(changes))
+            continue;
+        QVERIFY2(after.value(entry) == before.value(entry), qPrintable(entry + " changed"));
+        after.remove(entry);
+    }
+    QVERIFY2(after.isEmpty(), qPrintable("created: " + after.keys().join(' ')));
+}
+
+// Runs on one module take turns: the .ipc and the module always come from the same run.
+void tst_HostProgram::concurrentRuns()
+{
+    QTemporaryDir out;
+    QList<QProcess *> runs;
+    for (int i = 0; i < 8; ++i) {
+        auto *run = new QProcess(this);
+        const QStringList create{"create", "dir=" + out.path(),    "module=m",
+                                 "file=m", "CLKOUT_TOLERANCE=2.0", QStringLiteral("CLKIN_FREQ=%1").arg(20 + i)};
+        run->start(host, i % 2 ? QStringList{"open", out.filePath("m/m.ipc")} : create);
+        runs << run;
+    }
+    for (QProcess *run : qAsConst(runs)) {
+        QVERIFY(run->waitForFinished(timeLimitMs));
+        delete run;
+    }
+    QSettings ipc(out.filePath("m/m.ipc"), QSettings::IniFormat);
+    QFile module(out.filePath("m/m.v"));
+    QVERIFY(module.open(QIODevice::ReadOnly));
+    QVERIFY(module.readAll().contains(".FCLKIN(\"" + ipc.value("Config/CLKIN_FREQ").toByteArray() + "\")"));
+    QCOMPARE(QDir(out.filePath("m")).entryList(QDir::Files | QDir::Hidden),
+             QStringList({"m.ipc", "m.sdc", "m.v", "m_tb.v", "m_tmp.v"}));
 }
 
 QTEST_GUILESS_MAIN(tst_HostProgram)
