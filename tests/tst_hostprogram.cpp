@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-// The host program as a user or a script runs it: commands, lines, files, exit statuses. Every run has
-// no display and no input and must end by itself, whatever it is fed: refused with a line, or with
-// modules that compile.
+// The host program and mirel-calc as a user or a script runs them: commands, lines, files, exit statuses.
+// Every run has no display and no input and must end by itself, whatever it is fed: refused with a line,
+// or with modules that compile.
 #include "hdlcompile.h"
 
 #include <QCryptographicHash>
@@ -20,13 +20,17 @@
 namespace {
 
 constexpr int timeLimitMs = 60000; // generous: the sanitizer build is several times slower
-const QString host = QStringLiteral(BIN_DIR "/mirel-host");
+const QString host = QStringLiteral(BIN_DIR "/mirel-host"), calcProgram = QStringLiteral(BIN_DIR "/mirel-calc");
+const QString illegal = "WARNING: The value of divide factor for CLKIN and CLKFB is illegal";
+const QString cannot = "WARNING: The Expected Frequency of %1 cannot be generated. Try to change the Expected "
+                       "Frequency or Tolerance(%)";
 
 struct Run
 {
     bool finished = false;
     int status = -1;
-    QStringList lines; // standard output
+    QByteArray out;
+    QStringList lines; // out, line by line
     QString err;
 };
 
@@ -49,9 +53,24 @@ Run run(const QStringList &arguments, const QString &dir = QString(), const QStr
         process.waitForFinished();
     }
     result.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    result.lines = QString::fromUtf8(process.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+    result.out = process.readAllStandardOutput();
+    result.lines = QString::fromUtf8(result.out).split('\n', Qt::SkipEmptyParts);
     result.err = QString::fromUtf8(process.readAllStandardError());
     return result;
+}
+
+Run calc(const QString &arguments)
+{
+    return run(arguments.split(' ', Qt::SkipEmptyParts), QString(), calcProgram);
+}
+
+// Numbers as the user sees them, "null" where not computed.
+QString text(const QJsonObject &o, const QStringList &keys)
+{
+    QStringList values;
+    for (const QString &key : keys)
+        values << (o.value(key).isNull() ? QString("null") : QString::number(o.value(key).toDouble(), 'f', 3));
+    return values.join(' ');
 }
 
 QString readAll(const QString &path)
@@ -144,6 +163,12 @@ private slots:
     void attack_data();
     void attack();
     void concurrentRuns();
+    void calcJson_data();
+    void calcJson();
+    void calcUsageErrors_data();
+    void calcUsageErrors();
+    void calcPlainOutput();
+    void calcStream();
 };
 
 void tst_HostProgram::exitStatus_data()
@@ -236,8 +261,6 @@ void tst_HostProgram::create_data()
                        .arg(value, key, ip)
                + (legal.isEmpty() ? "" : " Legal values: " + legal + '.');
     };
-    const QString cannot = "WARNING: The Expected Frequency of CLKOUT cannot be generated. Try to change the "
-                           "Expected Frequency or Tolerance(%)";
     row("the example", "create" + ex, 0, {}, written);
     row("dir option", "create dir=out" + ex, 0, {},
         QStringList(written).replaceInStrings(QRegularExpression("^"), "out/"));
@@ -298,9 +321,9 @@ void tst_HostProgram::create_data()
     row("VCO of 12800",
         "create CLKIN_FREQ=100 CLKIN_DIVIDE_STATIC_SEL=1 CLKFB_DIVIDE_STATIC_SEL=64 MODE_GENERAL=false "
         "CLKIN_DIVIDE_DYN=false CLKFB_DIVIDE_DYNAMIC=false CLKOUT_DIVIDE_DYN=false CLKOUT_DIVIDER=2 module=m file=m",
-        1, {"WARNING: The value of divide factor for CLKIN and CLKFB is illegal"});
+        1, {illegal});
     row("CLKOUT above the maximum", "create module=m file=m CLKIN_FREQ=100 CLKOUT_FREQ=600 CLKOUT_TOLERANCE=2.0", 1,
-        {cannot});
+        {cannot.arg("CLKOUT")});
     for (const QString &output : QString("CLKOUTD CLKOUTD3").split(' '))
         row(qPrintable(output + " from a disabled CLKOUTP"),
             QString("create %1=true %1_SOURCE_CLKOUT=false").arg(output) + ex, 1,
@@ -548,6 +571,137 @@ void tst_HostProgram::concurrentRuns()
     QVERIFY(module.readAll().contains(".FCLKIN(\"" + ipc.value("Config/CLKIN_FREQ").toByteArray() + "\")"));
     QCOMPARE(QDir(out.filePath("m")).entryList(QDir::Files | QDir::Hidden),
              QStringList({"m.ipc", "m.sdc", "m.v", "m_tb.v", "m_tmp.v"}));
+}
+
+void tst_HostProgram::calcJson_data()
+{
+    QTest::addColumn<QString>("args");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("values"); // idiv fbdiv odiv sdiv clkout clkoutd
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("alternatives"); // the first's clkout idiv fbdiv odiv, then the count
+    const auto row = [](const char *name, const QString &args, int exitCode, const QString &values,
+                        const QString &message = {}, const QString &alternatives = "0") {
+        QTest::newRow(name) << args << exitCode << values << message << alternatives;
+    };
+    const QString none = "null null null null null null";
+    row("27->100 at 0.5%", "--clkin 27 --clkout 100 --tolerance 0.5", 0, "7.000 26.000 4.000 null 100.286 null");
+    row("27->100 at 0.0% lists alternatives", "--clkin 27 --clkout 100", 1, none, cannot.arg("CLKOUT"),
+        "100.286 7.000 26.000 4.000 5");
+    row("--alternatives 2", "--clkin 27 --clkout 100 --alternatives 2", 1, none, cannot.arg("CLKOUT"),
+        "100.286 7.000 26.000 4.000 2");
+    row("Advanced, ODIV recommended", "--clkin 27 --idiv 1 --fbdiv 4 --odiv 2", 1, none,
+        "WARNING: The divide factor of CLKOUT is illegal, the recommand value is 4.");
+    row("Advanced with SDIV, key spellings",
+        "--clkin-freq 27 --clkin-divide 1 --clkfb-divide 4 --clkout-divider 4 --clkoutd-divide 6", 0,
+        "1.000 4.000 4.000 6.000 108.000 18.000");
+    row("bypassed with CLKOUTD search", "--clkin 27 --bypass --clkoutd 6.75", 0,
+        "1.000 1.000 16.000 4.000 27.000 6.750");
+    row("CLKOUTD fails, CLKOUT stays", "--clkin 50 --clkout 100 --clkoutd 30 --clkoutd-tolerance 2", 1,
+        "1.000 2.000 4.000 null 100.000 null", cannot.arg("CLKOUTD"));
+    row("600 above the maximum: nearest at most 450", "--clkin 100 --clkout 600 --tolerance 2", 1, none,
+        cannot.arg("CLKOUT"), "450.000 2.000 9.000 2.000 5");
+    row("CLKOUTD at its printed bound", "--clkin 27 --clkout 100 --tolerance 0.5 --clkoutd 0.024", 1,
+        "7.000 26.000 4.000 null 100.286 null", cannot.arg("CLKOUTD"));
+    row("AXL-25: VCO of 12800", "--device AXL-25 --clkin 100 --idiv 1 --fbdiv 64 --odiv 2", 1, none, illegal);
+    row("odd SDIV refused", "--clkin 27 --clkout 100 --tolerance 0.5 --sdiv 3", 1, none,
+        "WARNING:The divide factor of CLKOUTD must be an even number.");
+}
+
+void tst_HostProgram::calcJson()
+{
+    QFETCH(QString, args);
+    QFETCH(int, exitCode);
+    QFETCH(QString, values);
+    QFETCH(QString, message);
+    QFETCH(QString, alternatives);
+    const Run r = calc(args + " --json");
+    QCOMPARE(r.status, exitCode);
+    QJsonParseError error;
+    const QJsonObject o = QJsonDocument::fromJson(r.out, &error).object();
+    QCOMPARE(error.error, QJsonParseError::NoError);
+    for (const char *key :
+         {"ok", "idiv", "fbdiv", "odiv", "sdiv", "clkout", "clkoutd", "pfd", "vco", "messages", "alternatives"})
+        QVERIFY2(o.contains(key), key);
+    QCOMPARE(o.value("ok").toBool(), exitCode == 0);
+    QCOMPARE(text(o, {"idiv", "fbdiv", "odiv", "sdiv", "clkout", "clkoutd"}), values);
+    QCOMPARE(o.value("pfd").isNull(), o.value("clkout").isNull());
+    QCOMPARE(o.value("messages").toVariant().toStringList(), message.isEmpty() ? QStringList() : QStringList{message});
+    const QJsonArray alts = o.value("alternatives").toArray();
+    const QString first = alts.isEmpty() ? QString()
+                                         : text(alts.first().toObject(), {"clkout", "idiv", "fbdiv", "odiv"}) + ' ';
+    QCOMPARE(first + QString::number(alts.size()), alternatives);
+}
+
+void tst_HostProgram::calcUsageErrors_data()
+{
+    QTest::addColumn<QString>("args");
+    QTest::addColumn<QString>("complaint");
+    const auto row = [](const char *name, const QString &args, const QString &complaint) {
+        QTest::newRow(name) << args << complaint;
+    };
+    row("no --clkin", "--clkout 100", "--clkin");
+    row("both modes", "--clkin 27 --clkout 100 --idiv 1 --fbdiv 4 --odiv 4", "exclude");
+    row("ODIV not offered", "--clkin 27 --idiv 1 --fbdiv 4 --odiv 6", "--odiv must be one of");
+    row("infinite", "--clkin 27 --clkout inf", "--clkout");
+    row("CLKIN above the device", "--device BRN-4LP --clkin 250 --bypass", "3~200");
+    row("CLKOUTD below the printed bound", "--clkin 27 --bypass --clkoutd 0.023", "0.024~225.000");
+    row("CLKOUT above what the dialog takes", "--clkin 27 --clkout 901", "3.125~450");
+    row("unknown device", "--device XYZ --clkin 27 --bypass", "XYZ");
+    row("stray argument", "--clkin 27 --bypass 42", "42");
+}
+
+void tst_HostProgram::calcUsageErrors()
+{
+    QFETCH(QString, args);
+    QFETCH(QString, complaint);
+    const Run r = calc(args);
+    QCOMPARE(r.status, 2);
+    QVERIFY(r.out.isEmpty());
+    QCOMPARE(r.err.count('\n'), 1);
+    QVERIFY2(r.err.contains(complaint), qPrintable(r.err));
+}
+
+void tst_HostProgram::calcPlainOutput()
+{
+    const Run r = calc("--clkin 25 --clkout 33.3 --tolerance 0.2 --clkoutd 8.3 --clkoutd-tolerance 0.5");
+    QCOMPARE(r.status, 0);
+    for (const char *line :
+         {"IDIV     3\n", "FBDIV    4\n", "ODIV     16\n", "SDIV     4\n", "PFD      8.333 MHz\n",
+          "VCO      533.333 MHz\n", "CLKOUT   33.333 MHz  (+1001.0 ppm)\n", "CLKOUTD  8.333 MHz  (+4016.1 ppm)\n"})
+        QVERIFY2(r.out.contains(line), r.out.constData());
+    // A refusal: the warning on standard error, what can be made on standard output.
+    const Run refused = calc("--clkin 100 --clkout 600");
+    QVERIFY(refused.status == 1 && refused.err == cannot.arg("CLKOUT") + '\n');
+    QVERIFY2(refused.out.contains("CLKOUT   450.000 MHz (closest, rejected)\n") && !refused.out.contains("WARNING"),
+             refused.out.constData());
+}
+
+// One answer per request line, in order; a bad line is answered as bad and the stream goes on.
+void tst_HostProgram::calcStream()
+{
+    QProcess p;
+    p.start(calcProgram, {"--jsonl"});
+    p.write("{\"clkin\": 27, \"clkout\": 100, \"tolerance\": 0.5}\n{\"clkin\": 27,\n[1]\n\n"
+            "{\"clkin\": \"27\", \"idiv\": 1, \"fbdiv\": 4, \"odiv\": 8, \"sdiv\": 6, \"device\": \"axl-25\"}\n"
+            "{\"clkin\": 27, \"clkout\": 100, \"idiv\": 1}\n{\"clkin\": 27, \"clkout\": 100, \"tolerance\": \"0.5\", "
+            "\"bogus\": 1}\n");
+    p.write(QByteArray(70000, 'x') + "\n{\"clkin\": 100, \"clkout\": 600}\n");
+    // Each answer comes before the next request is read: a script may wait for it.
+    QVERIFY(p.waitForReadyRead(timeLimitMs) && p.canReadLine());
+    p.closeWriteChannel();
+    QVERIFY(p.waitForFinished(timeLimitMs));
+    QCOMPARE(p.exitCode(), 0);
+    QStringList got;
+    for (const QByteArray &line : p.readAllStandardOutput().split('\n')) {
+        const QJsonObject o = QJsonDocument::fromJson(line).object();
+        if (!line.isEmpty())
+            got << text(o, {"clkout", "clkoutd"}) + ' ' + o.value("device").toString() + ' '
+                            + o.value("error").toString().left(12);
+    }
+    QCOMPARE(got, QStringList({"100.286 null AXL-12-QN88 ", "null null  not a JSON o", "null null  a request is",
+                               "108.000 18.000 AXL-25-BG256 ", "null null  Advanced Mod", "null null  unknown name",
+                               "null null  line longer ", "null null AXL-12-QN88 "}));
 }
 
 QTEST_GUILESS_MAIN(tst_HostProgram)
