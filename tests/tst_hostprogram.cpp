@@ -30,11 +30,11 @@ struct Run
     bool finished = false;
     int status = -1;
     QByteArray out;
-    QStringList lines; // out, line by line
+    QStringList lines; // the lines of out that are not empty
     QString err;
 };
 
-// Runs the host program, or a wrapper (env, sh) whose arguments name it. Without input anything
+// Runs a program of the build, or a wrapper (env, sh) whose arguments name it. Without input anything
 // waiting for a user would wait forever.
 Run run(const QStringList &arguments, const QString &dir = QString(), const QString &program = host)
 {
