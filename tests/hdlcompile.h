@@ -2,7 +2,7 @@
 #pragma once
 
 // Compiling a generated module against the primitive's model, shared by the
-// watchdog test and the fuzz targets' corpus replay. Needs SOURCE_DIR.
+// host program test and the fuzz targets' corpus replay. Needs SOURCE_DIR.
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
