@@ -147,7 +147,7 @@ const QString example = "module=pll1 file=pll_file CLKIN_FREQ=27 CLKOUT_FREQ=100
 
 } // namespace
 
-class tst_HostProgram : public QObject
+class tst_Programs : public QObject
 {
     Q_OBJECT
 
@@ -171,7 +171,7 @@ private slots:
     void calcStream();
 };
 
-void tst_HostProgram::exitStatus_data()
+void tst_Programs::exitStatus_data()
 {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<int>("status");
@@ -200,7 +200,7 @@ void tst_HostProgram::exitStatus_data()
     row("sim of a missing .ipc", "sim /nonexistent/missing.ipc", 1, "no configuration file");
 }
 
-void tst_HostProgram::exitStatus()
+void tst_Programs::exitStatus()
 {
     QFETCH(QStringList, arguments);
     QFETCH(int, status);
@@ -213,7 +213,7 @@ void tst_HostProgram::exitStatus()
     QVERIFY2(!r.err.contains("ERROR: ERROR:"), qPrintable(r.err));
 }
 
-void tst_HostProgram::infoAndScreenshot()
+void tst_Programs::infoAndScreenshot()
 {
     const Run info = run({"info"});
     QCOMPARE(info.status, 0);
@@ -236,7 +236,7 @@ void tst_HostProgram::infoAndScreenshot()
     }
 }
 
-void tst_HostProgram::create_data()
+void tst_Programs::create_data()
 {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QByteArray>("json"); // written to options.json when not empty
@@ -331,7 +331,7 @@ void tst_HostProgram::create_data()
 }
 
 // Problems on standard error, the files written on standard output; nothing outside the working folder.
-void tst_HostProgram::create()
+void tst_Programs::create()
 {
     QFETCH(QStringList, arguments);
     QFETCH(QByteArray, json);
@@ -372,7 +372,7 @@ void tst_HostProgram::create()
 }
 
 // --show-args prints one element per line; open regenerates the same module from the .ipc.
-void tst_HostProgram::showArgsOptionsFileAndOpen()
+void tst_Programs::showArgsOptionsFileAndOpen()
 {
     QTemporaryDir dir;
     QVERIFY(write(
@@ -408,7 +408,7 @@ void tst_HostProgram::showArgsOptionsFileAndOpen()
 }
 
 // Exactly the options the core's setProperty reads, the four the frame and core read, and the README lists them.
-void tst_HostProgram::keysListTheOptions()
+void tst_Programs::keysListTheOptions()
 {
     const Run json = run({"keys", "--json"});
     const QJsonObject options = QJsonDocument::fromJson(json.lines.join('\n').toUtf8()).object()["options"].toObject();
@@ -436,7 +436,7 @@ void tst_HostProgram::keysListTheOptions()
 
 // sim runs the testbench beside the .ipc, or a fresh copy when none is there: PASS exits 0, a module
 // with a wrong divider fails naming its output, and a missing simulator names the package.
-void tst_HostProgram::sim()
+void tst_Programs::sim()
 {
     QTemporaryDir dir;
     QVERIFY(run(QStringList{"create"} + example.split(' '), dir.path()).status == 0);
@@ -460,7 +460,7 @@ void tst_HostProgram::sim()
              QString("PASS"));
 }
 
-void tst_HostProgram::attack_data()
+void tst_Programs::attack_data()
 {
     QTest::addColumn<QString>("setup");
     QTest::addColumn<QStringList>("arguments"); // %T: the test's folder
@@ -508,7 +508,7 @@ void tst_HostProgram::attack_data()
 }
 
 // A refusal is one line on standard error, and nothing outside the allowed folder is left or changed.
-void tst_HostProgram::attack()
+void tst_Programs::attack()
 {
     QFETCH(QString, setup);
     QFETCH(QStringList, arguments);
@@ -550,7 +550,7 @@ void tst_HostProgram::attack()
 }
 
 // Runs on one module take turns: the .ipc and the module always come from the same run.
-void tst_HostProgram::concurrentRuns()
+void tst_Programs::concurrentRuns()
 {
     QTemporaryDir out;
     QList<QProcess *> runs;
@@ -573,7 +573,7 @@ void tst_HostProgram::concurrentRuns()
              QStringList({"m.ipc", "m.sdc", "m.v", "m_tb.v", "m_tmp.v"}));
 }
 
-void tst_HostProgram::calcJson_data()
+void tst_Programs::calcJson_data()
 {
     QTest::addColumn<QString>("args");
     QTest::addColumn<int>("exitCode");
@@ -608,7 +608,7 @@ void tst_HostProgram::calcJson_data()
         "WARNING:The divide factor of CLKOUTD must be an even number.");
 }
 
-void tst_HostProgram::calcJson()
+void tst_Programs::calcJson()
 {
     QFETCH(QString, args);
     QFETCH(int, exitCode);
@@ -633,7 +633,7 @@ void tst_HostProgram::calcJson()
     QCOMPARE(first + QString::number(alts.size()), alternatives);
 }
 
-void tst_HostProgram::calcUsageErrors_data()
+void tst_Programs::calcUsageErrors_data()
 {
     QTest::addColumn<QString>("args");
     QTest::addColumn<QString>("complaint");
@@ -651,7 +651,7 @@ void tst_HostProgram::calcUsageErrors_data()
     row("stray argument", "--clkin 27 --bypass 42", "42");
 }
 
-void tst_HostProgram::calcUsageErrors()
+void tst_Programs::calcUsageErrors()
 {
     QFETCH(QString, args);
     QFETCH(QString, complaint);
@@ -662,7 +662,7 @@ void tst_HostProgram::calcUsageErrors()
     QVERIFY2(r.err.contains(complaint), qPrintable(r.err));
 }
 
-void tst_HostProgram::calcPlainOutput()
+void tst_Programs::calcPlainOutput()
 {
     const Run r = calc("--clkin 25 --clkout 33.3 --tolerance 0.2 --clkoutd 8.3 --clkoutd-tolerance 0.5");
     QCOMPARE(r.status, 0);
@@ -678,7 +678,7 @@ void tst_HostProgram::calcPlainOutput()
 }
 
 // One answer per request line, in order; a bad line is answered as bad and the stream goes on.
-void tst_HostProgram::calcStream()
+void tst_Programs::calcStream()
 {
     QProcess p;
     p.start(calcProgram, {"--jsonl"});
@@ -704,5 +704,5 @@ void tst_HostProgram::calcStream()
                                "null null  line longer ", "null null AXL-12-QN88 "}));
 }
 
-QTEST_GUILESS_MAIN(tst_HostProgram)
-#include "tst_hostprogram.moc"
+QTEST_GUILESS_MAIN(tst_Programs)
+#include "tst_programs.moc"
