@@ -46,8 +46,6 @@ private slots:
     void opensShowingPageAndDevice();
     void setValue_data();
     void setValue();
-    void refusalLine_data();
-    void refusalLine();
     void insertTypes();
     void writeRoundTrip();
     void writeLayoutAndRewrite();
@@ -105,15 +103,13 @@ std::unique_ptr<QWidget> makeControl(const QString &kind)
     return parent;
 }
 
+// The refusal line for the value shown as given and the legal values of the control.
 QString line(const QString &value, const QString &legal = {}, bool notNumber = false)
 {
-    return (notNumber
-                    ? QStringLiteral(
-                            "ERROR: Value '%1' for configuration option 'OPTION' for IP 'pll_0' is not a number.")
-                    : QStringLiteral(
-                            "ERROR: Value '%1' is out of the range for configuration option 'OPTION' for IP 'pll_0'."))
-                   .arg(value)
-           + (legal.isEmpty() ? QString() : " Legal values: " + legal + ".");
+    const QString text
+            = notNumber ? "ERROR: Value '%1' for configuration option 'OPTION' for IP 'pll_0' is not a number."
+                        : "ERROR: Value '%1' is out of the range for configuration option 'OPTION' for IP 'pll_0'.";
+    return text.arg(value) + (legal.isEmpty() ? QString() : " Legal values: " + legal + ".");
 }
 
 QByteArray contents(const QString &path)
@@ -210,77 +206,57 @@ void tst_CoreGen::buttons()
     QCOMPARE(dialog.events, QStringList{"accept"});
 }
 
-// Taken as given, or refused with one line and the control untouched: never clamped.
+// Taken as given, or refused with one line after the earlier ones and the control untouched: never
+// clamped. The line names what the control takes, and says so when the value is no number at all.
 void tst_CoreGen::setValue_data()
 {
-    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("kind");      // "none": no control
     QTest::addColumn<QVariant>("value");    // "<absent>": the key is not in the map
     QTest::addColumn<QVariant>("fallback"); // the default
-    QTest::addColumn<QString>("expected");  // null: refused
-    const char *no = nullptr, *absent = "<absent>";
+    QTest::addColumn<QString>("expected");  // the control's state, or the refusal line
+    const QString absent = "<absent>";
+    const QMap<QString, QString> legal{{"check", "true, false"},
+                                       {"spin", "1 to 64"},
+                                       {"double", "3.000 to 450.000"},
+                                       {"combo", "0.0, 0.2, 0.5, 2.0"}};
+    const auto row = [&](const QString &kind, const QVariant &value, const QString &expected,
+                         const QVariant &fallback = {}) {
+        const QString shown = value.toString() == absent ? "absent, default " + fallback.toString()
+                                                         : value.typeName() + (' ' + value.toString().left(20));
+        QTest::newRow(qPrintable(kind + ' ' + shown)) << kind << value << fallback << expected;
+    };
+    const auto refused = [&](const QString &kind, const QVariantList &values, bool notNumber = false) {
+        for (const QVariant &value : values)
+            row(kind, value, line(value.toString(), legal.value(kind), notNumber));
+    };
     const double nan = std::numeric_limits<double>::quiet_NaN(), inf = std::numeric_limits<double>::infinity();
-    struct Row
-    {
-        Row(const char *k, const QVariant &v, const char *e, const QVariant &f = {})
-            : kind(k)
-            , value(v)
-            , expected(e)
-            , fallback(f)
-        {}
-        const char *kind;
-        QVariant value;
-        const char *expected;
-        QVariant fallback;
-    };
-    const Row rows[] = {
-            {"check", "false", "false"},
-            {"check", false, "false"},
-            {"radio", "true", "true"},
-            {"check", "FALSE", no},
-            {"check", 0, no},
-            {"check", "", no},
-            {"check", "false ", no},
-            {"check", QVariant(), no},
-            {"spin", "8", "8"},
-            {"spin", 64, "64"},
-            {"spin", 8.0, "8"},
-            {"spin", "65", no},
-            {"spin", 0, no},
-            {"spin", "8.5", no},
-            {"spin", 8.5, no},
-            {"spin", "8x", no},
-            {"spin", "", no},
-            {"spin", true, no},
-            {"spin", "99999999999999999999999", no},
-            {"double", "123.456", "123.456"},
-            {"double", "1e2", "100"},
-            {"double", 450, "450"},
-            {"double", "3", "3"},
-            {"double", 123.4564, "123.456"},
-            {"double", "450.001", no},
-            {"double", 2.999, no},
-            {"double", "nan", no},
-            {"double", nan, no},
-            {"double", inf, no},
-            {"double", -inf, no},
-            {"double", "100MHz", no},
-            {"combo", "0.5", "0.5"},
-            {"combo", QByteArray("0.0"), "0.0"},
-            {"combo", "0.50", no},
-            {"combo", 2, no},
-            {"combo", 0.5, no},
-            // Absent keys take the default; a device narrower than the default bounds it, since the script asked for nothing.
-            {"check", absent, "false", false},
-            {"spin", absent, "1", 1},
-            {"double", absent, "400", "400.000"},
-            {"double", absent, "450", "500.000"},
-            {"combo", absent, "0.0", "0.0"},
-            {"combo", absent, no, "0.7"},
-    };
-    int i = 0;
-    for (const Row &row : rows)
-        QTest::addRow("%d: %s %s", i++, row.kind, qPrintable(row.value.toString().left(20)))
-                << QString::fromLatin1(row.kind) << row.value << row.fallback << QString::fromLatin1(row.expected);
+    row("check", "false", "false");
+    row("check", false, "false");
+    row("radio", "true", "true");
+    refused("check", {"FALSE", 0, "", "false ", QVariant(), "yes"});
+    row("spin", "8", "8");
+    row("spin", 64, "64");
+    row("spin", 8.0, "8");
+    refused("spin", {"65", 0, "8.5", 8.5, "99999999999999999999999"});
+    refused("spin", {"8x", "", true, "%2 and %3"}, true);
+    row("double", "123.456", "123.456");
+    row("double", "1e2", "100");
+    row("double", 450, "450");
+    row("double", "3", "3");
+    row("double", 123.4564, "123.456");
+    refused("double", {"450.001", 2.999});
+    refused("double", {"nan", nan, inf, -inf, "100MHz"}, true);
+    row("combo", "0.5", "0.5");
+    row("combo", QByteArray("0.0"), "0.0");
+    refused("combo", {"0.50", 2, 0.5});
+    refused("none", {4});
+    // Absent keys take the default; a device narrower than the default bounds it, since the script asked for nothing.
+    row("check", absent, "false", false);
+    row("spin", absent, "1", 1);
+    row("double", absent, "400", "400.000");
+    row("double", absent, "450", "500.000");
+    row("combo", absent, "0.0", "0.0");
+    row("combo", absent, line("0.7", legal["combo"]), "0.7");
 }
 
 void tst_CoreGen::setValue()
@@ -292,48 +268,12 @@ void tst_CoreGen::setValue()
     auto parent = makeControl(kind);
     const QString before = controlState(parent.get(), "c");
     const QVariantMap cfgs = value.toString() == "<absent>" ? QVariantMap{{"OTHER", "x"}} : QVariantMap{{Key, value}};
-    QStringList messages;
-    QCOMPARE(IPCore::setValueByCfgsMap(Key, fallback, parent->findChild<QWidget *>("c"), cfgs, "pll_0", messages),
-             !expected.isNull());
-    QCOMPARE(controlState(parent.get(), "c"), expected.isNull() ? before : expected);
-    if (!expected.isNull())
-        QCOMPARE(messages, QStringList());
-    else
-        QVERIFY2(messages.size() == 1
-                         && QRegularExpression("^ERROR: Value '.*' (is out of the range for |for )?configuration "
-                                               "option 'OPTION' for IP 'pll_0'.*\\.$",
-                                               QRegularExpression::DotMatchesEverythingOption)
-                                    .match(messages[0])
-                                    .hasMatch(),
-                 qPrintable(messages.join('\n').left(200)));
-}
-
-// The line names what the control takes, and says so when the value is no number at all.
-void tst_CoreGen::refusalLine_data()
-{
-    QTest::addColumn<QString>("kind");
-    QTest::addColumn<QVariant>("value");
-    QTest::addColumn<QString>("expected");
-    QTest::newRow("percent signs") << "spin" << QVariant("%2 and %3") << line("%2 and %3", "1 to 64", true);
-    QTest::newRow("whole range") << "spin" << QVariant("65") << line("65", "1 to 64");
-    QTest::newRow("not whole") << "spin" << QVariant(8.5) << line("8.5", "1 to 64");
-    QTest::newRow("unit") << "double" << QVariant("27MHz") << line("27MHz", "3.000 to 450.000", true);
-    QTest::newRow("frequency range") << "double" << QVariant("500") << line("500", "3.000 to 450.000");
-    QTest::newRow("items") << "combo" << QVariant("0.50") << line("0.50", "0.0, 0.2, 0.5, 2.0");
-    QTest::newRow("flag") << "check" << QVariant("yes") << line("yes", "true, false");
-    QTest::newRow("no control") << "" << QVariant(4) << line("4");
-}
-
-void tst_CoreGen::refusalLine()
-{
-    QFETCH(QString, kind);
-    QFETCH(QVariant, value);
-    QFETCH(QString, expected);
-    auto parent = makeControl(kind);
+    const bool refused = expected.startsWith("ERROR: ");
+    QWidget *control = kind == "none" ? nullptr : parent->findChild<QWidget *>("c");
     QStringList messages{"earlier line"};
-    QWidget *control = kind.isEmpty() ? nullptr : parent->findChild<QWidget *>("c");
-    QVERIFY(!IPCore::setValueByCfgsMap(Key, 1, control, {{Key, value}}, "pll_0", messages));
-    QCOMPARE(messages, QStringList({"earlier line", expected}));
+    QCOMPARE(IPCore::setValueByCfgsMap(Key, fallback, control, cfgs, "pll_0", messages), !refused);
+    QCOMPARE(controlState(parent.get(), "c"), refused ? before : expected);
+    QCOMPARE(messages, QStringList("earlier line") + (refused ? QStringList(expected) : QStringList()));
 }
 
 // Check boxes and radio buttons give a bool, spin boxes an int or a double, combo boxes the item text.
@@ -354,32 +294,15 @@ void tst_CoreGen::insertTypes()
     QVERIFY(map.isEmpty());
 }
 
-// Whatever text a value holds, QSettings reads back the same text; numbers are plain decimals.
+// Whatever text a key or value holds, QSettings reads back the same text.
 void tst_CoreGen::writeRoundTrip()
 {
-    const QList<QPair<QString, QVariant>> written = {{"K1", "a=b"},
-                                                     {"K2", "a;b"},
-                                                     {"K3", "a,b"},
-                                                     {"K4", "say \"hi\""},
-                                                     {"K5", "C:\\dir\\x"},
-                                                     {"K6", QStringLiteral("Grüße ✓")},
-                                                     {"K7", QStringLiteral("é1fA")},
-                                                     {"K8", QStringLiteral("\U0001F600")},
-                                                     {"K9", "  padded "},
-                                                     {"K10", "a\nb\tc\rd"},
-                                                     {"K11", "@Variant(x)"},
-                                                     {"K12", ""},
-                                                     {"two words", "v"},
-                                                     {QStringLiteral("Größe€"), "v"},
-                                                     {"B", true},
-                                                     {"I", -42},
-                                                     {"D1", 400.0},
-                                                     {"D2", 0.0234375},
-                                                     {"D3", 999999999.0}};
-    const QStringList numbers{"true", "-42", "400", "0.0234375", "999999999"};
-    QVariantMap config;
-    for (const auto &pair : written)
-        config.insert(pair.first, pair.second);
+    const QStringList texts
+            = QString("a=b|a;b|a,b|say \"hi\"|C:\\dir\\x|Grüße ✓|é1fA|\U0001F600|  padded |a\nb\tc\rd|@Variant(x)|")
+                      .split('|');
+    QVariantMap config{{"two words", "v"}, {"Größe€", "v"}};
+    for (int i = 0; i < texts.size(); ++i)
+        config.insert(QStringLiteral("K%1").arg(i), texts[i]);
     QTemporaryDir dir;
     const QString path = dir.filePath("x.ipc");
     IPCore::writeIPConfig(path, {{"version", "1.0"}, {"K1", "a=b"}}, config);
@@ -387,12 +310,9 @@ void tst_CoreGen::writeRoundTrip()
     QCOMPARE(settings.status(), QSettings::NoError);
     QCOMPARE(settings.value("K1"), QVariant("a=b"));
     settings.beginGroup("Config");
-    QCOMPARE(settings.childKeys().size(), written.size());
-    for (int i = 0; i < written.size(); ++i) {
-        const QString text = i < written.size() - numbers.size() ? written[i].second.toString()
-                                                                 : numbers[i - written.size() + numbers.size()];
-        QCOMPARE(settings.value(written[i].first), QVariant(text));
-    }
+    QCOMPARE(settings.childKeys().size(), config.size());
+    for (auto it = config.cbegin(); it != config.cend(); ++it)
+        QCOMPARE(settings.value(it.key()), it.value());
 }
 
 void tst_CoreGen::writeLayoutAndRewrite()
@@ -400,10 +320,16 @@ void tst_CoreGen::writeLayoutAndRewrite()
     QTemporaryDir dir;
     const QString path = dir.filePath("pll.ipc");
     QVERIFY(IPCore::writeIPConfig(path, {{"version", "1.0"}, {"type", QString()}},
-                                  {{"MODE_GENERAL", true}, {"CLKIN_FREQ", 100.0}, {"STALE", 1}}));
-    // Hand-made tools read these files too, so the layout itself is pinned.
-    QCOMPARE(contents(path), QByteArray("[General]\ntype=\nversion=1.0\n\n"
-                                        "[Config]\nCLKIN_FREQ=100\nMODE_GENERAL=true\nSTALE=1\n"));
+                                  {{"MODE_GENERAL", true},
+                                   {"CLKIN_FREQ", 100.0},
+                                   {"STALE", 1},
+                                   {"NEGATIVE", -42},
+                                   {"FRACTION", 0.0234375},
+                                   {"LARGE", 999999999.0}}));
+    // Hand-made tools read these files too, so the layout itself is pinned; numbers are plain decimals.
+    QCOMPARE(contents(path),
+             QByteArray("[General]\ntype=\nversion=1.0\n\n[Config]\nCLKIN_FREQ=100\nFRACTION=0.0234375\n"
+                        "LARGE=999999999\nMODE_GENERAL=true\nNEGATIVE=-42\nSTALE=1\n"));
     // Writing again replaces the file: no key of the old one survives.
     IPCore::writeIPConfig(path, {{"version", "1.0"}}, {{"A", 2}});
     QCOMPARE(contents(path), QByteArray("[General]\nversion=1.0\n\n[Config]\nA=2\n"));
@@ -440,10 +366,8 @@ void tst_CoreGen::opensShowingPageAndDevice_data()
 {
     QTest::addColumn<QString>("device");
     QTest::addColumn<QString>("title");
-    QTest::newRow("BRN-4LP") << "BRN-4LP"
-                             << "MIREL PLL \u2014 BRN-4LP (BRN-4LP-CS49)";
-    QTest::newRow("by part id") << "AXL-25-BG256"
-                                << "MIREL PLL \u2014 AXL-25 (AXL-25-BG256)";
+    QTest::newRow("BRN-4LP") << QString("BRN-4LP") << "MIREL PLL \u2014 BRN-4LP (BRN-4LP-CS49)";
+    QTest::newRow("by part id") << QString("AXL-25-BG256") << "MIREL PLL \u2014 AXL-25 (AXL-25-BG256)";
 }
 
 void tst_CoreGen::opensShowingPageAndDevice()
@@ -470,25 +394,21 @@ void tst_CoreGen::opensShowingPageAndDevice()
         if (w->nextInFocusChain()->objectName() == "moduleNameEdit")
             break;
     }
-    QCOMPARE(chain.join(' '),
-             QString("moduleNameEdit fileNameEdit createPathEdit browseButton languageCombo qt_tabwidget_tabbar "
-                     "scrollArea "
-                     "radioModeGeneral radioModeAdvanced radioPhaseDutyDynamic radioPhaseDutyStatic checkPllReset "
-                     "checkPllPowerDown "
-                     "checkPllRegulator clkinSpinFrequency clkinRadioDivideDynamic clkinSpinDivideDyn "
-                     "clkinRadioDivideStatic "
-                     "clkinSpinDivideStatic btnCalculate clkfbComBoxSource clkfbRadioDivideDynamic clkfbSpinDivideDyn "
-                     "clkfbRadioDivideStatic clkfbSpinDivideStatic checkLockEn "
-                     "clkoutCheckBypass clkoutSpinFrequency clkoutComBoxTolerance clkoutRadioDivideDyn "
-                     "clkoutComBoxDivideDyn "
-                     "clkoutRadioDivideStatic clkoutComBoxDivideStatic clkoutEditActualFrequency clkoutpCheckEnable "
-                     "clkoutpCheckBypass "
-                     "clkoutpComBoxPhase clkoutpComBoxDutyCycle clkoutdCheckEnable clkoutdCheckBypass "
-                     "clkoutdRadioSrcClkout "
-                     "clkoutdRadioSrcClkoutp clkoutdSpinFrequency clkoutdComBoxTolerance clkoutdSpinDivider "
-                     "clkoutdEditActualFrequency "
-                     "clkoutd3CheckEnable clkoutd3RadioSrcClkout clkoutd3RadioSrcClkoutp QPushButton:OK "
-                     "QPushButton:Cancel QPushButton:Help"));
+    const QString expected = "moduleNameEdit fileNameEdit createPathEdit browseButton languageCombo "
+                             "qt_tabwidget_tabbar scrollArea radioModeGeneral radioModeAdvanced "
+                             "radioPhaseDutyDynamic radioPhaseDutyStatic checkPllReset checkPllPowerDown "
+                             "checkPllRegulator clkinSpinFrequency clkinRadioDivideDynamic clkinSpinDivideDyn "
+                             "clkinRadioDivideStatic clkinSpinDivideStatic btnCalculate clkfbComBoxSource "
+                             "clkfbRadioDivideDynamic clkfbSpinDivideDyn clkfbRadioDivideStatic "
+                             "clkfbSpinDivideStatic checkLockEn clkoutCheckBypass clkoutSpinFrequency "
+                             "clkoutComBoxTolerance clkoutRadioDivideDyn clkoutComBoxDivideDyn "
+                             "clkoutRadioDivideStatic clkoutComBoxDivideStatic clkoutEditActualFrequency "
+                             "clkoutpCheckEnable clkoutpCheckBypass clkoutpComBoxPhase clkoutpComBoxDutyCycle "
+                             "clkoutdCheckEnable clkoutdCheckBypass clkoutdRadioSrcClkout clkoutdRadioSrcClkoutp "
+                             "clkoutdSpinFrequency clkoutdComBoxTolerance clkoutdSpinDivider "
+                             "clkoutdEditActualFrequency clkoutd3CheckEnable clkoutd3RadioSrcClkout "
+                             "clkoutd3RadioSrcClkoutp QPushButton:OK QPushButton:Cancel QPushButton:Help";
+    QCOMPARE(chain.join(' '), expected);
 }
 
 QTEST_MAIN(tst_CoreGen)
