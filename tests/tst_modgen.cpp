@@ -362,10 +362,6 @@ void tst_ModGen::hdlTools()
     ModGen::Settings settings;
     QStringList errors;
     QVERIFY2(ModGen::parseArgs(args, &settings, &errors), qPrintable(errors.join('\n')));
-    QStringList tools = settings.vhdl ? QStringList{"ghdl"} : QStringList{"iverilog", "vvp", "verilator"};
-    for (QString &tool : tools)
-        if ((tool = QStandardPaths::findExecutable(tool)).isEmpty())
-            QSKIP("the HDL tools are not installed (scripts/install-deps.sh installs them)");
     QTemporaryDir dir;
     const QString d = dir.path(), ext = settings.vhdl ? ".vhd" : ".v";
     QVERIFY2(ModGen::generate({"pll_file", d, edited(args, "-path " + d + '/')}, &errors),
@@ -382,10 +378,10 @@ void tst_ModGen::hdlTools()
     QList<QStringList> steps;
     if (settings.vhdl) {
         // Strict VHDL-93 for the module; the testbench ends itself through VHDL-2008's std.env.
-        steps = {{tools[0], "-a", "--std=93", model, "pll_file.vhd"},
-                 {tools[0], "-a", "--std=08", model, "pll_file.vhd", "pll_file_tb.vhd"},
-                 {tools[0], "-e", "--std=08", bench},
-                 {tools[0], "-r", "--std=08", bench}};
+        steps = {{"ghdl", "-a", "--std=93", model, "pll_file.vhd"},
+                 {"ghdl", "-a", "--std=08", model, "pll_file.vhd", "pll_file_tb.vhd"},
+                 {"ghdl", "-e", "--std=08", bench},
+                 {"ghdl", "-r", "--std=08", bench}};
     } else {
         // Verilator lints module and testbench against the model's header alone, every warning on
         // except the file-name rule (the file name is the user's choice).
@@ -394,12 +390,15 @@ void tst_ModGen::hdlTools()
         QVERIFY(writeText(d + "/stub.v", "/* verilator lint_off UNUSEDPARAM */\n/* verilator lint_off UNUSEDSIGNAL */\n"
                                          "/* verilator lint_off UNDRIVEN */\n"
                                                  + text.mid(from, to - from) + "endmodule\n"));
-        steps = {{tools[0], "-g2005", "-Wall", "-s", bench, "-o", "bench.vvp", "pll_file.v", model, "pll_file_tb.v"},
-                 {tools[0], "-g2012", "-Wall", "-o", "sv.vvp", "pll_file.v", model},
-                 {tools[2], "--lint-only", "-Wall", "-Wno-DECLFILENAME", "--timing", "--top-module", bench,
+        steps = {{"iverilog", "-g2005", "-Wall", "-s", bench, "-o", "bench.vvp", "pll_file.v", model, "pll_file_tb.v"},
+                 {"iverilog", "-g2012", "-Wall", "-o", "sv.vvp", "pll_file.v", model},
+                 {"verilator", "--lint-only", "-Wall", "-Wno-DECLFILENAME", "--timing", "--top-module", bench,
                   "pll_file_tb.v", "pll_file.v", "stub.v"},
-                 {tools[1], "-n", "bench.vvp"}};
+                 {"vvp", "-n", "bench.vvp"}};
     }
+    for (const QStringList &step : steps)
+        if (QStandardPaths::findExecutable(step[0]).isEmpty())
+            QSKIP("the HDL tools are not installed (scripts/install-deps.sh installs them)");
     const QStringList simulation = steps.takeLast();
     for (const QStringList &step : steps) {
         const QPair<int, QString> run = runTool(step[0], step.mid(1), d);
