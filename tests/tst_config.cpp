@@ -183,47 +183,38 @@ void tst_Config::written()
 // puts the form back where it starts.
 void tst_Config::tableMatchesTheForm()
 {
-    const Mirel_Dialog built(QVariantMap(), nullptr); // ranges as built, before any device
-    for (const Config::Entry &entry : Config::entries()) {
-        for (const char *name : {entry.control, entry.partner, entry.alternative}) {
-            if (!name)
-                continue;
-            QWidget *w = built.findChild<QWidget *>(name);
-            QString range, start;
-            if (auto *real = qobject_cast<QDoubleSpinBox *>(w))
-                range = QStringLiteral("%1~%2").arg(real->minimum()).arg(real->maximum()),
-                start = QString::number(real->value(), 'f', 3);
-            else if (auto *whole = qobject_cast<QSpinBox *>(w))
-                range = QStringLiteral("%1~%2").arg(whole->minimum()).arg(whole->maximum()),
-                start = QString::number(whole->value());
-            else if (auto *combo = qobject_cast<QComboBox *>(w))
-                start = combo->currentText();
-            else if (auto *button = qobject_cast<QAbstractButton *>(w))
-                start = button->isChecked() ? "true" : "false";
-            const bool fits = entry.kind == Config::Kind::Real    ? bool(qobject_cast<QDoubleSpinBox *>(w))
-                              : entry.kind == Config::Kind::Whole ? bool(qobject_cast<QSpinBox *>(w))
-                              : entry.kind == Config::Kind::ItemIndex || entry.kind == Config::Kind::ItemText
-                                      ? bool(qobject_cast<QComboBox *>(w))
-                                      : bool(qobject_cast<QAbstractButton *>(w));
-            QVERIFY2(fits, name);
-            if (auto *combo = qobject_cast<QComboBox *>(w)) {
-                QStringList items;
-                for (int i = 0; i < combo->count(); ++i)
-                    items << combo->itemText(i);
-                QCOMPARE(items, entry.items);
-            } else if (!range.isEmpty()) {
-                QCOMPARE(range, QStringLiteral("%1~%2").arg(entry.minimum).arg(entry.maximum));
-            }
-            if (name == entry.control)
-                QCOMPARE(start, entry.formDefault);
-        }
-    }
-    auto dialog = newDialog();
     const auto text = [](const QVariant &value) { // numbers compared as numbers: "100.000" is "100"
         bool number = false;
         const double d = value.toString().toDouble(&number);
         return number ? QString::number(d) : value.toString();
     };
+    Mirel_Dialog built(QVariantMap(), nullptr); // ranges as built, before any device
+    for (const Config::Entry &entry : Config::entries()) {
+        for (const char *name : {entry.control, entry.partner, entry.alternative}) {
+            if (!name)
+                continue;
+            QWidget *w = built.findChild<QWidget *>(name);
+            const auto *combo = qobject_cast<QComboBox *>(w);
+            const bool real = qobject_cast<QDoubleSpinBox *>(w), whole = qobject_cast<QSpinBox *>(w);
+            const bool fits = entry.kind == Config::Kind::Real    ? real
+                              : entry.kind == Config::Kind::Whole ? whole
+                              : entry.kind == Config::Kind::ItemIndex || entry.kind == Config::Kind::ItemText
+                                      ? bool(combo)
+                                      : bool(qobject_cast<QAbstractButton *>(w));
+            QVERIFY2(fits, name);
+            QStringList items;
+            for (int i = 0; combo && i < combo->count(); ++i)
+                items << combo->itemText(i);
+            QCOMPARE(items, entry.items);
+            if (real || whole) {
+                QCOMPARE(w->property("minimum").toDouble(), entry.minimum);
+                QCOMPARE(w->property("maximum").toDouble(), entry.maximum);
+            }
+            if (name == entry.control)
+                QCOMPARE(text(controlState(&built, name)), text(entry.formDefault));
+        }
+    }
+    auto dialog = newDialog();
     const QVariantMap start = dialog->getProperty();
     for (const Config::Entry *entry : Config::batchOrder()) {
         if (!entry->batchDefault.isNull())
@@ -356,49 +347,32 @@ void tst_Config::badInputCorpus_data()
 {
     QTest::addColumn<QString>("key");
     QTest::addColumn<QVariant>("value");
+    // The keys take the values in turn, so that every key is tried at least once.
+    const auto add = [](const QString &keys, const QVariantList &values) {
+        const QStringList names = keys.split(' ');
+        for (int i = 0; i < values.size(); ++i)
+            QTest::addRow("%s #%d", qPrintable(names[i % names.size()]), i) << names[i % names.size()] << values[i];
+    };
     const double nan = std::numeric_limits<double>::quiet_NaN(), inf = std::numeric_limits<double>::infinity();
     const QString huge(200000, 'x'), hugeNumber(5000, '9');
-    const QVariant list = L{"true", "false"}, numbers = QVariantList{100, 200};
-    // Per kind, one value for each way of being wrong; every key is tried at least once.
-    const QList<QPair<const char *, QVariantList>> corpus = {
-            // The plug-in's own "true"/"false" check.
-            {"MODE_GENERAL", {"False", 1, "", " true", nan, list, huge}},
-            // The host's setter on a radio button, then that check.
-            {"DYNAMIC", {"TRUE", 0}},
-            {"CLKIN_DIVIDE_DYN", {1.0}},
-            {"CLKFB_DIVIDE_DYNAMIC", {"on"}},
-            {"CLKOUT_DIVIDE_DYN", {"Dynamic"}},
-            {"CLKOUTD_SOURCE_CLKOUT", {"CLKOUTP"}},
-            {"CLKOUTD3_SOURCE_CLKOUT", {inf}},
-            // Check boxes.
-            {"RESET_PLL", {"TRUE"}},
-            {"PLL_PWD", {0.0}},
-            {"PLL_REGULATOR", {"enabled"}},
-            {"LOCK_EN", {"true\n"}},
-            {"CLKOUT_BYPASS", {-1}},
-            {"CLKOUTP", {"1"}},
-            {"CLKOUTP_BYPASS", {"false "}},
-            {"CLKOUTD", {""}},
-            {"CLKOUTD_BYPASS", {"True"}},
-            {"CLKOUTD3", {huge}},
-            // Real numbers.
-            {"CLKIN_FREQ", {"nan", -inf, "", hugeNumber, 2.999, -100, true, "100,000", " 100"}},
-            {"CLKOUT_FREQ", {1e10, "3.1", "400.0.0", numbers}},
-            {"CLKOUTD_FREQ", {"0.01", "Infinity", nan, "1e309"}},
-            // Whole numbers.
-            {"CLKIN_DIVIDE_STATIC_SEL", {"0", 65, "8.5", "eight", "99999999999999999999", "8 ", nan}},
-            {"CLKFB_DIVIDE_STATIC_SEL", {"0x10", 1e3, true}},
-            // List items, matched by their exact text.
-            {"CLKFB_SOURCE", {"internal", "0", 1, "Internal "}},
-            {"CLKOUT_TOLERANCE", {"0.00", 0.5}},
-            {"CLKOUTD_TOLERANCE", {"2.0%"}},
-            {"CLKOUT_DIVIDER", {"3", 16, "016"}},
-            {"CLKOUTP_PHASE", {"90.0", 4}},
-            {"CLKOUTP_DUTY_CYCLE", {"0.5", "8", "0.1875"}},
-    };
-    for (const auto &entry : corpus)
-        for (int i = 0; i < entry.second.size(); ++i)
-            QTest::addRow("%s #%d", entry.first, i) << QString::fromLatin1(entry.first) << entry.second[i];
+    // Switches: the plug-in's own "true"/"false" check, or the host's setter on a radio button before it.
+    add("MODE_GENERAL", {"False", 1, "", " true", nan, L{"true", "false"}, huge});
+    add("DYNAMIC CLKIN_DIVIDE_DYN CLKFB_DIVIDE_DYNAMIC CLKOUT_DIVIDE_DYN CLKOUTD_SOURCE_CLKOUT CLKOUTD3_SOURCE_CLKOUT",
+        {"TRUE", 1.0, "on", "Dynamic", "CLKOUTP", inf, 0});
+    add("RESET_PLL PLL_PWD PLL_REGULATOR LOCK_EN CLKOUT_BYPASS CLKOUTP CLKOUTP_BYPASS CLKOUTD CLKOUTD_BYPASS CLKOUTD3",
+        {"TRUE", 0.0, "enabled", "true\n", -1, "1", "false ", "", "True", huge});
+    // Numbers: no number, not finite, outside the control's range, not whole.
+    add("CLKIN_FREQ", {"nan", -inf, "", hugeNumber, 2.999, true, "100,000", " 100"});
+    add("CLKOUT_FREQ", {1e10, "3.1", "400.0.0", QVariantList{100, 200}});
+    add("CLKOUTD_FREQ", {"0.01", "Infinity", nan});
+    add("CLKIN_DIVIDE_STATIC_SEL", {"0", 65, "8.5", "eight", "99999999999999999999", "8 ", nan});
+    add("CLKFB_DIVIDE_STATIC_SEL", {"0x10", 1e3, true});
+    // List items, matched by their exact text: not by number, index or item data.
+    add("CLKFB_SOURCE", {"internal", "0", 1, "Internal "});
+    add("CLKOUT_TOLERANCE CLKOUTD_TOLERANCE", {"0.00", "2.0%", 0.5});
+    add("CLKOUT_DIVIDER", {"3", 16, "016"});
+    add("CLKOUTP_PHASE", {"90.0", 4});
+    add("CLKOUTP_DUTY_CYCLE", {"0.5", "8", "0.1875"});
 }
 
 void tst_Config::badInputCorpus()
