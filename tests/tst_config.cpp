@@ -8,7 +8,6 @@
 #include <devicetable.h>
 #include <ipconfigwriter.h>
 
-#include <QFile>
 #include <QRandomGenerator>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -100,63 +99,55 @@ bool apply(Mirel_Dialog &dialog, const Options &options, QStringList *lines = nu
 
 } // namespace
 
-// Options applied, then steps taken in the form; the keys written beyond the fourteen every file
-// carries; values read back, "key=value" from the file or "property:KEY=value" from getProperty.
+// Options applied, then steps taken in the form: the keys written beyond the fourteen every file
+// carries, and values read back, "key=value" from the file or "property:KEY=value" from getProperty.
 void tst_Config::written_data()
 {
     QTest::addColumn<Options>("options");
-    QTest::addColumn<QString>("steps");
     QTest::addColumn<QString>("extraKeys");
     QTest::addColumn<QString>("values");
-    const auto row = [](const char *name, const Options &options, const QString &steps, const QString &extraKeys,
-                        const char *values = "") {
-        QTest::newRow(name) << options << steps << extraKeys << QString(values);
+    QTest::addColumn<QString>("steps");
+    const auto row = [](const char *name, const Options &options, const QString &extraKeys, const char *values = "",
+                        const QString &steps = {}) {
+        QTest::newRow(name) << options << extraKeys << QString(values) << steps;
     };
     const QString advanced = "CLKIN_DIVIDE_DYN CLKIN_DIVIDE_STATIC_SEL CLKFB_DIVIDE_DYNAMIC CLKFB_DIVIDE_STATIC_SEL "
                              "CLKOUT_DIVIDER";
     const QString clkout = "CLKOUT_FREQ CLKOUT_TOLERANCE", clkoutd = " CLKOUTD_BYPASS CLKOUTD_SOURCE_CLKOUT";
-    const Options none, toAdvanced{{"MODE_GENERAL", "false"}};
-    row("initial state: 16 keys", none, "", clkout);
-    row("smallest file: 14 keys", {{"CLKOUT_BYPASS", true}}, "", "");
-    row("advanced: no frequencies", toAdvanced, "", advanced);
-    row("general, CLKOUTD live", {{"CLKOUTD", true}}, "", clkout + clkoutd + " CLKOUTD_FREQ CLKOUTD_TOLERANCE");
-    row("advanced, CLKOUTD live", {{"MODE_GENERAL", "false"}, {"CLKOUTD", true}}, "",
+    row("initial state: 16 keys", {}, clkout);
+    row("smallest file: 14 keys", {{"CLKOUT_BYPASS", true}}, "");
+    row("advanced: no frequencies", {{"MODE_GENERAL", "false"}}, advanced);
+    row("general, CLKOUTD live", {{"CLKOUTD", true}}, clkout + clkoutd + " CLKOUTD_FREQ CLKOUTD_TOLERANCE");
+    row("advanced, CLKOUTD live", {{"MODE_GENERAL", "false"}, {"CLKOUTD", true}},
         advanced + clkoutd + " CLKOUTD_DIVIDE");
-    row("CLKOUTP, static adjustment", {{"CLKOUT_BYPASS", true}, {"CLKOUTP", true}, {"DYNAMIC", "false"}}, "",
+    row("CLKOUTP, static adjustment", {{"CLKOUT_BYPASS", true}, {"CLKOUTP", true}, {"DYNAMIC", "false"}},
         "CLKOUTP_BYPASS CLKOUTP_PHASE CLKOUTP_DUTY_CYCLE");
-    row("CLKOUTD3 on", {{"CLKOUT_BYPASS", true}, {"CLKOUTD3", true}}, "", "CLKOUTD3_SOURCE_CLKOUT");
+    row("CLKOUTD3 on", {{"CLKOUT_BYPASS", true}, {"CLKOUTD3", true}}, "CLKOUTD3_SOURCE_CLKOUT");
     // Information outside any group; combo settings as item indexes, numbers as decimal text.
-    row("values",
-        {{"module", "top_pll"},
-         {"LANG", 1},
-         {"CLKFB_SOURCE", "External"},
-         {"CLKOUTP", "true"},
-         {"CLKOUTP_BYPASS", true},
-         {"CLKOUTD3", true}},
-        "", clkout + " CLKOUTP_BYPASS CLKOUTD3_SOURCE_CLKOUT",
+    row("values", {{"module", "top_pll"}, {"LANG", 1}, {"CLKFB_SOURCE", "External"}, {"CLKOUTD3", true}},
+        clkout + " CLKOUTD3_SOURCE_CLKOUT",
         "type=MIREL version=1.0 file=pll module=top_pll Config/LANG=1 Config/CLKFB_SOURCE=1 Config/CLKOUT_TOLERANCE=0 "
-        "Config/CLKOUT_FREQ=400 Config/CLKIN_FREQ=100 Config/MODE_GENERAL=true Config/CLKOUTP_BYPASS=true "
-        "Config/CKLOUTD3=true");
+        "Config/CLKOUT_FREQ=400 Config/CLKIN_FREQ=100 Config/MODE_GENERAL=true Config/CKLOUTD3=true");
     // A key held by one of two controls takes its value from the one its switch picks.
     const QString dividers
             = "radioModeAdvanced=true clkinSpinDivideDyn=9 clkinSpinDivideStatic=5 clkfbSpinDivideDyn=12 "
               "clkfbSpinDivideStatic=3 clkoutComBoxDivideDyn=64 clkoutComBoxDivideStatic=16 ";
-    row("dynamic dividers picked", none,
-        dividers + "clkinRadioDivideDynamic=true clkfbRadioDivideDynamic=true clkoutRadioDivideDyn=true", advanced,
+    row("dynamic dividers picked", {}, advanced,
         "Config/CLKIN_DIVIDE_STATIC_SEL=9 Config/CLKFB_DIVIDE_STATIC_SEL=12 Config/CLKOUT_DIVIDER=64 "
-        "property:CLKIN_DIVIDE_STATIC_SEL=9 property:CLKFB_DIVIDE_STATIC_SEL=12 property:CLKOUT_DIVIDER=64");
-    row("static dividers picked", none,
-        dividers + "clkinRadioDivideStatic=true clkfbRadioDivideStatic=true clkoutRadioDivideStatic=true", advanced,
+        "property:CLKIN_DIVIDE_STATIC_SEL=9 property:CLKFB_DIVIDE_STATIC_SEL=12 property:CLKOUT_DIVIDER=64",
+        dividers + "clkinRadioDivideDynamic=true clkfbRadioDivideDynamic=true clkoutRadioDivideDyn=true");
+    row("static dividers picked", {}, advanced,
         "Config/CLKIN_DIVIDE_STATIC_SEL=5 Config/CLKFB_DIVIDE_STATIC_SEL=3 Config/CLKOUT_DIVIDER=16 "
-        "property:CLKIN_DIVIDE_STATIC_SEL=5 property:CLKFB_DIVIDE_STATIC_SEL=3 property:CLKOUT_DIVIDER=16");
+        "property:CLKIN_DIVIDE_STATIC_SEL=5 property:CLKFB_DIVIDE_STATIC_SEL=3 property:CLKOUT_DIVIDER=16",
+        dividers + "clkinRadioDivideStatic=true clkfbRadioDivideStatic=true clkoutRadioDivideStatic=true");
 }
 
 void tst_Config::written()
 {
     QFETCH(Options, options);
-    QFETCH(QString, steps);
     QFETCH(QString, extraKeys);
     QFETCH(QString, values);
+    QFETCH(QString, steps);
     auto dialog = newDialog();
     QVERIFY(apply(*dialog, options));
     const QString error = driveDialog(dialog.get(), steps.split(' ', Qt::SkipEmptyParts));
@@ -228,41 +219,43 @@ void tst_Config::loadedValues_data()
     QTest::addColumn<QString>("config");
     QTest::addColumn<QString>("before");
     QTest::addColumn<QString>("expected");
-    const auto row = [](const char *name, const QString &config, const QString &before, const QString &expected) {
+    const auto row = [](const char *name, const QString &config, const QString &expected, const QString &before = {}) {
         QTest::newRow(name) << config << before << expected;
     };
     const QString g = "MODE_GENERAL=true DYNAMIC=true ";
     const QString steps = "clkoutComBoxDelayStep=2 clkoutpComBoxDelayStep=2";
-    row("CLKIN above the device clamps", g + "CLKIN_FREQ=100000", "", "clkinSpinFrequency=450");
-    row("CLKIN nan", g + "CLKIN_FREQ=nan", "", "clkinSpinFrequency=3");
-    row("language", g + "LANG=1", "", "@language=1");
-    row("phase index 4 is 90 degrees", g + "DYNAMIC=false CLKOUTP=true CLKOUTP_PHASE=4 CLKOUTP_DUTY_CYCLE=6", "",
+    row("CLKIN above the device clamps", g + "CLKIN_FREQ=100000", "clkinSpinFrequency=450");
+    row("CLKIN nan", g + "CLKIN_FREQ=nan", "clkinSpinFrequency=3");
+    row("language", g + "LANG=1", "@language=1");
+    row("phase index 4 is 90 degrees", g + "DYNAMIC=false CLKOUTP=true CLKOUTP_PHASE=4 CLKOUTP_DUTY_CYCLE=6",
         "clkoutpComBoxPhase=90 clkoutpComBoxDutyCycle=0.500");
-    row("index beyond the items", g + "CLKFB_SOURCE=5", "", "clkfbComBoxSource=");
-    row("the file spells it CKLOUTD3", g + "CLKOUTD3=true", "", "clkoutd3CheckEnable=false");
-    row("absent DYNAMIC means static", "MODE_GENERAL=true", "", "radioPhaseDutyStatic=true");
-    row("dynamic adjustment resets the delay steps", g + "CLKOUTP=true", steps,
-        "clkoutComBoxDelayStep=0 clkoutpComBoxDelayStep=0");
+    row("index beyond the items", g + "CLKFB_SOURCE=5", "clkfbComBoxSource=");
+    row("the file spells it CKLOUTD3", g + "CLKOUTD3=true", "clkoutd3CheckEnable=false");
+    row("absent DYNAMIC means static", "MODE_GENERAL=true", "radioPhaseDutyStatic=true");
+    row("dynamic adjustment resets the delay steps", g + "CLKOUTP=true",
+        "clkoutComBoxDelayStep=0 clkoutpComBoxDelayStep=0", steps);
     row("static adjustment leaves them", g + "CLKOUTP=true DYNAMIC=false", steps, steps);
-    row("General Mode file leaves the static ODIV list with no item", g, "",
+    row("General Mode file leaves the static ODIV list with no item", g,
         "clkoutComBoxDivideStatic= clkoutComBoxDivideDyn=2");
     row("CLKOUTD_BYPASS read after CLKOUTD overrides its rule",
-        g + "CLKOUT_BYPASS=true CLKOUTD=true CLKOUTD_BYPASS=false", "", "clkoutdCheckBypass=false");
-    row("ODIV in a General Mode file goes to the static list", g + "CLKOUT_DIVIDER=16", "",
+        g + "CLKOUT_BYPASS=true CLKOUTD=true CLKOUTD_BYPASS=false", "clkoutdCheckBypass=false");
+    row("ODIV in a General Mode file goes to the static list", g + "CLKOUT_DIVIDER=16",
         "clkoutComBoxDivideStatic=16 clkoutComBoxDivideDyn=2");
-    // A key held by one of two controls goes to the one its switch picks; the other keeps its value.
+    // A key held by one of two controls goes to the one its switch picks; the other keeps what it held.
     const QString dividers
             = "MODE_GENERAL=false CLKIN_DIVIDE_STATIC_SEL=9 CLKFB_DIVIDE_STATIC_SEL=12 CLKOUT_DIVIDER=64 ";
+    const QString statics = "clkinSpinDivideStatic=5 clkfbSpinDivideStatic=3 clkoutComBoxDivideStatic=16";
+    const QString dynamics = "clkinSpinDivideDyn=5 clkfbSpinDivideDyn=3 clkoutComBoxDivideDyn=16";
     row("dynamic dividers", dividers + "CLKIN_DIVIDE_DYN=true CLKFB_DIVIDE_DYNAMIC=true CLKOUT_DIVIDE_DYN=true",
-        "clkinSpinDivideStatic=5 clkfbSpinDivideStatic=3 clkoutComBoxDivideStatic=16",
-        "clkinRadioDivideDynamic=true clkinSpinDivideDyn=9 clkinSpinDivideStatic=5 clkfbRadioDivideDynamic=true "
-        "clkfbSpinDivideDyn=12 clkfbSpinDivideStatic=3 clkoutRadioDivideDyn=true clkoutComBoxDivideDyn=64 "
-        "clkoutComBoxDivideStatic=16");
+        "clkinRadioDivideDynamic=true clkfbRadioDivideDynamic=true clkoutRadioDivideDyn=true clkinSpinDivideDyn=9 "
+        "clkfbSpinDivideDyn=12 clkoutComBoxDivideDyn=64 clkinSpinDivideStatic=5 clkfbSpinDivideStatic=3 "
+        "clkoutComBoxDivideStatic=16",
+        statics);
     row("static dividers", dividers + "CLKIN_DIVIDE_DYN=false CLKFB_DIVIDE_DYNAMIC=false CLKOUT_DIVIDE_DYN=false",
-        "clkinSpinDivideDyn=5 clkfbSpinDivideDyn=3 clkoutComBoxDivideDyn=16",
-        "clkinRadioDivideStatic=true clkinSpinDivideStatic=9 clkinSpinDivideDyn=5 clkfbRadioDivideStatic=true "
-        "clkfbSpinDivideStatic=12 clkfbSpinDivideDyn=3 clkoutRadioDivideStatic=true clkoutComBoxDivideStatic=64 "
-        "clkoutComBoxDivideDyn=16");
+        "clkinRadioDivideStatic=true clkfbRadioDivideStatic=true clkoutRadioDivideStatic=true clkinSpinDivideStatic=9 "
+        "clkfbSpinDivideStatic=12 clkoutComBoxDivideStatic=64 clkinSpinDivideDyn=5 clkfbSpinDivideDyn=3 "
+        "clkoutComBoxDivideDyn=16",
+        dynamics);
 }
 
 void tst_Config::loadedValues()
@@ -290,35 +283,31 @@ void tst_Config::loadedValues()
 void tst_Config::setPropertyOutcomes_data()
 {
     QTest::addColumn<Options>("first");
-    QTest::addColumn<Options>("options");
-    QTest::addColumn<QString>("line"); // "'value' 'KEY'"
+    QTest::addColumn<Options>("options"); // with the module "my_pll" unless it names one
+    QTest::addColumn<QString>("line");    // "'value' 'KEY'"
     QTest::addColumn<QString>("expected");
-    const auto row = [](const char *name, const Options &first, const Options &options, const char *line,
-                        const char *expected) {
+    const auto row = [](const char *name, const Options &options, const char *line, const char *expected,
+                        const Options &first = {}) {
         QTest::newRow(name) << first << options << QString(line) << QString(expected);
     };
-    const Options none;
-    row("frame fields", none, {{"LANG", 1}, {"module", "top"}, {"file", "pll_a"}}, "",
+    row("frame fields", {{"LANG", 1}, {"module", "top"}, {"file", "pll_a"}}, "",
         "@language=1 @moduleName=top @fileName=pll_a @createPath=$DIR/pll_a");
-    row("not creating", none, {{"file", "pll_a"}, {"ip_creat_mode", false}}, "", "@fileName=pll_a @createPath=$DIR");
-    row("mode kept without MODE_GENERAL", {{"MODE_GENERAL", "false"}}, none, "", "radioModeAdvanced=true");
-    row("absent DYNAMIC back to dynamic", {{"DYNAMIC", "false"}}, none, "", "radioPhaseDutyDynamic=true");
-    row("switch given as a bool", none, {{"CLKOUT_DIVIDE_DYN", false}}, "", "clkoutRadioDivideStatic=true");
-    row("the options spell it CLKOUTD3", none, {{"CKLOUTD3", true}}, "", "clkoutd3CheckEnable=false");
-    row("bypassed CLKOUT bypasses CLKOUTD", none,
-        {{"CLKOUT_BYPASS", true}, {"CLKOUTD", "true"}, {"CLKOUTD_BYPASS", false}}, "", "clkoutdCheckBypass=true");
-    row("MODE_GENERAL in capitals ends it", none,
-        {{"module", "my_pll"}, {"MODE_GENERAL", "TRUE"}, {"DYNAMIC", "false"}, {"RESET_PLL", true}},
+    row("not creating", {{"file", "pll_a"}, {"ip_creat_mode", false}}, "", "@fileName=pll_a @createPath=$DIR");
+    row("mode kept without MODE_GENERAL", {}, "", "radioModeAdvanced=true", {{"MODE_GENERAL", "false"}});
+    row("absent DYNAMIC back to dynamic", {}, "", "radioPhaseDutyDynamic=true", {{"DYNAMIC", "false"}});
+    row("switch given as a bool", {{"CLKOUT_DIVIDE_DYN", false}}, "", "clkoutRadioDivideStatic=true");
+    row("the options spell it CLKOUTD3", {{"CKLOUTD3", true}}, "", "clkoutd3CheckEnable=false");
+    row("bypassed CLKOUT bypasses CLKOUTD", {{"CLKOUT_BYPASS", true}, {"CLKOUTD", "true"}, {"CLKOUTD_BYPASS", false}},
+        "", "clkoutdCheckBypass=true");
+    row("MODE_GENERAL in capitals ends it", {{"MODE_GENERAL", "TRUE"}, {"DYNAMIC", "false"}, {"RESET_PLL", true}},
         "'TRUE' 'MODE_GENERAL'", "radioPhaseDutyDynamic=true checkPllReset=false @moduleName=my_pll");
-    row("switch after its set step", none, {{"module", "my_pll"}, {"CLKFB_DIVIDE_DYNAMIC", "yes"}, {"LOCK_EN", true}},
+    row("switch after its set step", {{"CLKFB_DIVIDE_DYNAMIC", "yes"}, {"LOCK_EN", true}},
         "'yes' 'CLKFB_DIVIDE_DYNAMIC'", "checkLockEn=false");
-    row("earlier options stay applied", none,
-        {{"module", "my_pll"}, {"RESET_PLL", true}, {"CLKIN_FREQ", "1000"}, {"CLKOUTP", true}}, "'1000' 'CLKIN_FREQ'",
-        "checkPllReset=true clkoutpCheckEnable=false");
-    row("CLKOUT_FREQ refused before CLKOUT_DIVIDER", none,
-        {{"module", "my_pll"}, {"CLKOUT_DIVIDER", "3"}, {"CLKOUT_FREQ", "1"}}, "'1' 'CLKOUT_FREQ'", "");
-    row("percent signs in the value", none, {{"module", "my_pll"}, {"MODE_GENERAL", "%2%3"}}, "'%2%3' 'MODE_GENERAL'",
-        "");
+    row("earlier options stay applied", {{"RESET_PLL", true}, {"CLKIN_FREQ", "1000"}, {"CLKOUTP", true}},
+        "'1000' 'CLKIN_FREQ'", "checkPllReset=true clkoutpCheckEnable=false");
+    row("CLKOUT_FREQ refused before CLKOUT_DIVIDER", {{"CLKOUT_DIVIDER", "3"}, {"CLKOUT_FREQ", "1"}},
+        "'1' 'CLKOUT_FREQ'", "");
+    row("percent signs in the value", {{"MODE_GENERAL", "%2%3"}}, "'%2%3' 'MODE_GENERAL'", "");
 }
 
 void tst_Config::setPropertyOutcomes()
@@ -327,6 +316,8 @@ void tst_Config::setPropertyOutcomes()
     QFETCH(Options, options);
     QFETCH(QString, line);
     QFETCH(QString, expected);
+    if (!options.contains("module"))
+        options.insert("module", "my_pll");
     auto dialog = newDialog();
     QVERIFY(apply(*dialog, first));
     L messages;

@@ -162,8 +162,6 @@ void tst_Dialog::outcomes_data()
     row("dynamic phase, clkoutp bypassed", "clkoutpCheckEnable=true clkoutpCheckBypass=true",
         "ports:clkin,clkout,clkoutp");
     row("general mode inputs", inputs, "ports:reset,vren,clkin,reset_p,clkfb,lock,clkout");
-    row("general mode never lists selects",
-        "clkinRadioDivideDynamic=true clkfbRadioDivideDynamic=true clkoutRadioDivideDyn=true", "ports:clkin,clkout");
     row("advanced dynamic dividers", "radioModeAdvanced=true checkPllPowerDown=true clkfbComBoxSource=External",
         "ports:clkin,idsel[5:0],reset_p,clkfb,fbdsel[5:0],clkout,odsel[5:0]");
     row("advanced static dividers",
