@@ -77,15 +77,13 @@ QString observed(Mirel_Dialog &d, const QString &name)
     return frame.value(name, controlState(&d, name));
 }
 
-// Empty when every "name=value" expectation holds.
-QString mismatch(Mirel_Dialog &dialog, const QStringList &expected)
+// The "name=value" pairs for the names in `expected`, as the dialog shows them now.
+QString shown(Mirel_Dialog &dialog, const QString &expected)
 {
-    for (const QString &e : expected) {
-        const QString got = observed(dialog, e.section('=', 0, 0));
-        if (got != e.section('=', 1))
-            return QStringLiteral("%1: got '%2'").arg(e, got);
-    }
-    return {};
+    QStringList pairs;
+    for (const QString &e : expected.split(' ', Qt::SkipEmptyParts))
+        pairs << e.section('=', 0, 0) + '=' + observed(dialog, e.section('=', 0, 0));
+    return pairs.join(' ');
 }
 
 bool apply(Mirel_Dialog &dialog, const Options &options, QStringList *lines = nullptr)
@@ -274,8 +272,7 @@ void tst_Config::loadedValues()
     driveDialog(dialog.get(), before.split(' ', Qt::SkipEmptyParts));
     QVERIFY(dialog->loadIPConfig(path));
     QVERIFY(watcher.boxes.isEmpty());
-    const QString wrong = mismatch(*dialog, expected.split(' '));
-    QVERIFY2(wrong.isEmpty(), qPrintable(wrong));
+    QCOMPARE(shown(*dialog, expected), expected);
 }
 
 // A first map, then a second; an empty line means the second is accepted, otherwise it is refused with
@@ -328,9 +325,7 @@ void tst_Config::setPropertyOutcomes()
     QVERIFY2(line.isEmpty() ? messages.isEmpty() : messages.size() == 1 && messages[0].startsWith(start),
              qPrintable(messages.join('\n')));
     // A creation path names a folder inside the output directory given to setCreating.
-    const QString wrong = mismatch(*dialog,
-                                   expected.split(' ', Qt::SkipEmptyParts).replaceInStrings("$DIR", m_dir->path()));
-    QVERIFY2(wrong.isEmpty(), qPrintable(wrong));
+    QCOMPARE(shown(*dialog, expected).replace(m_dir->path(), "$DIR"), expected);
 }
 
 // Options a script could get wrong, each tried as its own map with a module name.
