@@ -57,8 +57,8 @@ void tst_Dialog::freshDialog()
                      "-onClkOutDBypassChanged(bool) -onClkOutD3EnableChanged(bool) -onBtnCalculate(bool) "
                      "-onBtnCalculate() -refreshFigure()"));
 
-    // Item texts, start items and start states of the controls the key table names:
-    // tst_Config::tableMatchesTheForm. The form's own item data and the rest stay here.
+    // The items and start states of the controls the key table names are tied to the table by
+    // tst_Config::tableMatchesTheForm; these are the form's own.
     QCOMPARE(items(dialog.findChild<QComboBox *>("clkoutpComBoxDutyCycle"), true),
              QString("2 3 4 5 6 7 8 9 10 11 12 13 14").split(' '));
     QCOMPARE(dialog.findChild<QComboBox *>("clkoutComBoxDivideStatic")->currentIndex(), 0);
