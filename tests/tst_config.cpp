@@ -111,7 +111,6 @@ void tst_Config::written_data()
     const QString clkout = "CLKOUT_FREQ CLKOUT_TOLERANCE", clkoutd = " CLKOUTD_BYPASS CLKOUTD_SOURCE_CLKOUT";
     row("initial state: 16 keys", {}, clkout);
     row("smallest file: 14 keys", {{"CLKOUT_BYPASS", true}}, "");
-    row("advanced: no frequencies", {{"MODE_GENERAL", "false"}}, advanced);
     row("general, CLKOUTD live", {{"CLKOUTD", true}}, clkout + clkoutd + " CLKOUTD_FREQ CLKOUTD_TOLERANCE");
     row("advanced, CLKOUTD live", {{"MODE_GENERAL", "false"}, {"CLKOUTD", true}},
         advanced + clkoutd + " CLKOUTD_DIVIDE");
