@@ -7,6 +7,7 @@
 #include <configkeys.h>
 #include <devicetable.h>
 #include <ipconfigwriter.h>
+#include <pllmodel.h>
 
 #include <QRandomGenerator>
 #include <QSettings>
@@ -163,8 +164,8 @@ void tst_Config::written()
 }
 
 // Every control the key table names is on the form, of the kind its key has, with the
-// range, items and start state the table reports; an option left out of the map
-// puts the form back where it starts.
+// range, items and start state the table reports, and the ODIV items are the values the
+// searches try; an option left out of the map puts the form back where it starts.
 void tst_Config::tableMatchesTheForm()
 {
     const auto text = [](const QVariant &value) { // numbers compared as numbers: "100.000" is "100"
@@ -198,6 +199,10 @@ void tst_Config::tableMatchesTheForm()
                 QCOMPARE(text(controlState(&built, name)), text(entry.formDefault));
         }
     }
+    QStringList odiv;
+    for (int value : ModMirel::Calc::kOdivCandidates)
+        odiv << QString::number(value);
+    QCOMPARE(Config::findByKey(Config::Key::ClkoutDivider)->items, odiv);
     auto dialog = newDialog();
     const QVariantMap start = dialog->getProperty();
     for (const Config::Entry *entry : Config::batchOrder()) {
