@@ -224,7 +224,6 @@ void tst_Config::loadedValues_data()
     const QString steps = "clkoutComBoxDelayStep=2 clkoutpComBoxDelayStep=2";
     row("CLKIN above the device clamps", g + "CLKIN_FREQ=100000", "clkinSpinFrequency=450");
     row("CLKIN nan", g + "CLKIN_FREQ=nan", "clkinSpinFrequency=3");
-    row("language", g + "LANG=1", "@language=1");
     row("phase index 4 is 90 degrees", g + "DYNAMIC=false CLKOUTP=true CLKOUTP_PHASE=4 CLKOUTP_DUTY_CYCLE=6",
         "clkoutpComBoxPhase=90 clkoutpComBoxDutyCycle=0.500");
     row("index beyond the items", g + "CLKFB_SOURCE=5", "clkfbComBoxSource=");
