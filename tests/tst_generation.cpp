@@ -5,6 +5,7 @@
 #include "dialogdriver.h"
 #include "mireldialog.h"
 #include "modalwatcher.h"
+#include "testfiles.h"
 
 #include <devicetable.h>
 #include <editormanager.h>
@@ -115,10 +116,8 @@ struct Fixture
     QMap<QString, QByteArray> contents() const
     {
         QMap<QString, QByteArray> files;
-        for (const QString &name : entries()) {
-            QFile file(dir + '/' + name);
-            files.insert(name, file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("unreadable"));
-        }
+        for (const QString &name : entries())
+            files.insert(name, readFile(dir + '/' + name));
         return files;
     }
 

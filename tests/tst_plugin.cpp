@@ -2,6 +2,7 @@
 // The plug-in as the host sees it: loaded through QPluginLoader, cast to the
 // host's interface, asked for its cores.
 #include "modalwatcher.h"
+#include "testfiles.h"
 
 #include <baseipcoreinterface.h>
 #include <devicetable.h>
@@ -50,11 +51,7 @@ private:
     }
     Core coreFor(const QByteArray &description)
     {
-        QFile file(m_scratch.filePath("pll.ipspec"));
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(description) != description.size())
-            return nullptr;
-        file.close();
-        return coreFrom(m_scratch.path());
+        return writeFile(m_scratch.filePath("pll.ipspec"), description) ? coreFrom(m_scratch.path()) : nullptr;
     }
     IPPlugin *plugin() { return qobject_cast<IPPlugin *>(m_loader.instance()); }
 
@@ -185,9 +182,7 @@ void tst_Plugin::refusedFile()
     Core core = coreFrom(PLUGIN_DIR);
     QTemporaryDir dir;
     const QString path = dir.filePath("pll.ipc");
-    QFile file(path);
-    QVERIFY(content.isEmpty() || (file.open(QIODevice::WriteOnly) && file.write(content) == content.size()));
-    file.close();
+    QVERIFY(content.isEmpty() || writeFile(path, content));
     const bool versionRefused = line.endsWith(incompatible);
     ModalWatcher watcher(ModalWatcher::RejectDialogs);
     core->openModule(path, QString());
