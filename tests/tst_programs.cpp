@@ -3,6 +3,7 @@
 // Every run has no display and no input and must end by itself, whatever it is fed: refused with a line,
 // or with modules that compile.
 #include "hdlcompile.h"
+#include "testfiles.h"
 
 #include <QCryptographicHash>
 #include <QImage>
@@ -20,7 +21,7 @@
 namespace {
 
 constexpr int timeLimitMs = 60000; // generous: the sanitizer build is several times slower
-const QString host = QStringLiteral(BIN_DIR "/mirel-host"), calcProgram = QStringLiteral(BIN_DIR "/mirel-calc");
+const QString host = QStringLiteral(BIN_DIR "/mirel-host");
 const QString illegal = "WARNING: The value of divide factor for CLKIN and CLKFB is illegal";
 const QString cannot = "WARNING: The Expected Frequency of %1 cannot be generated. Try to change the Expected "
                        "Frequency or Tolerance(%)";
@@ -59,11 +60,6 @@ Run run(const QStringList &arguments, const QString &dir = QString(), const QStr
     return result;
 }
 
-Run calc(const QString &arguments)
-{
-    return run(arguments.split(' ', Qt::SkipEmptyParts), QString(), calcProgram);
-}
-
 // Numbers as the user sees them, "null" where not computed.
 QString text(const QJsonObject &o, const QStringList &keys)
 {
@@ -71,18 +67,6 @@ QString text(const QJsonObject &o, const QStringList &keys)
     for (const QString &key : keys)
         values << (o.value(key).isNull() ? QString("null") : QString::number(o.value(key).toDouble(), 'f', 3));
     return values.join(' ');
-}
-
-QString readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
-}
-
-bool write(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
 // Every entry below root, links not followed: a hash of each file, the target
@@ -118,10 +102,10 @@ void plant(const QDir &root, const QString &word)
                                "MODE_GENERAL=true\nCLKIN_FREQ=27\nCLKOUT_FREQ=100\nCLKOUT_TOLERANCE=2\n";
     const QString arg = word.section(QLatin1Char(':'), 1);
     if (word == "module") {
-        QVERIFY(write(root.filePath("d/m/m.ipc"), goodIpc) && write(root.filePath("d/m/m.v"), "old module\n")
-                && write(root.filePath("d/m/m_tmp.v"), "old template\n"));
+        QVERIFY(writeFile(root.filePath("d/m/m.ipc"), goodIpc) && writeFile(root.filePath("d/m/m.v"), "old module\n")
+                && writeFile(root.filePath("d/m/m_tmp.v"), "old template\n"));
     } else if (word.startsWith("set:")) { // one configuration key of the module changed
-        QVERIFY(write(root.filePath("d/m/m.ipc"), goodIpc + arg.toLatin1() + '\n'));
+        QVERIFY(writeFile(root.filePath("d/m/m.ipc"), goodIpc + arg.toLatin1() + '\n'));
     } else if (word.startsWith("link:")) {
         QFile::remove(root.filePath("d/m/" + arg));
         link("../../o/v", "d/m/" + arg);
@@ -135,9 +119,9 @@ void plant(const QDir &root, const QString &word)
     } else if (word == "fifo") {
         QVERIFY(::mkfifo(qPrintable(root.filePath("f")), 0600) == 0);
     } else if (word == "big") {
-        QVERIFY(write(root.filePath("big"), "{" + QByteArray(2 << 20, ' ') + "}"));
+        QVERIFY(writeFile(root.filePath("big"), "{" + QByteArray(2 << 20, ' ') + "}"));
     } else if (word == "stale") {
-        QVERIFY(write(root.filePath("d/m/.m.v.staged-AbC123"), "left by a killed run"));
+        QVERIFY(writeFile(root.filePath("d/m/.m.v.staged-AbC123"), "left by a killed run"));
     } else if (word != "sizelimit") { // see attack()
         QFAIL(qPrintable("unknown setup word " + word));
     }
@@ -154,84 +138,93 @@ class tst_Programs : public QObject
 private slots:
     void exitStatus_data();
     void exitStatus();
-    void infoAndScreenshot();
     void create_data();
     void create();
     void showArgsOptionsFileAndOpen();
-    void keysListTheOptions();
+    void keysAreTheReadmeList();
     void sim();
     void attack_data();
     void attack();
     void concurrentRuns();
     void calcJson_data();
     void calcJson();
-    void calcUsageErrors_data();
-    void calcUsageErrors();
-    void calcPlainOutput();
     void calcStream();
 };
 
+// Each command as a user types it: the status, a part of its one problem line, parts of what it prints.
 void tst_Programs::exitStatus_data()
 {
-    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QStringList>("command"); // the program, then its arguments
     QTest::addColumn<int>("status");
     QTest::addColumn<QString>("errorPart");
-    const auto row = [](const char *name, const QString &arguments, int status, const QString &errorPart) {
-        QTest::newRow(name) << arguments.split(' ', Qt::SkipEmptyParts) << status << errorPart;
+    QTest::addColumn<QStringList>("outParts"); // %T: the run's folder; none: nothing on standard output
+    const auto row = [](const char *name, const QString &command, int status, const QString &errorPart,
+                        const QStringList &outParts = {}) {
+        QTest::newRow(name) << command.split(' ', Qt::SkipEmptyParts) << status << errorPart << outParts;
     };
-    row("no command", "", 2, "Usage");
-    row("unknown command", "frobnicate", 2, "unknown command");
-    row("help", "--help", 0, "");
-    row("unknown option", "info --bogus", 2, "bogus");
-    row("missing plug-in folder", "info --plugin-dir /nonexistent", 1, "does not exist");
-    row("folder without plug-in", "info --plugin-dir /", 1, "");
-    row("screenshot without file", "screenshot", 2, "PNG");
-    row("unknown device", "screenshot x.png --device NOPE", 2, "unknown device");
-    row("unknown control", "screenshot x.png noSuchControl=true", 2, "noSuchControl");
-    row("refused key", "screenshot x.png MODE_GENERAL=TRUE", 2,
+    row("no command", "mirel-host", 2, "Usage: mirel-host COMMAND [options]\n");
+    row("help", "mirel-host --help", 0, "", {"Usage: mirel-host COMMAND [options]\n"});
+    row("create --help", "mirel-host create --help", 0, "", {"Usage: mirel-host create [options] [KEY=VALUE ...]\n"});
+    row("open --help names its default device", "mirel-host open --help", 0, "", {"(default: the device"});
+    row("unknown command", "mirel-host frobnicate", 2, "unknown command");
+    row("unknown option", "mirel-host info --bogus", 2, "bogus");
+    row("info", "mirel-host info", 0, "", {"id:        MIREL\n", "version:   1.0\n", "AXL-12"});
+    row("devices", "mirel-host devices", 0, "", {"second minimum 3.125 MHz; the higher minimum applies"});
+    // The device's own range, not the control's as built.
+    row("keys of a device", "mirel-host keys --json --device BRN-4LP", 0, "",
+        {R"("device": "BRN-4LP")", R"("maximum": 200,)"});
+    row("missing plug-in folder", "mirel-host info --plugin-dir /nonexistent", 1, "does not exist");
+    row("folder without plug-in", "mirel-host info --plugin-dir /", 1, "no plug-in library in '/'");
+    row("screenshot, control names", "mirel-host screenshot x.png radioModeGeneral=false clkoutpCheckEnable=true", 0,
+        "", {"written: %T/x.png\n"});
+    row("screenshot, key names", "mirel-host screenshot x.png MODE_GENERAL=false CLKOUTP=true checkLockEn=true", 0, "",
+        {"written: %T/x.png\n"});
+    row("screenshot without file", "mirel-host screenshot", 2, "PNG");
+    row("unknown control", "mirel-host screenshot x.png noSuchControl=true", 2, "noSuchControl");
+    row("refused key", "mirel-host screenshot x.png MODE_GENERAL=TRUE", 2,
         "ERROR: Value 'TRUE' is out of the range for configuration option 'MODE_GENERAL'");
-    row("unknown key", "screenshot x.png CLKOUT_FRQ=1", 2, "did you mean 'CLKOUT_FREQ'?");
-    row("not KEY=VALUE", "create module", 2, "");
-    row("missing .ipc", "open /nonexistent/missing.ipc", 1, "");
-    row("not an .ipc", "open " SOURCE_DIR "/README.md", 1,
+    row("unknown key", "mirel-host screenshot x.png CLKOUT_FRQ=1", 2, "did you mean 'CLKOUT_FREQ'?");
+    row("not KEY=VALUE", "mirel-host create module", 2, "'module' is not KEY=VALUE");
+    row("missing .ipc", "mirel-host open /nonexistent/missing.ipc", 1, "no configuration file");
+    row("not an .ipc", "mirel-host open " SOURCE_DIR "/README.md", 1,
         "ERROR: '" SOURCE_DIR "/README.md' is not an IP configuration (.ipc) file");
-    row("keys, unknown device", "keys --device NOPE", 2, "unknown device");
-    row("sim without file", "sim", 2, "exactly one");
-    row("sim of a missing .ipc", "sim /nonexistent/missing.ipc", 1, "no configuration file");
+    row("sim without file", "mirel-host sim", 2, "exactly one");
+    row("sim of a missing .ipc", "mirel-host sim /nonexistent/missing.ipc", 1, "no configuration file");
+    row("calc, plain", "mirel-calc --clkin 25 --clkout 33.3 --tolerance 0.2 --clkoutd 8.3 --clkoutd-tolerance 0.5", 0,
+        "",
+        {"IDIV     3\nFBDIV    4\nODIV     16\nSDIV     4\nPFD      8.333 MHz\nVCO      533.333 MHz\n"
+         "CLKOUT   33.333 MHz  (+1001.0 ppm)\nCLKOUTD  8.333 MHz  (+4016.1 ppm)\n"});
+    // A refusal: the warning on standard error, what can be made on standard output.
+    row("calc refused, plain", "mirel-calc --clkin 100 --clkout 600", 1, cannot.arg("CLKOUT"),
+        {"CLKOUT   450.000 MHz (closest, rejected)\n"});
+    row("no --clkin", "mirel-calc --clkout 100", 2, "--clkin");
+    row("both modes", "mirel-calc --clkin 27 --clkout 100 --idiv 1 --fbdiv 4 --odiv 4", 2, "exclude");
+    row("ODIV not offered", "mirel-calc --clkin 27 --idiv 1 --fbdiv 4 --odiv 6", 2, "--odiv must be one of");
+    row("infinite", "mirel-calc --clkin 27 --clkout inf", 2, "--clkout");
+    row("CLKIN above the device", "mirel-calc --device BRN-4LP --clkin 250 --bypass", 2, "3~200");
+    row("CLKOUTD below the printed bound", "mirel-calc --clkin 27 --bypass --clkoutd 0.023", 2, "0.024~225.000");
+    row("CLKOUT above what the dialog takes", "mirel-calc --clkin 27 --clkout 901", 2, "3.125~450");
+    row("calc, unknown device", "mirel-calc --device XYZ --clkin 27 --bypass", 2, "XYZ");
+    row("stray argument", "mirel-calc --clkin 27 --bypass 42", 2, "42");
 }
 
 void tst_Programs::exitStatus()
 {
-    QFETCH(QStringList, arguments);
+    QFETCH(QStringList, command);
     QFETCH(int, status);
     QFETCH(QString, errorPart);
+    QFETCH(QStringList, outParts);
     QTemporaryDir dir;
-    const Run r = run(arguments, dir.path());
+    const Run r = run(command.mid(1), dir.path(), BIN_DIR "/" + command.first());
     QCOMPARE(r.status, status);
-    QVERIFY2(r.err.contains(errorPart), qPrintable(r.err));
-    QVERIFY2(status == 0 || r.err.trimmed().count('\n') < 16, qPrintable(r.err)); // short, not a dump
-    QVERIFY2(!r.err.contains("ERROR: ERROR:"), qPrintable(r.err));
-}
-
-void tst_Programs::infoAndScreenshot()
-{
-    const Run info = run({"info"});
-    QCOMPARE(info.status, 0);
-    for (const QString &part : {QString("id:        MIREL"), QString("version:   1.0"), QString("AXL-12")})
-        QVERIFY2(info.lines.join('\n').contains(part), qPrintable(part));
-    QCOMPARE(run({"create", "--help"}).lines.value(0), QString("Usage: mirel-host create [options] [KEY=VALUE ...]"));
-    QVERIFY(run({"open", "--help"})
-                    .lines.join(QChar(32))
-                    .simplified()
-                    .contains("the device the configuration file names"));
-    QVERIFY(run({"devices"}).lines.join('\n').contains("second minimum 3.125 MHz; the higher minimum applies"));
-    QTemporaryDir dir;
-    for (const QStringList &settings : {QStringList{}, QStringList{"radioModeGeneral=false", "clkoutpCheckEnable=true"},
-                                        QStringList{"MODE_GENERAL=false", "CLKOUTP=true", "checkLockEn=true"}}) {
-        const Run shot = run(QStringList{"screenshot", dir.filePath("dialog.png")} + settings);
-        QCOMPARE(shot.status, 0);
-        QCOMPARE(shot.lines, QStringList{"written: " + dir.filePath("dialog.png")});
-        const QImage image(dir.filePath("dialog.png"));
+    QVERIFY2(r.err.contains(errorPart) && !r.err.contains("ERROR: ERROR:"), qPrintable(r.err));
+    // A problem is one line on standard error (without a command, the usage), never on standard output.
+    QVERIFY2(status == 0 ? r.err.isEmpty() : r.err.count('\n') == 1 || r.err.startsWith("Usage:"), qPrintable(r.err));
+    QVERIFY2(r.out.isEmpty() == outParts.isEmpty() && !r.out.contains("WARNING"), r.out.constData());
+    for (QString part : outParts)
+        QVERIFY2(QString::fromUtf8(r.out).contains(part.replace("%T", dir.path())), qPrintable(part));
+    if (command.value(1) == "screenshot" && status == 0) { // the whole dialog
+        const QImage image(dir.filePath("x.png"));
         QVERIFY(image.width() >= 900 && image.height() >= 600);
     }
 }
@@ -266,7 +259,6 @@ void tst_Programs::create_data()
         QStringList(written).replaceInStrings(QRegularExpression("^"), "out/"));
     row("nothing at all", "create", 1,
         {"ERROR: The module name is empty.", "ERROR: The file name is empty.", "ERROR: The output directory is empty."});
-    row("refused option", "create MODE_GENERAL=TRUE" + ex, 1, {refused("TRUE", "MODE_GENERAL")});
     row("file name climbing out", "create module=pll1 file=../x", 1,
         {"ERROR: The file name \"../x\" must not contain a directory separator."});
     row("output folder is a file", "create dir=/dev/null" + ex, 1,
@@ -296,8 +288,6 @@ void tst_Programs::create_data()
         R"({"module": "pll1", "file": "pll_file", "CLKIN_FREQ": 3.0004999, "CLKOUT_FREQ": 48,
         "CLKOUT_TOLERANCE": 2.0, "CLKOUTP": true, "DYNAMIC": "false", "CLKOUTP_PHASE": 0.0, "CLKOUTP_DUTY_CYCLE": 0.5})",
         {"CLKIN_FREQ=3", "CLKOUT_TOLERANCE=3", "CLKOUTP_PHASE=0", "CLKOUTP_DUTY_CYCLE=6"});
-    row("range named", "create CLKIN_FREQ=500 module=pll1 file=pll_file", 1,
-        {refused("500", "CLKIN_FREQ", "3.000 to 450.000")});
     row("not a number", "create CLKIN_FREQ=27MHz module=pll1 file=pll_file", 1,
         {"ERROR: Value '27MHz' for configuration option 'CLKIN_FREQ' for IP 'pll1' is not a number. Legal values: "
          "3.000 to 450.000."});
@@ -342,7 +332,7 @@ void tst_Programs::create()
     QTemporaryDir outer;
     QVERIFY(QDir(outer.path()).mkdir("work"));
     const QString work = outer.path() + "/work";
-    QVERIFY(json.isEmpty() || write(work + "/options.json", json));
+    QVERIFY(json.isEmpty() || writeFile(work + "/options.json", json));
     const Run result = run(arguments, work);
     QVERIFY2(result.finished, "the run did not end within the time limit");
     QVERIFY2(result.status == status, qPrintable(result.lines.join('\n') + result.err));
@@ -357,9 +347,9 @@ void tst_Programs::create()
     for (const QString &file : files)
         expectedLines << "written: " + work + '/' + file;
     QCOMPARE(result.lines, expectedLines);
-    const QStringList ipc = readAll(work + '/' + files.value(0)).split('\n');
+    const QList<QByteArray> ipc = readFile(work + '/' + files.value(0)).split('\n');
     for (const QString &line : ipcLines)
-        QVERIFY2(ipc.contains(line), qPrintable(line));
+        QVERIFY2(ipc.contains(line.toUtf8()), qPrintable(line));
     // The _tmp file is an instantiation template to paste, not a unit of its own.
     for (const QString &file : files.filter(QRegularExpression("(?<!_tmp)\\.(v|vhd)$"))) {
         const std::optional<QString> error = hdlCompileError(work + '/' + file, timeLimitMs);
@@ -375,9 +365,8 @@ void tst_Programs::create()
 void tst_Programs::showArgsOptionsFileAndOpen()
 {
     QTemporaryDir dir;
-    QVERIFY(write(
-            dir.filePath("options.json"),
-            R"({"module": "pll1", "file": "pll_file", "CLKIN_FREQ": 27, "CLKOUT_FREQ": 100, "CLKOUT_TOLERANCE": "0.5"})"));
+    QVERIFY(writeFile(dir.filePath("options.json"), R"({"module": "pll1", "file": "pll_file", "CLKIN_FREQ": 27,
+        "CLKOUT_FREQ": 100, "CLKOUT_TOLERANCE": "0.5"})"));
     const Run result = run({"create", "--show-args", "--options", "options.json"}, dir.path());
     QCOMPARE(result.status, 0);
     // The header's line breaks escaped.
@@ -385,12 +374,13 @@ void tst_Programs::showArgsOptionsFileAndOpen()
     QCOMPARE(result.lines.mid(1, 2), QStringList({"-mod_name pll1", "-file_name pll_file"}));
     for (const QString &element : {QString("-fclkin 27"), QString("-idiv_sel 7"), QString("-fbdiv_sel 26")})
         QVERIFY2(result.lines.contains(element), qPrintable(element));
-    const QString module = dir.path() + "/pll_file/pll_file.v", before = readAll(module);
+    const QString module = dir.path() + "/pll_file/pll_file.v";
+    const QByteArray before = readFile(module);
     QVERIFY(before.contains("CLKOUT 100.286") && QFile::remove(module));
     const Run open = run({"open", "pll_file/pll_file.ipc"}, dir.path());
     QVERIFY2(open.status == 0, qPrintable(open.lines.join('\n') + open.err));
     QVERIFY(open.lines.contains("written: " + module));
-    QCOMPARE(readAll(module), before);
+    QCOMPARE(readFile(module), before);
 
     const Run opened = run({"open", "--json", "pll_file/pll_file.ipc"}, dir.path());
     const QJsonObject reported = QJsonDocument::fromJson(opened.lines.value(0).toUtf8()).object();
@@ -407,31 +397,12 @@ void tst_Programs::showArgsOptionsFileAndOpen()
     QCOMPARE(reported["device"].toString(), QString("AXL-12"));
 }
 
-// Exactly the options the core's setProperty reads, the four the frame and core read, and the README lists them.
-void tst_Programs::keysListTheOptions()
+// The README's list of batch options is the output of keys, entry for entry.
+void tst_Programs::keysAreTheReadmeList()
 {
-    const Run json = run({"keys", "--json"});
-    const QJsonObject options = QJsonDocument::fromJson(json.lines.join('\n').toUtf8()).object()["options"].toObject();
-    QCOMPARE(options.keys(),
-             QString("CLKFB_DIVIDE_DYNAMIC CLKFB_DIVIDE_STATIC_SEL CLKFB_SOURCE CLKIN_DIVIDE_DYN "
-                     "CLKIN_DIVIDE_STATIC_SEL "
-                     "CLKIN_FREQ CLKOUTD CLKOUTD3 CLKOUTD3_SOURCE_CLKOUT CLKOUTD_BYPASS CLKOUTD_DIVIDE CLKOUTD_FREQ "
-                     "CLKOUTD_SOURCE_CLKOUT CLKOUTD_TOLERANCE CLKOUTP CLKOUTP_BYPASS CLKOUTP_DUTY_CYCLE CLKOUTP_PHASE "
-                     "CLKOUT_BYPASS CLKOUT_DIVIDER CLKOUT_DIVIDE_DYN CLKOUT_FREQ CLKOUT_TOLERANCE DYNAMIC LANG LOCK_EN "
-                     "MODE_GENERAL PLL_PWD PLL_REGULATOR RESET_PLL dir file ip_creat_mode module")
-                     .split(' '));
-    for (const QJsonValue &option : options)
-        QVERIFY(!option["description"].toString().isEmpty());
-    // The device's own range, not the control's as built.
-    const Run brn = run({"keys", "--json", "--device", "BRN-4LP"});
-    const QJsonObject clkin = QJsonDocument::fromJson(brn.lines.join(QChar(10)).toUtf8())
-                                      .object()["options"]
-                                      .toObject()["CLKIN_FREQ"]
-                                      .toObject();
-    QVERIFY2(clkin["maximum"].toDouble() < 450.0, qPrintable(brn.lines.join('\n').left(400)));
-    const QString readme = readAll(SOURCE_DIR "/README.md");
-    for (const QString &line : run({"keys"}).lines)
-        QVERIFY2(readme.contains(line), qPrintable(line));
+    const QString readme = QString::fromUtf8(readFile(SOURCE_DIR "/README.md"));
+    const int table = readme.indexOf("| Key |");
+    QCOMPARE(QString::fromUtf8(run({"keys"}).out), readme.mid(table, readme.indexOf("\n\n", table) + 1 - table));
 }
 
 // sim runs the testbench beside the .ipc, or a fresh copy when none is there: PASS exits 0, a module
@@ -445,10 +416,10 @@ void tst_Programs::sim()
     QVERIFY2(missing.status == 2 && missing.err.contains("Debian package 'iverilog'"), qPrintable(missing.err));
     if (QStandardPaths::findExecutable("iverilog").isEmpty())
         QSKIP("Icarus Verilog is not installed (scripts/install-deps.sh installs it)");
-    const QString generated = readAll(module);
+    const QString generated = QString::fromUtf8(readFile(module));
     for (const char *change : {"FBDIV_SEL(26)", "FBDIV_SEL(27)", "-"}) {
         QVERIFY(*change == '-' ? QFile::remove(module)
-                               : write(module, QString(generated).replace("FBDIV_SEL(26)", change).toUtf8()));
+                               : writeFile(module, QString(generated).replace("FBDIV_SEL(26)", change).toUtf8()));
         const Run result = run({"sim", ipc}, dir.path());
         const bool pass = qstrcmp(change, "FBDIV_SEL(27)") != 0;
         QVERIFY2(result.status == (pass ? 0 : 1) && result.lines.last() == (pass ? "PASS" : "FAIL: CLKOUT"),
@@ -475,12 +446,9 @@ void tst_Programs::attack_data()
     const QString create = "create dir=%T/d module=m file=m CLKIN_FREQ=27 CLKOUT_FREQ=100 CLKOUT_TOLERANCE=0.5";
     const QString open = "open %T/d/m/m.ipc", link = "is a link or not a regular file";
     row("link at the module", "link:m.v", create, 1, link);
-    row("link at the template", "link:m_tmp.v", create, 1, link);
-    row("link at the .ipc", "link:m.ipc", create, 1, link);
     row("dangling link", "dangling:m.v", create, 1, link);
     row("module folder is a link", "folderlink", create, 1, "module folder");
     row("open, link at the module", "module link:m.v", open, 1, link);
-    row("open, link at the template", "module link:m_tmp.v", open, 1, link);
     row("chosen dir is a link: followed", "dirlink", "create dir=%T/dl module=m file=m", 0, "", "d/m/");
     row("options from a FIFO", "fifo", "create --options %T/f", 2, "not a regular file");
     row("options over the limit", "big", "create --options %T/big", 2, "larger than");
@@ -490,7 +458,6 @@ void tst_Programs::attack_data()
         QByteArray("\x00\xff\xfe[\x01=\x02\n\x7f", 10));
     row(".ipc without settings", "", "open %T/input", 1, "divide factor for CLKIN and CLKFB is illegal", {},
         "[General]\nversion=1.0\nfile=pll1\nmodule=pll1\n");
-    row("SystemVerilog keyword", "", create + " module=inside", 1, "reserved word");
     row("line break in a name", "", create + " module=m\rERROR:fake\nx", 1, "\"m\\rERROR:fake\\nx\"");
     row("line break in a device name", "", "create --device x\nERROR:fake", 2, "'x\\nERROR:fake'");
     row("NUL in dir", "", "create --options %T/input", 1, "x\\x00y", {},
@@ -519,10 +486,10 @@ void tst_Programs::attack()
     QTemporaryDir temporary;
     const QDir root(temporary.path());
     root.mkpath("d/m"); // every row has a folder beside the output folder...
-    QVERIFY(root.mkpath("o") && write(root.filePath("o/v"), "PRECIOUS\n")); // ...with a file in it
+    QVERIFY(root.mkpath("o") && writeFile(root.filePath("o/v"), "PRECIOUS\n")); // ...with a file in it
     for (const QString &word : setup.split(' ', Qt::SkipEmptyParts))
         plant(root, word);
-    QVERIFY(input.isEmpty() || write(root.filePath("input"), input.replace("%T", QFile::encodeName(root.path()))));
+    QVERIFY(input.isEmpty() || writeFile(root.filePath("input"), input.replace("%T", QFile::encodeName(root.path()))));
     for (QString &argument : arguments)
         argument.replace("%T", root.path());
     const QMap<QString, QByteArray> before = snapshot(root.path());
@@ -566,9 +533,8 @@ void tst_Programs::concurrentRuns()
         delete run;
     }
     QSettings ipc(out.filePath("m/m.ipc"), QSettings::IniFormat);
-    QFile module(out.filePath("m/m.v"));
-    QVERIFY(module.open(QIODevice::ReadOnly));
-    QVERIFY(module.readAll().contains(".FCLKIN(\"" + ipc.value("Config/CLKIN_FREQ").toByteArray() + "\")"));
+    QVERIFY(readFile(out.filePath("m/m.v"))
+                    .contains(".FCLKIN(\"" + ipc.value("Config/CLKIN_FREQ").toByteArray() + "\")"));
     QCOMPARE(QDir(out.filePath("m")).entryList(QDir::Files | QDir::Hidden),
              QStringList({"m.ipc", "m.sdc", "m.v", "m_tb.v", "m_tmp.v"}));
 }
@@ -586,12 +552,8 @@ void tst_Programs::calcJson_data()
     };
     const QString none = "null null null null null null";
     row("27->100 at 0.5%", "--clkin 27 --clkout 100 --tolerance 0.5", 0, "7.000 26.000 4.000 null 100.286 null");
-    row("27->100 at 0.0% lists alternatives", "--clkin 27 --clkout 100", 1, none, cannot.arg("CLKOUT"),
-        "100.286 7.000 26.000 4.000 5");
     row("--alternatives 2", "--clkin 27 --clkout 100 --alternatives 2", 1, none, cannot.arg("CLKOUT"),
         "100.286 7.000 26.000 4.000 2");
-    row("Advanced, ODIV recommended", "--clkin 27 --idiv 1 --fbdiv 4 --odiv 2", 1, none,
-        "WARNING: The divide factor of CLKOUT is illegal, the recommand value is 4.");
     row("Advanced with SDIV, key spellings",
         "--clkin-freq 27 --clkin-divide 1 --clkfb-divide 4 --clkout-divider 4 --clkoutd-divide 6", 0,
         "1.000 4.000 4.000 6.000 108.000 18.000");
@@ -615,7 +577,7 @@ void tst_Programs::calcJson()
     QFETCH(QString, values);
     QFETCH(QString, message);
     QFETCH(QString, alternatives);
-    const Run r = calc(args + " --json");
+    const Run r = run((args + " --json").split(' '), {}, BIN_DIR "/mirel-calc");
     QCOMPARE(r.status, exitCode);
     QJsonParseError error;
     const QJsonObject o = QJsonDocument::fromJson(r.out, &error).object();
@@ -633,55 +595,11 @@ void tst_Programs::calcJson()
     QCOMPARE(first + QString::number(alts.size()), alternatives);
 }
 
-void tst_Programs::calcUsageErrors_data()
-{
-    QTest::addColumn<QString>("args");
-    QTest::addColumn<QString>("complaint");
-    const auto row = [](const char *name, const QString &args, const QString &complaint) {
-        QTest::newRow(name) << args << complaint;
-    };
-    row("no --clkin", "--clkout 100", "--clkin");
-    row("both modes", "--clkin 27 --clkout 100 --idiv 1 --fbdiv 4 --odiv 4", "exclude");
-    row("ODIV not offered", "--clkin 27 --idiv 1 --fbdiv 4 --odiv 6", "--odiv must be one of");
-    row("infinite", "--clkin 27 --clkout inf", "--clkout");
-    row("CLKIN above the device", "--device BRN-4LP --clkin 250 --bypass", "3~200");
-    row("CLKOUTD below the printed bound", "--clkin 27 --bypass --clkoutd 0.023", "0.024~225.000");
-    row("CLKOUT above what the dialog takes", "--clkin 27 --clkout 901", "3.125~450");
-    row("unknown device", "--device XYZ --clkin 27 --bypass", "XYZ");
-    row("stray argument", "--clkin 27 --bypass 42", "42");
-}
-
-void tst_Programs::calcUsageErrors()
-{
-    QFETCH(QString, args);
-    QFETCH(QString, complaint);
-    const Run r = calc(args);
-    QCOMPARE(r.status, 2);
-    QVERIFY(r.out.isEmpty());
-    QCOMPARE(r.err.count('\n'), 1);
-    QVERIFY2(r.err.contains(complaint), qPrintable(r.err));
-}
-
-void tst_Programs::calcPlainOutput()
-{
-    const Run r = calc("--clkin 25 --clkout 33.3 --tolerance 0.2 --clkoutd 8.3 --clkoutd-tolerance 0.5");
-    QCOMPARE(r.status, 0);
-    for (const char *line :
-         {"IDIV     3\n", "FBDIV    4\n", "ODIV     16\n", "SDIV     4\n", "PFD      8.333 MHz\n",
-          "VCO      533.333 MHz\n", "CLKOUT   33.333 MHz  (+1001.0 ppm)\n", "CLKOUTD  8.333 MHz  (+4016.1 ppm)\n"})
-        QVERIFY2(r.out.contains(line), r.out.constData());
-    // A refusal: the warning on standard error, what can be made on standard output.
-    const Run refused = calc("--clkin 100 --clkout 600");
-    QVERIFY(refused.status == 1 && refused.err == cannot.arg("CLKOUT") + '\n');
-    QVERIFY2(refused.out.contains("CLKOUT   450.000 MHz (closest, rejected)\n") && !refused.out.contains("WARNING"),
-             refused.out.constData());
-}
-
 // One answer per request line, in order; a bad line is answered as bad and the stream goes on.
 void tst_Programs::calcStream()
 {
     QProcess p;
-    p.start(calcProgram, {"--jsonl"});
+    p.start(BIN_DIR "/mirel-calc", {"--jsonl"});
     p.write("{\"clkin\": 27, \"clkout\": 100, \"tolerance\": 0.5}\n{\"clkin\": 27,\n[1]\n\n"
             "{\"clkin\": \"27\", \"idiv\": 1, \"fbdiv\": 4, \"odiv\": 8, \"sdiv\": 6, \"device\": \"axl-25\"}\n"
             "{\"clkin\": 27, \"clkout\": 100, \"idiv\": 1}\n{\"clkin\": 27, \"clkout\": 100, \"tolerance\": \"0.5\", "
