@@ -122,7 +122,7 @@ void plant(const QDir &root, const QString &word)
         QVERIFY(writeFile(root.filePath("big"), "{" + QByteArray(2 << 20, ' ') + "}"));
     } else if (word == "stale") {
         QVERIFY(writeFile(root.filePath("d/m/.m.v.staged-AbC123"), "left by a killed run"));
-    } else if (word != "sizelimit") { // see attack()
+    } else if (word != "sizelimit") { // see create()
         QFAIL(qPrintable("unknown setup word " + word));
     }
 }
@@ -143,8 +143,6 @@ private slots:
     void showArgsOptionsFileAndOpen();
     void keysAreTheReadmeList();
     void sim();
-    void attack_data();
-    void attack();
     void concurrentRuns();
     void calcJson_data();
     void calcJson();
@@ -188,6 +186,9 @@ void tst_Programs::exitStatus_data()
     row("missing .ipc", "mirel-host open /nonexistent/missing.ipc", 1, "no configuration file");
     row("not an .ipc", "mirel-host open " SOURCE_DIR "/README.md", 1,
         "ERROR: '" SOURCE_DIR "/README.md' is not an IP configuration (.ipc) file");
+    row("gui --help without a display", "mirel-host gui --help", 0, "",
+        {"Usage: mirel-host gui [options] [FILE.ipc]\n"});
+    row("gui without a display", "mirel-host gui", 2, "needs a display");
     row("sim without file", "mirel-host sim", 2, "exactly one");
     row("sim of a missing .ipc", "mirel-host sim /nonexistent/missing.ipc", 1, "no configuration file");
     row("calc, plain", "mirel-calc --clkin 25 --clkout 33.3 --tolerance 0.2 --clkoutd 8.3 --clkoutd-tolerance 0.5", 0,
@@ -229,17 +230,25 @@ void tst_Programs::exitStatus()
     }
 }
 
+// Runs of create and open in a folder %T that holds a module folder d/m and, beside it, o/v; they run in %T/d.
 void tst_Programs::create_data()
 {
-    QTest::addColumn<QStringList>("arguments");
-    QTest::addColumn<QByteArray>("json"); // written to options.json when not empty
+    QTest::addColumn<QString>("setup");         // words for plant()
+    QTest::addColumn<QStringList>("arguments"); // %T: the test's folder
+    QTest::addColumn<QByteArray>("input");      // written to %T/d/input when not empty
     QTest::addColumn<int>("status");
-    QTest::addColumn<QStringList>("errors"); // standard error, line by line
-    QTest::addColumn<QStringList>("files");
+    QTest::addColumn<QStringList>("errors");   // standard error, line by line; ~: the line contains the rest
+    QTest::addColumn<QStringList>("files");    // written, as listed
     QTest::addColumn<QStringList>("ipcLines"); // in the first .ipc written
     const auto row = [](const char *name, const QString &arguments, int status, const QStringList &errors,
-                        const QStringList &files = {}, const QByteArray &json = {}, const QStringList &ipcLines = {}) {
-        QTest::newRow(name) << arguments.split(' ') << json << status << errors << files << ipcLines;
+                        const QStringList &files = {}, const QByteArray &input = {}, const QStringList &ipcLines = {},
+                        const QString &setup = {}) {
+        QTest::newRow(name) << setup << arguments.split(' ') << input << status << errors << files << ipcLines;
+    };
+    // What a file or folder planted in the way, or bytes sent to be echoed, leads to: one line.
+    const auto attack = [&](const char *name, const QString &setup, const QString &arguments, int status,
+                            const QString &line, const QStringList &files = {}, const QByteArray &input = {}) {
+        row(name, arguments, status, line.isEmpty() ? QStringList() : QStringList{'~' + line}, files, input, {}, setup);
     };
     // What create writes for one module, in the order it lists them.
     const auto filesOf = [](const QString &name, const QString &ext = ".v") {
@@ -247,7 +256,7 @@ void tst_Programs::create_data()
                 .replaceInStrings("%1", name + '/' + name);
     };
     const QStringList written = filesOf("pll_file"), vhdl = filesOf("pll_file", ".vhd");
-    const QString ex = ' ' + example, opts = "create --options options.json";
+    const QString ex = ' ' + example, opts = "create --options input";
     const auto refused = [](const QString &value, const QString &key, const QString &legal = {},
                             const QString &ip = "pll1") {
         return QString("ERROR: Value '%1' is out of the range for configuration option '%2' for IP '%3'.")
@@ -268,7 +277,7 @@ void tst_Programs::create_data()
          "ERROR: unknown option 'CLKOUT_FRQ' (did you mean 'CLKOUT_FREQ'?)",
          "ERROR: unknown option 'clkin_freq' (did you mean 'CLKIN_FREQ'?)"});
     row("unknown key in a file", opts + ex, 1,
-        {"ERROR: unknown option 'CLKOUTD_DIVIDER' (did you mean 'CLKOUTD_DIVIDE'?) in 'options.json'"}, {},
+        {"ERROR: unknown option 'CLKOUTD_DIVIDER' (did you mean 'CLKOUTD_DIVIDE'?) in 'input'"}, {},
         R"({"CLKOUTD_DIVIDER": 8})");
     row("LANG=VHDL, every output",
         "create LANG=VHDL CLKOUTP=true CLKOUTD=true CLKOUTD3=true LOCK_EN=true RESET_PLL=true PLL_PWD=true "
@@ -299,14 +308,14 @@ void tst_Programs::create_data()
     row("CLKOUTD_DIVIDE in General Mode", "create CLKOUTD_DIVIDE=8" + ex, 1,
         {"ERROR: Option 'CLKOUTD_DIVIDE' for IP 'pll1' applies only in Advanced Mode (MODE_GENERAL=false)."});
     row("array, one refused", opts, 1,
-        {refused("1000", "CLKIN_FREQ", "3.000 to 450.000", "b"), "ERROR: nothing created from 'options.json' item 2"},
+        {refused("1000", "CLKIN_FREQ", "3.000 to 450.000", "b"), "ERROR: nothing created from 'input' item 2"},
         filesOf("a") + filesOf("c"),
         R"([{"module": "a", "file": "a"}, {"module": "b", "file": "b", "CLKIN_FREQ": 1000},
         {"module": "c", "file": "c"}])");
     row("JSON lines", opts, 0, {}, filesOf("a") + filesOf("b", ".vhd"),
         "{\"module\": \"a\", \"file\": \"a\"}\n\n{\"module\": \"b\", \"file\": \"b\", \"LANG\": \"VHDL\"}\n");
-    row("array of non-objects", opts, 2, {"ERROR: 'options.json' item 1 is not a JSON object"}, {}, "[1]");
-    row("empty array", opts, 2, {"ERROR: 'options.json' holds no JSON object"}, {}, "[]");
+    row("array of non-objects", opts, 2, {"ERROR: 'input' item 1 is not a JSON object"}, {}, "[1]");
+    row("empty array", opts, 2, {"ERROR: 'input' holds no JSON object"}, {}, "[]");
     // What the device cannot run, or an output fed by a disabled CLKOUTP, writes nothing.
     row("VCO of 12800",
         "create CLKIN_FREQ=100 CLKIN_DIVIDE_STATIC_SEL=1 CLKFB_DIVIDE_STATIC_SEL=64 MODE_GENERAL=false "
@@ -318,44 +327,97 @@ void tst_Programs::create_data()
         row(qPrintable(output + " from a disabled CLKOUTP"),
             QString("create %1=true %1_SOURCE_CLKOUT=false").arg(output) + ex, 1,
             {refused("false", output + "_SOURCE_CLKOUT")});
+    const QString create = "create dir=%T/d module=m file=m CLKIN_FREQ=27 CLKOUT_FREQ=100 CLKOUT_TOLERANCE=0.5";
+    const QString open = "open %T/d/m/m.ipc", link = "is a link or not a regular file";
+    attack("link at the module", "link:m.v", create, 1, link);
+    attack("dangling link", "dangling:m.v", create, 1, link);
+    attack("module folder is a link", "folderlink", create, 1, "module folder");
+    attack("open, link at the module", "module link:m.v", open, 1, link);
+    attack("chosen dir is a link: followed", "dirlink", "create dir=%T/dl module=m file=m", 0, "",
+           filesOf("m").replaceInStrings(QRegularExpression("^"), "%T/dl/"));
+    attack("options from a FIFO", "fifo", "create --options %T/f", 2, "not a regular file");
+    attack("options over the limit", "big", "create --options %T/big", 2, "larger than");
+    attack(".ipc from a FIFO", "fifo", "open %T/f", 1, "not a regular file");
+    attack(".ipc over the limit", "big", "open %T/big", 1, "larger than");
+    attack(".ipc of binary bytes", "", "open input", 1, "not an IP configuration", {},
+           QByteArray("\x00\xff\xfe[\x01=\x02\n\x7f", 10));
+    attack(".ipc without settings", "", "open input", 1, "divide factor for CLKIN and CLKFB is illegal", {},
+           "[General]\nversion=1.0\nfile=pll1\nmodule=pll1\n");
+    attack("line break in a name", "", create + " module=m\rERROR:fake\nx", 1, "\"m\\rERROR:fake\\nx\"");
+    attack("line break in a device name", "", "create --device x\nERROR:fake", 2, "'x\\nERROR:fake'");
+    attack("NUL in dir", "", "create --options input", 1, "x\\x00y", {},
+           R"({"dir": "%T/x\u0000y", "module": "m", "file": "m"})");
+    attack("long name cut", "", create + " file=" + QString(100000, 'f'), 1,
+           QString(80, 'f') + QChar(0x2026) + "\" is too long");
+    attack("lone surrogate", "", "create --options input", 1, "\\xd800", {},
+           R"({"dir": "%T/out", "module": "m", "file": "m\ud800"})");
+    attack("list without an item", "module set:CLKFB_SOURCE=5", open, 1, "'CLKFB_SOURCE'");
+    attack("tolerance not offered", "module set:CLKOUT_TOLERANCE=9", open, 1, "cannot be generated");
+    attack("file-size limit", "module sizelimit", create, 1, "File too large");
+    attack("stale temporaries go", "module stale", create, 0, "", filesOf("m"));
 }
 
-// Problems on standard error, the files written on standard output; nothing outside the working folder.
+// Problems on standard error, the files written on standard output. Nothing else in %T changes, but for
+// folders made for those files; temporaries of killed runs go.
 void tst_Programs::create()
 {
+    QFETCH(QString, setup);
     QFETCH(QStringList, arguments);
-    QFETCH(QByteArray, json);
+    QFETCH(QByteArray, input);
     QFETCH(int, status);
     QFETCH(QStringList, errors);
     QFETCH(QStringList, files);
     QFETCH(QStringList, ipcLines);
-    QTemporaryDir outer;
-    QVERIFY(QDir(outer.path()).mkdir("work"));
-    const QString work = outer.path() + "/work";
-    QVERIFY(json.isEmpty() || writeFile(work + "/options.json", json));
-    const Run result = run(arguments, work);
-    QVERIFY2(result.finished, "the run did not end within the time limit");
-    QVERIFY2(result.status == status, qPrintable(result.lines.join('\n') + result.err));
-    QCOMPARE(result.err.split('\n', Qt::SkipEmptyParts), errors);
-    QStringList found, expectedLines, unchecked;
-    for (QDirIterator it(outer.path(), QDir::Files, QDirIterator::Subdirectories); it.hasNext();)
-        found << QDir(work).relativeFilePath(it.next());
-    found.removeOne("options.json");
-    QStringList sorted = files;
-    found.sort(), sorted.sort();
-    QCOMPARE(found, sorted);
-    for (const QString &file : files)
-        expectedLines << "written: " + work + '/' + file;
-    QCOMPARE(result.lines, expectedLines);
-    const QList<QByteArray> ipc = readFile(work + '/' + files.value(0)).split('\n');
+    QTemporaryDir temporary;
+    const QDir root(temporary.path()), work(root.filePath("d"));
+    QVERIFY(root.mkpath("d/m") && root.mkpath("o") && writeFile(root.filePath("o/v"), "PRECIOUS\n"));
+    for (const QString &word : setup.split(' ', Qt::SkipEmptyParts))
+        plant(root, word);
+    QVERIFY(input.isEmpty() || writeFile(work.filePath("input"), input.replace("%T", QFile::encodeName(root.path()))));
+    for (QString &argument : arguments)
+        argument.replace("%T", root.path());
+    const QMap<QString, QByteArray> before = snapshot(root.path());
+
+    // With a file-size limit the run may write files of at most one block.
+    const QStringList limited = QStringList{"-c", "ulimit -f 1; exec \"$0\" \"$@\"", host} + arguments;
+    const Run r = setup.contains("sizelimit") ? run(limited, work.path(), "/bin/sh") : run(arguments, work.path());
+    QVERIFY2(r.finished, "the run did not end within the time limit");
+    QVERIFY2(r.status == status, qPrintable(r.lines.join('\n') + r.err));
+    QStringList lines = r.err.split('\n', Qt::SkipEmptyParts);
+    for (int i = 0; i < qMin(lines.size(), errors.size()); ++i) {
+        if (errors[i].startsWith('~') && lines[i].contains(errors[i].mid(1)))
+            lines[i] = errors[i]; // the part expected is there
+    }
+    QCOMPARE(lines, errors);
+    QStringList paths, written, changed, unchecked;
+    for (QString file : files) {
+        paths << work.filePath(file.replace("%T", root.path()));
+        written << "written: " + paths.last();
+        QVERIFY2(QFileInfo(paths.last()).isFile(), qPrintable(paths.last()));
+        changed << QDir(root.canonicalPath()).relativeFilePath(QFileInfo(paths.last()).canonicalFilePath());
+    }
+    QCOMPARE(r.lines, written);
+    QMap<QString, QByteArray> after = snapshot(root.path());
+    for (auto it = before.begin(); it != before.end(); ++it) {
+        const bool kept = it.key().contains(".staged-") ? !after.contains(it.key())
+                                                        : changed.contains(it.key()) || after.take(it.key()) == *it;
+        QVERIFY2(kept, qPrintable(it.key() + " changed"));
+    }
+    for (const QString &entry : after.keys()) {
+        const bool holdsWritten = std::any_of(changed.begin(), changed.end(), [&](const QString &file) {
+            return file == entry || file.startsWith(entry + '/');
+        });
+        QVERIFY2(holdsWritten && !entry.contains(".staged-") && !entry.endsWith(".lock"),
+                 qPrintable("created: " + entry));
+    }
     for (const QString &line : ipcLines)
-        QVERIFY2(ipc.contains(line.toUtf8()), qPrintable(line));
+        QVERIFY2(readFile(paths.value(0)).split('\n').contains(line.toUtf8()), qPrintable(line));
     // The _tmp file is an instantiation template to paste, not a unit of its own.
-    for (const QString &file : files.filter(QRegularExpression("(?<!_tmp)\\.(v|vhd)$"))) {
-        const std::optional<QString> error = hdlCompileError(work + '/' + file, timeLimitMs);
+    for (const QString &file : paths.filter(QRegularExpression("(?<!_tmp)\\.(v|vhd)$"))) {
+        const std::optional<QString> error = hdlCompileError(file, timeLimitMs);
         QVERIFY2(!error || error->isEmpty(), qPrintable(file + '\n' + error.value_or(QString())));
         if (!error)
-            unchecked << file;
+            unchecked << QFileInfo(file).fileName();
     }
     if (!unchecked.isEmpty())
         QSKIP(qPrintable("no compiler installed, not compiled: " + unchecked.join(' ')));
@@ -431,92 +493,6 @@ void tst_Programs::sim()
              QString("PASS"));
 }
 
-void tst_Programs::attack_data()
-{
-    QTest::addColumn<QString>("setup");
-    QTest::addColumn<QStringList>("arguments"); // %T: the test's folder
-    QTest::addColumn<QByteArray>("input");      // written to %T/input when not empty
-    QTest::addColumn<int>("status");
-    QTest::addColumn<QString>("line");    // refused: the one line contains it
-    QTest::addColumn<QString>("changes"); // where the run may change anything; empty: nowhere
-    const auto row = [](const char *name, const QString &setup, const QString &arguments, int status,
-                        const QString &line, const QString &changes = {}, const QByteArray &input = {}) {
-        QTest::newRow(name) << setup << arguments.split(' ') << input << status << line << changes;
-    };
-    const QString create = "create dir=%T/d module=m file=m CLKIN_FREQ=27 CLKOUT_FREQ=100 CLKOUT_TOLERANCE=0.5";
-    const QString open = "open %T/d/m/m.ipc", link = "is a link or not a regular file";
-    row("link at the module", "link:m.v", create, 1, link);
-    row("dangling link", "dangling:m.v", create, 1, link);
-    row("module folder is a link", "folderlink", create, 1, "module folder");
-    row("open, link at the module", "module link:m.v", open, 1, link);
-    row("chosen dir is a link: followed", "dirlink", "create dir=%T/dl module=m file=m", 0, "", "d/m/");
-    row("options from a FIFO", "fifo", "create --options %T/f", 2, "not a regular file");
-    row("options over the limit", "big", "create --options %T/big", 2, "larger than");
-    row(".ipc from a FIFO", "fifo", "open %T/f", 1, "not a regular file");
-    row(".ipc over the limit", "big", "open %T/big", 1, "larger than");
-    row(".ipc of binary bytes", "", "open %T/input", 1, "not an IP configuration", {},
-        QByteArray("\x00\xff\xfe[\x01=\x02\n\x7f", 10));
-    row(".ipc without settings", "", "open %T/input", 1, "divide factor for CLKIN and CLKFB is illegal", {},
-        "[General]\nversion=1.0\nfile=pll1\nmodule=pll1\n");
-    row("line break in a name", "", create + " module=m\rERROR:fake\nx", 1, "\"m\\rERROR:fake\\nx\"");
-    row("line break in a device name", "", "create --device x\nERROR:fake", 2, "'x\\nERROR:fake'");
-    row("NUL in dir", "", "create --options %T/input", 1, "x\\x00y", {},
-        R"({"dir": "%T/x\u0000y", "module": "m", "file": "m"})");
-    row("long name cut", "", create + " file=" + QString(100000, 'f'), 1,
-        QString(80, 'f') + QChar(0x2026) + "\" is too long");
-    row("lone surrogate", "", "create --options %T/input", 1, "\\xd800", {},
-        R"({"dir": "%T/out", "module": "m", "file": "m\ud800"})");
-    row("list without an item", "module set:CLKFB_SOURCE=5", open, 1, "'CLKFB_SOURCE'");
-    row("tolerance not offered", "module set:CLKOUT_TOLERANCE=9", open, 1, "cannot be generated");
-    row("file-size limit", "module sizelimit", create, 1, "File too large");
-    row("stale temporaries go", "module stale", create, 0, "", "d/m/");
-    row("gui --help without a display", "", "gui --help", 0, "");
-    row("gui without a display", "", "gui", 2, "needs a display");
-}
-
-// A refusal is one line on standard error, and nothing outside the allowed folder is left or changed.
-void tst_Programs::attack()
-{
-    QFETCH(QString, setup);
-    QFETCH(QStringList, arguments);
-    QFETCH(QByteArray, input);
-    QFETCH(int, status);
-    QFETCH(QString, line);
-    QFETCH(QString, changes);
-    QTemporaryDir temporary;
-    const QDir root(temporary.path());
-    root.mkpath("d/m"); // every row has a folder beside the output folder...
-    QVERIFY(root.mkpath("o") && writeFile(root.filePath("o/v"), "PRECIOUS\n")); // ...with a file in it
-    for (const QString &word : setup.split(' ', Qt::SkipEmptyParts))
-        plant(root, word);
-    QVERIFY(input.isEmpty() || writeFile(root.filePath("input"), input.replace("%T", QFile::encodeName(root.path()))));
-    for (QString &argument : arguments)
-        argument.replace("%T", root.path());
-    const QMap<QString, QByteArray> before = snapshot(root.path());
-
-    // With a file-size limit the run may write files of at most one block.
-    const QStringList limited = QStringList{"-c", "ulimit -f 1; exec \"$0\" \"$@\"", host} + arguments;
-    const Run r = setup.contains("sizelimit") ? run(limited, {}, "/bin/sh") : run(arguments);
-    QVERIFY2(r.finished, "the run did not end within the time limit");
-    QVERIFY2(r.status == status, qPrintable(r.err));
-    if (status != 0)
-        QVERIFY2(r.lines.isEmpty() && r.err.count('\n') == 1 && r.err.contains(line), qPrintable(r.err));
-    QMap<QString, QByteArray> after = snapshot(root.path());
-    for (const QString &entry : after.keys()) {
-        QVERIFY2(!entry.contains(".staged-") && !entry.endsWith(".lock"), qPrintable(entry));
-        if (!changes.isEmpty() && entry.startsWith(changes))
-            after.remove(entry);
-    }
-    for (const QString &entry : before.keys()) {
-        if (!changes.isEmpty() && entry.startsWith(changes))
-            continue;
-        QVERIFY2(after.value(entry) == before.value(entry), qPrintable(entry + " changed"));
-        after.remove(entry);
-    }
-    QVERIFY2(after.isEmpty(), qPrintable("created: " + after.keys().join(' ')));
-}
-
-// Runs on one module take turns: the .ipc and the module always come from the same run.
 void tst_Programs::concurrentRuns()
 {
     QTemporaryDir out;
