@@ -78,14 +78,13 @@ QMap<QString, QByteArray> snapshot(const QString &root)
                     QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QFileInfo info(it.next());
-        QFile file(info.filePath());
         QByteArray &entry = entries[info.filePath().mid(root.size() + 1)];
         if (info.isSymLink())
             entry = "-> " + QFile::encodeName(info.symLinkTarget());
         else if (info.isDir())
             entry = "dir";
-        else if (info.isFile() && file.open(QIODevice::ReadOnly))
-            entry = QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha1);
+        else if (info.isFile())
+            entry = QCryptographicHash::hash(readFile(info.filePath()), QCryptographicHash::Sha1);
         else
             entry = "special";
     }
@@ -205,7 +204,7 @@ void tst_Programs::exitStatus_data()
     row("CLKIN above the device", "mirel-calc --device BRN-4LP --clkin 250 --bypass", 2, "3~200");
     row("CLKOUTD below the printed bound", "mirel-calc --clkin 27 --bypass --clkoutd 0.023", 2, "0.024~225.000");
     row("CLKOUT above what the dialog takes", "mirel-calc --clkin 27 --clkout 901", 2, "3.125~450");
-    row("calc, unknown device", "mirel-calc --device XYZ --clkin 27 --bypass", 2, "XYZ");
+    row("unknown device", "mirel-calc --device XYZ --clkin 27 --bypass", 2, "XYZ");
     row("stray argument", "mirel-calc --clkin 27 --bypass 42", 2, "42");
 }
 
@@ -496,18 +495,14 @@ void tst_Programs::sim()
 void tst_Programs::concurrentRuns()
 {
     QTemporaryDir out;
-    QList<QProcess *> runs;
+    QProcess runs[8];
     for (int i = 0; i < 8; ++i) {
-        auto *run = new QProcess(this);
         const QStringList create{"create", "dir=" + out.path(),    "module=m",
                                  "file=m", "CLKOUT_TOLERANCE=2.0", QStringLiteral("CLKIN_FREQ=%1").arg(20 + i)};
-        run->start(host, i % 2 ? QStringList{"open", out.filePath("m/m.ipc")} : create);
-        runs << run;
+        runs[i].start(host, i % 2 ? QStringList{"open", out.filePath("m/m.ipc")} : create);
     }
-    for (QProcess *run : qAsConst(runs)) {
-        QVERIFY(run->waitForFinished(timeLimitMs));
-        delete run;
-    }
+    for (QProcess &run : runs)
+        QVERIFY(run.waitForFinished(timeLimitMs));
     QSettings ipc(out.filePath("m/m.ipc"), QSettings::IniFormat);
     QVERIFY(readFile(out.filePath("m/m.v"))
                     .contains(".FCLKIN(\"" + ipc.value("Config/CLKIN_FREQ").toByteArray() + "\")"));
