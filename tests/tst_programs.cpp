@@ -190,6 +190,8 @@ void tst_Programs::exitStatus_data()
     row("gui without a display", "mirel-host gui", 2, "needs a display");
     row("sim without file", "mirel-host sim", 2, "exactly one");
     row("sim of a missing .ipc", "mirel-host sim /nonexistent/missing.ipc", 1, "no configuration file");
+    row("line break in a sim path", "mirel-host sim x\nERROR:fake", 1, "no configuration file 'x\\nERROR:fake'");
+    row("line break in a setting", "mirel-host screenshot x.png a\nERROR:fake", 2, "'a\\nERROR:fake' is not NAME=VALUE");
     row("calc, plain", "mirel-calc --clkin 25 --clkout 33.3 --tolerance 0.2 --clkoutd 8.3 --clkoutd-tolerance 0.5", 0,
         "",
         {"IDIV     3\nFBDIV    4\nODIV     16\nSDIV     4\nPFD      8.333 MHz\nVCO      533.333 MHz\n"

@@ -249,7 +249,7 @@ int screenshot(const QStringList &arguments)
     for (const QString &setting : positional.mid(1)) {
         const int equals = setting.indexOf(QLatin1Char('='));
         if (equals <= 0)
-            return fail(UsageError, QStringLiteral("'%1' is not NAME=VALUE").arg(setting));
+            return fail(UsageError, QStringLiteral("'%1' is not NAME=VALUE").arg(Utils::echo(setting)));
         settings.append({setting.left(equals), setting.mid(equals + 1)});
     }
     PluginHost host;

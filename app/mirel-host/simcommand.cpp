@@ -3,6 +3,8 @@
 
 #include "commandline.h"
 
+#include <echo.h>
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -232,7 +234,7 @@ int run(const QStringList &arguments)
         return fail(UsageError, QStringLiteral("sim needs exactly one configuration file"));
     const QString ipc = QFileInfo(positional.first()).absoluteFilePath();
     if (!QFileInfo(ipc).isFile())
-        return fail(Refused, QStringLiteral("no configuration file '%1'").arg(positional.first()));
+        return fail(Refused, QStringLiteral("no configuration file '%1'").arg(Utils::echo(positional.first())));
 
     QTemporaryDir work;
     if (!work.isValid())
@@ -242,7 +244,7 @@ int run(const QStringList &arguments)
         // Generate a fresh copy from a copy of the configuration, so nothing beside it changes.
         const QString copy = work.filePath(QFileInfo(ipc).fileName());
         if (!QFile::copy(ipc, copy))
-            return fail(Refused, QStringLiteral("cannot copy '%1' into a temporary folder").arg(ipc));
+            return fail(Refused, QStringLiteral("cannot copy '%1' into a temporary folder").arg(Utils::echo(ipc)));
         PluginHost host;
         if (auto status = loadCore(parser, host))
             return *status;
@@ -252,13 +254,15 @@ int run(const QStringList &arguments)
         for (const QString &line : messages)
             QTextStream(stderr) << line << '\n';
         if (!ok || !(files = filesBeside(copy)))
-            return fail(Refused, QStringLiteral("'%1' does not generate a module to simulate").arg(positional.first()));
+            return fail(Refused, QStringLiteral("'%1' does not generate a module to simulate")
+                                         .arg(Utils::echo(positional.first())));
         files->fresh = true;
     }
 
     const QString model = modelDir(parser) + (files->vhdl ? QStringLiteral("/mirel.vhd") : QStringLiteral("/mirel.v"));
     if (!QFileInfo(model).isFile())
-        return fail(UsageError, QStringLiteral("no simulation model '%1'; name its folder with --model-dir").arg(model));
+        return fail(UsageError, QStringLiteral("no simulation model '%1'; name its folder with --model-dir")
+                                        .arg(Utils::echo(model)));
     const QString simulator = files->vhdl ? QStringLiteral("ghdl") : QStringLiteral("iverilog");
     const QString tool = QStandardPaths::findExecutable(simulator);
     const QString runner = files->vhdl ? tool : QStandardPaths::findExecutable(QStringLiteral("vvp"));
