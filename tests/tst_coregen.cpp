@@ -4,6 +4,7 @@
 // configuration file writer.
 #include "dialogdriver.h"
 #include "modalwatcher.h"
+#include "testfiles.h"
 
 #include <cfgsmap.h>
 #include <devicetable.h>
@@ -42,11 +43,9 @@ private slots:
     void setOpening();
     void figurePinsRendered();
     void buttons();
-    void opensShowingPageAndDevice_data();
     void opensShowingPageAndDevice();
     void setValue_data();
     void setValue();
-    void insertTypes();
     void writer();
 };
 
@@ -112,12 +111,6 @@ QString line(const QString &value, const QString &legal = {}, bool notNumber = f
     return text.arg(value) + (legal.isEmpty() ? QString() : " Legal values: " + legal + ".");
 }
 
-QByteArray contents(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 } // namespace
 
 void tst_CoreGen::setOpening_data()
@@ -126,21 +119,19 @@ void tst_CoreGen::setOpening_data()
     QTest::addColumn<QString>("device");
     QTest::addColumn<bool>("loadResult");
     QTest::addColumn<QString>("expected"); // device, file name, module name
+    const auto row = [](const char *name, const char *ini, const char *device, bool loadResult,
+                        const QString &expected) {
+        QTest::newRow(name) << QByteArray(ini) << QString(device) << loadResult << expected;
+    };
     const QString fallback = DEV::DeviceTable::defaultDevice().device;
-    QTest::newRow("device from file") << QByteArray(
-            "target_device=AXL-25-BG256\nfile=pll_a\nmodule=pll_top\n[Config]\nX=1\n")
-                                      << "" << true << "AXL-25 pll_a pll_top";
-    QTest::newRow("device from caller wins") << QByteArray("target_device=AXL-25-BG256\nfile=pll_a\nmodule=pll_top\n")
-                                             << "BRN-4LP" << true << "BRN-4LP pll_a pll_top";
-    QTest::newRow("caller names part id")
-            << QByteArray("file=pll_a\n") << "brn-4lp-cs49" << true << "BRN-4LP pll_a preset";
-    QTest::newRow("unknown device in file")
-            << QByteArray("target_device=XYZ-9\n") << "" << true << fallback + " saved preset";
-    QTest::newRow("keys only in the group")
-            << QByteArray("[Config]\nfile=inner\nmodule=inner\n") << "" << true << fallback + " saved preset";
-    QTest::newRow("loader refuses") << QByteArray("target_device=AXL-25\nfile=pll_a\n") << "" << false
-                                    << "AXL-25 pll_a preset";
-    QTest::newRow("missing file still reaches the loader") << QByteArray() << "" << false << fallback + " saved preset";
+    const char *named = "target_device=AXL-25-BG256\nfile=pll_a\nmodule=pll_top\n[Config]\nX=1\n";
+    row("device from file", named, "", true, "AXL-25 pll_a pll_top");
+    row("device from caller wins", named, "BRN-4LP", true, "BRN-4LP pll_a pll_top");
+    row("caller names part id", "file=pll_a\n", "brn-4lp-cs49", true, "BRN-4LP pll_a preset");
+    row("unknown device in file", "target_device=XYZ-9\n", "", true, fallback + " saved preset");
+    row("keys only in the group", "[Config]\nfile=inner\nmodule=inner\n", "", true, fallback + " saved preset");
+    row("loader refuses", "target_device=AXL-25\nfile=pll_a\n", "", false, "AXL-25 pll_a preset");
+    row("missing file still reaches the loader", nullptr, "", false, fallback + " saved preset");
 }
 
 void tst_CoreGen::setOpening()
@@ -150,18 +141,17 @@ void tst_CoreGen::setOpening()
     QFETCH(bool, loadResult);
     QFETCH(QString, expected);
     QTemporaryDir dir;
-    QFile file(dir.filePath("saved.ipc"));
-    QVERIFY(ini.isNull() || (file.open(QIODevice::WriteOnly) && file.write(ini) == ini.size()));
-    file.close();
+    const QString path = dir.filePath("saved.ipc");
+    QVERIFY(ini.isNull() || writeFile(path, ini));
     ProbeDialog dialog;
     dialog.uiSetModuleName("preset");
     dialog.setCreatPath("/elsewhere");
     dialog.loadResult = loadResult;
-    QCOMPARE(dialog.setOpening(file.fileName(), device), loadResult);
+    QCOMPARE(dialog.setOpening(path, device), loadResult);
     const QString dev = expected.section(' ', 0, 0);
-    QCOMPARE(dialog.events, QStringList({"refresh " + dev + ' ' + dir.path(), "load " + file.fileName()}));
+    QCOMPARE(dialog.events, QStringList({"refresh " + dev + ' ' + dir.path(), "load " + path}));
     QCOMPARE(dialog.device().device() + ' ' + dialog.fileName() + ' ' + dialog.moduleName(), expected);
-    QCOMPARE(QFile::exists(file.fileName()), !ini.isNull());
+    QCOMPARE(QFile::exists(path), !ini.isNull());
 }
 
 // A new pin list reaches the screen; more than one pin needs a taller panel.
@@ -178,7 +168,6 @@ void tst_CoreGen::figurePinsRendered()
             pins << PinFigure(QStringLiteral("pin%1").arg(i) + (i % 4 == 1 ? "[5:0]" : ""), i % 3 == 2, i % 4 == 1,
                               i % 3 != 2 ? Qt::AlignLeft : Qt::AlignRight);
         dialog.uiSetFigurePins(pins);
-        QCOMPARE(dialog.figurePins(), pins);
         QCOMPARE(before != dialog.grab().toImage(), count > 0);
         QCOMPARE(panel->sizeHint().height() > emptyHeight, count > 1);
     }
@@ -226,30 +215,28 @@ void tst_CoreGen::setValue_data()
                                                                    + (' ' + value.toString().left(20));
         QTest::newRow(qPrintable(kind + ' ' + shown)) << kind << value << fallback << expected;
     };
+    // Values and the state each leaves.
+    const auto taken = [&](const QString &kind, const QList<QPair<QVariant, QString>> &cases) {
+        for (const auto &c : cases)
+            row(kind, c.first, c.second);
+    };
     const auto refused = [&](const QString &kind, const QVariantList &values, bool notNumber = false) {
         for (const QVariant &value : values)
             row(kind, value, line(value.toString(), legal.value(kind), notNumber));
     };
     const double nan = std::numeric_limits<double>::quiet_NaN(), inf = std::numeric_limits<double>::infinity();
-    row("check", "false", "false");
-    row("check", false, "false");
-    row("radio", "true", "true");
+    taken("check", {{"false", "false"}, {false, "false"}});
+    taken("radio", {{"true", "true"}});
+    taken("spin", {{"8", "8"}, {64, "64"}, {8.0, "8"}});
+    taken("double", {{"123.456", "123.456"}, {"1e2", "100"}, {450, "450"}, {"3", "3"}, {123.4564, "123.456"}});
+    taken("combo", {{"0.5", "0.5"}, {QByteArray("0.0"), "0.0"}});
     refused("check", {"FALSE", 0, "", "false ", QVariant(), "yes"});
-    row("spin", "8", "8");
-    row("spin", 64, "64");
-    row("spin", 8.0, "8");
     refused("spin", {"65", 0, "8.5", 8.5, "99999999999999999999999"});
     refused("spin", {"8x", "", true, "%2 and %3"}, true);
-    row("double", "123.456", "123.456");
-    row("double", "1e2", "100");
-    row("double", 450, "450");
-    row("double", "3", "3");
-    row("double", 123.4564, "123.456");
     refused("double", {"450.001", 2.999});
     refused("double", {"nan", nan, inf, -inf, "100MHz"}, true);
-    row("combo", "0.5", "0.5");
-    row("combo", QByteArray("0.0"), "0.0");
     refused("combo", {"0.50", 2, 0.5});
+    refused("edit", {"text"});
     refused("none", {4});
     // Absent keys take the default; a device narrower than the default bounds it, since the script asked for nothing.
     row("check", absent, "false", false);
@@ -260,6 +247,8 @@ void tst_CoreGen::setValue_data()
     row("combo", absent, line("0.7", legal["combo"]), "0.7");
 }
 
+// The control is then read back as a core reports it: check boxes and radio buttons give a bool, spin boxes
+// an int or a double, combo boxes the item text; other widgets nothing.
 void tst_CoreGen::setValue()
 {
     QFETCH(QString, kind);
@@ -275,21 +264,14 @@ void tst_CoreGen::setValue()
     QCOMPARE(IPCore::setValueByCfgsMap(Key, fallback, control, cfgs, "pll_0", messages), !refused);
     QCOMPARE(controlState(parent.get(), "c"), refused ? before : expected);
     QCOMPARE(messages, QStringList("earlier line") + (refused ? QStringList(expected) : QStringList()));
-}
 
-// Check boxes and radio buttons give a bool, spin boxes an int or a double, combo boxes the item text;
-// other widgets nothing.
-void tst_CoreGen::insertTypes()
-{
-    const QVariantList expected{true, false, 5, 100.0, QStringLiteral("0.2"), QVariant()};
-    const QStringList kinds{"check", "radio", "spin", "double", "combo", "edit"};
-    for (int i = 0; i < kinds.size(); ++i) {
-        QVariantMap map;
-        IPCore::insertToCfgsMap(Key, makeControl(kinds[i])->findChild<QWidget *>("c"), map);
-        QCOMPARE(map.keys(), expected[i].isValid() ? QStringList(Key) : QStringList());
-        QCOMPARE(map.value(Key).userType(), expected[i].userType());
-        QCOMPARE(map.value(Key), expected[i]);
-    }
+    const int type = QList<int>{QMetaType::Bool, QMetaType::Bool, QMetaType::Int, QMetaType::Double, QMetaType::QString}
+                             .value(QStringList{"check", "radio", "spin", "double", "combo"}.indexOf(kind));
+    QVariantMap read;
+    IPCore::insertToCfgsMap(Key, control, read);
+    QCOMPARE(read.keys(), type ? QStringList(Key) : QStringList());
+    QCOMPARE(read.value(Key).userType(), type);
+    QCOMPARE(read.value(Key).toString(), type ? controlState(parent.get(), "c") : QString());
 }
 
 // Hand-made tools read these files too, so the layout is pinned: numbers as plain decimals. Whatever text
@@ -302,7 +284,7 @@ void tst_CoreGen::writer()
     const QString path = dir.filePath("pll.ipc");
     const QVariantMap numbers{{"BIG", 999999999.0}, {"FLAG", true}, {"FRAC", 0.0234375}, {"FREQ", 100.0}, {"NEG", -42}};
     QVERIFY(IPCore::writeIPConfig(path, {{"version", "1.0"}, {"type", QString()}}, numbers));
-    QCOMPARE(contents(path), QByteArray("[General]\ntype=\nversion=1.0\n\n[Config]\nBIG=999999999\nFLAG=true\n"
+    QCOMPARE(readFile(path), QByteArray("[General]\ntype=\nversion=1.0\n\n[Config]\nBIG=999999999\nFLAG=true\n"
                                         "FRAC=0.0234375\nFREQ=100\nNEG=-42\n"));
 
     const QStringList texts
@@ -320,7 +302,7 @@ void tst_CoreGen::writer()
     for (auto it = config.cbegin(); it != config.cend(); ++it)
         QCOMPARE(settings.value(it.key()), it.value());
 
-    const QByteArray old = contents(path);
+    const QByteArray old = readFile(path);
     const QVariantMap info{{"version", "1.0"}};
     const QRegularExpression warning("^IPCore::writeIPConfig: could not write '.*pll\\.ipc'");
     QTest::ignoreMessage(QtWarningMsg, warning);
@@ -333,31 +315,21 @@ void tst_CoreGen::writer()
         QVERIFY(!IPCore::writeIPConfig(path, info, {{"NEW", true}}));
     }
     QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    QCOMPARE(contents(path), old);
+    QCOMPARE(readFile(path), old);
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"pll.ipc"});
 }
 
 // The core's dialog opens naming its device, wide enough for the whole page and no taller than the
 // screen, and Tab walks the frame, then the page column by column from the top, then the buttons.
-void tst_CoreGen::opensShowingPageAndDevice_data()
-{
-    QTest::addColumn<QString>("device");
-    QTest::addColumn<QString>("title");
-    QTest::newRow("BRN-4LP") << QString("BRN-4LP") << "MIREL PLL \u2014 BRN-4LP (BRN-4LP-CS49)";
-    QTest::newRow("by part id") << QString("AXL-25-BG256") << "MIREL PLL \u2014 AXL-25 (AXL-25-BG256)";
-}
-
 void tst_CoreGen::opensShowingPageAndDevice()
 {
-    QFETCH(QString, device);
-    QFETCH(QString, title);
     QTemporaryDir dir;
     ModMirel::Mirel_Dialog dialog({{"ipcore.label", "MIREL PLL"}}, nullptr);
-    dialog.setCreating(dir.path(), DEV::DeviceTable::find(device)->arg());
+    dialog.setCreating(dir.path(), DEV::DeviceTable::find("BRN-4LP")->arg());
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-    QCOMPARE(dialog.windowTitle(), title);
-    QCOMPARE(dialog.findChild<QLabel *>("deviceText")->text(), title.section(" \u2014 ", 1));
+    QCOMPARE(dialog.windowTitle(), QString("MIREL PLL \u2014 BRN-4LP (BRN-4LP-CS49)"));
+    QCOMPARE(dialog.findChild<QLabel *>("deviceText")->text(), QString("BRN-4LP (BRN-4LP-CS49)"));
 
     auto *area = dialog.findChild<QScrollArea *>();
     QVERIFY(!area->horizontalScrollBar()->isVisible() && area->widget()->width() <= area->viewport()->width());
@@ -371,20 +343,18 @@ void tst_CoreGen::opensShowingPageAndDevice()
         if (w->nextInFocusChain()->objectName() == "moduleNameEdit")
             break;
     }
-    const QString expected = "moduleNameEdit fileNameEdit createPathEdit browseButton languageCombo "
-                             "qt_tabwidget_tabbar scrollArea radioModeGeneral radioModeAdvanced "
-                             "radioPhaseDutyDynamic radioPhaseDutyStatic checkPllReset checkPllPowerDown "
-                             "checkPllRegulator clkinSpinFrequency clkinRadioDivideDynamic clkinSpinDivideDyn "
-                             "clkinRadioDivideStatic clkinSpinDivideStatic btnCalculate clkfbComBoxSource "
-                             "clkfbRadioDivideDynamic clkfbSpinDivideDyn clkfbRadioDivideStatic "
-                             "clkfbSpinDivideStatic checkLockEn clkoutCheckBypass clkoutSpinFrequency "
-                             "clkoutComBoxTolerance clkoutRadioDivideDyn clkoutComBoxDivideDyn "
-                             "clkoutRadioDivideStatic clkoutComBoxDivideStatic clkoutEditActualFrequency "
-                             "clkoutpCheckEnable clkoutpCheckBypass clkoutpComBoxPhase clkoutpComBoxDutyCycle "
-                             "clkoutdCheckEnable clkoutdCheckBypass clkoutdRadioSrcClkout clkoutdRadioSrcClkoutp "
-                             "clkoutdSpinFrequency clkoutdComBoxTolerance clkoutdSpinDivider "
-                             "clkoutdEditActualFrequency clkoutd3CheckEnable clkoutd3RadioSrcClkout "
-                             "clkoutd3RadioSrcClkoutp QPushButton:OK QPushButton:Cancel QPushButton:Help";
+    const QString expected
+            = "moduleNameEdit fileNameEdit createPathEdit browseButton languageCombo qt_tabwidget_tabbar scrollArea "
+              "radioModeGeneral radioModeAdvanced radioPhaseDutyDynamic radioPhaseDutyStatic checkPllReset "
+              "checkPllPowerDown checkPllRegulator clkinSpinFrequency clkinRadioDivideDynamic clkinSpinDivideDyn "
+              "clkinRadioDivideStatic clkinSpinDivideStatic btnCalculate clkfbComBoxSource clkfbRadioDivideDynamic "
+              "clkfbSpinDivideDyn clkfbRadioDivideStatic clkfbSpinDivideStatic checkLockEn clkoutCheckBypass "
+              "clkoutSpinFrequency clkoutComBoxTolerance clkoutRadioDivideDyn clkoutComBoxDivideDyn "
+              "clkoutRadioDivideStatic clkoutComBoxDivideStatic clkoutEditActualFrequency clkoutpCheckEnable "
+              "clkoutpCheckBypass clkoutpComBoxPhase clkoutpComBoxDutyCycle clkoutdCheckEnable clkoutdCheckBypass "
+              "clkoutdRadioSrcClkout clkoutdRadioSrcClkoutp clkoutdSpinFrequency clkoutdComBoxTolerance "
+              "clkoutdSpinDivider clkoutdEditActualFrequency clkoutd3CheckEnable clkoutd3RadioSrcClkout "
+              "clkoutd3RadioSrcClkoutp QPushButton:OK QPushButton:Cancel QPushButton:Help";
     QCOMPARE(chain.join(' '), expected);
 }
 
