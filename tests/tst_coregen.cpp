@@ -14,9 +14,7 @@
 #include <modulegendialog.h>
 
 #include <QCheckBox>
-#include <QComboBox>
 #include <QDialogButtonBox>
-#include <QDoubleSpinBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -26,7 +24,6 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSettings>
-#include <QSpinBox>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -102,15 +99,6 @@ std::unique_ptr<QWidget> makeControl(const QString &kind)
     return parent;
 }
 
-// The refusal line for the value shown as given and the legal values of the control.
-QString line(const QString &value, const QString &legal = {}, bool notNumber = false)
-{
-    const QString text
-            = notNumber ? "ERROR: Value '%1' for configuration option 'OPTION' for IP 'pll_0' is not a number."
-                        : "ERROR: Value '%1' is out of the range for configuration option 'OPTION' for IP 'pll_0'.";
-    return text.arg(value) + (legal.isEmpty() ? QString() : " Legal values: " + legal + ".");
-}
-
 } // namespace
 
 void tst_CoreGen::setOpening_data()
@@ -148,8 +136,7 @@ void tst_CoreGen::setOpening()
     dialog.setCreatPath("/elsewhere");
     dialog.loadResult = loadResult;
     QCOMPARE(dialog.setOpening(path, device), loadResult);
-    const QString dev = expected.section(' ', 0, 0);
-    QCOMPARE(dialog.events, QStringList({"refresh " + dev + ' ' + dir.path(), "load " + path}));
+    QCOMPARE(dialog.events, QStringList({"refresh " + expected.section(' ', 0, 0) + ' ' + dir.path(), "load " + path}));
     QCOMPARE(dialog.device().device() + ' ' + dialog.fileName() + ' ' + dialog.moduleName(), expected);
     QCOMPARE(QFile::exists(path), !ini.isNull());
 }
@@ -220,9 +207,17 @@ void tst_CoreGen::setValue_data()
         for (const auto &c : cases)
             row(kind, c.first, c.second);
     };
+    // The refusal line for the value shown as given, naming the legal values of the control.
+    const auto line = [&](const QString &kind, const QVariant &value, bool notNumber = false) {
+        const QString option = "configuration option 'OPTION' for IP 'pll_0'";
+        return (notNumber ? "ERROR: Value '%1' for " + option + " is not a number."
+                          : "ERROR: Value '%1' is out of the range for " + option + '.')
+                       .arg(value.toString())
+               + (legal.contains(kind) ? " Legal values: " + legal[kind] + "." : QString());
+    };
     const auto refused = [&](const QString &kind, const QVariantList &values, bool notNumber = false) {
         for (const QVariant &value : values)
-            row(kind, value, line(value.toString(), legal.value(kind), notNumber));
+            row(kind, value, line(kind, value, notNumber));
     };
     const double nan = std::numeric_limits<double>::quiet_NaN(), inf = std::numeric_limits<double>::infinity();
     taken("check", {{"false", "false"}, {false, "false"}});
@@ -244,7 +239,7 @@ void tst_CoreGen::setValue_data()
     row("double", absent, "400", "400.000");
     row("double", absent, "450", "500.000");
     row("combo", absent, "0.0", "0.0");
-    row("combo", absent, line("0.7", legal["combo"]), "0.7");
+    row("combo", absent, line("combo", "0.7"), "0.7");
 }
 
 // The control is then read back as a core reports it: check boxes and radio buttons give a bool, spin boxes
@@ -328,8 +323,8 @@ void tst_CoreGen::opensShowingPageAndDevice()
     dialog.setCreating(dir.path(), DEV::DeviceTable::find("BRN-4LP")->arg());
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-    QCOMPARE(dialog.windowTitle(), QString("MIREL PLL \u2014 BRN-4LP (BRN-4LP-CS49)"));
-    QCOMPARE(dialog.findChild<QLabel *>("deviceText")->text(), QString("BRN-4LP (BRN-4LP-CS49)"));
+    QCOMPARE(dialog.windowTitle() + " | " + dialog.findChild<QLabel *>("deviceText")->text(),
+             QString("MIREL PLL \u2014 BRN-4LP (BRN-4LP-CS49) | BRN-4LP (BRN-4LP-CS49)"));
 
     auto *area = dialog.findChild<QScrollArea *>();
     QVERIFY(!area->horizontalScrollBar()->isVisible() && area->widget()->width() <= area->viewport()->width());

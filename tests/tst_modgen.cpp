@@ -45,10 +45,9 @@ ModArgsInput baseInput()
 }
 
 // Every optional output on.
-ModArgsInput fullInput(bool vhdl = false)
+ModArgsInput fullInput()
 {
     ModArgsInput in = baseInput();
-    in.frame.fileTypeWord = vhdl ? "VHDL" : "Verilog";
     in.pll.clkoutpEnabled = in.pll.clkoutdEnabled = in.pll.clkoutd3Enabled = in.form.lock = in.form.reset = true;
     return in;
 }
@@ -90,42 +89,8 @@ QStringList edited(QStringList list, const QString &edits)
     return list;
 }
 
-// Exit status (-1 when it crashed or hung: a process still running goes with the QProcess) and the
-// merged output of a program and its arguments.
-QPair<int, QString> runTool(const QStringList &command, const QString &dir)
-{
-    QProcess process;
-    process.setWorkingDirectory(dir);
-    process.setProcessChannelMode(QProcess::MergedChannels);
-    process.start(command[0], command.mid(1));
-    if (!process.waitForFinished(120000))
-        return {-1, "timed out"};
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            QString::fromUtf8(process.readAll())};
-}
-
-} // namespace
-
-class tst_ModGen : public QObject
-{
-    Q_OBJECT
-
-private slots:
-    void argumentList_data();
-    void argumentList();
-    void refusedLists_data();
-    void refusedLists();
-    void reservedWords();
-    void writesModuleAndTemplate();
-    void hdlTools_data();
-    void hdlTools();
-    void sdcClocks_data();
-    void sdcClocks();
-};
-
 // How the state differs from the base input, and the edits that make the expected list from the
 // list of "general, nothing optional".
-namespace {
 struct ListCase
 {
     const char *name;
@@ -184,7 +149,37 @@ const ListCase listCases[] = {
          "|-en_lock true"},
         {"six significant digits", [](ModArgsInput &in) { in.form.clkin = 10.0 / 3.0; }, "-fclkin 3.33333"},
 };
+// Exit status (-1: crashed, or killed with the QProcess after two minutes) and merged output of a command.
+QPair<int, QString> runTool(const QStringList &command, const QString &dir)
+{
+    QProcess process;
+    process.setWorkingDirectory(dir);
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(command[0], command.mid(1));
+    if (!process.waitForFinished(120000))
+        return {-1, "timed out"};
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            QString::fromUtf8(process.readAll())};
+}
+
 } // namespace
+
+class tst_ModGen : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void argumentList_data();
+    void argumentList();
+    void refusedLists_data();
+    void refusedLists();
+    void reservedWords();
+    void writesModuleAndTemplate();
+    void hdlTools_data();
+    void hdlTools();
+    void sdcClocks_data();
+    void sdcClocks();
+};
 
 void tst_ModGen::argumentList_data()
 {
@@ -264,7 +259,7 @@ void tst_ModGen::writesModuleAndTemplate()
         const QString out = dir.path() + (vhdl ? "/vhd/sub" : "/v/sub"), ext = vhdl ? ".vhd" : ".v",
                       comment = vhdl ? "-- " : "// ";
         QStringList errors, written;
-        const QStringList args = edited(fullInput(vhdl).args(), "-path " + out + '/');
+        const QStringList args = edited(fullInput().args(), (vhdl ? "-file_type VHDL|-path " : "-path ") + out + '/');
         QVERIFY2(ModGen::generate({"pll_file", out, args}, &errors, &written), qPrintable(errors.join('\n')));
         const QString module = QString::fromUtf8(readFile(written.value(0)));
         QVERIFY(module.startsWith(comment + "Line one\n" + comment + "-mod_name not a switch\n"));
@@ -296,9 +291,8 @@ void tst_ModGen::writesModuleAndTemplate()
 }
 
 // Module and testbench compile against the primitive's model in both languages (Verilator lints them
-// against the model's ports); the testbench passes every legal
-// configuration, fails a module whose dividers were changed, and the model stops on what the
-// silicon cannot run, naming the parameter.
+// against the model's ports); the testbench passes every legal configuration, fails a module whose
+// dividers were changed, and the model stops on what the silicon cannot run, naming the parameter.
 void tst_ModGen::hdlTools_data()
 {
     QTest::addColumn<QStringList>("args");
@@ -395,8 +389,7 @@ void tst_ModGen::sdcClocks_data()
     in.form.clkoutd3SourceClkout = false, in.pll.clkoutpNoBypass = false, in.form.clkfbIndex = 1;
     QTest::newRow("CLKOUTP bypassed feeds both dividers, external feedback") << in.args();
     in = fullInput();
-    in.pll.clkoutd3Enabled = false, in.pll.idivSel = 1, in.pll.fbdivSel = 4, in.pll.sdivSel = 4,
-    in.pll.phaseDutyDynamic = true;
+    in.pll.clkoutd3Enabled = false, in.pll.idivSel = 1, in.pll.fbdivSel = 4, in.pll.phaseDutyDynamic = true;
     QTest::newRow("whole ratios, dynamic phase") << in.args();
     QTest::newRow("every bypass") << bypassedInput().args();
 }
