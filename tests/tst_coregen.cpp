@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
-// The host stand-in's CoreGen library: the dialog frame and how it drives the
-// operations a core overrides, the batch option setter and reader, and the
-// configuration file writer.
+// The host stand-in's CoreGen library: the dialog frame and how it drives the operations a core overrides,
+// the batch option setter and reader, and the configuration file writer.
 #include "dialogdriver.h"
 #include "modalwatcher.h"
 #include "testfiles.h"
@@ -48,11 +47,8 @@ private slots:
 
 namespace {
 
-using IPCore::ModuleGenDialog;
-using Utils::PinFigure;
-
 // Records how the frame drives the operations a core overrides.
-class ProbeDialog : public ModuleGenDialog
+class ProbeDialog : public IPCore::ModuleGenDialog
 {
 public:
     void refreshDeviceInfo() override { events << "refresh " + device().device() + ' ' + createPath(); }
@@ -145,15 +141,15 @@ void tst_CoreGen::setOpening()
 void tst_CoreGen::figurePinsRendered()
 {
     for (int count : {0, 1, 2, 16}) {
-        ModuleGenDialog dialog;
+        IPCore::ModuleGenDialog dialog;
         dialog.uiSetModuleName("pll_top");
         auto *panel = dialog.findChild<IPCore::FigurePanel *>();
         const int emptyHeight = panel->sizeHint().height();
         const QImage before = dialog.grab().toImage();
-        QList<PinFigure> pins;
+        QList<Utils::PinFigure> pins;
         for (int i = 0; i < count; ++i)
-            pins << PinFigure(QStringLiteral("pin%1").arg(i) + (i % 4 == 1 ? "[5:0]" : ""), i % 3 == 2, i % 4 == 1,
-                              i % 3 != 2 ? Qt::AlignLeft : Qt::AlignRight);
+            pins << Utils::PinFigure(QStringLiteral("pin%1").arg(i) + (i % 4 == 1 ? "[5:0]" : ""), i % 3 == 2,
+                                     i % 4 == 1, i % 3 != 2 ? Qt::AlignLeft : Qt::AlignRight);
         dialog.uiSetFigurePins(pins);
         QCOMPARE(before != dialog.grab().toImage(), count > 0);
         QCOMPARE(panel->sizeHint().height() > emptyHeight, count > 1);
@@ -304,8 +300,7 @@ void tst_CoreGen::writer()
     QVERIFY(!IPCore::writeIPConfig(dir.filePath("absent/pll.ipc"), info, {{"NEW", true}}));
     QVERIFY(!QFileInfo::exists(dir.filePath("absent")));
     QVERIFY(QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner));
-    const bool binds = ::access(qPrintable(dir.path()), W_OK) != 0; // not for root
-    if (binds) {
+    if (::access(qPrintable(dir.path()), W_OK) != 0) { // root writes anyway
         QTest::ignoreMessage(QtWarningMsg, warning);
         QVERIFY(!IPCore::writeIPConfig(path, info, {{"NEW", true}}));
     }

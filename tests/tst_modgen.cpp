@@ -18,36 +18,30 @@
 
 namespace {
 
+// General Mode with nothing optional, every divider field a value of its own.
 struct ModArgsInput
 {
-    ModMirel::Generate::FrameFields frame;
+    ModArgsInput()
+    {
+        pll.phaseDutyDynamic = false;
+        pll.idivSel = 3, pll.fbdivSel = 10, pll.odivSel = 8, pll.sdivSel = 4;
+        form.idivStatic = 5, form.idivDynamic = 7, form.fbdivStatic = 9, form.fbdivDynamic = 11;
+        form.odivStaticText = "16", form.odivDynamicText = "32", form.sdivEntry = 6;
+        form.clkin = 27.0, form.phaseIndex = 4, form.dutyCode = "8";
+    }
+    QStringList args() const { return ModMirel::Generate::buildModArgs(frame, pll, form); }
+
+    // Header, module, file, path, language, IP version, device.
+    ModMirel::Generate::FrameFields
+            frame{"Line one\n-mod_name not a switch", "pll1", "pll_file", "/out", "Verilog", "1.2", "BRN-4LP-QN48"};
     ModMirel::PllSettings pll;
     ModMirel::Generate::FormValues form;
-    QStringList args() const { return ModMirel::Generate::buildModArgs(frame, pll, form); }
 };
-
-ModArgsInput baseInput()
-{
-    ModArgsInput in;
-    in.frame.header = "Line one\n-mod_name not a switch";
-    in.frame.moduleName = "pll1";
-    in.frame.fileName = "pll_file";
-    in.frame.createPath = "/out";
-    in.frame.fileTypeWord = "Verilog";
-    in.frame.ipVersion = "1.2";
-    in.frame.deviceName = "BRN-4LP-QN48";
-    in.pll.phaseDutyDynamic = false;
-    in.pll.idivSel = 3, in.pll.fbdivSel = 10, in.pll.odivSel = 8, in.pll.sdivSel = 4;
-    in.form.idivStatic = 5, in.form.idivDynamic = 7, in.form.fbdivStatic = 9, in.form.fbdivDynamic = 11;
-    in.form.odivStaticText = "16", in.form.odivDynamicText = "32", in.form.sdivEntry = 6;
-    in.form.clkin = 27.0, in.form.phaseIndex = 4, in.form.dutyCode = "8";
-    return in;
-}
 
 // Every optional output on.
 ModArgsInput fullInput()
 {
-    ModArgsInput in = baseInput();
+    ModArgsInput in;
     in.pll.clkoutpEnabled = in.pll.clkoutdEnabled = in.pll.clkoutd3Enabled = in.form.lock = in.form.reset = true;
     return in;
 }
@@ -191,7 +185,7 @@ void tst_ModGen::argumentList_data()
 void tst_ModGen::argumentList()
 {
     QFETCH(int, index);
-    ModArgsInput in = baseInput();
+    ModArgsInput in;
     listCases[index].change(in);
     const QString plain = "Line one\n-mod_name not a switch|-mod_name pll1|-file_name pll_file|-path /out/|-type PLL|"
                           "-mirel true|-file_type Verilog|-ip_version 1.2|-dev_type BRN-4LP-QN48|-dyn_idiv_sel false|"
