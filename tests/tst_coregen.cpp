@@ -48,9 +48,8 @@ private slots:
 namespace {
 
 // Records how the frame drives the operations a core overrides.
-class ProbeDialog : public IPCore::ModuleGenDialog
+struct ProbeDialog : IPCore::ModuleGenDialog
 {
-public:
     void refreshDeviceInfo() override { events << "refresh " + device().device() + ' ' + createPath(); }
     bool loadIPConfig(const QString &path) override
     {
@@ -103,9 +102,8 @@ void tst_CoreGen::setOpening_data()
     QTest::addColumn<QString>("device");
     QTest::addColumn<bool>("loadResult");
     QTest::addColumn<QString>("expected"); // device, file name, module name
-    const auto row = [](const char *name, const char *ini, const char *device, bool loadResult,
-                        const QString &expected) {
-        QTest::newRow(name) << QByteArray(ini) << QString(device) << loadResult << expected;
+    const auto row = [](const char *name, const char *ini, const char *device, bool loads, const QString &expected) {
+        QTest::newRow(name) << QByteArray(ini) << QString(device) << loads << expected;
     };
     const QString fallback = DEV::DeviceTable::defaultDevice().device;
     const char *named = "target_device=AXL-25-BG256\nfile=pll_a\nmodule=pll_top\n[Config]\nX=1\n";
@@ -142,7 +140,6 @@ void tst_CoreGen::figurePinsRendered()
 {
     for (int count : {0, 1, 2, 16}) {
         IPCore::ModuleGenDialog dialog;
-        dialog.uiSetModuleName("pll_top");
         auto *panel = dialog.findChild<IPCore::FigurePanel *>();
         const int emptyHeight = panel->sizeHint().height();
         const QImage before = dialog.grab().toImage();
@@ -198,10 +195,9 @@ void tst_CoreGen::setValue_data()
                                                                    + (' ' + value.toString().left(20));
         QTest::newRow(qPrintable(kind + ' ' + shown)) << kind << value << fallback << expected;
     };
-    // Values and the state each leaves.
-    const auto taken = [&](const QString &kind, const QList<QPair<QVariant, QString>> &cases) {
-        for (const auto &c : cases)
-            row(kind, c.first, c.second);
+    const auto taken = [&](const QString &kind, const QList<QPair<QVariant, QString>> &valuesAndStates) {
+        for (const auto &[value, state] : valuesAndStates)
+            row(kind, value, state);
     };
     // The refusal line for the value shown as given, naming the legal values of the control.
     const auto line = [&](const QString &kind, const QVariant &value, bool notNumber = false) {
@@ -265,10 +261,9 @@ void tst_CoreGen::setValue()
     QCOMPARE(read.value(Key).toString(), type ? controlState(parent.get(), "c") : QString());
 }
 
-// Hand-made tools read these files too, so the layout is pinned: numbers as plain decimals. Whatever text
-// a key or value holds, QSettings reads it back; a new write leaves no key of the old file. A write the file
-// system refuses leaves the old file, reports on the warning channel and returns false; the dialog-level
-// tests cut writes short part-way.
+// Hand-made tools read these files too, so the layout is pinned: numbers as plain decimals. Whatever text a key
+// or value holds, QSettings reads it back; a new write leaves no key of the old file. A write the file system
+// refuses leaves the old file, reports on the warning channel and returns false (tst_generation cuts one short).
 void tst_CoreGen::writer()
 {
     QTemporaryDir dir;

@@ -296,7 +296,7 @@ void tst_ModGen::hdlTools_data()
     advanced.pll.generalMode = false, advanced.form.odivDynamicChecked = advanced.pll.phaseDutyDynamic = true;
     advanced.form.powerDown = advanced.form.regulator = true, advanced.form.clkfbIndex = 1, advanced.form.sdivEntry = 8;
     advanced.frame.moduleName = "inside_pll", bypassed.frame.moduleName = "checker2"; // near keywords, yet ordinary
-    const char *rows[][3] = {
+    const char *rows[][2] = {
             {"", "^PASS: 6 checks$"},
             {"SDIV_SEL 6", "^CLKOUTD: .* FAIL$"},
             {"PSDA_SEL \"0110\"", "^CLKOUTP phase: .* FAIL$"},
@@ -413,8 +413,7 @@ void tst_ModGen::sdcClocks()
     QTemporaryDir dir;
     const QString d = dir.path(), sdc = ModGen::sdcText(s);
     QVERIFY(writeFile(d + "/pll1.sdc", sdc.toUtf8()));
-    // OpenSTA reads netlists, which carry no parameter overrides; the top declares the module's ports and
-    // ties each to its namesake on the instance u_pll.
+    // OpenSTA reads netlists, which carry no parameter overrides; a top wires its ports to the module's u_pll.
     const QString module = ModGen::moduleText(s).remove(
             QRegularExpression("#\\(\n.*\n\\) (?=mirel_inst)", QRegularExpression::DotMatchesEverythingOption));
     QStringList connected;
