@@ -267,8 +267,8 @@ void tst_Programs::create_data()
     row("the example", "create" + ex, 0, {}, written);
     row("dir option", "create dir=out" + ex, 0, {},
         QStringList(written).replaceInStrings(QRegularExpression("^"), "out/"));
-    row("nothing at all", "create", 1,
-        {"ERROR: The module name is empty.", "ERROR: The file name is empty.", "ERROR: The output directory is empty."});
+    row("nothing at all", "create", 1, {"ERROR: The module name is empty.", "ERROR: The file name is empty."});
+    row("no file name", "create module=pll1", 1, {"ERROR: The file name is empty."});
     row("file name climbing out", "create module=pll1 file=../x", 1,
         {"ERROR: The file name \"../x\" must not contain a directory separator."});
     row("output folder is a file", "create dir=/dev/null" + ex, 1,

@@ -50,9 +50,12 @@ QString directoryProblem(const QString &dir)
 
 QStringList ModuleGenDialog::checkFileOptions() const
 {
+    // With no output directory the module's folder is named by the file name alone, so an empty
+    // file name is the one problem to report, not an empty directory as well.
+    const bool pathFromFileName = createPath().isEmpty() && fileName().isEmpty();
     QStringList errors;
     for (const QString &problem : {ModGen::moduleNameProblem(moduleName()), ModGen::fileNameProblem(fileName()),
-                                   directoryProblem(createPath())}) {
+                                   pathFromFileName ? QString() : directoryProblem(createPath())}) {
         if (!problem.isEmpty())
             errors << problem;
     }
