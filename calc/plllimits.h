@@ -19,8 +19,8 @@ struct PllLimits
     float clkoutMax = 0.0f;
 };
 
-// Copies a limit record of the host's (device table or PLL range), which names
-// the same fields with the same types.
+// Copies the host's limit record (IPCore::PLLRange, the device table's record), which
+// names the same fields with the same types.
 template<typename Record>
 PllLimits pllLimitsFrom(const Record &record)
 {

@@ -8,8 +8,8 @@
 
 namespace DEV {
 
-// PLL frequency limits of one device, in MHz. The integer and single-precision
-// types are those of the host's device database; callers widen them to double.
+// PLL frequency limits of one device, in MHz: the host's record (IPCore::PLLRange), in its
+// field order and types; callers widen them to double.
 struct PllLimits
 {
     qint32 clkinMin = 0;
@@ -17,6 +17,7 @@ struct PllLimits
     qint32 vcoMin = 0;
     qint32 vcoMax = 0;
     float clkoutMinAlt = 0.0f;
+    float reserved = 0.0f; // the host's, read by no core
     float clkoutMin = 0.0f;
     float clkoutMax = 0.0f;
 };
