@@ -30,16 +30,8 @@ ClkoutdResult searchClkoutd(const ClkoutdInput &input)
         record.sdiv = sdiv;
     }
 
-    if (best.isEmpty()) {
-        r.shownFrequency = closest.frequency;
-        r.accepted = false;
-        r.messageKind = MessageKind::ClkoutdNotGenerated;
+    if (!settle(r, best, closest, MessageKind::ClkoutdNotGenerated))
         return r;
-    }
-    r.ok = true;
-    r.frequency = best.frequency;
-    r.shownFrequency = best.frequency;
-    r.accepted = true;
     r.setsSdiv = true;
     r.sdiv = best.sdiv;
     return r;

@@ -109,16 +109,8 @@ ClkoutResult searchGeneral(const ClkoutInput &in)
     ClkoutResult r;
     r.searchCase = ClkoutCase::General;
     r.showsFrequency = true;
-    if (best.isEmpty()) {
-        r.shownFrequency = closest.frequency;
-        r.accepted = false;
-        r.messageKind = MessageKind::ClkoutNotGenerated;
+    if (!settle(r, best, closest, MessageKind::ClkoutNotGenerated))
         return r;
-    }
-    r.ok = true;
-    r.frequency = best.frequency;
-    r.shownFrequency = best.frequency;
-    r.accepted = true;
     r.setsDividers = true;
     r.setsIdivFbdivSel = true;
     r.idiv = best.idiv;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "messages.h"
 #include "plllimits.h"
 
 #include <array>
@@ -91,6 +92,23 @@ struct Record
     bool isEmpty() const { return error < 0.0; }
     bool improvedBy(double candidateError) const { return isEmpty() || candidateError < error; }
 };
+
+// Ends a search on its two records: the best within the tolerance is the result, shown accepted;
+// without one, the closest frequency is shown refused with the failure message. Returns whether
+// there was a best record, whose dividers the caller then reports.
+template<typename Result>
+bool settle(Result &r, const Record &best, const Record &closest, MessageKind failure)
+{
+    if (best.isEmpty()) {
+        r.shownFrequency = closest.frequency;
+        r.accepted = false;
+        r.messageKind = failure;
+        return false;
+    }
+    r.ok = r.accepted = true;
+    r.frequency = r.shownFrequency = best.frequency;
+    return true;
+}
 
 // A number as the dialog's toolkit writes it: style 'f' (fixed, precision
 // decimals) or 'g' (general, precision significant digits).
