@@ -7,7 +7,6 @@
 
 #include <cfgsmap.h>
 #include <configkeys.h>
-#include <echo.h>
 #include <ipconfigwriter.h>
 #include <messages.h>
 #include <searchtexts.h>
@@ -92,13 +91,6 @@ QVariant formFileValue(const Mirel_Dialog *dialog, const Entry &entry)
     return {};
 }
 
-QString refusalLine(const QString &value, const QString &key, const QString &ipName)
-{
-    // One arg() call, so that a '%' in the value cannot pull in the later texts.
-    return QStringLiteral("ERROR: Value '%1' is out of the range for configuration option '%2' for IP '%3'.")
-            .arg(Utils::echo(value), Utils::echo(key), Utils::echo(ipName));
-}
-
 // The source switch of a divided output that is on and takes CLKOUTP while CLKOUTP
 // is off, or null. The batch order and a file set a source after the rules that
 // would have moved it to CLKOUT, so these flows check the outcome.
@@ -152,8 +144,8 @@ QString Mirel_Dialog::listWithoutItemLine() const
                                     ? widget<QComboBox>(this, formControl(this, entry))
                                     : nullptr;
         if (combo && combo->currentIndex() < 0 && config.contains(text(entry.fileKey)))
-            return refusalLine(config.value(text(entry.fileKey)).toString(),
-                               text(entry.key ? entry.key : entry.fileKey), moduleName());
+            return IPCore::refusalLine(config.value(text(entry.fileKey)).toString(),
+                                       text(entry.key ? entry.key : entry.fileKey), moduleName());
     }
     return {};
 }
@@ -208,7 +200,7 @@ bool Mirel_Dialog::loadIPConfig(const QString &path)
         refused = refused ? refused : source;
     }
     if (refused && batchMessages) {
-        *batchMessages << refusalLine(QStringLiteral("false"), text(refused->key), moduleName());
+        *batchMessages << IPCore::refusalLine(QStringLiteral("false"), text(refused->key), moduleName());
         return false;
     }
     return true;
@@ -318,7 +310,7 @@ bool Mirel_Dialog::setProperty(QVariantMap cfgs, QStringList &messagelist)
                 setChecked(this, entry->control, false);
                 setChecked(this, entry->partner, true);
             } else {
-                messagelist << refusalLine(value, key, moduleName());
+                messagelist << IPCore::refusalLine(value, key, moduleName());
                 return false;
             }
         }
@@ -330,7 +322,7 @@ bool Mirel_Dialog::setProperty(QVariantMap cfgs, QStringList &messagelist)
             setChecked(this, bypass->control, true);
     }
     if (const Entry *source = sourceOnDisabledClkoutp(this)) {
-        messagelist << refusalLine(cfgs.value(text(source->key)).toString(), text(source->key), moduleName());
+        messagelist << IPCore::refusalLine(cfgs.value(text(source->key)).toString(), text(source->key), moduleName());
         return false;
     }
     return true;

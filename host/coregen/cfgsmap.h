@@ -14,7 +14,7 @@ enum class Refusal { OutOfRange, NotANumber };
 
 // The refusal line of a batch option; `legal` (may be empty) lists what the
 // option takes, e.g. "3.000 to 450.000" or "0.0, 0.2, 0.5, 2.0".
-QString refusalLine(const QVariant &value, const QString &key, const QString &ipName, const QString &legal,
+QString refusalLine(const QVariant &value, const QString &key, const QString &ipName, const QString &legal = {},
                     Refusal why = Refusal::OutOfRange);
 // What a control can hold, in the form refusalLine shows it.
 QString legalValues(const QWidget *control);
