@@ -9,6 +9,25 @@ QString ipcPath(const QString &dir, const QString &fileName)
     return dir + QLatin1Char('/') + fileName + QLatin1String(FileSuffix);
 }
 
+QStringList languageItems()
+{
+    return {QStringLiteral("0"), QStringLiteral("1"), QStringLiteral("Verilog"), QStringLiteral("VHDL")};
+}
+
+int languageIndex(const QVariant &value)
+{
+    const int type = value.userType();
+    const bool number = type == QMetaType::Int || type == QMetaType::UInt || type == QMetaType::LongLong
+                        || type == QMetaType::ULongLong || type == QMetaType::Double;
+    const QString text = number ? QString::number(value.toDouble()) : value.toString().trimmed();
+    const QStringList items = languageItems();
+    for (int i = 0; i < items.size(); ++i) {
+        if (text.compare(items.at(i), Qt::CaseInsensitive) == 0)
+            return i % 2;
+    }
+    return -1;
+}
+
 Condition always()
 {
     return {};

@@ -157,6 +157,13 @@ struct Entry
     bool isSelected() const { return selector != nullptr; }
 };
 
+// The values LANG takes, as the batch options list them: the frame's index 0
+// (Verilog) or 1 (VHDL), or the language's name.
+QStringList languageItems();
+// The frame's language index for a LANG value (a listed item, the name in any
+// case), or -1 when the value names no language.
+int languageIndex(const QVariant &value);
+
 // Every key, in the order applyIPConfig reads them.
 const QVector<Entry> &entries();
 // The batch options in the order setProperty handles them, which is also the

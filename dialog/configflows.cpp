@@ -9,6 +9,7 @@
 #include <configkeys.h>
 #include <ipconfigwriter.h>
 #include <messages.h>
+#include <refusal.h>
 #include <searchtexts.h>
 
 #include <QAbstractButton>
@@ -18,6 +19,7 @@
 #include <QSpinBox>
 
 #include <cmath>
+#include <optional>
 #include <utility>
 
 namespace ModMirel {
@@ -144,7 +146,7 @@ QString Mirel_Dialog::listWithoutItemLine() const
                                     ? widget<QComboBox>(this, formControl(this, entry))
                                     : nullptr;
         if (combo && combo->currentIndex() < 0 && config.contains(text(entry.fileKey)))
-            return IPCore::refusalLine(config.value(text(entry.fileKey)).toString(),
+            return Config::refusalLine(config.value(text(entry.fileKey)).toString(),
                                        text(entry.key ? entry.key : entry.fileKey), moduleName());
     }
     return {};
@@ -200,7 +202,7 @@ bool Mirel_Dialog::loadIPConfig(const QString &path)
         refused = refused ? refused : source;
     }
     if (refused && batchMessages) {
-        *batchMessages << IPCore::refusalLine(QStringLiteral("false"), text(refused->key), moduleName());
+        *batchMessages << Config::refusalLine(QStringLiteral("false"), text(refused->key), moduleName());
         return false;
     }
     return true;
@@ -251,10 +253,22 @@ void Mirel_Dialog::applyIPConfig(const QVariantMap &config)
     }
 }
 
+namespace {
+
+// A bool option: a bool, or the text "true" or "false".
+std::optional<bool> flag(const QVariant &value)
+{
+    if (value.userType() == QMetaType::Bool)
+        return value.toBool();
+    const QString given = value.toString();
+    if (given == QLatin1String("true") || given == QLatin1String("false"))
+        return given == QLatin1String("true");
+    return std::nullopt;
+}
+
 // The CLKOUTD divider is a batch option only where the user gives the dividers;
 // in General Mode the search picks it. An odd value is refused here, before
 // anything is written, rather than warned about after.
-namespace {
 bool setAdvancedOnly(Mirel_Dialog *dialog, const Config::Entry &entry, const QVariantMap &cfgs, QStringList &messagelist)
 {
     const QString key = text(entry.key);
@@ -281,11 +295,22 @@ bool Mirel_Dialog::setProperty(QVariantMap cfgs, QStringList &messagelist)
 {
     using namespace Config;
 
-    uiSetLanguageIndex(cfgs.value(text(Key::Lang)).toInt());
     uiSetModuleName(cfgs.value(text(Batch::Module)).toString());
     uiSetFileName(cfgs.value(text(Batch::File)).toString());
-    const bool creating = cfgs.value(text(Batch::CreateMode), true).toBool();
-    setCreatPath(creating ? cfgs.value(text(Batch::File)).toString() : QString());
+    // The frame's two choices take only the values options() lists; the refusals
+    // name the module, so they come once its name is set.
+    const auto refuse = [&](const char *key, const QString &legal) {
+        messagelist << Config::refusalLine(cfgs.value(text(key)), text(key), moduleName(), legal);
+        return false;
+    };
+    const std::optional<bool> creating = flag(cfgs.value(text(Batch::CreateMode), true));
+    if (!creating)
+        return refuse(Batch::CreateMode, QStringLiteral("true, false"));
+    setCreatPath(*creating ? cfgs.value(text(Batch::File)).toString() : QString());
+    const int language = languageIndex(cfgs.value(text(Key::Lang), 0));
+    if (language < 0)
+        return refuse(Key::Lang, languageItems().join(QLatin1String(", ")));
+    uiSetLanguageIndex(language);
 
     for (const Entry *entry : batchOrder()) {
         const QString key = text(entry->key);
@@ -310,7 +335,7 @@ bool Mirel_Dialog::setProperty(QVariantMap cfgs, QStringList &messagelist)
                 setChecked(this, entry->control, false);
                 setChecked(this, entry->partner, true);
             } else {
-                messagelist << IPCore::refusalLine(value, key, moduleName());
+                messagelist << Config::refusalLine(value, key, moduleName());
                 return false;
             }
         }
@@ -322,7 +347,7 @@ bool Mirel_Dialog::setProperty(QVariantMap cfgs, QStringList &messagelist)
             setChecked(this, bypass->control, true);
     }
     if (const Entry *source = sourceOnDisabledClkoutp(this)) {
-        messagelist << IPCore::refusalLine(cfgs.value(text(source->key)).toString(), text(source->key), moduleName());
+        messagelist << Config::refusalLine(cfgs.value(text(source->key)).toString(), text(source->key), moduleName());
         return false;
     }
     return true;

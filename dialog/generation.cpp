@@ -113,18 +113,21 @@ bool Mirel_Dialog::runModGen()
     const QString command = generateModFile();
     if (command.isEmpty())
         return false;
+    const int language = fileType();
     auto proxy = std::make_unique<IPCore::VelkModGenProxy>(nullptr);
-    if (proxy->startModGen(command, fileType(), false) != 0)
+    if (proxy->startModGen(command, language, false) != 0)
         return false;
 
-    const QStringList files = moduleFiles(); // the module, then its template
-    if (!QFileInfo::exists(files.first())) {
+    const QString extension = language == 0 ? QStringLiteral(".v") : QStringLiteral(".vhd");
+    const QString stem = createPath() + QLatin1Char('/') + fileName();
+    const QString module = stem + extension;
+    if (!QFileInfo::exists(module)) {
         Boxes::warning(this, tr("Generation failed!"));
         return false;
     }
-    Core::EditorManager::openEditor(files.first(), false);
-    Core::EditorManager::openEditor(files.last(), false);
-    IPCore::addFilesToProject({files.first()});
+    Core::EditorManager::openEditor(module, false);
+    Core::EditorManager::openEditor(stem + QStringLiteral("_tmp") + extension, false);
+    IPCore::addFilesToProject({module});
     return true;
 }
 

@@ -2,7 +2,7 @@
 #include "batchoptions.h"
 
 #include <configkeys.h>
-#include <devicetable.h>
+#include <devices.h>
 #include <plllimits.h>
 #include <pllrange.h>
 #include <rangelabels.h>
@@ -51,8 +51,7 @@ QVariantMap fromEntry(const Config::Entry &entry, const QVariantMap &ranges)
     switch (entry.kind) {
     case Kind::Language:
         option = described("language", 0, description);
-        option.insert(QStringLiteral("items"), QStringList{QStringLiteral("0"), QStringLiteral("1"),
-                                                           QStringLiteral("Verilog"), QStringLiteral("VHDL")});
+        option.insert(QStringLiteral("items"), Config::languageItems());
         return option;
     case Kind::Switch:
         // Without a set step (MODE_GENERAL) the form keeps its own state.
@@ -90,13 +89,15 @@ QVariantMap batchOptions(const std::function<bool(const DEV::DeviceArg &)> &supp
 {
     // Frequency bounds per control, then per device.
     QVariantMap ranges;
-    for (const DEV::DeviceInfo &device : DEV::DeviceTable::devices()) {
-        if (!supported(device.arg()))
+    // The core knows its devices by name; their limits are the host's.
+    for (const Calc::Device &known : Calc::devices()) {
+        const DEV::DeviceArg device(QString::fromStdString(known.device), QString::fromStdString(known.id));
+        if (!supported(device))
             continue;
-        const Calc::RangeLabels labels = Calc::rangeLabels(Calc::pllLimitsFrom(IPCore::getPLLRange(device.arg())));
+        const Calc::RangeLabels labels = Calc::rangeLabels(Calc::pllLimitsFrom(IPCore::getPLLRange(device)));
         for (const char *control : {"clkinSpinFrequency", "clkoutSpinFrequency", "clkoutdSpinFrequency"}) {
             QVariantMap perDevice = ranges.value(QLatin1String(control)).toMap();
-            perDevice.insert(device.device, deviceRange(control, labels));
+            perDevice.insert(device.device(), deviceRange(control, labels));
             ranges.insert(QLatin1String(control), perDevice);
         }
     }

@@ -12,6 +12,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QPluginLoader>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -37,6 +39,9 @@ private slots:
     void refusedFile_data();
     void refusedFile();
     void batchRequests();
+    void hostContract();
+    void batchInterface_data();
+    void batchInterface();
 
 private:
     // The first core made from a description file in the given folder.
@@ -221,6 +226,132 @@ void tst_Plugin::batchRequests()
              qPrintable(messages.join('\n')));
     QVERIFY(!reopened.contains("stale") && !reopened.contains("extra") && reopened.contains("MODE_GENERAL"));
     QVERIFY(QFile::exists(out + "/pll_file.v"));
+}
+
+// The plug-in needs from the host only what the host's own libraries provide: every
+// host symbol it leaves undefined is on the contract list kept beside it.
+void tst_Plugin::hostContract()
+{
+    QProcess nm;
+    nm.start("nm", {"-DC", "--undefined-only", m_loader.fileName()});
+    if (!nm.waitForFinished())
+        QSKIP("nm (binutils) is not installed");
+    QCOMPARE(nm.exitCode(), 0);
+    QStringList listed;
+    for (const QString &line : QString::fromUtf8(readFile(SOURCE_DIR "/plugin/host-contract.txt")).split('\n')) {
+        if (!line.isEmpty() && !line.startsWith('#'))
+            listed << line;
+    }
+    const QRegularExpression host(R"(^\s*U ((typeinfo for |vtable for )?(IPCore|TE|DEV|Utils|Core)::.*)$)");
+    QStringList needed, outside;
+    for (const QString &line : QString::fromUtf8(nm.readAllStandardOutput()).split('\n')) {
+        if (const QRegularExpressionMatch match = host.match(line); match.hasMatch())
+            needed << match.captured(1);
+    }
+    for (const QString &symbol : needed) {
+        if (!listed.contains(symbol))
+            outside << symbol;
+    }
+    QVERIFY2(outside.isEmpty(), qPrintable("outside the host contract: " + outside.join("; ")));
+    QVERIFY(needed.contains("IPCore::getPLLRange(DEV::DeviceArg)"));
+}
+
+// Every value the core's options() lists for a key is taken by the batch request
+// with the meaning it describes (read back from the settings it reports); a value
+// it does not list is refused with one line and leaves the caller's map alone.
+void tst_Plugin::batchInterface_data()
+{
+    QTest::addColumn<QVariantMap>("cfgs");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QVariant>("reported"); // invalid: refused; null: not reported
+    QTest::addColumn<QString>("line");      // the refusal, or the module file written
+    const QString device = DEV::DeviceTable::defaultDevice().device;
+    // Every output on, so that each source, phase and divider setting means something.
+    const QVariantMap context{{"module", "m"},     {"MODE_GENERAL", "false"}, {"CLKOUTP", "true"},
+                              {"CLKOUTD", "true"}, {"CLKOUTD3", "true"},      {"DYNAMIC", "false"}};
+    const auto with = [&](const QString &key, const QVariant &value) {
+        QVariantMap cfgs = key == "LANG" ? QVariantMap{{"module", "m"}, {"file", "m"}} : context;
+        cfgs.insert(key, value);
+        return cfgs;
+    };
+    const auto refusal = [](const QString &value, const QString &key) {
+        return QString("ERROR: Value '%1' is out of the range for configuration option '%2' for IP 'm'.").arg(value, key);
+    };
+    const QVariantMap options = coreFrom(PLUGIN_DIR)->options();
+    for (auto it = options.begin(); it != options.end(); ++it) {
+        const QString key = it.key(), kind = it.value().toMap().value("kind").toString();
+        const QVariantMap option = it.value().toMap();
+        const auto row = [&](const QString &what, const QVariant &value, const QVariant &reported,
+                             const QString &line = {}) {
+            QTest::addRow("%s %s", qPrintable(key), qPrintable(what)) << with(key, value) << key << reported << line;
+        };
+        if (kind == "text")
+            continue; // the frame's fields, any text
+        if (kind == "language") {
+            const QStringList files{"m.v", "m.vhd"};
+            for (int i = 0; i < 4; ++i)
+                row(option.value("items").toStringList().at(i), option.value("items").toStringList().at(i),
+                    QVariant(QVariant::String), files.at(i % 2));
+            row("lower case", "vhdl", QVariant(QVariant::String), "m.vhd");
+            row("a number", 1, QVariant(QVariant::String), "m.vhd");
+            row("banana", "banana", QVariant(), refusal("banana", key) + " Legal values: 0, 1, Verilog, VHDL.");
+            row("2", "2", QVariant(), refusal("2", key) + " Legal values: 0, 1, Verilog, VHDL.");
+        } else if (kind == "switch" || kind == "item") {
+            for (const QString &item : option.value("items").toStringList())
+                row(item, item, kind == "switch" ? QVariant(item == "true") : QVariant(item));
+            row("unlisted", "TRUE", QVariant(), refusal("TRUE", key));
+        } else if (kind == "bool") {
+            row("true", "true", true);
+            row("false", "false", false);
+            row("unlisted", "yes", QVariant(), refusal("yes", key));
+        } else {
+            const QVariantMap range = option.contains("ranges") ? option.value("ranges").toMap().value(device).toMap()
+                                                                : option;
+            const double minimum = range.value("minimum").toDouble(), maximum = range.value("maximum").toDouble();
+            // The CLKOUTD divider is never reported; its refusals are its own.
+            const bool reported = !option.value("even").toBool();
+            const auto number = [&](double v) {
+                return kind == "int" ? QVariant(int(v)) : QVariant(v);
+            };
+            row("minimum", number(minimum), reported ? number(minimum) : QVariant(QVariant::String));
+            row("maximum", number(maximum), reported ? number(maximum) : QVariant(QVariant::String));
+            row("below", number(minimum - 1), QVariant(), refusal(number(minimum - 1).toString(), key));
+            row("above", number(maximum + 1), QVariant(), refusal(number(maximum + 1).toString(), key));
+            if (!reported)
+                row("odd", 3, QVariant(), "ERROR: The divide factor of CLKOUTD must be an even number.");
+        }
+    }
+}
+
+void tst_Plugin::batchInterface()
+{
+    QFETCH(QVariantMap, cfgs);
+    QFETCH(QString, key);
+    QFETCH(QVariant, reported);
+    QFETCH(QString, line);
+    Core core = coreFrom(PLUGIN_DIR);
+    QTemporaryDir dir;
+    cfgs.insert("dir", dir.path());
+    const QVariantMap given = cfgs;
+    QStringList messages;
+    const bool ok = core->createModuleBatch(cfgs, DEV::DeviceTable::defaultDevice().arg(), messages);
+    if (!reported.isValid()) {
+        QVERIFY(!ok);
+        QCOMPARE(cfgs, given);
+        QCOMPARE(messages.value(0).left(line.size()), line);
+        QCOMPARE(messages.size(), 1);
+        QVERIFY(QDir(dir.path()).isEmpty());
+        return;
+    }
+    // Taken: the reported settings are merged in, and no option was refused.
+    QVERIFY2(cfgs.contains("CLKOUTD3_SOURCE_CLKOUT"), qPrintable(messages.join('\n')));
+    QVERIFY2(!messages.join('\n').contains("ERROR: Value"), qPrintable(messages.join('\n')));
+    if (!reported.isNull())
+        QCOMPARE(cfgs.value(key).toString(), reported.toString());
+    if (!line.isEmpty()) {
+        QVERIFY2(ok, qPrintable(messages.join('\n')));
+        QVERIFY(QFile::exists(dir.filePath("m/" + line)));
+    }
 }
 
 QTEST_MAIN(tst_Plugin)
