@@ -167,15 +167,16 @@ bool writeIPConfig(const QString &path, const QVariantMap &info, const QVariantM
     // committed with them; alone, it is committed at once.
     const QFileInfo target(path);
     FileIO::StagedFiles own;
-    FileIO::StagedFiles *files = ModuleOutput::openFor(target.path());
+    ModuleOutput *module = ModuleOutput::open();
+    FileIO::StagedFiles *files = module ? &module->files() : nullptr;
     QString problem = QStringLiteral("no such directory");
     const bool written = files ? files->add(target.fileName(), text, &problem)
                                : target.dir().exists()
                                          && own.open(target.path(), QString(), target.completeBaseName(), &problem)
                                          && own.add(target.fileName(), text, &problem) && own.commit(&problem);
     if (!written) {
-        if (files)
-            ModuleOutput::discard();
+        if (module)
+            module->discard();
         qWarning().noquote() << QStringLiteral("IPCore::writeIPConfig: could not write '%1': %2")
                                         .arg(Utils::echo(path), problem);
         return false;

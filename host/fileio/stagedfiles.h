@@ -38,7 +38,6 @@ public:
     void discard();
 
     bool isOpen() const { return m_dir >= 0; }
-    QString folder() const { return m_folder; }
     // Targets committed by the last commit(), as paths below folder().
     QStringList committed() const { return m_committed; }
 
