@@ -55,8 +55,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     for (auto it = config.constBegin(); it != config.constEnd(); ++it)
         values.insert(it.key(), it.value());
     QString versionAgain;
-    const QMap<QString, QString> again = readConfig(IPCore::ipConfigText({{QStringLiteral("version"), version}}, values),
-                                                    &versionAgain);
+    const QMap<QString, QString> again
+            = readConfig(IPCore::ipConfigText({{QStringLiteral("version"), version}}, values).value_or(QByteArray()),
+                         &versionAgain);
     FUZZ_CHECK(versionAgain == version,
                QStringLiteral("the version \"%1\" came back as \"%2\"").arg(version, versionAgain));
     for (auto it = config.constBegin(); it != config.constEnd(); ++it) {

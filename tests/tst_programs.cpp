@@ -457,6 +457,9 @@ void tst_Programs::showArgsOptionsFileAndOpen()
     const QJsonObject clkout = reported["outputs"].toArray().at(0).toObject();
     QCOMPARE(QString::number(clkout["achieved"].toDouble(), 'f', 3), QString("100.286"));
     QCOMPARE(qRound(clkout["errorPpm"].toDouble()), 2857);
+    QCOMPARE(QString::number(reported["PFD"].toDouble(), 'f', 3) + ' '
+                     + QString::number(reported["VCO"].toDouble(), 'f', 3),
+             QString("3.857 401.143"));
     QCOMPARE(reported["device"].toString(), QString("AXL-12"));
 }
 

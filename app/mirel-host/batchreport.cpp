@@ -3,11 +3,13 @@
 
 #include "commandline.h"
 
+#include "reportedsettings.h"
+
+#include <modgen.h>
 #include <modulegenerator.h>
 
 #include <QFileInfo>
 #include <QJsonArray>
-#include <QMap>
 #include <QTextStream>
 
 using namespace HostCommandLine;
@@ -38,41 +40,15 @@ namespace BatchReport {
 
 namespace {
 
-// "-name value" elements by name; the header element may span lines.
-QMap<QString, QString> argValues(const QStringList &args)
-{
-    QMap<QString, QString> values;
-    for (const QString &element : args) {
-        const int blank = element.indexOf(QLatin1Char(' '));
-        if (element.startsWith(QLatin1Char('-')) && blank > 0)
-            values.insert(element.left(blank), element.mid(blank + 1));
-    }
-    return values;
-}
-
-QJsonValue number(const QMap<QString, QString> &values, const char *name)
-{
-    bool ok = false;
-    const double v = values.value(QLatin1String(name)).toDouble(&ok);
-    return ok ? QJsonValue(v) : QJsonValue();
-}
-
-QJsonObject output(const char *name, const QJsonValue &wanted, const QJsonValue &achieved)
+QJsonObject output(const char *name, const QJsonValue &wanted, double achieved)
 {
     QJsonValue ppm;
-    if (wanted.isDouble() && achieved.isDouble() && wanted.toDouble() != 0.0)
-        ppm = (achieved.toDouble() - wanted.toDouble()) / wanted.toDouble() * 1e6;
+    if (wanted.isDouble() && wanted.toDouble() != 0.0)
+        ppm = (achieved - wanted.toDouble()) / wanted.toDouble() * 1e6;
     return {{QStringLiteral("name"), QLatin1String(name)},
             {QStringLiteral("wanted"), wanted},
             {QStringLiteral("achieved"), achieved},
             {QStringLiteral("errorPpm"), ppm}};
-}
-
-QJsonValue divided(const QJsonValue &f, const QJsonValue &divider)
-{
-    if (!f.isDouble() || !divider.isDouble() || divider.toDouble() == 0.0)
-        return QJsonValue();
-    return f.toDouble() / divider.toDouble();
 }
 
 } // namespace
@@ -99,61 +75,42 @@ void printText(const BatchOutcome &outcome, bool showArgs)
 
 QJsonObject toJson(const BatchOutcome &outcome)
 {
-    const QMap<QString, QString> args = argValues(outcome.args);
-    const auto flag = [&](const char *name) {
-        return args.value(QLatin1String(name)) == QLatin1String("true");
+    // The generator's own reading of what it was handed; nothing when it was handed nothing sound.
+    ModGen::Settings s;
+    QStringList problems;
+    const bool generated = !outcome.args.isEmpty() && ModGen::parseArgs(outcome.args, &s, &problems);
+    const ModGen::Frequencies f = ModGen::frequencies(s);
+    const auto value = [generated](double v, bool present = true) {
+        return generated && present ? QJsonValue(v) : QJsonValue();
     };
-    const QJsonValue clkin = number(args, "-fclkin");
-    const QJsonValue idiv = number(args, "-idiv_sel"), fbdiv = number(args, "-fbdiv_sel");
-    const QJsonValue odiv = number(args, "-odiv_sel"), sdiv = number(args, "-dyn_sdiv_sel");
-    const bool bypass = flag("-clkout_bypass");
-    const QJsonValue pfd = divided(clkin, idiv);
-    const QJsonValue clkout = bypass ? clkin
-                                     : divided(clkin.isDouble() && fbdiv.isDouble()
-                                                       ? QJsonValue(clkin.toDouble() * fbdiv.toDouble())
-                                                       : QJsonValue(),
-                                               idiv);
-    QJsonValue vco;
-    if (!bypass && clkout.isDouble() && odiv.isDouble())
-        vco = clkout.toDouble() * odiv.toDouble();
-    const QJsonValue clkoutp = flag("-clkoutp_bypass") ? clkin : clkout;
 
-    // Wanted frequencies exist only where a General Mode search ran for them.
-    const bool general = outcome.cfgs.value(QStringLiteral("MODE_GENERAL")).toBool();
-    const auto wanted = [&](const char *key, bool live) {
-        return general && live ? QJsonValue(outcome.cfgs.value(QLatin1String(key)).toDouble()) : QJsonValue();
+    const ReportedSettings::Wanted asked = ReportedSettings::wanted(outcome.cfgs);
+    const auto wanted = [&asked](double ReportedSettings::Wanted::*frequency, bool live) {
+        return asked.general && live ? QJsonValue(asked.*frequency) : QJsonValue();
     };
     QJsonArray outputs;
-    if (!outcome.args.isEmpty()) {
-        outputs.append(output("CLKOUT", wanted("CLKOUT_FREQ", !bypass), clkout));
-        if (flag("-en_clkoutp"))
-            outputs.append(output("CLKOUTP", QJsonValue(), clkoutp));
-        if (flag("-en_clkoutd")) {
-            const bool live = !flag("-clkoutd_bypass");
-            const QJsonValue source = args.value(QStringLiteral("-clkoutd_src")) == QLatin1String("CLKOUTP") ? clkoutp
-                                                                                                             : clkout;
-            outputs.append(output("CLKOUTD", wanted("CLKOUTD_FREQ", live), live ? divided(source, sdiv) : clkin));
-        }
-        if (flag("-en_clkoutd3")) {
-            const bool fromClkout = args.value(QStringLiteral("-clkoutd3_src")) != QLatin1String("CLKOUTP");
-            outputs.append(output("CLKOUTD3", QJsonValue(), divided(fromClkout ? clkout : clkoutp, 3.0)));
-        }
+    if (generated) {
+        outputs.append(output("CLKOUT", wanted(&ReportedSettings::Wanted::clkout, !s.clkoutBypass), f.clkout));
+        if (s.clkoutp)
+            outputs.append(output("CLKOUTP", QJsonValue(), f.clkoutp));
+        if (s.clkoutd)
+            outputs.append(output("CLKOUTD", wanted(&ReportedSettings::Wanted::clkoutd, !s.clkoutdBypass), f.clkoutd));
+        if (s.clkoutd3)
+            outputs.append(output("CLKOUTD3", QJsonValue(), f.clkoutd3));
     }
-    const QJsonValue module = outcome.cfgs.contains(QStringLiteral("module"))
-                                      ? QJsonValue(outcome.cfgs.value(QStringLiteral("module")).toString())
-                                      : QJsonValue(args.value(QStringLiteral("-mod_name")));
+    const QString module = generated ? s.module : ReportedSettings::moduleName(outcome.cfgs);
     return {{QStringLiteral("ok"), outcome.ok},
             {QStringLiteral("source"), outcome.source.isEmpty() ? QJsonValue() : QJsonValue(outcome.source)},
             {QStringLiteral("device"), outcome.device},
             {QStringLiteral("module"), module},
             {QStringLiteral("files"), QJsonArray::fromStringList(outcome.files)},
             {QStringLiteral("args"), QJsonArray::fromStringList(outcome.args)},
-            {QStringLiteral("dividers"), QJsonObject{{QStringLiteral("IDIV"), idiv},
-                                                     {QStringLiteral("FBDIV"), fbdiv},
-                                                     {QStringLiteral("ODIV"), odiv},
-                                                     {QStringLiteral("SDIV"), sdiv}}},
-            {QStringLiteral("PFD"), pfd},
-            {QStringLiteral("VCO"), vco},
+            {QStringLiteral("dividers"), QJsonObject{{QStringLiteral("IDIV"), value(s.idiv)},
+                                                     {QStringLiteral("FBDIV"), value(s.fbdiv)},
+                                                     {QStringLiteral("ODIV"), value(s.odiv)},
+                                                     {QStringLiteral("SDIV"), value(s.sdiv, s.hasSdiv)}}},
+            {QStringLiteral("PFD"), value(f.pfd)},
+            {QStringLiteral("VCO"), value(f.vco, !s.clkoutBypass)},
             {QStringLiteral("outputs"), outputs},
             {QStringLiteral("messages"), QJsonArray::fromStringList(outcome.messages)}};
 }

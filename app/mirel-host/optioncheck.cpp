@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "optioncheck.h"
 
+#include "reportedsettings.h"
+
 #include <cfgsmap.h>
+#include <modulegenerator.h>
 
 #include <QLocale>
 
@@ -70,26 +73,28 @@ QStringList unknownKeys(const QVariantMap &cfgs, const QVariantMap &options)
     return lines;
 }
 
-bool normalizeLanguage(QVariantMap &cfgs, QStringList &lines)
+bool normalizeLanguage(QVariantMap &cfgs, const QVariantMap &options, QStringList &lines)
 {
-    const QString key = QStringLiteral("LANG");
-    if (!cfgs.contains(key))
-        return true;
-    const QVariant value = cfgs.value(key);
-    const QString text = value.toString().trimmed();
-    int index = -1;
-    if (text.compare(QLatin1String("verilog"), Qt::CaseInsensitive) == 0)
-        index = 0;
-    else if (text.compare(QLatin1String("vhdl"), Qt::CaseInsensitive) == 0)
-        index = 1;
-    else if (text == QLatin1String("0") || text == QLatin1String("1"))
-        index = text.toInt();
-    if (index < 0) {
-        lines << IPCore::refusalLine(value, key, cfgs.value(QStringLiteral("module")).toString(),
-                                     QStringLiteral("0, 1, Verilog, VHDL"));
-        return false;
+    // The core names its language option by kind; the words are the host's own language words.
+    for (auto it = options.begin(); it != options.end(); ++it) {
+        const QVariantMap option = it.value().toMap();
+        if (option.value(QStringLiteral("kind")).toString() != QLatin1String("language") || !cfgs.contains(it.key()))
+            continue;
+        const QVariant value = cfgs.value(it.key());
+        const QString text = value.toString().trimmed();
+        int index = -1;
+        for (int fileType : {0, 1}) {
+            if (text == QString::number(fileType)
+                || text.compare(IPCore::fileTypeString(fileType), Qt::CaseInsensitive) == 0)
+                index = fileType;
+        }
+        if (index < 0) {
+            lines << IPCore::refusalLine(value, it.key(), ReportedSettings::moduleName(cfgs),
+                                         option.value(QStringLiteral("items")).toStringList().join(QStringLiteral(", ")));
+            return false;
+        }
+        cfgs.insert(it.key(), index);
     }
-    cfgs.insert(key, index);
     return true;
 }
 

@@ -51,7 +51,6 @@ bool PluginHost::load(const QString &pluginDir, QString *error)
         }
         for (auto *core : cores)
             m_cores.emplace_back(core);
-        m_plugin = plugin;
         m_loader = std::move(loader);
         return true;
     }

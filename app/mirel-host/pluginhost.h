@@ -23,13 +23,11 @@ public:
     // False with a one-line reason when no IP plug-in offering a core is found.
     bool load(const QString &pluginDir, QString *error);
 
-    TE::TE_IPCore_Def::IPPlugin *plugin() const { return m_plugin; }
     TE::TE_IPCore_Def::BaseIPCoreInterface *core() const { return m_cores.empty() ? nullptr : m_cores.front().get(); }
 
     static QString defaultPluginDir();
 
 private:
     std::unique_ptr<QPluginLoader> m_loader;
-    TE::TE_IPCore_Def::IPPlugin *m_plugin = nullptr;
     std::vector<std::unique_ptr<TE::TE_IPCore_Def::BaseIPCoreInterface>> m_cores;
 };

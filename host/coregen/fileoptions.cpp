@@ -87,7 +87,7 @@ QStringList ModuleGenDialog::moduleFiles() const
     return {stem + extension, stem + QStringLiteral("_tmp") + extension};
 }
 
-QString ModuleGenDialog::openModuleOutput() const
+QString ModuleGenDialog::openModuleOutput()
 {
     // Folders named below the chosen directory are the module's own and must not be links.
     const QString base = QDir::cleanPath(m_baseDir);
@@ -98,9 +98,11 @@ QString ModuleGenDialog::openModuleOutput() const
         names << QFileInfo(path).fileName();
     names << fileName() + QStringLiteral(".ipc");
     QString problem = directoryProblem(createPath());
+    if (!m_output)
+        m_output = std::make_unique<ModuleOutput>();
     if (problem.isEmpty())
-        ModuleOutput::begin(inside ? base : createPath(), inside ? folder.mid(base.size() + 1) : QString(), fileName(),
-                            names, &problem);
+        m_output->begin(inside ? base : createPath(), inside ? folder.mid(base.size() + 1) : QString(), fileName(),
+                        names, &problem);
     return problem;
 }
 
@@ -123,7 +125,7 @@ bool ModuleGenDialog::checkFileExisting()
         box.setDefaultButton(QMessageBox::No);
         box.setWindowIcon(windowIcon());
         if (box.exec() != QMessageBox::Yes) {
-            ModuleOutput::discard();
+            m_output->discard();
             return false;
         }
     }

@@ -6,112 +6,20 @@
 #include <echo.h>
 #include <stagedfiles.h>
 
-#include <QByteArray>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLocale>
-#include <QStringList>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <QtDebug>
 
 namespace IPCore {
 
 namespace {
 
-const char hexDigits[] = "0123456789ABCDEF";
-
-// Keys use QSettings' INI escapes: letters, digits, '_', '-' and '.' stay,
-// '/' becomes '\', anything else %XX or %UXXXX.
-void appendKey(const QString &key, QByteArray &out)
-{
-    for (const QChar qc : key) {
-        const ushort ch = qc.unicode();
-        if (ch == '/') {
-            out += '\\';
-        } else if ((ch >= 'a' && ch <= 'z') || (ch >= 'A' && ch <= 'Z') || (ch >= '0' && ch <= '9') || ch == '_'
-                   || ch == '-' || ch == '.') {
-            out += char(ch);
-        } else if (ch <= 0xFF) {
-            out += '%';
-            out += hexDigits[ch >> 4];
-            out += hexDigits[ch & 0xF];
-        } else {
-            out += "%U";
-            for (int shift = 12; shift >= 0; shift -= 4)
-                out += hexDigits[(ch >> shift) & 0xF];
-        }
-    }
-}
-
-bool isHexDigit(ushort ch)
-{
-    return (ch >= '0' && ch <= '9') || (ch >= 'a' && ch <= 'f') || (ch >= 'A' && ch <= 'F');
-}
-
-// Values use QSettings' INI string escapes. Non-ASCII characters are written as
-// \x escapes of their UTF-16 units (the reader takes unescaped bytes as Latin-1);
-// a hex digit right after such an escape is escaped too, or the reader would
-// take it as part of the number. Separators and outer blanks need quotes.
-void appendValue(const QString &text, QByteArray &out)
-{
-    const int start = out.size();
-    bool needsQuotes = false;
-    bool escapeNextIfHex = false;
-    for (const QChar qc : text) {
-        const ushort ch = qc.unicode();
-        if (ch == ';' || ch == ',' || ch == '=')
-            needsQuotes = true;
-        if (escapeNextIfHex && isHexDigit(ch)) {
-            out += "\\x" + QByteArray::number(ch, 16);
-            continue;
-        }
-        escapeNextIfHex = false;
-        switch (ch) {
-        case '\0':
-            out += "\\0";
-            escapeNextIfHex = true;
-            break;
-        case '\a':
-            out += "\\a";
-            break;
-        case '\b':
-            out += "\\b";
-            break;
-        case '\f':
-            out += "\\f";
-            break;
-        case '\n':
-            out += "\\n";
-            break;
-        case '\r':
-            out += "\\r";
-            break;
-        case '\t':
-            out += "\\t";
-            break;
-        case '\v':
-            out += "\\v";
-            break;
-        case '"':
-            out += "\\\"";
-            break;
-        case '\\':
-            out += "\\\\";
-            break;
-        default:
-            if (ch <= 0x1F || ch >= 0x7F) {
-                out += "\\x" + QByteArray::number(ch, 16);
-                escapeNextIfHex = true;
-            } else {
-                out += char(ch);
-            }
-        }
-    }
-    if (needsQuotes || (out.size() > start && (out.at(start) == ' ' || out.at(out.size() - 1) == ' '))) {
-        out.insert(start, '"');
-        out += '"';
-    }
-}
-
+// Every value goes to QSettings as the text it stands for, so that numbers stay
+// plain decimals (hand-made tools read these files too) and no type marker is added.
 QString valueText(const QVariant &value)
 {
     switch (value.userType()) {
@@ -121,61 +29,69 @@ QString valueText(const QVariant &value)
     case QMetaType::Float:
         // Shortest text that reads back as the same double, without an exponent.
         return QString::number(value.toDouble(), 'f', QLocale::FloatingPointShortest);
-    case QMetaType::QString: {
-        // QSettings reads a leading '@' as a type marker and a doubled one as '@'.
-        const QString text = value.toString();
-        return text.startsWith(QLatin1Char('@')) ? QLatin1Char('@') + text : text;
-    }
     default:
         return value.toString();
     }
 }
 
-void appendSection(const QString &name, const QVariantMap &values, QByteArray &out)
-{
-    if (values.isEmpty())
-        return;
-    if (!out.isEmpty())
-        out += '\n';
-    out += '[';
-    appendKey(name, out);
-    out += "]\n";
-    for (auto it = values.constBegin(); it != values.constEnd(); ++it) {
-        appendKey(it.key(), out);
-        out += '=';
-        appendValue(valueText(it.value()), out);
-        out += '\n';
-    }
-}
-
 } // namespace
 
-QByteArray ipConfigText(const QVariantMap &info, const QVariantMap &config)
+std::optional<QByteArray> ipConfigText(const QVariantMap &info, const QVariantMap &config, QString *problem)
 {
-    QByteArray text;
-    // QSettings keeps top-level keys in the section "General".
-    appendSection(QStringLiteral("General"), info, text);
-    appendSection(QStringLiteral("Config"), config, text);
-    return text;
+    // QSettings writes the text into a private scratch folder; the bytes are what the staged commit writes.
+    QString reason;
+    QString *why = problem ? problem : &reason;
+    const QTemporaryDir scratch;
+    if (!scratch.isValid()) {
+        *why = scratch.errorString();
+        return std::nullopt;
+    }
+    const QString path = scratch.filePath(QStringLiteral("text.ipc"));
+    {
+        QSettings settings(path, QSettings::IniFormat);
+        for (auto it = info.constBegin(); it != info.constEnd(); ++it)
+            settings.setValue(it.key(), valueText(it.value()));
+        settings.beginGroup(QStringLiteral("Config"));
+        for (auto it = config.constBegin(); it != config.constEnd(); ++it)
+            settings.setValue(it.key(), valueText(it.value()));
+        settings.endGroup();
+        settings.sync();
+        if (settings.status() != QSettings::NoError) {
+            *why = QStringLiteral("the settings text could not be made");
+            return std::nullopt;
+        }
+    }
+    // With nothing to hold, QSettings writes no file.
+    QFile file(path);
+    if (!file.exists())
+        return QByteArray("");
+    if (!file.open(QIODevice::ReadOnly)) {
+        *why = file.errorString();
+        return std::nullopt;
+    }
+    return file.readAll();
 }
 
 bool writeIPConfig(const QString &path, const QVariantMap &info, const QVariantMap &config)
 {
-    const QByteArray text = ipConfigText(info, config);
+    QString problem;
+    const std::optional<QByteArray> text = ipConfigText(info, config, &problem);
 
     // Within a module's write the file joins the module's other files and is
     // committed with them; alone, it is committed at once.
     const QFileInfo target(path);
     FileIO::StagedFiles own;
-    FileIO::StagedFiles *files = ModuleOutput::openFor(target.path());
-    QString problem = QStringLiteral("no such directory");
-    const bool written = files ? files->add(target.fileName(), text, &problem)
-                               : target.dir().exists()
-                                         && own.open(target.path(), QString(), target.completeBaseName(), &problem)
-                                         && own.add(target.fileName(), text, &problem) && own.commit(&problem);
+    ModuleOutput *module = ModuleOutput::open();
+    FileIO::StagedFiles *files = module ? &module->files() : nullptr;
+    if (text && !files && !target.dir().exists())
+        problem = QStringLiteral("no such directory");
+    const bool written = text && problem.isEmpty()
+                         && (files ? files->add(target.fileName(), *text, &problem)
+                                   : own.open(target.path(), QString(), target.completeBaseName(), &problem)
+                                             && own.add(target.fileName(), *text, &problem) && own.commit(&problem));
     if (!written) {
-        if (files)
-            ModuleOutput::discard();
+        if (module)
+            module->discard();
         qWarning().noquote() << QStringLiteral("IPCore::writeIPConfig: could not write '%1': %2")
                                         .arg(Utils::echo(path), problem);
         return false;

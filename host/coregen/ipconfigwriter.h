@@ -5,6 +5,8 @@
 #include <QString>
 #include <QVariantMap>
 
+#include <optional>
+
 namespace IPCore {
 
 // Writes an IP configuration file in the INI form that QSettings reads: the
@@ -15,7 +17,7 @@ namespace IPCore {
 // also reported on the warning channel; false tells the caller.
 bool writeIPConfig(const QString &path, const QVariantMap &info, const QVariantMap &config);
 
-// The text writeIPConfig writes.
-QByteArray ipConfigText(const QVariantMap &info, const QVariantMap &config);
+// The text writeIPConfig writes, as QSettings makes it; none, with the problem, when it cannot be made.
+std::optional<QByteArray> ipConfigText(const QVariantMap &info, const QVariantMap &config, QString *problem = nullptr);
 
 } // namespace IPCore

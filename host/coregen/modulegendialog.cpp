@@ -133,11 +133,8 @@ ModuleGenDialog::ModuleGenDialog(QWidget *parent)
     resize(1180, 840);
 }
 
-ModuleGenDialog::~ModuleGenDialog()
-{
-    // A flow that ended before its module was generated leaves nothing behind.
-    ModuleOutput::discard();
-}
+// A flow that ended before its module was generated leaves nothing behind: m_output discards.
+ModuleGenDialog::~ModuleGenDialog() = default;
 
 bool ModuleGenDialog::setProperty(QVariantMap cfgs, QStringList &messagelist)
 {

@@ -11,6 +11,8 @@
 #include <QStringList>
 #include <QVariantMap>
 
+#include <memory>
+
 class QComboBox;
 class QDialogButtonBox;
 class QLabel;
@@ -21,6 +23,7 @@ class QTabWidget;
 namespace IPCore {
 
 class FigurePanel;
+class ModuleOutput;
 
 // The host's common frame of every IP-core dialog: label, module and file name,
 // output directory and language, a tab area for the core's own pages, the port
@@ -101,7 +104,7 @@ signals:
 
 private:
     // Opens the module's files for writing; the problem when that is refused.
-    QString openModuleOutput() const;
+    QString openModuleOutput();
     void browseForDirectory();
     void showHelp();
     void updateDeviceText();
@@ -121,6 +124,8 @@ private:
     QTabWidget *m_tabs = nullptr;
     FigurePanel *m_figure = nullptr;
     QDialogButtonBox *m_buttons = nullptr;
+    // The module being written, from the existing-file check until it is generated.
+    std::unique_ptr<ModuleOutput> m_output;
 };
 
 } // namespace IPCore

@@ -26,20 +26,26 @@ History &history()
     return h;
 }
 
+void discardModule()
+{
+    if (ModuleOutput *module = ModuleOutput::open())
+        module->discard();
+}
+
 // Generates into the module's open set, if any, and then commits the whole set.
 bool run(const ModGen::Request &request, QStringList *errors)
 {
     history().args = request.args;
     history().files.clear();
-    FileIO::StagedFiles *module = ModuleOutput::openFor(request.dir);
-    bool ok = ModGen::generate(request, errors, &history().files, module);
+    ModuleOutput *module = ModuleOutput::open();
+    bool ok = ModGen::generate(request, errors, &history().files, module ? &module->files() : nullptr);
     QString problem;
-    if (module && ok && !ModuleOutput::finish(&problem)) {
+    if (module && ok && !module->finish(&problem)) {
         errors->append(problem);
         ok = false;
     }
     if (!ok) {
-        ModuleOutput::discard();
+        discardModule();
         history().files.clear();
     }
     return ok;
@@ -81,7 +87,7 @@ QString genModFile(const QString &fileName, const QString &path, const QStringLi
     ModGen::Settings settings;
     QStringList errors;
     if (!ModGen::parseArgs(args, &settings, &errors)) {
-        ModuleOutput::discard();
+        discardModule();
         for (const QString &error : errors)
             qWarning().noquote() << "modgen:" << error;
         return {};
@@ -117,7 +123,7 @@ int VelkModGenProxy::startModGen(const QString &command, int fileType, bool asyn
     } else if (run(request, &m_errors)) {
         return 0;
     }
-    ModuleOutput::discard();
+    discardModule();
     for (const QString &error : qAsConst(m_errors))
         qWarning().noquote() << "modgen:" << error;
     // Interactive runs have a user in front of the dialog: tell them, not only the log.

@@ -1,40 +1,52 @@
 // SPDX-License-Identifier: MIT
 #include "moduleoutput.h"
 
-#include <stagedfiles.h>
-
-#include <QDir>
-
-namespace IPCore::ModuleOutput {
+namespace IPCore {
 
 namespace {
-FileIO::StagedFiles &current()
-{
-    static FileIO::StagedFiles files;
-    return files;
-}
+// The host contract's writer and generator calls carry no handle to the dialog
+// whose module they belong to; the dialog's output makes itself known here.
+ModuleOutput *openOutput = nullptr;
 } // namespace
 
-bool begin(const QString &base, const QString &sub, const QString &stem, const QStringList &names, QString *problem)
+ModuleOutput::~ModuleOutput()
 {
-    return current().open(base, sub, stem, problem) && (current().check(names, problem) || (discard(), false));
+    discard();
 }
 
-FileIO::StagedFiles *openFor(const QString &folder)
+bool ModuleOutput::begin(const QString &base, const QString &sub, const QString &stem, const QStringList &names,
+                         QString *problem)
 {
-    if (!current().isOpen() || QDir::cleanPath(current().folder()) != QDir::cleanPath(folder))
-        return nullptr;
-    return &current();
+    close();
+    if (!m_files.open(base, sub, stem, problem) || !m_files.check(names, problem)) {
+        discard();
+        return false;
+    }
+    openOutput = this;
+    return true;
 }
 
-bool finish(QString *problem)
+bool ModuleOutput::finish(QString *problem)
 {
-    return current().commit(problem);
+    close();
+    return m_files.commit(problem);
 }
 
-void discard()
+void ModuleOutput::discard()
 {
-    current().discard();
+    close();
+    m_files.discard();
 }
 
-} // namespace IPCore::ModuleOutput
+ModuleOutput *ModuleOutput::open()
+{
+    return openOutput;
+}
+
+void ModuleOutput::close()
+{
+    if (openOutput == this)
+        openOutput = nullptr;
+}
+
+} // namespace IPCore

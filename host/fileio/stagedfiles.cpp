@@ -226,7 +226,8 @@ bool StagedFiles::add(const QString &name, const QByteArray &bytes, QString *pro
     struct stat info;
     if (fstatat(m_dir, encoded(name).constData(), &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(info.st_mode))
         fchmod(fd, info.st_mode & 07777);
-    const bool written = writeAll(fd, bytes);
+    // On disk before the rename makes it the file, so that a crash leaves the old file or the whole new one.
+    const bool written = writeAll(fd, bytes) && ::fdatasync(fd) == 0;
     const int error = errno;
     if (::close(fd) != 0 || !written) {
         errno = written ? errno : error;
@@ -247,7 +248,6 @@ bool StagedFiles::add(const QString &name, const QByteArray &bytes, QString *pro
 
 bool StagedFiles::commit(QString *problem)
 {
-    m_committed.clear();
     QStringList names;
     for (const Staged &staged : m_staged)
         names << staged.name;
@@ -263,11 +263,14 @@ bool StagedFiles::commit(QString *problem)
             discard();
             return false;
         }
-        m_committed << m_folder + QLatin1Char('/') + staged.name;
     }
     m_staged.clear();
-    for (auto &created : m_created)
+    // The renames, and the folders this write created, are recorded on disk too.
+    ::fsync(m_dir);
+    for (auto &created : m_created) {
+        ::fsync(created.first);
         ::close(created.first);
+    }
     m_created.clear(); // the folders now hold the module
     discard();
     return true;

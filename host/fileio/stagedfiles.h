@@ -13,10 +13,11 @@ namespace FileIO {
 
 // The files of one module, written together. The folder is opened once and every
 // name is created relative to it without following links; each file goes to a
-// temporary first and commit() renames them all into place. A target that is a
-// link or anything but a regular file is refused before a byte is written. The
-// module is locked for the whole write, so that concurrent runs on it take turns,
-// and temporaries left by killed runs are removed. Whatever is not committed is
+// temporary first, flushed to disk, and commit() renames them all into place and
+// flushes the folder. A target that is a link or anything but a regular file is
+// refused before a byte is written. The module is locked for the whole write, so
+// that concurrent runs on it take turns, and temporaries left by killed runs are
+// removed. Whatever is not committed is
 // discarded, and folders this write created are removed again.
 class StagedFiles
 {
@@ -38,9 +39,6 @@ public:
     void discard();
 
     bool isOpen() const { return m_dir >= 0; }
-    QString folder() const { return m_folder; }
-    // Targets committed by the last commit(), as paths below folder().
-    QStringList committed() const { return m_committed; }
 
     // How long a run waits for another run on the same module.
     static int lockTimeoutMs();
@@ -60,7 +58,6 @@ private:
     QString m_stem;
     std::unique_ptr<QLockFile> m_lock;
     std::vector<Staged> m_staged;
-    QStringList m_committed;
     std::vector<std::pair<int, QByteArray>> m_created; // parent folder descriptor, name
 };
 

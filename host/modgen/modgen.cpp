@@ -304,7 +304,9 @@ Frequencies frequencies(const Settings &s)
 {
     // Every bypass hands CLKIN straight through.
     Frequencies f;
+    f.pfd = s.fclkin / s.idiv;
     f.clkout = s.clkoutBypass ? s.fclkin : s.fclkin * s.fbdiv / s.idiv;
+    f.vco = s.clkoutBypass ? 0.0 : f.clkout * s.odiv;
     f.clkoutp = s.clkoutpBypass ? s.fclkin : f.clkout;
     const double dSource = s.clkoutdSrcClkoutp ? f.clkoutp : f.clkout;
     f.clkoutd = s.clkoutdBypass ? s.fclkin : dSource / s.sdiv;

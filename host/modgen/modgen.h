@@ -77,9 +77,10 @@ struct Port
 // The module's ports in the order of the dialog's port figure.
 QList<Port> ports(const Settings &s);
 
-// Frequencies the static settings give, in MHz.
+// Frequencies the static settings give, in MHz. The VCO is 0 when CLKOUT bypasses it.
 struct Frequencies
 {
+    double pfd = 0, vco = 0;
     double clkout = 0, clkoutp = 0, clkoutd = 0, clkoutd3 = 0;
 };
 Frequencies frequencies(const Settings &s);
