@@ -122,8 +122,7 @@ int create(const QStringList &arguments)
             cfgs.insert(it.key(), it.value());
         QStringList messages;
         IPCore::clearLastGeneration();
-        const bool ok = OptionCheck::normalizeLanguage(cfgs, options, messages)
-                        && host.core()->createModuleBatch(cfgs, device.arg(), messages);
+        const bool ok = host.core()->createModuleBatch(cfgs, device.arg(), messages);
         BatchOutcome outcome = BatchOutcome::collect(ok, device.device, cfgs, messages);
         outcome.source = sets.size() > 1 ? set.source : QString();
         report(outcome, parser);

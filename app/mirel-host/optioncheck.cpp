@@ -1,11 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "optioncheck.h"
 
-#include "reportedsettings.h"
-
-#include <cfgsmap.h>
-#include <modulegenerator.h>
-
 #include <QLocale>
 
 #include <algorithm>
@@ -71,31 +66,6 @@ QStringList unknownKeys(const QVariantMap &cfgs, const QVariantMap &options)
         lines << line;
     }
     return lines;
-}
-
-bool normalizeLanguage(QVariantMap &cfgs, const QVariantMap &options, QStringList &lines)
-{
-    // The core names its language option by kind; the words are the host's own language words.
-    for (auto it = options.begin(); it != options.end(); ++it) {
-        const QVariantMap option = it.value().toMap();
-        if (option.value(QStringLiteral("kind")).toString() != QLatin1String("language") || !cfgs.contains(it.key()))
-            continue;
-        const QVariant value = cfgs.value(it.key());
-        const QString text = value.toString().trimmed();
-        int index = -1;
-        for (int fileType : {0, 1}) {
-            if (text == QString::number(fileType)
-                || text.compare(IPCore::fileTypeString(fileType), Qt::CaseInsensitive) == 0)
-                index = fileType;
-        }
-        if (index < 0) {
-            lines << IPCore::refusalLine(value, it.key(), ReportedSettings::moduleName(cfgs),
-                                         option.value(QStringLiteral("items")).toStringList().join(QStringLiteral(", ")));
-            return false;
-        }
-        cfgs.insert(it.key(), index);
-    }
-    return true;
 }
 
 QVariant fromJson(const QJsonValue &value, const QVariantMap &option)

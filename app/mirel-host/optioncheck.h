@@ -7,7 +7,7 @@
 
 // What the host checks in a script's option map before the core sees it, using
 // the core's own description of its options (options()): every key must be
-// known, the language option must name a language, and JSON numbers keep their exact value.
+// known, and JSON numbers keep their exact value (the core checks the values).
 namespace OptionCheck {
 
 // The known key closest to `key` (case ignored, a swap of two neighbours counts
@@ -16,11 +16,6 @@ QString nearest(const QString &key, const QStringList &known);
 
 // One "ERROR: unknown option …" line per key of `cfgs` that `options` lacks.
 QStringList unknownKeys(const QVariantMap &cfgs, const QVariantMap &options);
-
-// The language option (kind "language" in `options`) as 0 (Verilog) or 1 (VHDL):
-// accepts 0, 1 and the host's language words in any case; anything else gives
-// false and one line naming the option's legal values.
-bool normalizeLanguage(QVariantMap &cfgs, const QVariantMap &options, QStringList &lines);
 
 // A JSON value as the option described by `option` takes it: flags as
 // "true"/"false", a number for an item list as the item of the same numeric
