@@ -2,12 +2,8 @@
 #include "simcommand.h"
 
 #include "commandline.h"
-#include "pluginhost.h"
-#include "reportedsettings.h"
 
 #include <echo.h>
-#include <modgen.h>
-#include <modulegenerator.h>
 
 #include <QCoreApplication>
 #include <QDir>
@@ -78,23 +74,24 @@ std::optional<Files> filesBeside(const QString &ipc)
     return std::nullopt;
 }
 
-// What the user asked for: the core's reading of the configuration and the
-// generator's reading of the argument list the core built from it.
-QJsonObject wantedFrequencies(const QVariantMap &cfgs, const QStringList &args)
+// What the user asked for, from the configuration's General Mode settings.
+QJsonObject wantedFrequencies(const QString &ipc)
 {
+    QSettings settings(ipc, QSettings::IniFormat);
+    settings.beginGroup(QStringLiteral("Config"));
     QJsonObject wanted;
-    const ReportedSettings::Wanted asked = ReportedSettings::wanted(cfgs);
-    ModGen::Settings s;
-    QStringList problems;
-    if (!asked.general || !ModGen::parseArgs(args, &s, &problems))
+    const auto flag = [&settings](const char *key) {
+        return settings.value(QLatin1String(key)).toString() == QLatin1String("true");
+    };
+    if (!flag("MODE_GENERAL"))
         return wanted;
-    if (!s.clkoutBypass) {
-        wanted.insert(QStringLiteral("CLKOUT"), asked.clkout);
-        if (!s.clkoutpBypass)
-            wanted.insert(QStringLiteral("CLKOUTP"), asked.clkout);
+    if (!flag("CLKOUT_BYPASS")) {
+        wanted.insert(QStringLiteral("CLKOUT"), settings.value(QStringLiteral("CLKOUT_FREQ")).toDouble());
+        if (!flag("CLKOUTP_BYPASS"))
+            wanted.insert(QStringLiteral("CLKOUTP"), settings.value(QStringLiteral("CLKOUT_FREQ")).toDouble());
     }
-    if (s.clkoutd && !s.clkoutdBypass)
-        wanted.insert(QStringLiteral("CLKOUTD"), asked.clkoutd);
+    if (flag("CLKOUTD") && !flag("CLKOUTD_BYPASS"))
+        wanted.insert(QStringLiteral("CLKOUTD"), settings.value(QStringLiteral("CLKOUTD_FREQ")).toDouble());
     return wanted;
 }
 
@@ -242,24 +239,21 @@ int run(const QStringList &arguments)
     QTemporaryDir work;
     if (!work.isValid())
         return fail(Refused, QStringLiteral("cannot make a temporary folder: %1").arg(work.errorString()));
-    // The core reads a copy of the configuration and generates from it, so that
-    // what was asked for is its reading and nothing beside the file changes.
-    const QString copy = work.filePath(QFileInfo(ipc).fileName());
-    if (!QFile::copy(ipc, copy))
-        return fail(Refused, QStringLiteral("cannot copy '%1' into a temporary folder").arg(Utils::echo(ipc)));
-    PluginHost host;
-    if (auto status = loadCore(parser, host))
-        return *status;
-    QVariantMap cfgs;
-    QStringList messages;
-    IPCore::clearLastGeneration();
-    const bool generated = host.core()->openModuleBatch(copy, QString(), cfgs, messages);
-    const QJsonObject wanted = generated ? wantedFrequencies(cfgs, IPCore::lastGeneratorArgs()) : QJsonObject();
     std::optional<Files> files = filesBeside(ipc);
     if (!files) {
+        // Generate a fresh copy from a copy of the configuration, so nothing beside it changes.
+        const QString copy = work.filePath(QFileInfo(ipc).fileName());
+        if (!QFile::copy(ipc, copy))
+            return fail(Refused, QStringLiteral("cannot copy '%1' into a temporary folder").arg(Utils::echo(ipc)));
+        PluginHost host;
+        if (auto status = loadCore(parser, host))
+            return *status;
+        QVariantMap cfgs;
+        QStringList messages;
+        const bool ok = host.core()->openModuleBatch(copy, QString(), cfgs, messages);
         for (const QString &line : messages)
             QTextStream(stderr) << line << '\n';
-        if (!generated || !(files = filesBeside(copy)))
+        if (!ok || !(files = filesBeside(copy)))
             return fail(Refused, QStringLiteral("'%1' does not generate a module to simulate")
                                          .arg(Utils::echo(positional.first())));
         files->fresh = true;
@@ -290,7 +284,7 @@ int run(const QStringList &arguments)
     if (built)
         step(files->vhdl ? tool : runner,
              files->vhdl ? QStringList{"-r", "--std=08", files->top} : QStringList{"-n", "bench.vvp"}, dir, &output);
-    Outcome outcome = readOutput(output, wanted);
+    Outcome outcome = readOutput(output, wantedFrequencies(ipc));
     if (!built && outcome.problems.isEmpty())
         outcome.problems << output.trimmed().split(QLatin1Char('\n'));
 
