@@ -84,17 +84,17 @@ QJsonObject toJson(const BatchOutcome &outcome)
         return generated && present ? QJsonValue(v) : QJsonValue();
     };
 
-    const ReportedSettings::Wanted asked = ReportedSettings::wanted(outcome.cfgs);
-    const auto wanted = [&asked](double ReportedSettings::Wanted::*frequency, bool live) {
-        return asked.general && live ? QJsonValue(asked.*frequency) : QJsonValue();
+    const QMap<QString, double> asked = ReportedSettings::wanted(outcome.cfgs);
+    const auto wanted = [&asked](const char *name) {
+        return asked.contains(QLatin1String(name)) ? QJsonValue(asked.value(QLatin1String(name))) : QJsonValue();
     };
     QJsonArray outputs;
     if (generated) {
-        outputs.append(output("CLKOUT", wanted(&ReportedSettings::Wanted::clkout, !s.clkoutBypass), f.clkout));
+        outputs.append(output("CLKOUT", wanted("CLKOUT"), f.clkout));
         if (s.clkoutp)
             outputs.append(output("CLKOUTP", QJsonValue(), f.clkoutp));
         if (s.clkoutd)
-            outputs.append(output("CLKOUTD", wanted(&ReportedSettings::Wanted::clkoutd, !s.clkoutdBypass), f.clkoutd));
+            outputs.append(output("CLKOUTD", wanted("CLKOUTD"), f.clkoutd));
         if (s.clkoutd3)
             outputs.append(output("CLKOUTD3", QJsonValue(), f.clkoutd3));
     }

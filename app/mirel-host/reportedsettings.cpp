@@ -3,13 +3,24 @@
 
 namespace ReportedSettings {
 
-Wanted wanted(const QVariantMap &cfgs)
+QMap<QString, double> wanted(const QVariantMap &settings)
 {
-    Wanted w;
-    w.general = cfgs.value(QStringLiteral("MODE_GENERAL")).toBool();
-    w.clkout = cfgs.value(QStringLiteral("CLKOUT_FREQ")).toDouble();
-    w.clkoutd = cfgs.value(QStringLiteral("CLKOUTD_FREQ")).toDouble();
-    return w;
+    // Reported settings hold bools, a file's group the texts "true" and "false".
+    const auto flag = [&settings](const char *key) {
+        return settings.value(QLatin1String(key)).toBool();
+    };
+    const double clkout = settings.value(QStringLiteral("CLKOUT_FREQ")).toDouble();
+    QMap<QString, double> wanted;
+    if (!flag("MODE_GENERAL"))
+        return wanted;
+    if (!flag("CLKOUT_BYPASS")) {
+        wanted.insert(QStringLiteral("CLKOUT"), clkout);
+        if (!flag("CLKOUTP_BYPASS"))
+            wanted.insert(QStringLiteral("CLKOUTP"), clkout);
+    }
+    if (flag("CLKOUTD") && !flag("CLKOUTD_BYPASS"))
+        wanted.insert(QStringLiteral("CLKOUTD"), settings.value(QStringLiteral("CLKOUTD_FREQ")).toDouble());
+    return wanted;
 }
 
 QString moduleName(const QVariantMap &cfgs)

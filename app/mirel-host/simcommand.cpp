@@ -2,6 +2,7 @@
 #include "simcommand.h"
 
 #include "commandline.h"
+#include "reportedsettings.h"
 
 #include <echo.h>
 
@@ -74,24 +75,18 @@ std::optional<Files> filesBeside(const QString &ipc)
     return std::nullopt;
 }
 
-// What the user asked for, from the configuration's General Mode settings.
+// What the user asked for, from the configuration's own settings.
 QJsonObject wantedFrequencies(const QString &ipc)
 {
-    QSettings settings(ipc, QSettings::IniFormat);
-    settings.beginGroup(QStringLiteral("Config"));
+    QSettings file(ipc, QSettings::IniFormat);
+    file.beginGroup(QStringLiteral("Config"));
+    QVariantMap settings;
+    for (const QString &key : file.childKeys())
+        settings.insert(key, file.value(key));
     QJsonObject wanted;
-    const auto flag = [&settings](const char *key) {
-        return settings.value(QLatin1String(key)).toString() == QLatin1String("true");
-    };
-    if (!flag("MODE_GENERAL"))
-        return wanted;
-    if (!flag("CLKOUT_BYPASS")) {
-        wanted.insert(QStringLiteral("CLKOUT"), settings.value(QStringLiteral("CLKOUT_FREQ")).toDouble());
-        if (!flag("CLKOUTP_BYPASS"))
-            wanted.insert(QStringLiteral("CLKOUTP"), settings.value(QStringLiteral("CLKOUT_FREQ")).toDouble());
-    }
-    if (flag("CLKOUTD") && !flag("CLKOUTD_BYPASS"))
-        wanted.insert(QStringLiteral("CLKOUTD"), settings.value(QStringLiteral("CLKOUTD_FREQ")).toDouble());
+    const QMap<QString, double> asked = ReportedSettings::wanted(settings);
+    for (auto it = asked.begin(); it != asked.end(); ++it)
+        wanted.insert(it.key(), it.value());
     return wanted;
 }
 
