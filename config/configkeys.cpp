@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "configkeys.h"
 
+#include <pllmodel.h>
+
 namespace ModMirel {
 namespace Config {
 
@@ -83,10 +85,16 @@ public:
         m_entry.partner = name;
         return *this;
     }
-    Row &selectedBy(const char *selector, const char *alternative, const Condition &onLoad)
+    Row &member(Member member)
+    {
+        m_entry.member = member;
+        return *this;
+    }
+    Row &selectedBy(const char *selector, const char *alternative, Member alternativeMember, const Condition &onLoad)
     {
         m_entry.selector = selector;
         m_entry.alternative = alternative;
+        m_entry.alternativeMember = alternativeMember;
         m_entry.loadPicksControl = onLoad;
         return *this;
     }
@@ -128,16 +136,36 @@ private:
     Entry m_entry;
 };
 
+// The file's value of a member as it is, negated (a bypass box mirrors a
+// "no bypass" flag) and as an ODIV list's item text.
+template<auto M>
+QVariant get(const PllSettings &s)
+{
+    return s.*M;
+}
+template<bool PllSettings::*M>
+QVariant negated(const PllSettings &s)
+{
+    return !(s.*M);
+}
+template<int PllSettings::*M>
+QVariant odivText(const PllSettings &s)
+{
+    return s.*M == 0 ? QString() : QString::number(s.*M);
+}
+
 QStringList tolerances()
 {
     return {QStringLiteral("0.0"), QStringLiteral("0.2"), QStringLiteral("0.5"), QStringLiteral("2.0")};
 }
 
+// The values the searches try, in their order.
 QStringList odivItems()
 {
-    return {QStringLiteral("2"),  QStringLiteral("4"),   QStringLiteral("8"),  QStringLiteral("16"),
-            QStringLiteral("32"), QStringLiteral("48"),  QStringLiteral("64"), QStringLiteral("80"),
-            QStringLiteral("96"), QStringLiteral("112"), QStringLiteral("128")};
+    QStringList items;
+    for (int odiv : Calc::kOdivCandidates)
+        items << QString::number(odiv);
+    return items;
 }
 
 QStringList phases()
@@ -148,6 +176,8 @@ QStringList phases()
             QStringLiteral("270"), QStringLiteral("292.5"), QStringLiteral("315"), QStringLiteral("337.5")};
 }
 
+// n/16 from n = 2, rounded half-up to three decimals, which printf-style
+// rounding (half-even) would get wrong for 5/16 and 13/16.
 QStringList dutyCycles()
 {
     return {QStringLiteral("0.125"), QStringLiteral("0.188"), QStringLiteral("0.250"), QStringLiteral("0.313"),
@@ -170,83 +200,103 @@ QVector<Entry> buildTable()
     const Condition clkoutdSourced = when(is(Clkoutd), isNot(ClkoutdBypass));
 
     return {
-            Row(Lang, Kind::Language, nullptr).formDefault("0").written(always()).read(always()),
+            Row(Lang, Kind::Language, nullptr)
+                    .member(get<&PllSettings::language>)
+                    .formDefault("0")
+                    .written(always())
+                    .read(always()),
             Row(ModeGeneral, Kind::Switch, "radioModeGeneral")
+                    .member(get<&PllSettings::generalMode>)
                     .partner("radioModeAdvanced")
                     .formDefault("true")
                     .written(always())
                     .read(always())
                     .batch(BatchUse::Switch),
             Row(Dynamic, Kind::Switch, "radioPhaseDutyDynamic")
+                    .member(get<&PllSettings::phaseDutyDynamic>)
                     .partner("radioPhaseDutyStatic")
                     .formDefault("true")
                     .written(always())
                     .read(always())
                     .batch(BatchUse::SetThenSwitch, true),
             Row(ResetPll, Kind::Check, "checkPllReset")
+                    .member(get<&PllSettings::reset>)
                     .formDefault("false")
                     .written(always())
                     .read(always())
                     .batch(BatchUse::Set, false),
             Row(PllPwd, Kind::Check, "checkPllPowerDown")
+                    .member(get<&PllSettings::powerDown>)
                     .formDefault("false")
                     .written(always())
                     .read(always())
                     .batch(BatchUse::Set, false),
             Row(PllRegulator, Kind::Check, "checkPllRegulator")
+                    .member(get<&PllSettings::regulator>)
                     .formDefault("false")
                     .written(always())
                     .read(always())
                     .batch(BatchUse::Set, false),
             Row(ClkinFreq, Kind::Real, "clkinSpinFrequency")
+                    .member(get<&PllSettings::clkinFreq>)
                     .formDefault("100.000")
                     .range(3.0, 450.0)
                     .written(always())
                     .read(always())
                     .batch(BatchUse::Set, QStringLiteral("100.000")),
             Row(ClkinDivideDyn, Kind::Switch, "clkinRadioDivideDynamic")
+                    .member(get<&PllSettings::clkinDivideDynamic>)
                     .partner("clkinRadioDivideStatic")
                     .formDefault("true")
                     .written(advanced)
                     .read(advanced)
                     .batch(BatchUse::SetThenSwitch, true),
             Row(ClkinDivideSel, Kind::Whole, "clkinSpinDivideDyn")
-                    .selectedBy(ClkinDivideDyn, "clkinSpinDivideStatic", when(is(ClkinDivideDyn)))
+                    .member(get<&PllSettings::idivDynamic>)
+                    .selectedBy(ClkinDivideDyn, "clkinSpinDivideStatic", get<&PllSettings::idivStatic>,
+                                when(is(ClkinDivideDyn)))
                     .formDefault("1")
-                    .range(1, 64)
+                    .range(Calc::kDividerMin, Calc::kDividerMax)
                     .written(advanced)
                     .read(advanced)
                     .batch(BatchUse::Set, 1),
             Row(ClkfbSource, Kind::ItemIndex, "clkfbComBoxSource")
+                    .member(get<&PllSettings::clkfbSource>)
                     .formDefault("Internal")
                     .items({QStringLiteral("Internal"), QStringLiteral("External")})
                     .written(always())
                     .read(always())
                     .batch(BatchUse::Set, QStringLiteral("Internal")),
             Row(ClkfbDivideDyn, Kind::Switch, "clkfbRadioDivideDynamic")
+                    .member(get<&PllSettings::clkfbDivideDynamic>)
                     .partner("clkfbRadioDivideStatic")
                     .formDefault("true")
                     .written(advanced)
                     .read(advanced)
                     .batch(BatchUse::SetThenSwitch, true),
             Row(ClkfbDivideSel, Kind::Whole, "clkfbSpinDivideDyn")
-                    .selectedBy(ClkfbDivideDyn, "clkfbSpinDivideStatic", when(is(ClkfbDivideDyn)))
+                    .member(get<&PllSettings::fbdivDynamic>)
+                    .selectedBy(ClkfbDivideDyn, "clkfbSpinDivideStatic", get<&PllSettings::fbdivStatic>,
+                                when(is(ClkfbDivideDyn)))
                     .formDefault("1")
-                    .range(1, 64)
+                    .range(Calc::kDividerMin, Calc::kDividerMax)
                     .written(advanced)
                     .read(advanced)
                     .batch(BatchUse::Set, 1),
             Row(LockEn, Kind::Check, "checkLockEn")
+                    .member(get<&PllSettings::lock>)
                     .formDefault("false")
                     .written(always())
                     .read(always())
                     .batch(BatchUse::Set, false),
             Row(ClkoutBypass, Kind::Check, "clkoutCheckBypass")
+                    .member(negated<&PllSettings::clkoutNoBypass>)
                     .formDefault("false")
                     .written(always())
                     .read(always())
                     .batch(BatchUse::Set, false),
             Row(ClkoutDivideDyn, Kind::Switch, "clkoutRadioDivideDyn")
+                    .member(get<&PllSettings::clkoutDivideDynamic>)
                     .partner("clkoutRadioDivideStatic")
                     .formDefault("true")
                     .written(always())
@@ -255,7 +305,8 @@ QVector<Entry> buildTable()
             // Read back in either mode; a General Mode file has none, which leaves the
             // static list without a current item until the next search picks one.
             Row(ClkoutDivider, Kind::ItemText, "clkoutComBoxDivideDyn")
-                    .selectedBy(ClkoutDivideDyn, "clkoutComBoxDivideStatic",
+                    .member(odivText<&PllSettings::odivDynamic>)
+                    .selectedBy(ClkoutDivideDyn, "clkoutComBoxDivideStatic", odivText<&PllSettings::odivStatic>,
                                 when(isNot(ModeGeneral), is(ClkoutDivideDyn)))
                     .formDefault("2")
                     .items(odivItems())
@@ -263,12 +314,14 @@ QVector<Entry> buildTable()
                     .read(always())
                     .batch(BatchUse::Set, QStringLiteral("2")),
             Row(ClkoutFreq, Kind::Real, "clkoutSpinFrequency")
+                    .member(get<&PllSettings::clkoutFreq>)
                     .formDefault("400.000")
                     .range(3.125, 999999999.0)
                     .written(generalClkoutLive)
                     .read(generalClkoutLive)
                     .batch(BatchUse::Set, QStringLiteral("400.000")),
             Row(ClkoutTolerance, Kind::ItemIndex, "clkoutComBoxTolerance")
+                    .member(get<&PllSettings::clkoutTolerance>)
                     .formDefault("0.0")
                     .items(tolerances())
                     .written(generalClkoutLive)
@@ -277,60 +330,71 @@ QVector<Entry> buildTable()
             // The delay steps are never written; a file read with dynamic adjustment
             // therefore puts them back on their first item.
             Row(ClkoutDelayStep, Kind::ItemIndex, "clkoutComBoxDelayStep")
+                    .member(get<&PllSettings::clkoutDelayStep>)
                     .formDefault("0")
                     .items({QStringLiteral("0"), QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("4")})
                     .written(never())
                     .read(when(isNot(ClkoutBypass), is(Dynamic))),
             Row(Clkoutp, Kind::Check, "clkoutpCheckEnable")
+                    .member(get<&PllSettings::clkoutpEnabled>)
                     .formDefault("false")
                     .written(always())
                     .read(always())
                     .batch(BatchUse::Set, false),
             Row(ClkoutpBypass, Kind::Check, "clkoutpCheckBypass")
+                    .member(negated<&PllSettings::clkoutpNoBypass>)
                     .formDefault("false")
                     .written(when(is(Clkoutp)))
                     .read(when(is(Clkoutp)))
                     .batch(BatchUse::Set, false),
             Row(ClkoutpDelayStep, Kind::ItemIndex, "clkoutpComBoxDelayStep")
+                    .member(get<&PllSettings::clkoutpDelayStep>)
                     .formDefault("0")
                     .items({QStringLiteral("0"), QStringLiteral("1"), QStringLiteral("2")})
                     .written(never())
                     .read(when(is(Clkoutp), isNot(ClkoutpBypass), is(Dynamic))),
             Row(ClkoutpPhase, Kind::ItemIndex, "clkoutpComBoxPhase")
+                    .member(get<&PllSettings::phaseIndex>)
                     .formDefault("0.0")
                     .items(phases())
                     .written(clkoutpLiveStatic)
                     .read(clkoutpLiveStatic)
                     .batch(BatchUse::Set, QStringLiteral("0.0")),
             Row(ClkoutpDutyCycle, Kind::ItemIndex, "clkoutpComBoxDutyCycle")
+                    .member(get<&PllSettings::dutyIndex>)
                     .formDefault("0.500")
                     .items(dutyCycles())
                     .written(clkoutpLiveStatic)
                     .read(clkoutpLiveStatic)
                     .batch(BatchUse::Set, QStringLiteral("0.500")),
             Row(Clkoutd, Kind::Check, "clkoutdCheckEnable")
+                    .member(get<&PllSettings::clkoutdEnabled>)
                     .formDefault("false")
                     .written(always())
                     .read(always())
                     .batch(BatchUse::Set, false),
             Row(ClkoutdBypass, Kind::Check, "clkoutdCheckBypass")
+                    .member(negated<&PllSettings::clkoutdNoBypass>)
                     .formDefault("false")
                     .written(when(is(Clkoutd)))
                     .read(when(is(Clkoutd)))
                     .batch(BatchUse::Set, false),
             Row(ClkoutdSourceClkout, Kind::Switch, "clkoutdRadioSrcClkout")
+                    .member(get<&PllSettings::clkoutdSourceClkout>)
                     .partner("clkoutdRadioSrcClkoutp")
                     .formDefault("true")
                     .written(clkoutdSourced)
                     .read(clkoutdSourced)
                     .batch(BatchUse::SetThenSwitch, true),
             Row(ClkoutdFreq, Kind::Real, "clkoutdSpinFrequency")
+                    .member(get<&PllSettings::clkoutdFreq>)
                     .formDefault("1.000")
                     .range(0.023, 999999999.0)
                     .written(generalClkoutdLive)
                     .read(generalClkoutdLive)
                     .batch(BatchUse::Set, QStringLiteral("1.000")),
             Row(ClkoutdTolerance, Kind::ItemIndex, "clkoutdComBoxTolerance")
+                    .member(get<&PllSettings::clkoutdTolerance>)
                     .formDefault("0.0")
                     .items(tolerances())
                     .written(generalClkoutdLive)
@@ -339,18 +403,21 @@ QVector<Entry> buildTable()
             // A batch option of its own: the stored files and callers of getProperty
             // keep the reported key set without it.
             Row(ClkoutdDivide, Kind::Whole, "clkoutdSpinDivider")
+                    .member(get<&PllSettings::sdivEntry>)
                     .formDefault("2")
-                    .range(2, 128)
+                    .range(Calc::kSdivMin, Calc::kSdivMax)
                     .written(advancedClkoutdLive)
                     .read(advancedClkoutdLive)
                     .batch(BatchUse::AdvancedOnly),
             Row(Clkoutd3, Kind::Check, "clkoutd3CheckEnable")
+                    .member(get<&PllSettings::clkoutd3Enabled>)
                     .inFileAs(Clkoutd3File)
                     .formDefault("false")
                     .written(always())
                     .read(always())
                     .batch(BatchUse::Set, false),
             Row(Clkoutd3SourceClkout, Kind::Switch, "clkoutd3RadioSrcClkout")
+                    .member(get<&PllSettings::clkoutd3SourceClkout>)
                     .partner("clkoutd3RadioSrcClkoutp")
                     .formDefault("true")
                     .written(when(is(Clkoutd3File)))
@@ -416,6 +483,31 @@ const Entry *findByKey(const QString &key)
             return &entry;
     }
     return nullptr;
+}
+
+QVariant fileValue(const Entry &entry, const PllSettings &settings)
+{
+    if (!entry.isSelected())
+        return entry.member(settings);
+    const Entry *selector = findByKey(QLatin1String(entry.selector));
+    return selector->member(settings).toBool() ? entry.member(settings) : entry.alternativeMember(settings);
+}
+
+// Every writable key first, then the conditions decide on those values, so they
+// see exactly the state that is being written.
+QVariantMap fileConfig(const PllSettings &settings)
+{
+    QVariantMap current;
+    for (const Entry &entry : entries()) {
+        if (!entry.written.never)
+            current.insert(QLatin1String(entry.fileKey), fileValue(entry, settings));
+    }
+    QVariantMap config;
+    for (const Entry &entry : entries()) {
+        if (holds(entry.written, current))
+            config.insert(QLatin1String(entry.fileKey), current.value(QLatin1String(entry.fileKey)));
+    }
+    return config;
 }
 
 const Entry *findByFileKey(const QString &fileKey)

@@ -7,6 +7,8 @@
 // settings) and when. The flows in dialog/ are driven by this table, so a key
 // is spelled here and nowhere else.
 
+#include <pllsettings.h>
+
 #include <QString>
 #include <QVariant>
 #include <QVariantMap>
@@ -124,6 +126,9 @@ inline Term isNot(const char *fileKey)
 // Whether the condition holds for these values, keyed by file key.
 bool holds(const Condition &condition, const QVariantMap &values);
 
+// The value a key carries in the file, read from the settings value.
+using Member = QVariant (*)(const PllSettings &);
+
 struct Entry
 {
     const char *key = nullptr;     // in the batch options and the reported settings
@@ -137,6 +142,9 @@ struct Entry
     const char *selector = nullptr;
     // On load the choice is made from the file's values by this condition.
     Condition loadPicksControl;
+    // The settings' member behind `control` and behind `alternative`.
+    Member member = nullptr;
+    Member alternativeMember = nullptr;
 
     // What the batch options list (options()) reports; a test ties them to the form.
     QString formDefault; // the state the form starts in, as text
@@ -171,6 +179,11 @@ const QVector<Entry> &entries();
 QVector<const Entry *> batchOrder();
 
 const Entry *findByKey(const QString &key);
+// The value the file carries for a key under these settings: a selected key
+// takes the member its switch picks.
+QVariant fileValue(const Entry &entry, const PllSettings &settings);
+// The configuration the file carries for these settings, keyed by file key.
+QVariantMap fileConfig(const PllSettings &settings);
 // The one-line description of a batch option key, or null.
 const char *description(const char *key);
 const Entry *findByFileKey(const QString &fileKey);

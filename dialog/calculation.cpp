@@ -1,60 +1,73 @@
 // SPDX-License-Identifier: MIT
-// The dialog side of the divider searches: read the widgets, run the pure search,
-// write dividers, members and result fields back, then report by box or by line.
+// The dialog side of the divider searches: build the input from the settings,
+// run the pure search, write dividers, members and result fields back, then
+// report by box or by line.
 #include "boxes.h"
+#include "calctexts.h"
 #include "devicelimits.h"
 #include "mireldialog.h"
-
-#include "ui_pllconfig.h"
+#include "pllform.h"
 
 #include <clkoutdsearch.h>
 #include <clkoutsearch.h>
+#include <configkeys.h>
 #include <pllmodel.h>
-#include <searchtexts.h>
 
 #include <QDebug>
 #include <QMessageBox>
 
 namespace ModMirel {
 
-Calc::ClkoutResult Mirel_Dialog::runClkoutSearch()
+namespace {
+
+// The tolerance list's item as a number: 0.5 for "0.5", 0 without a current item.
+double tolerancePercent(int item)
+{
+    return Config::findByKey(QLatin1String(Config::Key::ClkoutTolerance))->items.value(item).toDouble();
+}
+
+Calc::ClkoutInput clkoutInput(const PllSettings &s, const Calc::PllLimits &limits)
 {
     Calc::ClkoutInput input;
-    input.limits = currentLimits(device());
-    input.generalMode = pll.generalMode;
-    input.clkoutNoBypass = pll.clkoutNoBypass;
-    input.clkin = ui->clkinSpinFrequency->value();
-    input.expected = ui->clkoutSpinFrequency->value();
-    input.tolerancePercent = ui->clkoutComBoxTolerance->currentText().toDouble();
-    input.idiv = ui->clkinRadioDivideDynamic->isChecked() ? ui->clkinSpinDivideDyn->value()
-                                                          : ui->clkinSpinDivideStatic->value();
-    input.fbdiv = ui->clkfbRadioDivideDynamic->isChecked() ? ui->clkfbSpinDivideDyn->value()
-                                                           : ui->clkfbSpinDivideStatic->value();
-    input.odiv = (ui->clkoutRadioDivideDyn->isChecked() ? ui->clkoutComBoxDivideDyn : ui->clkoutComBoxDivideStatic)
-                         ->currentText()
-                         .toInt();
+    input.limits = limits;
+    input.generalMode = s.generalMode;
+    input.clkoutNoBypass = s.clkoutNoBypass;
+    input.clkin = s.clkinFreq;
+    input.expected = s.clkoutFreq;
+    input.tolerancePercent = tolerancePercent(s.clkoutTolerance);
+    input.idiv = s.idiv();
+    input.fbdiv = s.fbdiv();
+    input.odiv = s.odiv();
+    return input;
+}
 
-    Calc::ClkoutResult result = Calc::searchClkout(input);
+Calc::ClkoutdInput clkoutdInput(const PllSettings &s, double clkoutFreq)
+{
+    Calc::ClkoutdInput input;
+    input.generalMode = s.generalMode;
+    input.clkoutFrequency = clkoutFreq;
+    input.expected = s.clkoutdFreq;
+    input.tolerancePercent = tolerancePercent(s.clkoutdTolerance);
+    input.sdiv = s.sdivEntry;
+    return input;
+}
+
+} // namespace
+
+Calc::ClkoutResult Mirel_Dialog::runClkoutSearch()
+{
+    Calc::ClkoutResult result = Calc::searchClkout(clkoutInput(settings(), currentLimits(device())));
     if (result.setsDividers) {
-        ui->clkinSpinDivideStatic->setValue(result.idiv);
-        ui->clkfbSpinDivideStatic->setValue(result.fbdiv);
-        int item = ui->clkoutComBoxDivideStatic->findText(QString::number(result.odiv));
-        if (item < 0) {
-            // A divider the list does not offer falls back as a missing legal one does.
-            item = ui->clkoutComBoxDivideStatic->findText(QString::number(Calc::kOdivFallback));
+        pll.odivSel = form->showStaticDividers(result.idiv, result.fbdiv, result.odiv);
+        if (pll.odivSel != result.odiv)
             result.vcoDiagnostic = result.searchCase == Calc::ClkoutCase::Bypassed;
-        }
-        ui->clkoutComBoxDivideStatic->setCurrentIndex(item);
-        pll.odivSel = ui->clkoutComBoxDivideStatic->currentText().toInt();
         if (result.setsIdivFbdivSel) {
             pll.idivSel = result.idiv;
             pll.fbdivSel = result.fbdiv;
         }
     }
-    if (result.showsFrequency) {
-        ui->clkoutEditActualFrequency->setText(Calc::Text::frequency(result.shownFrequency));
-        ui->clkoutEditActualFrequency->setStyleSheet(Calc::Text::styleSheet(result.accepted));
-    }
+    if (result.showsFrequency)
+        form->showClkoutFrequency(result.shownFrequency, result.accepted);
     if (result.vcoDiagnostic)
         qDebug().noquote() << Calc::vcoDiagnosticText();
     return result;
@@ -64,7 +77,7 @@ double Mirel_Dialog::calculateClkout()
 {
     const Calc::ClkoutResult result = runClkoutSearch();
     if (result.hasMessage())
-        Boxes::warning(this, Calc::Text::message(result));
+        Boxes::warning(this, CalcText::message(result));
     return result.frequency;
 }
 
@@ -72,26 +85,18 @@ double Mirel_Dialog::calculateClkout(QStringList &messagelist)
 {
     const Calc::ClkoutResult result = runClkoutSearch();
     if (result.hasMessage())
-        messagelist << Calc::Text::warningLine(result);
+        messagelist << CalcText::warningLine(result);
     return result.frequency;
 }
 
 Calc::ClkoutdResult Mirel_Dialog::runClkoutdSearch(double clkoutFreq)
 {
-    Calc::ClkoutdInput input;
-    input.generalMode = pll.generalMode;
-    input.clkoutFrequency = clkoutFreq;
-    input.expected = ui->clkoutdSpinFrequency->value();
-    input.tolerancePercent = ui->clkoutdComBoxTolerance->currentText().toDouble();
-    input.sdiv = ui->clkoutdSpinDivider->value();
-
-    const Calc::ClkoutdResult result = Calc::searchClkoutd(input);
+    const Calc::ClkoutdResult result = Calc::searchClkoutd(clkoutdInput(settings(), clkoutFreq));
     if (result.setsSdiv) {
         pll.sdivSel = result.sdiv;
-        ui->clkoutdSpinDivider->setValue(result.sdiv);
+        form->showSdiv(result.sdiv);
     }
-    ui->clkoutdEditActualFrequency->setText(Calc::Text::frequency(result.shownFrequency));
-    ui->clkoutdEditActualFrequency->setStyleSheet(Calc::Text::styleSheet(result.accepted));
+    form->showClkoutdResult(result.shownFrequency, result.accepted);
     return result;
 }
 
@@ -99,7 +104,7 @@ bool Mirel_Dialog::calculateClkoutd(double clkoutFreq)
 {
     const Calc::ClkoutdResult result = runClkoutdSearch(clkoutFreq);
     if (result.hasMessage())
-        Boxes::warning(this, Calc::Text::message(result));
+        Boxes::warning(this, CalcText::message(result));
     return result.ok;
 }
 
@@ -107,7 +112,7 @@ bool Mirel_Dialog::calculateClkoutd(double clkoutFreq, QStringList &messagelist)
 {
     const Calc::ClkoutdResult result = runClkoutdSearch(clkoutFreq);
     if (result.hasMessage())
-        messagelist << Calc::Text::warningLine(result);
+        messagelist << CalcText::warningLine(result);
     return result.ok;
 }
 

@@ -1,16 +1,16 @@
 // SPDX-License-Identifier: MIT
 // The configuration file and the batch option maps. Which key lives in which
-// control, and when it travels, comes from the key table in config/; these
-// flows only read and set controls by the names the table gives.
+// control and member, and when it travels, comes from the key table in config/:
+// the file is written from the settings value, and loading and batch options
+// set controls by the names the table gives.
 #include "boxes.h"
+#include "calctexts.h"
 #include "mireldialog.h"
 
 #include <cfgsmap.h>
 #include <configkeys.h>
 #include <ipconfigwriter.h>
-#include <messages.h>
 #include <refusal.h>
-#include <searchtexts.h>
 
 #include <QAbstractButton>
 #include <QComboBox>
@@ -63,75 +63,18 @@ const char *formControl(const QObject *dialog, const Entry &entry)
     return selector && isChecked(dialog, selector->control) ? entry.control : entry.alternative;
 }
 
-// The value the file carries for a key, read from the form.
-QVariant formFileValue(const Mirel_Dialog *dialog, const Entry &entry)
-{
-    const char *name = formControl(dialog, entry);
-    switch (entry.kind) {
-    case Kind::Language:
-        return dialog->uiLanguageIndex();
-    case Kind::Switch:
-    case Kind::Check:
-        return isChecked(dialog, name);
-    case Kind::Real:
-        if (const auto *spin = widget<QDoubleSpinBox>(dialog, name))
-            return spin->value();
-        break;
-    case Kind::Whole:
-        if (const auto *spin = widget<QSpinBox>(dialog, name))
-            return spin->value();
-        break;
-    case Kind::ItemIndex:
-        if (const auto *combo = widget<QComboBox>(dialog, name))
-            return combo->currentIndex();
-        break;
-    case Kind::ItemText:
-        if (const auto *combo = widget<QComboBox>(dialog, name))
-            return combo->currentText();
-        break;
-    }
-    return {};
-}
-
 // The source switch of a divided output that is on and takes CLKOUTP while CLKOUTP
 // is off, or null. The batch order and a file set a source after the rules that
 // would have moved it to CLKOUT, so these flows check the outcome.
-const Entry *sourceOnDisabledClkoutp(const QObject *dialog)
+const Entry *sourceOnDisabledClkoutp(const PllSettings &s)
 {
-    using namespace Config::Key;
-    const Entry *clkoutp = Config::findByKey(text(Clkoutp));
-    if (!clkoutp || isChecked(dialog, clkoutp->control))
+    if (s.clkoutpEnabled)
         return nullptr;
-    for (const auto &[output, source] :
-         {std::pair(Clkoutd, ClkoutdSourceClkout), std::pair(Clkoutd3, Clkoutd3SourceClkout)}) {
-        const Entry *enable = Config::findByKey(text(output));
-        const Entry *sourceEntry = Config::findByKey(text(source));
-        if (enable && sourceEntry && isChecked(dialog, enable->control) && isChecked(dialog, sourceEntry->partner))
-            return sourceEntry;
-    }
+    if (s.clkoutdEnabled && !s.clkoutdSourceClkout)
+        return Config::findByKey(text(Config::Key::ClkoutdSourceClkout));
+    if (s.clkoutd3Enabled && !s.clkoutd3SourceClkout)
+        return Config::findByKey(text(Config::Key::Clkoutd3SourceClkout));
     return nullptr;
-}
-
-} // namespace
-
-namespace {
-
-// The configuration the file carries for the current form. Every writable key
-// first, then the conditions decide on those values, so they see exactly the
-// state that is being written.
-QVariantMap configToWrite(const Mirel_Dialog *dialog)
-{
-    QVariantMap current;
-    for (const Entry &entry : Config::entries()) {
-        if (!entry.written.never)
-            current.insert(text(entry.fileKey), formFileValue(dialog, entry));
-    }
-    QVariantMap config;
-    for (const Entry &entry : Config::entries()) {
-        if (Config::holds(entry.written, current))
-            config.insert(text(entry.fileKey), current.value(text(entry.fileKey)));
-    }
-    return config;
 }
 
 } // namespace
@@ -140,14 +83,13 @@ QString Mirel_Dialog::listWithoutItemLine() const
 {
     // A list left without a current item (a hand-edited file) would be written
     // as -1 or an empty text, which neither the file nor the generator takes back.
-    const QVariantMap config = configToWrite(this);
+    const QVariantMap config = Config::fileConfig(settings());
     for (const Entry &entry : Config::entries()) {
-        const auto *combo = entry.kind == Kind::ItemIndex || entry.kind == Kind::ItemText
-                                    ? widget<QComboBox>(this, formControl(this, entry))
-                                    : nullptr;
-        if (combo && combo->currentIndex() < 0 && config.contains(text(entry.fileKey)))
-            return Config::refusalLine(config.value(text(entry.fileKey)).toString(),
-                                       text(entry.key ? entry.key : entry.fileKey), moduleName());
+        const QVariant value = config.value(text(entry.fileKey));
+        const bool noItem = (entry.kind == Kind::ItemIndex && value.toInt() < 0)
+                            || (entry.kind == Kind::ItemText && value.toString().isEmpty());
+        if (noItem && config.contains(text(entry.fileKey)))
+            return Config::refusalLine(value.toString(), text(entry.key ? entry.key : entry.fileKey), moduleName());
     }
     return {};
 }
@@ -155,7 +97,7 @@ QString Mirel_Dialog::listWithoutItemLine() const
 bool Mirel_Dialog::saveIPConfig()
 {
     using namespace Config;
-    const QVariantMap config = configToWrite(this);
+    const QVariantMap config = fileConfig(settings());
 
     QVariantMap info;
     info.insert(text(Info::TargetDevice), device().id());
@@ -172,8 +114,8 @@ bool Mirel_Dialog::loadIPConfig(const QString &path)
     // The spin boxes need the device's limits before the file's values go in.
     refreshDeviceInfo();
 
-    QSettings settings(path, QSettings::IniFormat);
-    if (settings.value(text(Config::Info::Version), QVariant()).toString() != text(Config::FileVersion)) {
+    QSettings file(path, QSettings::IniFormat);
+    if (file.value(text(Config::Info::Version), QVariant()).toString() != text(Config::FileVersion)) {
         const QString text = QStringLiteral(
                 "This version of specified IP Config file is incompatible with current IP Core Generator.");
         if (batchMessages)
@@ -184,18 +126,18 @@ bool Mirel_Dialog::loadIPConfig(const QString &path)
     }
 
     QVariantMap config;
-    settings.beginGroup(text(Config::FileGroup));
-    const QStringList keys = settings.childKeys();
+    file.beginGroup(text(Config::FileGroup));
+    const QStringList keys = file.childKeys();
     for (const QString &key : keys)
-        config.insert(key, settings.value(key, QVariant()));
-    settings.endGroup();
+        config.insert(key, file.value(key, QVariant()));
+    file.endGroup();
 
     applyIPConfig(config);
     // The form keeps its rule: each such output falls back to CLKOUT. A script is
     // told that its file asked for something else.
     const Entry *refused = nullptr;
     for (int outputs = 0; outputs < 2; ++outputs) {
-        const Entry *source = sourceOnDisabledClkoutp(this);
+        const Entry *source = sourceOnDisabledClkoutp(settings());
         if (!source)
             break;
         setChecked(this, source->control, true);
@@ -284,7 +226,7 @@ bool setAdvancedOnly(Mirel_Dialog *dialog, const Config::Entry &entry, const QVa
         return false;
     if (!Calc::sdivIsEven(spin->value())) {
         spin->setValue(before);
-        messagelist << QStringLiteral("ERROR: ") + Calc::Text::message(Calc::sdivNotEvenMessage());
+        messagelist << QStringLiteral("ERROR: ") + CalcText::message(Calc::sdivNotEvenMessage());
         return false;
     }
     return true;
@@ -346,7 +288,7 @@ bool Mirel_Dialog::setProperty(QVariantMap cfgs, QStringList &messagelist)
         if (const Entry *bypass = findByKey(text(Key::ClkoutdBypass)))
             setChecked(this, bypass->control, true);
     }
-    if (const Entry *source = sourceOnDisabledClkoutp(this)) {
+    if (const Entry *source = sourceOnDisabledClkoutp(settings())) {
         messagelist << Config::refusalLine(cfgs.value(text(source->key)).toString(), text(source->key), moduleName());
         return false;
     }

@@ -2,16 +2,13 @@
 // OK and its batch counterpart: checks, searches, the .ipc file, the generator's
 // argument list and the generated module.
 #include "boxes.h"
+#include "calctexts.h"
 #include "mireldialog.h"
-
-#include "ui_pllconfig.h"
 
 #include <configkeys.h>
 #include <editormanager.h>
-#include <messages.h>
 #include <modargs.h>
 #include <modulegenerator.h>
-#include <searchtexts.h>
 
 #include <QFileInfo>
 
@@ -40,26 +37,7 @@ QStringList Mirel_Dialog::modArgs() const
     frame.ipVersion = ipInfo.value(QStringLiteral("ipcore.version")).toString();
     frame.deviceName = device().device();
 
-    Generate::FormValues form;
-    form.idivStatic = ui->clkinSpinDivideStatic->value();
-    form.idivDynamic = ui->clkinSpinDivideDyn->value();
-    form.fbdivStatic = ui->clkfbSpinDivideStatic->value();
-    form.fbdivDynamic = ui->clkfbSpinDivideDyn->value();
-    form.odivDynamicChecked = ui->clkoutRadioDivideDyn->isChecked();
-    form.odivDynamicText = ui->clkoutComBoxDivideDyn->currentText();
-    form.odivStaticText = ui->clkoutComBoxDivideStatic->currentText();
-    form.sdivEntry = ui->clkoutdSpinDivider->value();
-    form.reset = ui->checkPllReset->isChecked();
-    form.powerDown = ui->checkPllPowerDown->isChecked();
-    form.regulator = ui->checkPllRegulator->isChecked();
-    form.lock = ui->checkLockEn->isChecked();
-    form.clkin = ui->clkinSpinFrequency->value();
-    form.clkfbIndex = ui->clkfbComBoxSource->currentIndex();
-    form.phaseIndex = ui->clkoutpComBoxPhase->currentIndex();
-    form.dutyCode = ui->clkoutpComBoxDutyCycle->currentData(Qt::UserRole).toString();
-    form.clkoutdSourceClkout = ui->clkoutdRadioSrcClkout->isChecked();
-    form.clkoutd3SourceClkout = ui->clkoutd3RadioSrcClkout->isChecked();
-    return Generate::buildModArgs(frame, pll, form);
+    return Generate::buildModArgs(frame, settings());
 }
 
 QString Mirel_Dialog::generateModFile()
@@ -80,8 +58,8 @@ void Mirel_Dialog::accept()
         return;
     }
     // The hardware divides CLKOUTD only evenly, whatever the mode or the output's state.
-    if (!Calc::sdivIsEven(ui->clkoutdSpinDivider->value())) {
-        Boxes::warning(this, Calc::Text::message(Calc::sdivNotEvenMessage()));
+    if (!Calc::sdivIsEven(settings().sdivEntry)) {
+        Boxes::warning(this, CalcText::message(Calc::sdivNotEvenMessage()));
         return;
     }
     const double clkoutFreq = calculateClkout();
@@ -142,8 +120,8 @@ bool Mirel_Dialog::accept(QStringList &messagelist)
         return false;
     // An odd divider or a failed search means no setting was approved for these
     // values: generating anyway would hand the script a module it did not ask for.
-    if (!Calc::sdivIsEven(ui->clkoutdSpinDivider->value())) {
-        messagelist << Calc::Text::warningLine(Calc::sdivNotEvenMessage());
+    if (!Calc::sdivIsEven(settings().sdivEntry)) {
+        messagelist << CalcText::warningLine(Calc::sdivNotEvenMessage());
         return false;
     }
     const double clkoutFreq = calculateClkout(messagelist);

@@ -1,7 +1,14 @@
 // SPDX-License-Identifier: MIT
 #include "mireldialog.h"
 
+#include "devicelimits.h"
+#include "pllform.h"
+
 #include "ui_pllconfig.h"
+
+#include <pinfigure.h>
+#include <portfigure.h>
+#include <rangelabels.h>
 
 #include <QVariant>
 #include <QWidget>
@@ -10,7 +17,6 @@ namespace ModMirel {
 
 Mirel_Dialog::Mirel_Dialog(const QVariantMap &info, QWidget *parent)
     : IPCore::ModuleGenDialog(parent)
-    , ui(new PllConfig)
     , ipInfo(info)
 {
     uiSetLabelText(ipInfo.value(QStringLiteral("ipcore.label")).toString());
@@ -18,10 +24,10 @@ Mirel_Dialog::Mirel_Dialog(const QVariantMap &info, QWidget *parent)
     uiSetDefaultFileName(ipInfo.value(QStringLiteral("ipcore.target")).toString());
 
     auto *page = new QWidget(this);
-    ui->setupUi(page);
+    form = std::make_unique<PllForm>(page);
+    ui = form->ui();
     uiAddTab(page, QStringLiteral("Options"));
 
-    fillDutyCycleItems();
     helpDoc = ipInfo.value(QStringLiteral("ipcore.doc.help")).toString();
     connectForm();
 
@@ -34,21 +40,30 @@ Mirel_Dialog::Mirel_Dialog(const QVariantMap &info, QWidget *parent)
     refreshFigure();
 }
 
-Mirel_Dialog::~Mirel_Dialog()
+Mirel_Dialog::~Mirel_Dialog() = default;
+
+PllSettings Mirel_Dialog::settings() const
 {
-    delete ui;
+    PllSettings state = pll;
+    state.language = uiLanguageIndex();
+    return form->read(state);
 }
 
-void Mirel_Dialog::fillDutyCycleItems()
+void Mirel_Dialog::refreshFigure()
 {
-    // Texts are written out: n/16 rounded half-up to three decimals, which
-    // printf-style rounding (half-even) would get wrong for 5/16 and 13/16.
-    static const char *const texts[] = {"0.125", "0.188", "0.250", "0.313", "0.375", "0.438", "0.500",
-                                        "0.563", "0.625", "0.688", "0.750", "0.813", "0.875"};
-    int sixteenths = 2;
-    for (const char *text : texts)
-        ui->clkoutpComBoxDutyCycle->addItem(QString::fromLatin1(text), QString::number(sixteenths++));
-    ui->clkoutpComBoxDutyCycle->setCurrentIndex(6); // 0.500, the batch default of CLKOUTP_DUTY_CYCLE
+    QList<Utils::PinFigure> pins;
+    for (const Generate::Pin &pin : Generate::portFigure(settings())) {
+        if (pin.output)
+            pins << Utils::PinFigure(pin.name, 1, false, Qt::AlignRight);
+        else
+            pins << Utils::PinFigure(pin.name, 0, pin.bus, Qt::AlignLeft);
+    }
+    uiSetFigurePins(pins);
+}
+
+void Mirel_Dialog::refreshDeviceInfo()
+{
+    form->showRanges(Calc::rangeLabels(currentLimits(device())));
 }
 
 void Mirel_Dialog::connectForm()

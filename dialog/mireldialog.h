@@ -7,6 +7,8 @@
 #include <QStringList>
 #include <QVariantMap>
 
+#include <memory>
+
 namespace ModMirel {
 
 namespace Calc {
@@ -18,10 +20,12 @@ namespace Ui {
 class PllConfig;
 }
 using PllConfig = Ui::PllConfig;
+class PllForm;
 
 // The configuration dialog of the MIREL core: the host's frame plus one
 // "Options" tab with the PLL settings. The flags of `pll` mirror check states
-// of the form; only the constructor and the slots write them.
+// of the form; only the constructor and the slots write them. Everything else
+// works on settings(): the form read once into one value.
 class Mirel_Dialog : public IPCore::ModuleGenDialog
 {
     Q_OBJECT
@@ -35,8 +39,11 @@ public:
     // without a user (a refused configuration file) become lines here instead.
     void reportToMessageList(QStringList *messagelist) { batchMessages = messagelist; }
 
-    // deviceranges.cpp
     void refreshDeviceInfo() override;
+
+    // The current settings: the flags and dividers of `pll` with everything the
+    // form and the frame's language hold, read at this moment.
+    PllSettings settings() const;
 
     // calculation.cpp. Divider searches: the first overloads report by warning
     // box, the others append "WARNING: " lines. clkoutFreq is what
@@ -80,10 +87,9 @@ private slots:
     void onClkOutDBypassChanged(bool checked);
     void onClkOutD3EnableChanged(bool checked);
     bool onBtnCalculate(bool btnCal = true); // calculation.cpp
-    void refreshFigure();                    // portfigure.cpp
+    void refreshFigure();
 
 private:
-    void fillDutyCycleItems();
     void connectForm();
 
     // calculation.cpp: run a search on the current widgets and write its
@@ -106,7 +112,8 @@ private:
     void applyClkoutd3Rules();
     void applyClkoutdSourceRules();
 
-    PllConfig *ui = nullptr;
+    std::unique_ptr<PllForm> form;
+    PllConfig *ui = nullptr; // the form's widgets, for the rules
     QVariantMap ipInfo;
     QStringList *batchMessages = nullptr;
     PllSettings pll;

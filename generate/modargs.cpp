@@ -28,7 +28,7 @@ QString source(bool clkout)
 
 } // namespace
 
-QStringList buildModArgs(const FrameFields &frame, const PllSettings &pll, const FormValues &form)
+QStringList buildModArgs(const FrameFields &frame, const PllSettings &pll)
 {
     QStringList list;
     list << frame.header << element("-mod_name", frame.moduleName) << element("-file_name", frame.fileName)
@@ -43,34 +43,30 @@ QStringList buildModArgs(const FrameFields &frame, const PllSettings &pll, const
         if (pll.clkoutdLive())
             list << element("-dyn_sdiv_sel", pll.sdivSel);
     } else {
-        // A divider text that is not a number goes out as 0.
-        const QString odivText = form.odivDynamicChecked ? form.odivDynamicText : form.odivStaticText;
-        list << element("-dyn_idiv_sel", flag(pll.clkinDivideDynamic))
-             << element("-idiv_sel", pll.clkinDivideDynamic ? form.idivDynamic : form.idivStatic)
-             << element("-dyn_fbdiv_sel", flag(pll.clkfbDivideDynamic))
-             << element("-fbdiv_sel", pll.clkfbDivideDynamic ? form.fbdivDynamic : form.fbdivStatic)
-             << element("-dyn_odiv_sel", flag(form.odivDynamicChecked)) << element("-odiv_sel", odivText.toInt());
+        list << element("-dyn_idiv_sel", flag(pll.clkinDivideDynamic)) << element("-idiv_sel", pll.idiv())
+             << element("-dyn_fbdiv_sel", flag(pll.clkfbDivideDynamic)) << element("-fbdiv_sel", pll.fbdiv())
+             << element("-dyn_odiv_sel", flag(pll.clkoutDivideDynamic)) << element("-odiv_sel", pll.odiv());
         if (pll.clkoutdLive())
-            list << element("-dyn_sdiv_sel", form.sdivEntry);
+            list << element("-dyn_sdiv_sel", pll.sdivEntry);
     }
 
-    list << element("-dyn_da_en", flag(pll.phaseDutyDynamic)) << element("-rst_sig", flag(form.reset))
-         << element("-rst_sig_p", flag(form.powerDown)) << element("-pll_reg", flag(form.regulator))
-         << element("-fclkin", QString::number(form.clkin)) << element("-clkfb_sel", form.clkfbIndex)
-         << element("-en_lock", flag(form.lock)) << element("-clkout_bypass", flag(!pll.clkoutNoBypass));
+    list << element("-dyn_da_en", flag(pll.phaseDutyDynamic)) << element("-rst_sig", flag(pll.reset))
+         << element("-rst_sig_p", flag(pll.powerDown)) << element("-pll_reg", flag(pll.regulator))
+         << element("-fclkin", QString::number(pll.clkinFreq)) << element("-clkfb_sel", pll.clkfbSource)
+         << element("-en_lock", flag(pll.lock)) << element("-clkout_bypass", flag(!pll.clkoutNoBypass));
     if (pll.phaseDutyDynamic)
         list << element("-clkout_ft_dir", 1);
     list << element("-en_clkoutp", flag(pll.clkoutpEnabled)) << element("-clkoutp_bypass", flag(!pll.clkoutpNoBypass));
     if (pll.clkoutpLive() && pll.phaseDutyDynamic)
         list << element("-clkoutp_ft_dir", 1);
     if (pll.clkoutpLive() && !pll.phaseDutyDynamic)
-        list << element("-psda_sel", form.phaseIndex) << element("-dutyda_sel", form.dutyCode);
+        list << element("-psda_sel", pll.phaseIndex) << element("-dutyda_sel", pll.dutyCode());
     list << element("-en_clkoutd", flag(pll.clkoutdEnabled)) << element("-clkoutd_bypass", flag(!pll.clkoutdNoBypass));
     if (pll.clkoutdLive())
-        list << element("-clkoutd_src", source(form.clkoutdSourceClkout));
+        list << element("-clkoutd_src", source(pll.clkoutdSourceClkout));
     list << element("-en_clkoutd3", flag(pll.clkoutd3Enabled));
     if (pll.clkoutd3Enabled)
-        list << element("-clkoutd3_src", source(form.clkoutd3SourceClkout));
+        list << element("-clkoutd3_src", source(pll.clkoutd3SourceClkout));
     return list;
 }
 

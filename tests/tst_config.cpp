@@ -8,6 +8,7 @@
 #include <devicetable.h>
 #include <ipconfigwriter.h>
 #include <pllmodel.h>
+#include <refusal.h>
 
 #include <QRandomGenerator>
 #include <QSettings>
@@ -30,6 +31,7 @@ private slots:
     void init() { m_dir = std::make_unique<QTemporaryDir>(); }
     void written_data();
     void written();
+    void tableMatchesTheForm_data();
     void tableMatchesTheForm();
     void loadedValues_data();
     void loadedValues();
@@ -163,52 +165,57 @@ void tst_Config::written()
     }
 }
 
-// Every control the key table names is on the form, of the kind its key has, with the
-// range, items and start state the table reports, and the ODIV items are the values the
-// searches try; an option left out of the map puts the form back where it starts.
+// Every control the key table names is on the form, of the kind its key has, with the range, items
+// (the one list of ODIV values, duty cycles, phases) and start state the table reports; an option
+// left out of the map puts the form back where it starts. One row per key.
+void tst_Config::tableMatchesTheForm_data()
+{
+    QTest::addColumn<QString>("fileKey");
+    for (const Config::Entry &entry : Config::entries())
+        QTest::newRow(entry.fileKey) << QString(entry.fileKey);
+}
+
 void tst_Config::tableMatchesTheForm()
 {
+    QFETCH(QString, fileKey);
+    const Config::Entry &entry = *Config::findByFileKey(fileKey);
     const auto text = [](const QVariant &value) { // numbers compared as numbers: "100.000" is "100"
         bool number = false;
         const double d = value.toString().toDouble(&number);
         return number ? QString::number(d) : value.toString();
     };
     Mirel_Dialog built(QVariantMap(), nullptr); // ranges as built, before any device
-    for (const Config::Entry &entry : Config::entries()) {
-        for (const char *name : {entry.control, entry.partner, entry.alternative}) {
-            if (!name)
-                continue;
-            QWidget *w = built.findChild<QWidget *>(name);
-            const auto *combo = qobject_cast<QComboBox *>(w);
-            const bool real = qobject_cast<QDoubleSpinBox *>(w), whole = qobject_cast<QSpinBox *>(w);
-            const bool fits = entry.kind == Config::Kind::Real    ? real
-                              : entry.kind == Config::Kind::Whole ? whole
-                              : entry.kind == Config::Kind::ItemIndex || entry.kind == Config::Kind::ItemText
-                                      ? bool(combo)
-                                      : bool(qobject_cast<QAbstractButton *>(w));
-            QVERIFY2(fits, name);
-            QStringList items;
-            for (int i = 0; combo && i < combo->count(); ++i)
-                items << combo->itemText(i);
-            QCOMPARE(items, entry.items);
-            if (real || whole) {
-                QCOMPARE(w->property("minimum").toDouble(), entry.minimum);
-                QCOMPARE(w->property("maximum").toDouble(), entry.maximum);
-            }
-            if (name == entry.control)
-                QCOMPARE(text(controlState(&built, name)), text(entry.formDefault));
+    for (const char *name : {entry.control, entry.partner, entry.alternative}) {
+        if (!name)
+            continue;
+        QWidget *w = built.findChild<QWidget *>(name);
+        const auto *combo = qobject_cast<QComboBox *>(w);
+        const bool real = qobject_cast<QDoubleSpinBox *>(w), whole = qobject_cast<QSpinBox *>(w);
+        const bool fits = entry.kind == Config::Kind::Real    ? real
+                          : entry.kind == Config::Kind::Whole ? whole
+                          : entry.kind == Config::Kind::ItemIndex || entry.kind == Config::Kind::ItemText
+                                  ? bool(combo)
+                                  : bool(qobject_cast<QAbstractButton *>(w));
+        QVERIFY2(fits, name);
+        QStringList items;
+        for (int i = 0; combo && i < combo->count(); ++i)
+            items << combo->itemText(i);
+        QCOMPARE(items, entry.items);
+        if (real || whole) {
+            QCOMPARE(w->property("minimum").toDouble(), entry.minimum);
+            QCOMPARE(w->property("maximum").toDouble(), entry.maximum);
         }
+        if (name == entry.control)
+            QCOMPARE(text(controlState(&built, name)), text(entry.formDefault));
     }
-    QStringList odiv;
-    for (int value : ModMirel::Calc::kOdivCandidates)
-        odiv << QString::number(value);
-    QCOMPARE(Config::findByKey(Config::Key::ClkoutDivider)->items, odiv);
+    // The settings value starts where the form does, and the file carries what the form holds.
+    QCOMPARE(Config::fileValue(entry, ModMirel::PllSettings()).toString(),
+             entry.kind == Config::Kind::Language ? QString("0")
+                                                  : Config::fileValue(entry, built.settings()).toString());
+    if (entry.batchDefault.isNull())
+        return;
     auto dialog = newDialog();
-    const QVariantMap start = dialog->getProperty();
-    for (const Config::Entry *entry : Config::batchOrder()) {
-        if (!entry->batchDefault.isNull())
-            QCOMPARE(text(start.value(entry->key)), text(entry->batchDefault));
-    }
+    QCOMPARE(text(dialog->getProperty().value(entry.key)), text(entry.batchDefault));
 }
 
 // "KEY=value" lines of the file, steps taken before loading, and what the form then shows.
@@ -217,8 +224,10 @@ void tst_Config::loadedValues_data()
     QTest::addColumn<QString>("config");
     QTest::addColumn<QString>("before");
     QTest::addColumn<QString>("expected");
-    const auto row = [](const char *name, const QString &config, const QString &expected, const QString &before = {}) {
-        QTest::newRow(name) << config << before << expected;
+    QTest::addColumn<QString>("refused"); // the key batch use refuses, or empty: it accepts the file
+    const auto row = [](const char *name, const QString &config, const QString &expected, const QString &before = {},
+                        const QString &refused = {}) {
+        QTest::newRow(name) << config << before << expected << refused;
     };
     const QString g = "MODE_GENERAL=true DYNAMIC=true ";
     const QString steps = "clkoutComBoxDelayStep=2 clkoutpComBoxDelayStep=2";
@@ -235,7 +244,8 @@ void tst_Config::loadedValues_data()
     row("General Mode file leaves the static ODIV list with no item", g,
         "clkoutComBoxDivideStatic= clkoutComBoxDivideDyn=2");
     row("CLKOUTD_BYPASS read after CLKOUTD overrides its rule",
-        g + "CLKOUT_BYPASS=true CLKOUTD=true CLKOUTD_BYPASS=false", "clkoutdCheckBypass=false");
+        g + "CLKOUT_BYPASS=true CLKOUTD=true CLKOUTD_BYPASS=false", "clkoutdCheckBypass=false", {},
+        "CLKOUTD_SOURCE_CLKOUT");
     row("ODIV in a General Mode file goes to the static list", g + "CLKOUT_DIVIDER=16",
         "clkoutComBoxDivideStatic=16 clkoutComBoxDivideDyn=2");
     // A key held by one of two controls goes to the one its switch picks; the other keeps what it held.
@@ -253,6 +263,16 @@ void tst_Config::loadedValues_data()
         "clkfbSpinDivideStatic=12 clkoutComBoxDivideStatic=64 clkinSpinDivideDyn=5 clkfbSpinDivideDyn=3 "
         "clkoutComBoxDivideDyn=16",
         dynamics);
+    // A divided output that takes CLKOUTP while CLKOUTP is off falls back to CLKOUT; a script is told.
+    const QString d = "CLKOUTD=true CLKOUTD_SOURCE_CLKOUT=false ", d3 = "CKLOUTD3=true CLKOUTD3_SOURCE_CLKOUT=false ";
+    row("CLKOUTD from a disabled CLKOUTP", g + d, "clkoutdRadioSrcClkout=true", {}, "CLKOUTD_SOURCE_CLKOUT");
+    row("CLKOUTD3 from a disabled CLKOUTP", g + d3, "clkoutd3RadioSrcClkout=true", {}, "CLKOUTD3_SOURCE_CLKOUT");
+    row("both from a disabled CLKOUTP", g + d + d3, "clkoutdRadioSrcClkout=true clkoutd3RadioSrcClkout=true", {},
+        "CLKOUTD_SOURCE_CLKOUT");
+    row("CLKOUTD from an enabled CLKOUTP", g + d + "CLKOUTP=true", "clkoutdRadioSrcClkoutp=true");
+    row("CLKOUTD3 from an enabled CLKOUTP", g + d3 + "CLKOUTP=true", "clkoutd3RadioSrcClkoutp=true");
+    row("a disabled CLKOUTD keeps its source", g, "clkoutdRadioSrcClkoutp=true",
+        "clkoutpCheckEnable=true clkoutdCheckEnable=true clkoutdRadioSrcClkoutp=true clkoutdCheckEnable=false");
 }
 
 void tst_Config::loadedValues()
@@ -260,6 +280,7 @@ void tst_Config::loadedValues()
     QFETCH(QString, config);
     QFETCH(QString, before);
     QFETCH(QString, expected);
+    QFETCH(QString, refused);
     QVariantMap map;
     for (const QString &line : config.split(' ', Qt::SkipEmptyParts))
         map.insert(line.section('=', 0, 0), line.section('=', 1));
@@ -272,6 +293,13 @@ void tst_Config::loadedValues()
     QVERIFY(dialog->loadIPConfig(path));
     QVERIFY(watcher.boxes.isEmpty());
     QCOMPARE(shown(*dialog, expected), expected);
+
+    auto batch = newDialog();
+    driveDialog(batch.get(), before.split(' ', Qt::SkipEmptyParts));
+    L lines;
+    batch->reportToMessageList(&lines);
+    QCOMPARE(batch->loadIPConfig(path), refused.isEmpty());
+    QCOMPARE(lines.join('\n'), refused.isEmpty() ? QString() : Config::refusalLine("false", refused, QString()));
 }
 
 // A first map, then a second; an empty line means the second is accepted, otherwise it is refused with
@@ -304,6 +332,20 @@ void tst_Config::setPropertyOutcomes_data()
     row("CLKOUT_FREQ refused before CLKOUT_DIVIDER", {{"CLKOUT_DIVIDER", "3"}, {"CLKOUT_FREQ", "1"}},
         "'1' 'CLKOUT_FREQ'", "");
     row("percent signs in the value", {{"MODE_GENERAL", "%2%3"}}, "'%2%3' 'MODE_GENERAL'", "");
+    // A divided output may take CLKOUTP as its source only while CLKOUTP is on.
+    for (const QString output : {"CLKOUTD", "CLKOUTD3"}) {
+        const QString source = output + "_SOURCE_CLKOUT", radio = output.toLower() + "RadioSrcClkout";
+        const QByteArray refusal = ("'false' '" + source + "'").toLatin1(), takes = (radio + "p=true").toLatin1();
+        QTest::addRow("%s from a disabled CLKOUTP", qPrintable(output))
+                << Options() << Options{{output, true}, {source, "false"}} << QString(refusal) << QString();
+        QTest::addRow("%s from an enabled CLKOUTP", qPrintable(output))
+                << Options() << Options{{output, true}, {source, "false"}, {"CLKOUTP", true}} << QString()
+                << QString(takes);
+        QTest::addRow("%s off keeps CLKOUTP", qPrintable(output))
+                << Options() << Options{{output, false}, {source, "false"}} << QString() << QString(takes);
+        QTest::addRow("%s from CLKOUT", qPrintable(output))
+                << Options() << Options{{output, true}, {source, "true"}} << QString() << radio + "=true";
+    }
 }
 
 void tst_Config::setPropertyOutcomes()

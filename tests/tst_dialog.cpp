@@ -4,6 +4,8 @@
 #include "dialogdriver.h"
 #include "mireldialog.h"
 
+#include <pllmodel.h>
+
 #include <QLabel>
 #include <QMetaMethod>
 #include <QTabWidget>
@@ -59,8 +61,9 @@ void tst_Dialog::freshDialog()
              QString("true true"));
 
     // The form's own spellings, which screenshots and users see.
-    QCOMPARE(dialog.findChild<QAbstractButton *>("clkinRadioDivideStatic")->text(), QString("Static (1~64):"));
-    QCOMPARE(dialog.findChild<QAbstractButton *>("clkfbRadioDivideStatic")->text(), QString("Static(1~64):"));
+    const QString range = QStringLiteral("(%1~%2):").arg(ModMirel::Calc::kDividerMin).arg(ModMirel::Calc::kDividerMax);
+    QCOMPARE(dialog.findChild<QAbstractButton *>("clkinRadioDivideStatic")->text(), "Static " + range);
+    QCOMPARE(dialog.findChild<QAbstractButton *>("clkfbRadioDivideStatic")->text(), "Static" + range);
     QCOMPARE(dialog.findChild<QLabel *>("clkoutLlabelDelayStep")->text(), QString("Delay Step:"));
 }
 

@@ -7,6 +7,7 @@
 #include <modgen.h>
 #include <names.h>
 #include <pllmodel.h>
+#include <portfigure.h>
 
 #include <QProcess>
 #include <QRegularExpression>
@@ -23,26 +24,25 @@ struct ModArgsInput
 {
     ModArgsInput()
     {
-        pll.phaseDutyDynamic = false;
+        pll.phaseDutyDynamic = pll.clkoutDivideDynamic = false;
         pll.idivSel = 3, pll.fbdivSel = 10, pll.odivSel = 8, pll.sdivSel = 4;
-        form.idivStatic = 5, form.idivDynamic = 7, form.fbdivStatic = 9, form.fbdivDynamic = 11;
-        form.odivStaticText = "16", form.odivDynamicText = "32", form.sdivEntry = 6;
-        form.clkin = 27.0, form.phaseIndex = 4, form.dutyCode = "8";
+        pll.idivStatic = 5, pll.idivDynamic = 7, pll.fbdivStatic = 9, pll.fbdivDynamic = 11;
+        pll.odivStatic = 16, pll.odivDynamic = 32, pll.sdivEntry = 6;
+        pll.clkinFreq = 27.0, pll.phaseIndex = 4, pll.dutyIndex = 6;
     }
-    QStringList args() const { return ModMirel::Generate::buildModArgs(frame, pll, form); }
+    QStringList args() const { return ModMirel::Generate::buildModArgs(frame, pll); }
 
     // Header, module, file, path, language, IP version, device.
     ModMirel::Generate::FrameFields
             frame{"Line one\n-mod_name not a switch", "pll1", "pll_file", "/out", "Verilog", "1.2", "BRN-4LP-QN48"};
     ModMirel::PllSettings pll;
-    ModMirel::Generate::FormValues form;
 };
 
 // Every optional output on.
 ModArgsInput fullInput()
 {
     ModArgsInput in;
-    in.pll.clkoutpEnabled = in.pll.clkoutdEnabled = in.pll.clkoutd3Enabled = in.form.lock = in.form.reset = true;
+    in.pll.clkoutpEnabled = in.pll.clkoutdEnabled = in.pll.clkoutd3Enabled = in.pll.lock = in.pll.reset = true;
     return in;
 }
 
@@ -50,8 +50,8 @@ ModArgsInput fullInput()
 ModArgsInput exampleInput()
 {
     ModArgsInput in = fullInput();
-    in.pll.idivSel = 7, in.pll.fbdivSel = 26, in.pll.odivSel = 4, in.form.dutyCode = "6";
-    in.form.clkoutdSourceClkout = false;
+    in.pll.idivSel = 7, in.pll.fbdivSel = 26, in.pll.odivSel = 4, in.pll.dutyIndex = 4;
+    in.pll.clkoutdSourceClkout = false;
     return in;
 }
 
@@ -84,64 +84,74 @@ QStringList edited(QStringList list, const QString &edits)
 }
 
 // How the state differs from the base input, and the edits that make the expected list from the
-// list of "general, nothing optional".
+// list of "general, nothing optional". Each row flips one condition of the list, from the base or
+// from the row before it; the host's generator takes every list but those marked refused.
 struct ListCase
 {
     const char *name;
-    void (*change)(ModArgsInput &);
+    void (*change)(ModMirel::PllSettings &);
     const char *edits;
+    bool refused = false;
 };
+using S = ModMirel::PllSettings;
 const ListCase listCases[] = {
-        {"general, nothing optional", [](ModArgsInput &) {}, ""},
-        {"general, CLKOUT bypassed: IDIV and FBDIV 1, ODIV kept",
-         [](ModArgsInput &in) { in.pll.clkoutNoBypass = false; }, "-idiv_sel 1|-fbdiv_sel 1|-clkout_bypass true"},
+        {"general, nothing optional", [](S &) {}, ""},
+        {"general, CLKOUT bypassed: IDIV and FBDIV 1, ODIV kept", [](S &s) { s.clkoutNoBypass = false; },
+         "-idiv_sel 1|-fbdiv_sel 1|-clkout_bypass true"},
+        {"dynamic phase", [](S &s) { s.phaseDutyDynamic = true; }, "-dyn_da_en true|-clkout_ft_dir 1>-clkout_bypass"},
         {"dynamic phase with CLKOUT bypassed keeps -clkout_ft_dir",
-         [](ModArgsInput &in) { in.pll.clkoutNoBypass = false, in.pll.phaseDutyDynamic = true; },
+         [](S &s) { s.clkoutNoBypass = false, s.phaseDutyDynamic = true; },
          "-idiv_sel 1|-fbdiv_sel 1|-clkout_bypass true|-dyn_da_en true|-clkout_ft_dir 1>-clkout_bypass"},
-        {"CLKOUTP static phase and duty", [](ModArgsInput &in) { in.pll.clkoutpEnabled = true; },
+        {"CLKOUTP static phase and duty", [](S &s) { s.clkoutpEnabled = true; },
          "-en_clkoutp true|-psda_sel 4>-clkoutp_bypass|-dutyda_sel 8>-psda_sel"},
-        {"CLKOUTP dynamic phase and duty",
-         [](ModArgsInput &in) { in.pll.clkoutpEnabled = in.pll.phaseDutyDynamic = true; },
+        {"CLKOUTP dynamic phase and duty", [](S &s) { s.clkoutpEnabled = s.phaseDutyDynamic = true; },
          "-dyn_da_en true|-clkout_ft_dir 1>-clkout_bypass|-en_clkoutp true|-clkoutp_ft_dir 1>-clkoutp_bypass"},
-        {"CLKOUTP bypassed: no phase elements",
-         [](ModArgsInput &in) { in.pll.clkoutpEnabled = true, in.pll.clkoutpNoBypass = false; },
+        {"CLKOUTP bypassed: no phase elements", [](S &s) { s.clkoutpEnabled = true, s.clkoutpNoBypass = false; },
          "-en_clkoutp true|-clkoutp_bypass true"},
-        {"CLKOUTD and CLKOUTD3 from CLKOUTP",
-         [](ModArgsInput &in) {
-             in.pll.clkoutdEnabled = in.pll.clkoutd3Enabled = true,
-             in.form.clkoutdSourceClkout = in.form.clkoutd3SourceClkout = false;
-         },
-         "-dyn_sdiv_sel 4>-odiv_sel|-en_clkoutd true|-clkoutd_src CLKOUTP>-clkoutd_bypass|-en_clkoutd3 true"
-         "|-clkoutd3_src CLKOUTP>-en_clkoutd3"},
-        {"CLKOUTD bypassed: no divider, no source",
-         [](ModArgsInput &in) { in.pll.clkoutdEnabled = true, in.pll.clkoutdNoBypass = false; },
+        {"CLKOUTP bypassed, dynamic phase: no -clkoutp_ft_dir",
+         [](S &s) { s.clkoutpEnabled = s.phaseDutyDynamic = true, s.clkoutpNoBypass = false; },
+         "-dyn_da_en true|-clkout_ft_dir 1>-clkout_bypass|-en_clkoutp true|-clkoutp_bypass true"},
+        {"CLKOUTP off, its bypass on", [](S &s) { s.clkoutpNoBypass = false; }, "-clkoutp_bypass true"},
+        {"CLKOUTP off, its bypass on, dynamic phase", [](S &s) { s.clkoutpNoBypass = false, s.phaseDutyDynamic = true; },
+         "-dyn_da_en true|-clkout_ft_dir 1>-clkout_bypass|-clkoutp_bypass true"},
+        {"CLKOUTD from CLKOUT", [](S &s) { s.clkoutdEnabled = true; },
+         "-dyn_sdiv_sel 4>-odiv_sel|-en_clkoutd true|-clkoutd_src CLKOUT>-clkoutd_bypass"},
+        {"CLKOUTD from CLKOUTP", [](S &s) { s.clkoutdEnabled = true, s.clkoutdSourceClkout = false; },
+         "-dyn_sdiv_sel 4>-odiv_sel|-en_clkoutd true|-clkoutd_src CLKOUTP>-clkoutd_bypass"},
+        {"CLKOUTD bypassed: no divider, no source", [](S &s) { s.clkoutdEnabled = true, s.clkoutdNoBypass = false; },
          "-en_clkoutd true|-clkoutd_bypass true"},
-        {"advanced static dividers, bypass ignored",
-         [](ModArgsInput &in) {
-             in.pll.generalMode = in.pll.clkinDivideDynamic = in.pll.clkfbDivideDynamic = in.pll.clkoutNoBypass = false;
-         },
-         "-idiv_sel 5|-fbdiv_sel 9|-odiv_sel 16|-clkout_bypass true"},
-        {"advanced dynamic dividers, odd SDIV passed on",
-         [](ModArgsInput &in) {
-             in.pll.generalMode = false, in.form.odivDynamicChecked = in.pll.clkoutdEnabled = true,
-             in.form.sdivEntry = 3;
-         },
-         "-dyn_idiv_sel true|-idiv_sel 7|-dyn_fbdiv_sel true|-fbdiv_sel 11|-dyn_odiv_sel true|-odiv_sel 32"
-         "|-dyn_sdiv_sel 3>-odiv_sel|-en_clkoutd true|-clkoutd_src CLKOUT>-clkoutd_bypass"},
-        {"advanced, ODIV text not a number",
-         [](ModArgsInput &in) {
-             in.pll.generalMode = in.pll.clkinDivideDynamic = in.pll.clkfbDivideDynamic = false,
-             in.form.odivStaticText = "auto";
-         },
-         "-idiv_sel 5|-fbdiv_sel 9|-odiv_sel 0"},
-        {"VHDL, no version, 100 MHz, all inputs",
-         [](ModArgsInput &in) {
-             in.frame.fileTypeWord = "VHDL", in.frame.ipVersion.clear(), in.form.clkin = 100.0, in.form.clkfbIndex = 1;
-             in.form.reset = in.form.powerDown = in.form.regulator = in.form.lock = true;
-         },
-         "-file_type VHDL|-ip_version |-rst_sig true|-rst_sig_p true|-pll_reg true|-fclkin 100|-clkfb_sel 1"
-         "|-en_lock true"},
-        {"six significant digits", [](ModArgsInput &in) { in.form.clkin = 10.0 / 3.0; }, "-fclkin 3.33333"},
+        {"CLKOUTD off, its bypass on", [](S &s) { s.clkoutdNoBypass = false; }, "-clkoutd_bypass true"},
+        {"CLKOUTD3 from CLKOUT", [](S &s) { s.clkoutd3Enabled = true; },
+         "-en_clkoutd3 true|-clkoutd3_src CLKOUT>-en_clkoutd3"},
+        {"CLKOUTD3 from CLKOUTP", [](S &s) { s.clkoutd3Enabled = true, s.clkoutd3SourceClkout = false; },
+         "-en_clkoutd3 true|-clkoutd3_src CLKOUTP>-en_clkoutd3"},
+        {"advanced, dynamic IDIV and FBDIV, static ODIV", [](S &s) { s.generalMode = false; },
+         "-dyn_idiv_sel true|-idiv_sel 7|-dyn_fbdiv_sel true|-fbdiv_sel 11|-odiv_sel 16"},
+        {"advanced, static IDIV", [](S &s) { s.generalMode = s.clkinDivideDynamic = false; },
+         "-idiv_sel 5|-dyn_fbdiv_sel true|-fbdiv_sel 11|-odiv_sel 16"},
+        {"advanced, static FBDIV", [](S &s) { s.generalMode = s.clkfbDivideDynamic = false; },
+         "-dyn_idiv_sel true|-idiv_sel 7|-fbdiv_sel 9|-odiv_sel 16"},
+        {"advanced, dynamic ODIV", [](S &s) { s.generalMode = false, s.clkoutDivideDynamic = true; },
+         "-dyn_idiv_sel true|-idiv_sel 7|-dyn_fbdiv_sel true|-fbdiv_sel 11|-dyn_odiv_sel true|-odiv_sel 32"},
+        {"advanced, CLKOUT bypass ignored", [](S &s) { s.generalMode = s.clkoutNoBypass = false; },
+         "-dyn_idiv_sel true|-idiv_sel 7|-dyn_fbdiv_sel true|-fbdiv_sel 11|-odiv_sel 16|-clkout_bypass true"},
+        {"advanced, CLKOUTD takes the user's divider", [](S &s) { s.generalMode = false, s.clkoutdEnabled = true; },
+         "-dyn_idiv_sel true|-idiv_sel 7|-dyn_fbdiv_sel true|-fbdiv_sel 11|-odiv_sel 16|-dyn_sdiv_sel 6>-odiv_sel"
+         "|-en_clkoutd true|-clkoutd_src CLKOUT>-clkoutd_bypass"},
+        {"advanced, CLKOUTD bypassed",
+         [](S &s) { s.generalMode = false, s.clkoutdEnabled = true, s.clkoutdNoBypass = false; },
+         "-dyn_idiv_sel true|-idiv_sel 7|-dyn_fbdiv_sel true|-fbdiv_sel 11|-odiv_sel 16|-en_clkoutd true"
+         "|-clkoutd_bypass true"},
+        {"advanced, odd SDIV passed on", [](S &s) { s.generalMode = false, s.clkoutdEnabled = true, s.sdivEntry = 3; },
+         "-dyn_idiv_sel true|-idiv_sel 7|-dyn_fbdiv_sel true|-fbdiv_sel 11|-odiv_sel 16|-dyn_sdiv_sel 3>-odiv_sel"
+         "|-en_clkoutd true|-clkoutd_src CLKOUT>-clkoutd_bypass",
+         true},
+        {"advanced, ODIV list without an item", [](S &s) { s.generalMode = false, s.odivStatic = 0; },
+         "-dyn_idiv_sel true|-idiv_sel 7|-dyn_fbdiv_sel true|-fbdiv_sel 11|-odiv_sel 0", true},
+        {"inputs, lock and external feedback",
+         [](S &s) { s.clkinFreq = 100.0, s.clkfbSource = 1, s.reset = s.powerDown = s.regulator = s.lock = true; },
+         "-rst_sig true|-rst_sig_p true|-pll_reg true|-fclkin 100|-clkfb_sel 1|-en_lock true"},
+        {"six significant digits", [](S &s) { s.clkinFreq = 10.0 / 3.0; }, "-fclkin 3.33333"},
 };
 // Exit status (-1: crashed, or killed with the QProcess after two minutes) and merged output of a command.
 QPair<int, QString> runTool(const QStringList &command, const QString &dir)
@@ -186,7 +196,7 @@ void tst_ModGen::argumentList()
 {
     QFETCH(int, index);
     ModArgsInput in;
-    listCases[index].change(in);
+    listCases[index].change(in.pll);
     const QString plain = "Line one\n-mod_name not a switch|-mod_name pll1|-file_name pll_file|-path /out/|-type PLL|"
                           "-mirel true|-file_type Verilog|-ip_version 1.2|-dev_type BRN-4LP-QN48|-dyn_idiv_sel false|"
                           "-idiv_sel 3|-dyn_fbdiv_sel false|-fbdiv_sel 10|-dyn_odiv_sel false|-odiv_sel 8|"
@@ -194,6 +204,21 @@ void tst_ModGen::argumentList()
                           "-en_lock false|-clkout_bypass false|-en_clkoutp false|-clkoutp_bypass false|"
                           "-en_clkoutd false|-clkoutd_bypass false|-en_clkoutd3 false";
     QCOMPARE(in.args(), edited(plain.split('|'), listCases[index].edits));
+
+    // The host's generator takes the list, and the module's ports are the dialog's figure.
+    ModGen::Settings settings;
+    QStringList errors, module, figure;
+    QCOMPARE(ModGen::parseArgs(in.args(), &settings, &errors), !listCases[index].refused);
+    if (listCases[index].refused)
+        return;
+    for (const ModGen::Port &port : ModGen::ports(settings))
+        module << (port.output ? "out " : "in ") + port.name
+                          + (port.width > 1 ? QStringLiteral("[%1:0]").arg(port.width - 1) : "");
+    for (const ModMirel::Generate::Pin &pin : ModMirel::Generate::portFigure(in.pll)) {
+        QVERIFY(pin.bus == pin.name.contains('['));
+        figure << (pin.output ? "out " : "in ") + pin.name;
+    }
+    QCOMPARE(module, figure);
 }
 
 void tst_ModGen::refusedLists_data()
@@ -293,8 +318,8 @@ void tst_ModGen::hdlTools_data()
     QTest::addColumn<QString>("change");  // "PARAMETER value" written into the module
     QTest::addColumn<QString>("verdict"); // expected in the simulation's output
     ModArgsInput example = exampleInput(), advanced = fullInput(), bypassed = bypassedInput();
-    advanced.pll.generalMode = false, advanced.form.odivDynamicChecked = advanced.pll.phaseDutyDynamic = true;
-    advanced.form.powerDown = advanced.form.regulator = true, advanced.form.clkfbIndex = 1, advanced.form.sdivEntry = 8;
+    advanced.pll.generalMode = false, advanced.pll.clkoutDivideDynamic = advanced.pll.phaseDutyDynamic = true;
+    advanced.pll.powerDown = advanced.pll.regulator = true, advanced.pll.clkfbSource = 1, advanced.pll.sdivEntry = 8;
     advanced.frame.moduleName = "inside_pll", bypassed.frame.moduleName = "checker2"; // near keywords, yet ordinary
     const char *rows[][2] = {
             {"", "^PASS: 6 checks$"},
@@ -380,7 +405,7 @@ void tst_ModGen::sdcClocks_data()
     QTest::addColumn<QStringList>("args");
     ModArgsInput in = exampleInput();
     QTest::newRow("27 -> 100.286 MHz, every output, phase 90") << in.args();
-    in.form.clkoutd3SourceClkout = false, in.pll.clkoutpNoBypass = false, in.form.clkfbIndex = 1;
+    in.pll.clkoutd3SourceClkout = false, in.pll.clkoutpNoBypass = false, in.pll.clkfbSource = 1;
     QTest::newRow("CLKOUTP bypassed feeds both dividers, external feedback") << in.args();
     in = fullInput();
     in.pll.clkoutd3Enabled = false, in.pll.idivSel = 1, in.pll.fbdivSel = 4, in.pll.phaseDutyDynamic = true;
