@@ -8,7 +8,7 @@
 set -eu
 
 DEMO="cmake make g++ pkg-config qtbase5-dev qtbase5-dev-tools libcli11-dev nlohmann-json3-dev fonts-dejavu-core"
-TEST="$DEMO libbenchmark-dev iverilog verilator ghdl opensta tcl clang-format"
+TEST="$DEMO libbenchmark-dev iverilog verilator ghdl opensta yosys clang-format"
 FUZZ="$TEST clang libclang-rt-14-dev"
 
 case "${1:-test}" in

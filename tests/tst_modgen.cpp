@@ -181,8 +181,8 @@ private slots:
     void writesModuleAndTemplate();
     void hdlTools_data();
     void hdlTools();
-    void sdcClocks_data();
-    void sdcClocks();
+    void designFlow_data();
+    void designFlow();
 };
 
 void tst_ModGen::argumentList_data()
@@ -397,10 +397,13 @@ void tst_ModGen::hdlTools()
     QCOMPARE(run.second.contains(QRegularExpression("^PASS", QRegularExpression::MultilineOption)), change.isEmpty());
 }
 
-// The constraints give every clock the period (and CLKOUTP the edges) the settings achieve, for the
-// module inside a larger design and as the top. OpenSTA reads them where it can: it takes only one of
-// -multiply_by and -divide_by, which a fractional PLL ratio needs both of; Tcl stand-ins check the rest.
-void tst_ModGen::sdcClocks_data()
+// The designer's flow, as the README gives it: module + black box lint clean under Verilator; yosys
+// checks the hierarchy of a top with a board clock on a port, a register on it and one on each of the
+// module's clocks, and synthesizes it; OpenSTA reads the netlist and the .sdc after the board clock.
+// Each clock has the period (and CLKOUTP the edges) the settings achieve, derived from the board
+// clock, and each board-to-output path is timed against the nearest capture edge. The module on its
+// own as the top defines its own input clock.
+void tst_ModGen::designFlow_data()
 {
     QTest::addColumn<QStringList>("args");
     ModArgsInput in = exampleInput();
@@ -410,68 +413,122 @@ void tst_ModGen::sdcClocks_data()
     in = fullInput();
     in.pll.clkoutd3Enabled = false, in.pll.idivSel = 1, in.pll.fbdivSel = 4, in.pll.phaseDutyDynamic = true;
     QTest::newRow("whole ratios, dynamic phase") << in.args();
+    in = exampleInput();
+    in.pll.generalMode = in.pll.clkoutNoBypass = in.form.clkoutd3SourceClkout = false;
+    QTest::newRow("CLKOUT bypassed, CLKOUTP and CLKOUTD3 from the PLL") << in.args();
     QTest::newRow("every bypass") << bypassedInput().args();
 }
 
-void tst_ModGen::sdcClocks()
+void tst_ModGen::designFlow()
 {
     QFETCH(QStringList, args);
+    for (const char *tool : {"verilator", "yosys", "sta"})
+        if (QStandardPaths::findExecutable(tool).isEmpty())
+            QSKIP(qPrintable(QString(tool) + " is not installed (scripts/install-deps.sh installs it)"));
     ModGen::Settings s;
     QStringList errors;
-    QVERIFY2(ModGen::parseArgs(args, &s, &errors), qPrintable(errors.join('\n')));
-    const QString tclsh = QStandardPaths::findExecutable("tclsh"), sta = QStandardPaths::findExecutable("sta");
-    if (tclsh.isEmpty())
-        QSKIP("tclsh is not installed (scripts/install-deps.sh installs it)");
-    // Period, rise and fall in ns of each clock the settings give.
-    const ModGen::Frequencies f = ModGen::frequencies(s);
-    const auto wave = [](double mhz, double rise = 0, double fall = 8) {
-        return QList<double>{1000.0 / mhz, 1000.0 / mhz * rise / 16.0, 1000.0 / mhz * fall / 16.0};
-    };
-    QMap<QString, QList<double>> expected{{"pll1_clkin", wave(s.fclkin)}, {"pll1_clkout", wave(f.clkout)}};
-    if (s.clkoutp)
-        expected.insert("pll1_clkoutp", s.hasPsda ? wave(f.clkoutp, s.psda, s.psda + s.dutyda) : wave(f.clkoutp));
-    if (s.clkoutd)
-        expected.insert("pll1_clkoutd", wave(f.clkoutd));
-    if (s.clkoutd3)
-        expected.insert("pll1_clkoutd3", wave(f.clkoutd3));
-
     QTemporaryDir dir;
-    const QString d = dir.path(), sdc = ModGen::sdcText(s);
-    QVERIFY(writeFile(d + "/pll1.sdc", sdc.toUtf8()));
-    // OpenSTA reads netlists, which carry no parameter overrides; a top wires its ports to the module's u_pll.
-    const QString module = ModGen::moduleText(s).remove(
-            QRegularExpression("#\\(\n.*\n\\) (?=mirel_inst)", QRegularExpression::DotMatchesEverythingOption));
-    QStringList connected;
-    for (const ModGen::Port &port : ModGen::ports(s))
-        connected << QStringLiteral(".%1(%1)").arg(port.name);
-    QVERIFY(writeFile(d + "/pll1.v", (module + "module top (" + module.section("module pll1 (", 1).section(");", 0, 0)
-                                      + ");\n  pll1 u_pll (" + connected.join(", ") + ");\nendmodule\n")
-                                             .toUtf8()));
-    // OpenSTA works out the generated clocks' waveforms for a report, not before.
-    QVERIFY(writeFile(d + "/sta.tcl",
-                      "read_liberty " SOURCE_DIR "/hdl/mirel.lib\nread_verilog pll1.v\nlink_design top\n"
-                      "read_sdc pll1.sdc\nreport_clock_properties\nforeach c [all_clocks] { puts \"CLOCK [get_name $c] "
-                      "[get_property $c period] [lmap t [$c waveform] {expr {$t * 1e9}}]\" }\nexit\n"));
-    // The prefix each check's clock names carry, the program and its arguments.
-    const QString stub = SOURCE_DIR "/tests/sdcstub.tcl";
-    QList<QStringList> checks = {{"u_pll/", tclsh, stub, "pll1.sdc", "u_pll"}, {"", tclsh, stub, "pll1.sdc", ""}};
-    if (!sta.isEmpty() && !sdc.contains(QRegularExpression("-multiply_by \\d+ -divide_by")))
-        checks.append({"u_pll/", sta, "-no_init", "-exit", "sta.tcl"});
-    for (const QStringList &check : checks) {
-        const QPair<int, QString> run = runTool(check.mid(1), d);
-        QMap<QString, QList<double>> clocks;
-        for (const QString &line : run.second.split('\n')) {
-            QStringList w = line.split(' '); // CLOCK name period rise fall
-            if (w.size() == 5 && w[0] == "CLOCK")
-                clocks.insert(w[1].remove(check[0]), {w[2].toDouble(), w[3].toDouble(), w[4].toDouble()});
+    const QString d = dir.path();
+    QVERIFY(ModGen::parseArgs(edited(args, "-file_name pll1|-path " + d + '/'), &s, &errors));
+    QVERIFY(ModGen::generate({"pll1", d, edited(args, "-file_name pll1|-path " + d + '/')}, &errors));
+    const ModGen::Frequencies f = ModGen::frequencies(s);
+    const double board = 1000.0 / s.fclkin;
+    // Period and rise of each clock, and the top's register on it.
+    QMap<QString, QPair<double, double>> expected{{"pll1_clkout", {1000.0 / f.clkout, 0}}};
+    QString top = "module top (input board, input d";
+    QStringList connected{".clkin(board)"}, regs{"    reg r0;\n    always @(posedge board) r0 <= d;\n"};
+    for (const ModGen::Port &port : ModGen::ports(s)) {
+        const QString width = port.width > 1 ? QStringLiteral("[%1:0] ").arg(port.width - 1) : QString();
+        // External feedback comes from CLKOUT, as the module's header asks.
+        if (port.name != "clkin")
+            connected << QStringLiteral(".%1(%2)").arg(port.name, port.name == "clkfb" ? "clkout" : port.name);
+        if (port.name.startsWith("clkout")) {
+            const double mhz = QMap<QString, double>{{"clkout", f.clkout},
+                                                     {"clkoutp", f.clkoutp},
+                                                     {"clkoutd", f.clkoutd},
+                                                     {"clkoutd3", f.clkoutd3}}
+                                       .value(port.name);
+            // CLKOUTP's phase shift carries over to what divides it.
+            const bool shifted = s.hasPsda
+                                 && (port.name == "clkoutp" || (port.name == "clkoutd3" && s.clkoutd3SrcClkoutp)
+                                     || (port.name == "clkoutd" && s.clkoutdSrcClkoutp && !s.clkoutdBypass));
+            expected.insert("pll1_" + port.name, {1000.0 / mhz, shifted ? 1000.0 / f.clkoutp * s.psda / 16.0 : 0.0});
+            regs << QStringLiteral("    wire %1;\n    reg r_%1;\n    always @(posedge %1) r_%1 <= r0;\n"
+                                   "    assign q_%1 = r_%1;\n")
+                            .arg(port.name);
+            top += ", output q_" + port.name;
+        } else if (port.name != "clkin" && port.name != "clkfb") {
+            top += QStringLiteral(", %1 %2%3").arg(port.output ? "output" : "input", width, port.name);
         }
-        QVERIFY2(run.first == 0 && clocks.keys() == expected.keys(), qPrintable(check[1] + ":\n" + run.second));
-        for (auto it = expected.cbegin(); it != expected.cend(); ++it)
-            for (int i = 0; i < 3; ++i)
-                QVERIFY2(std::abs(clocks[it.key()][i] - it.value()[i]) <= 1e-4 * it.value()[0],
-                         qPrintable(QStringLiteral("%1 %2: expected %3 ns\n").arg(check[1], it.key()).arg(it.value()[i])
-                                    + run.second));
     }
+    QVERIFY(writeFile(d + "/top.v",
+                      (top + ");\n" + regs.join("") + "    pll1 u_pll (" + connected.join(", ") + ");\nendmodule\n")
+                              .toUtf8()));
+    const QString hdl = SOURCE_DIR "/hdl/";
+    QList<QStringList> steps = {{"verilator", "--lint-only", "-Wall", "--top-module", "pll1", "pll1.v",
+                                 hdl + "mirel_bb.v"},
+                                {"yosys", "-q", "-p",
+                                 "read_verilog " + hdl
+                                         + "mirel_bb.v pll1.v top.v; hierarchy -check -top top; synth -top top; "
+                                           "dfflibmap -liberty " SOURCE_DIR
+                                           "/examples/flow/cells.lib; opt_clean; write_verilog -noattr top_pnr.v; "
+                                           "script "
+                                         + hdl + "mirel_sta.ys; write_verilog -noattr top_sta.v"}};
+    for (const QStringList &step : steps) {
+        const QPair<int, QString> run = runTool(step, d);
+        QVERIFY2(run.first == 0 && run.second.isEmpty(), qPrintable(step.join(' ') + ":\n" + run.second));
+    }
+    QString sta = "read_liberty " SOURCE_DIR "/examples/flow/cells.lib\nread_liberty " + hdl
+                  + "mirel.lib\nread_verilog top_sta.v\nlink_design top\n"
+                  + QStringLiteral("create_clock -name board -period %1 [get_ports board]\n").arg(board, 0, 'f', 6)
+                  + "read_sdc pll1.sdc\n";
+    for (const QString &clock : expected.keys())
+        sta += "report_checks -digits 4 -from [get_clocks board] -to [get_clocks u_pll/" + clock + "]\n";
+    // Generated clocks have their waveforms once timed.
+    sta += "foreach c [all_clocks] { puts \"CLOCK [get_name $c] [get_property $c period] "
+           "[expr {[lindex [$c waveform] 0] * 1e9}]\" }\n";
+    QVERIFY(writeFile(d + "/top.tcl",
+                      (sta
+                       + "read_verilog top_sta.v\nlink_design pll1\nread_sdc pll1.sdc\nreport_clock_properties\nexit\n")
+                              .toUtf8()));
+    const QPair<int, QString> run = runTool({"sta", "-no_init", "-exit", "top.tcl"}, d);
+    QVERIFY2(run.first == 0 && !run.second.contains(QRegularExpression("Error|Warning|No common|unconstrained")),
+             qPrintable(run.second));
+    QMap<QString, QPair<double, double>> clocks;
+    for (const QString &line : run.second.split('\n')) {
+        const QStringList w = line.split(' '); // CLOCK name period rise
+        if (w.size() == 4 && w[0] == "CLOCK" && !w[1].endsWith("_step") && !w[1].endsWith("_pll"))
+            clocks.insert(QString(w[1]).remove("u_pll/"), {w[2].toDouble(), w[3].toDouble()});
+    }
+    expected.insert("board", {board, 0});
+    QCOMPARE(clocks.keys(), expected.keys());
+    // Launch at a board edge, capture at the nearest later edge of the output clock.
+    const QRegularExpression edge("^ +[-0-9.]+ +([-0-9.]+) +clock (\\S+) \\(rise edge\\)$",
+                                  QRegularExpression::MultilineOption);
+    auto edges = edge.globalMatch(run.second);
+    for (auto it = expected.cbegin(); it != expected.cend(); ++it) {
+        QVERIFY2(std::abs(clocks[it.key()].first - it.value().first) <= 1e-4 * it.value().first
+                         && std::abs(clocks[it.key()].second - it.value().second) <= 1e-3,
+                 qPrintable(QStringLiteral("%1: period %2 rise %3, expected %4 %5")
+                                    .arg(it.key())
+                                    .arg(clocks[it.key()].first)
+                                    .arg(clocks[it.key()].second)
+                                    .arg(it.value().first)
+                                    .arg(it.value().second)));
+        if (it.key() == "board")
+            continue;
+        double nearest = 1e9;
+        for (int k = 0; k < 1024; ++k)
+            for (int j = int(k * board / it.value().first); j < int(k * board / it.value().first) + 3; ++j)
+                if (double gap = it.value().second + j * it.value().first - k * board; gap > 1e-6 && gap < nearest)
+                    nearest = gap;
+        const QRegularExpressionMatch launch = edges.next(), capture = edges.next();
+        QVERIFY2(launch.captured(2) == "board" && capture.captured(2) == "u_pll/" + it.key()
+                         && std::abs(capture.captured(1).toDouble() - launch.captured(1).toDouble() - nearest) < 2e-4,
+                 qPrintable(QStringLiteral("%1: expected %2 ns\n").arg(it.key()).arg(nearest) + run.second));
+    }
+    QVERIFY2(run.second.contains(QRegularExpression(QStringLiteral("\npll1_clkin +%1 ").arg(board, 0, 'f', 2))),
+             qPrintable(run.second));
 }
 
 QTEST_GUILESS_MAIN(tst_ModGen)

@@ -110,7 +110,7 @@ QJsonObject toJson(const BatchOutcome &outcome)
                                                      {QStringLiteral("ODIV"), value(s.odiv)},
                                                      {QStringLiteral("SDIV"), value(s.sdiv, s.hasSdiv)}}},
             {QStringLiteral("PFD"), value(f.pfd)},
-            {QStringLiteral("VCO"), value(f.vco, !s.clkoutBypass)},
+            {QStringLiteral("VCO"), value(f.vco, f.vco > 0)},
             {QStringLiteral("outputs"), outputs},
             {QStringLiteral("messages"), QJsonArray::fromStringList(outcome.messages)}};
 }

@@ -16,7 +16,10 @@ PluginHost::~PluginHost()
 
 QString PluginHost::defaultPluginDir()
 {
-    return QDir(QCoreApplication::applicationDirPath()).absoluteFilePath(QStringLiteral("../plugins/mirel"));
+    const QDir bin(QCoreApplication::applicationDirPath());
+    const QString buildTree = bin.absoluteFilePath(QStringLiteral("../plugins/mirel"));
+    return QDir(buildTree).exists() ? buildTree
+                                    : bin.absoluteFilePath(QStringLiteral("../" MIREL_INSTALLED_PLUGIN_DIR));
 }
 
 bool PluginHost::load(const QString &pluginDir, QString *error)

@@ -302,15 +302,21 @@ QList<Port> ports(const Settings &s)
 
 Frequencies frequencies(const Settings &s)
 {
-    // Every bypass hands CLKIN straight through.
+    // CLKOUTP is a phase-shifted copy of the PLL's output, not of the CLKOUT pin, so it keeps
+    // running at FBDIV/IDIV x CLKIN when CLKOUT alone passes CLKIN through. Every bypass hands
+    // CLKIN straight through.
     Frequencies f;
+    const double pll = s.fclkin * s.fbdiv / s.idiv;
     f.pfd = s.fclkin / s.idiv;
-    f.clkout = s.clkoutBypass ? s.fclkin : s.fclkin * s.fbdiv / s.idiv;
-    f.vco = s.clkoutBypass ? 0.0 : f.clkout * s.odiv;
-    f.clkoutp = s.clkoutpBypass ? s.fclkin : f.clkout;
+    f.clkout = s.clkoutBypass ? s.fclkin : pll;
+    f.clkoutp = s.clkoutpBypass ? s.fclkin : pll;
     const double dSource = s.clkoutdSrcClkoutp ? f.clkoutp : f.clkout;
     f.clkoutd = s.clkoutdBypass ? s.fclkin : dSource / s.sdiv;
     f.clkoutd3 = (s.clkoutd3SrcClkoutp ? f.clkoutp : f.clkout) / 3.0;
+    const bool fromPll = !s.clkoutBypass || (s.clkoutp && !s.clkoutpBypass)
+                         || (s.clkoutd && !s.clkoutdBypass && s.clkoutdSrcClkoutp && !s.clkoutpBypass)
+                         || (s.clkoutd3 && s.clkoutd3SrcClkoutp && !s.clkoutpBypass);
+    f.vco = fromPll ? pll * s.odiv : 0.0;
     return f;
 }
 

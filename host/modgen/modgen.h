@@ -77,7 +77,8 @@ struct Port
 // The module's ports in the order of the dialog's port figure.
 QList<Port> ports(const Settings &s);
 
-// Frequencies the static settings give, in MHz. The VCO is 0 when CLKOUT bypasses it.
+// Frequencies the static settings give, in MHz, for every file that states them. The VCO is 0
+// when no output comes from the PLL.
 struct Frequencies
 {
     double pfd = 0, vco = 0;

@@ -8,19 +8,6 @@ namespace ModGen {
 
 namespace {
 
-// A ratio in lowest terms as SDC options; -divide_by 1 stands for "the same frequency".
-QString ratioOptions(int multiply, int divide)
-{
-    const int common = std::gcd(multiply, divide);
-    multiply /= common;
-    divide /= common;
-    if (multiply == 1)
-        return QStringLiteral("-divide_by %1").arg(divide);
-    if (divide == 1)
-        return QStringLiteral("-multiply_by %1").arg(multiply);
-    return QStringLiteral("-multiply_by %1 -divide_by %2").arg(multiply).arg(divide);
-}
-
 QString ns(double value)
 {
     return QString::number(value, 'f', 6);
@@ -41,15 +28,25 @@ QString sdcText(const Settings &s)
 
     const QString m = s.module;
     const QString at = QStringLiteral("${%1_at}").arg(m);
-    const auto pin = [&at](const char *name) {
-        return QStringLiteral("[get_pins %1mirel_inst/%2]").arg(at, QLatin1String(name));
+    const auto pin = [&at](const QString &name) {
+        return QStringLiteral("[get_pins %1mirel_inst/%2]").arg(at, name);
     };
-    const auto clock = [&at, &m](const char *output) {
-        return QStringLiteral("%1%2_%3").arg(at, m, QLatin1String(output));
+    const auto clock = [&at, &m](const QString &name) {
+        return QStringLiteral("%1%2_%3").arg(at, m, name);
     };
-    const auto generated = [&](const char *output, const QString &source, const QString &options) {
+    const auto generated = [&](const QString &name, const QString &source, const QString &options,
+                               const QString &target) {
         return QStringLiteral("    create_generated_clock -name %1 -source %2 \\\n        %3 %4\n")
-                .arg(clock(output), source, options, pin(QString::fromLatin1(output).toUpper().toLatin1().constData()));
+                .arg(clock(name), source, options, pin(target));
+    };
+    const auto derived = [&](const QString &name, const QString &sourcePin, const QString &master,
+                             const QString &options, const QString &target) {
+        return generated(name, pin(sourcePin), QStringLiteral("-master_clock %1 %2").arg(clock(master), options),
+                         target);
+    };
+    const auto falsePath = [&](const QString &name) {
+        return QStringLiteral("    set_false_path -from [get_clocks %1]\n    set_false_path -to [get_clocks %1]\n")
+                .arg(clock(name));
     };
 
     text += QStringLiteral("# Each instance of %1 in the design gets its own clocks, found by module name and\n"
@@ -63,45 +60,84 @@ QString sdcText(const Settings &s)
                            "    set %1_instances [list \"\"]\n"
                            "}\n"
                            "foreach %1_at $%1_instances {\n"
-                           "    if {$%1_at eq \"\"} {\n"
-                           "        set %1_clkin [get_ports clkin]\n"
-                           "    } else {\n"
-                           "        set %1_clkin [get_pins %2clkin]\n"
+                           "    # The clocks derive from whatever clock reaches the primitive's CLKIN, the board\n"
+                           "    # clock in a design; the module defines its own only where none does. OpenSTA\n"
+                           "    # lists a pin's clocks as a property, other tools through -of_objects.\n"
+                           "    set %1_pin %2\n"
+                           "    if {[catch {get_property $%1_pin clocks} %1_reaching]\n"
+                           "        && [catch {get_clocks -quiet -of_objects $%1_pin} %1_reaching]} {\n"
+                           "        set %1_reaching {}\n"
                            "    }\n"
-                           "    create_clock -name %3 -period %4 $%1_clkin\n")
-                    .arg(m, at, clock("clkin"), ns(1000.0 / s.fclkin));
+                           "    if {[llength $%1_reaching] == 0} {\n"
+                           "        if {$%1_at eq \"\"} {\n"
+                           "            set %1_clkin [get_ports clkin]\n"
+                           "        } else {\n"
+                           "            set %1_clkin [get_pins %3clkin]\n"
+                           "        }\n"
+                           "        create_clock -name %4 -period %5 $%1_clkin\n"
+                           "    }\n")
+                    .arg(m, pin(QStringLiteral("CLKIN")), at, clock(QStringLiteral("clkin")), ns(1000.0 / s.fclkin));
 
-    // The dividers between CLKIN and CLKOUT; a bypass hands CLKIN through.
-    const int multiply = s.clkoutBypass ? 1 : s.fbdiv;
-    const int divide = s.clkoutBypass ? 1 : s.idiv;
+    // A clock tool takes a generated clock's ratio as one of -multiply_by and -divide_by (OpenSTA
+    // refuses both at once), so a fractional FBDIV/IDIV is a chain on the output pin: CLKIN / IDIV,
+    // then that times FBDIV, each step exact. The step clock is false-pathed: it only carries the
+    // waveform.
+    const int common = std::gcd(s.fbdiv, s.idiv), multiply = s.fbdiv / common, divide = s.idiv / common;
     if (s.dynIdiv || s.dynFbdiv)
         text += QStringLiteral("    # The dividers are dynamic: these are their initial values.\n");
-    text += generated("clkout", pin("CLKIN"), ratioOptions(multiply, divide));
+    const auto fromPll = [&](const QString &name, const QString &target) {
+        if (divide == 1 || multiply == 1)
+            return generated(name, pin(QStringLiteral("CLKIN")),
+                             divide == 1 ? QStringLiteral("-multiply_by %1").arg(multiply)
+                                         : QStringLiteral("-divide_by %1").arg(divide),
+                             target);
+        const QString step = name + QStringLiteral("_step");
+        return generated(step, pin(QStringLiteral("CLKIN")), QStringLiteral("-divide_by %1").arg(divide), target)
+               + falsePath(step)
+               + derived(name, target, step, QStringLiteral("-multiply_by %1 -add").arg(multiply), target);
+    };
+    const auto passed = [&](const QString &target) {
+        return generated(target.toLower(), pin(QStringLiteral("CLKIN")), QStringLiteral("-divide_by 1"), target);
+    };
+    text += s.clkoutBypass ? passed(QStringLiteral("CLKOUT"))
+                           : fromPll(QStringLiteral("clkout"), QStringLiteral("CLKOUT"));
 
-    if (s.clkoutp) {
-        if (s.clkoutpBypass) {
-            text += generated("clkoutp", pin("CLKIN"), ratioOptions(1, 1));
-        } else {
-            // Edges can only pick edges of their source, so the phase is set against CLKOUT.
-            const double period = 1000.0 / frequencies(s).clkout;
-            const double rise = period * s.psda / 16.0, fall = period * (s.psda + s.dutyda) / 16.0;
-            if (s.dynDa)
-                text += QStringLiteral("    # Phase and duty change at run time with psda and dutyda; these are their "
-                                       "reset values.\n");
-            text += generated("clkoutp", pin("CLKOUT") + QStringLiteral(" -master_clock ") + clock("clkout"),
-                              QStringLiteral("-edges {1 2 3} -edge_shift {%1 %2 %1}")
-                                      .arg(ns(rise), ns(fall - period / 2.0)));
-        }
+    // CLKOUTP is there when it is an output or the source of a divided one.
+    const bool clkoutpUsed = s.clkoutp || (s.clkoutd && !s.clkoutdBypass && s.clkoutdSrcClkoutp)
+                             || (s.clkoutd3 && s.clkoutd3SrcClkoutp);
+    if (clkoutpUsed && s.clkoutpBypass) {
+        text += passed(QStringLiteral("CLKOUTP"));
+    } else if (clkoutpUsed) {
+        // The phase shifts the PLL's output: taken from CLKOUT when that carries it, else from a
+        // copy of the PLL's clock on CLKOUTP itself. Edges can only pick edges of their source.
+        const double period = 1000.0 / frequencies(s).clkoutp;
+        const double rise = period * s.psda / 16.0, fall = period * (s.psda + s.dutyda) / 16.0;
+        const QString basePin = s.clkoutBypass ? QStringLiteral("CLKOUTP") : QStringLiteral("CLKOUT");
+        const QString base = s.clkoutBypass ? QStringLiteral("clkoutp_pll") : QStringLiteral("clkout");
+        if (s.clkoutBypass)
+            text += fromPll(base, basePin) + falsePath(base);
+        if (s.dynDa)
+            text += QStringLiteral("    # Phase and duty change at run time with psda and dutyda; these are their "
+                                   "reset values.\n");
+        text += derived(QStringLiteral("clkoutp"), basePin, base,
+                        QStringLiteral("-edges {1 2 3} -edge_shift {%1 %2 %1}%3")
+                                .arg(ns(rise), ns(fall - period / 2.0),
+                                     s.clkoutBypass ? QStringLiteral(" -add") : QString()),
+                        QStringLiteral("CLKOUTP"));
     }
-    // The divided outputs from CLKIN, through their source's dividers.
-    const auto sourceRatio = [&s, multiply, divide](bool fromClkoutp, int extra) {
-        return fromClkoutp && s.clkoutpBypass ? ratioOptions(1, extra) : ratioOptions(multiply, divide * extra);
+    // The divided outputs count rising edges of their source pin. An edge list rather than
+    // -divide_by keeps the source's phase: OpenSTA scales the first edge of a shifted master by
+    // the divider.
+    const auto divided = [&](const QString &target, bool fromClkoutp, int by) {
+        const QString source = fromClkoutp ? QStringLiteral("CLKOUTP") : QStringLiteral("CLKOUT");
+        return derived(target.toLower(), source, source.toLower(),
+                       QStringLiteral("-edges {1 %1 %2}").arg(1 + by).arg(1 + 2 * by), target);
     };
     if (s.clkoutd)
-        text += generated("clkoutd", pin("CLKIN"),
-                          s.clkoutdBypass ? ratioOptions(1, 1) : sourceRatio(s.clkoutdSrcClkoutp, s.sdiv));
+        text += s.clkoutdBypass ? passed(QStringLiteral("CLKOUTD"))
+                                : divided(QStringLiteral("CLKOUTD"), s.clkoutdSrcClkoutp, s.sdiv);
     if (s.clkoutd3)
-        text += generated("clkoutd3", pin("CLKIN"), sourceRatio(s.clkoutd3SrcClkoutp, 3));
+        text += divided(QStringLiteral("CLKOUTD3"), s.clkoutd3SrcClkoutp, 3);
     return text + QStringLiteral("}\n");
 }
 
