@@ -414,7 +414,7 @@ void tst_ModGen::designFlow_data()
     in.pll.clkoutd3Enabled = false, in.pll.idivSel = 1, in.pll.fbdivSel = 4, in.pll.phaseDutyDynamic = true;
     QTest::newRow("whole ratios, dynamic phase") << in.args();
     in = exampleInput();
-    in.pll.generalMode = in.pll.clkoutNoBypass = in.form.clkoutd3SourceClkout = false;
+    in.pll.generalMode = in.pll.clkoutNoBypass = in.pll.clkoutd3SourceClkout = false;
     QTest::newRow("CLKOUT bypassed, CLKOUTP and CLKOUTD3 from the PLL") << in.args();
     QTest::newRow("every bypass") << bypassedInput().args();
 }
