@@ -3,6 +3,7 @@
 // argument list and the generated module.
 #include "boxes.h"
 #include "calctexts.h"
+#include "configflows.h"
 #include "mireldialog.h"
 
 #include <configkeys.h>
@@ -69,7 +70,7 @@ void Mirel_Dialog::accept()
         return;
     if (!checkModuleName())
         return;
-    if (const QString line = listWithoutItemLine(); !line.isEmpty()) {
+    if (const QString line = flows->listWithoutItemLine(); !line.isEmpty()) {
         Boxes::warning(this, line.mid(int(qstrlen("ERROR: "))));
         return;
     }
@@ -129,7 +130,7 @@ bool Mirel_Dialog::accept(QStringList &messagelist)
         return false;
     if (pll.clkoutdLive() && !calculateClkoutd(clkoutFreq, messagelist))
         return false;
-    if (const QString line = listWithoutItemLine(); !line.isEmpty()) {
+    if (const QString line = flows->listWithoutItemLine(); !line.isEmpty()) {
         messagelist << line;
         return false;
     }

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "mireldialog.h"
 
+#include "configflows.h"
 #include "devicelimits.h"
+#include "formrules.h"
 #include "pllform.h"
 
 #include "ui_pllconfig.h"
@@ -26,17 +28,20 @@ Mirel_Dialog::Mirel_Dialog(const QVariantMap &info, QWidget *parent)
     auto *page = new QWidget(this);
     form = std::make_unique<PllForm>(page);
     ui = form->ui();
+    rules = std::make_unique<FormRules>(*ui, pll, [this] { refreshFigure(); });
+    flows = std::make_unique<ConfigFlows>(
+            *this, [this] { return settings(); }, ipInfo.value(QStringLiteral("ipcore.id")).toString());
     uiAddTab(page, QStringLiteral("Options"));
 
     helpDoc = ipInfo.value(QStringLiteral("ipcore.doc.help")).toString();
     connectForm();
 
-    applyClkinDividerRules();
-    applyClkfbDividerRules();
-    applyClkoutRules();
-    applyClkoutpRules();
-    applyClkoutdRules();
-    applyClkoutd3Rules();
+    rules->clkinDivider();
+    rules->clkfbDivider();
+    rules->clkout();
+    rules->clkoutp();
+    rules->clkoutd();
+    rules->clkoutd3();
     refreshFigure();
 }
 
@@ -59,6 +64,31 @@ void Mirel_Dialog::refreshFigure()
             pins << Utils::PinFigure(pin.name, 0, pin.bus, Qt::AlignLeft);
     }
     uiSetFigurePins(pins);
+}
+
+bool Mirel_Dialog::saveIPConfig()
+{
+    return flows->save();
+}
+
+bool Mirel_Dialog::loadIPConfig(const QString &path)
+{
+    return flows->load(path, batchMessages);
+}
+
+void Mirel_Dialog::applyIPConfig(const QVariantMap &config)
+{
+    flows->apply(config);
+}
+
+bool Mirel_Dialog::setProperty(QVariantMap cfgs, QStringList &messagelist)
+{
+    return flows->setBatchOptions(cfgs, messagelist);
+}
+
+QVariantMap Mirel_Dialog::getProperty()
+{
+    return flows->batchOptions();
 }
 
 void Mirel_Dialog::refreshDeviceInfo()
@@ -91,10 +121,10 @@ void Mirel_Dialog::connectForm()
 void Mirel_Dialog::onModeChanged(bool checked)
 {
     pll.generalMode = checked;
-    applyClkinDividerRules();
-    applyClkfbDividerRules();
-    applyClkoutRules();
-    applyClkoutdRules();
+    rules->clkinDivider();
+    rules->clkfbDivider();
+    rules->clkout();
+    rules->clkoutd();
     ui->btnCalculate->setEnabled(true);
     refreshFigure();
 }
@@ -102,15 +132,15 @@ void Mirel_Dialog::onModeChanged(bool checked)
 void Mirel_Dialog::onPhaseDutyChanged(bool checked)
 {
     pll.phaseDutyDynamic = checked;
-    applyClkoutRules();
-    applyClkoutpRules();
+    rules->clkout();
+    rules->clkoutp();
     refreshFigure();
 }
 
 void Mirel_Dialog::onClkInDivideChanged(bool checked)
 {
     pll.clkinDivideDynamic = checked;
-    applyClkinDividerRules();
+    rules->clkinDivider();
     ui->btnCalculate->setEnabled(true);
     refreshFigure();
 }
@@ -118,7 +148,7 @@ void Mirel_Dialog::onClkInDivideChanged(bool checked)
 void Mirel_Dialog::onClkFbDivideChanged(bool checked)
 {
     pll.clkfbDivideDynamic = checked;
-    applyClkfbDividerRules();
+    rules->clkfbDivider();
     ui->btnCalculate->setEnabled(true);
     refreshFigure();
 }
@@ -126,55 +156,55 @@ void Mirel_Dialog::onClkFbDivideChanged(bool checked)
 void Mirel_Dialog::onClkOutBypassChanged(bool checked)
 {
     pll.clkoutNoBypass = !checked;
-    applyClkoutRules();
-    applyClkoutdRules();
-    applyClkoutdSourceRules();
+    rules->clkout();
+    rules->clkoutd();
+    rules->clkoutdSource();
     refreshFigure();
 }
 
 void Mirel_Dialog::onClkoutDivideModeChanged()
 {
-    applyOdivModeRules();
+    rules->odivMode();
 }
 
 void Mirel_Dialog::onClkOutPEnableChanged(bool checked)
 {
     pll.clkoutpEnabled = checked;
-    applyClkoutpRules();
-    applyClkoutdRules();
-    applyClkoutd3Rules();
-    applyClkoutdSourceRules();
+    rules->clkoutp();
+    rules->clkoutd();
+    rules->clkoutd3();
+    rules->clkoutdSource();
     refreshFigure();
 }
 
 void Mirel_Dialog::onClkOutPBypassChanged(bool checked)
 {
     pll.clkoutpNoBypass = !checked;
-    applyClkoutpRules();
-    applyClkoutdRules();
-    applyClkoutdSourceRules();
+    rules->clkoutp();
+    rules->clkoutd();
+    rules->clkoutdSource();
     refreshFigure();
 }
 
 void Mirel_Dialog::onClkOutDEnableChanged(bool checked)
 {
     pll.clkoutdEnabled = checked;
-    applyClkoutdRules();
-    applyClkoutdSourceRules();
+    rules->clkoutd();
+    rules->clkoutdSource();
     refreshFigure();
 }
 
 void Mirel_Dialog::onClkOutDBypassChanged(bool checked)
 {
     pll.clkoutdNoBypass = !checked;
-    applyClkoutdRules();
+    rules->clkoutd();
     refreshFigure();
 }
 
 void Mirel_Dialog::onClkOutD3EnableChanged(bool checked)
 {
     pll.clkoutd3Enabled = checked;
-    applyClkoutd3Rules();
+    rules->clkoutd3();
     refreshFigure();
 }
 

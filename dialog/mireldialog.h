@@ -21,6 +21,8 @@ class PllConfig;
 }
 using PllConfig = Ui::PllConfig;
 class PllForm;
+class FormRules;
+class ConfigFlows;
 
 // The configuration dialog of the MIREL core: the host's frame plus one
 // "Options" tab with the PLL settings. The flags of `pll` mirror check states
@@ -53,12 +55,9 @@ public:
     bool calculateClkoutd(double clkoutFreq);
     bool calculateClkoutd(double clkoutFreq, QStringList &messagelist);
 
-    // configflows.cpp. The .ipc file of the current settings (false when it
-    // could not be written), loading one and applying a loaded one.
+    // The .ipc file of the current settings (false when it could not be
+    // written), loading one and applying a loaded one.
     bool saveIPConfig();
-    // The refusal line for the first list setting the file would carry without a
-    // current item, or empty; checked before anything is written.
-    QString listWithoutItemLine() const;
     bool loadIPConfig(const QString &path) override;
     void applyIPConfig(const QVariantMap &config);
 
@@ -68,13 +67,13 @@ public:
     QString generateModFile(QStringList &messagelist);
 
 public slots:
-    void accept() override;                                                // generation.cpp
-    bool setProperty(QVariantMap cfgs, QStringList &messagelist) override; // configflows.cpp
-    bool accept(QStringList &messagelist) override;                        // generation.cpp
-    QVariantMap getProperty();                                             // configflows.cpp
+    void accept() override; // generation.cpp
+    bool setProperty(QVariantMap cfgs, QStringList &messagelist) override;
+    bool accept(QStringList &messagelist) override; // generation.cpp
+    QVariantMap getProperty();
 
 private slots:
-    // mireldialog.cpp: each sets its flag, then runs the rule groups it affects.
+    // Each sets its flag, then runs the rule groups it affects.
     void onModeChanged(bool checked);
     void onPhaseDutyChanged(bool checked);
     void onClkInDivideChanged(bool checked);
@@ -101,19 +100,10 @@ private:
     bool runModGen();
     QStringList modArgs() const;
 
-    // interactionrules.cpp: rule groups; each reads the flags and sets
-    // enable/check states.
-    void applyClkinDividerRules();
-    void applyClkfbDividerRules();
-    void applyClkoutRules();
-    void applyOdivModeRules();
-    void applyClkoutpRules();
-    void applyClkoutdRules();
-    void applyClkoutd3Rules();
-    void applyClkoutdSourceRules();
-
     std::unique_ptr<PllForm> form;
-    PllConfig *ui = nullptr; // the form's widgets, for the rules
+    PllConfig *ui = nullptr; // the form's widgets, for the connections
+    std::unique_ptr<FormRules> rules;
+    std::unique_ptr<ConfigFlows> flows;
     QVariantMap ipInfo;
     QStringList *batchMessages = nullptr;
     PllSettings pll;
