@@ -11,11 +11,6 @@
 
 namespace ModMirel {
 
-namespace Calc {
-struct ClkoutResult;
-struct ClkoutdResult;
-} // namespace Calc
-
 namespace Ui {
 class PllConfig;
 }
@@ -23,6 +18,8 @@ using PllConfig = Ui::PllConfig;
 class PllForm;
 class FormRules;
 class ConfigFlows;
+class Calculation;
+class Generation;
 
 // The configuration dialog of the MIREL core: the host's frame plus one
 // "Options" tab with the PLL settings. The flags of `pll` mirror check states
@@ -47,9 +44,8 @@ public:
     // form and the frame's language hold, read at this moment.
     PllSettings settings() const;
 
-    // calculation.cpp. Divider searches: the first overloads report by warning
-    // box, the others append "WARNING: " lines. clkoutFreq is what
-    // calculateClkout returned.
+    // Divider searches: the first overloads report by warning box, the others
+    // append "WARNING: " lines. clkoutFreq is what calculateClkout returned.
     double calculateClkout();
     double calculateClkout(QStringList &messagelist);
     bool calculateClkoutd(double clkoutFreq);
@@ -61,15 +57,15 @@ public:
     bool loadIPConfig(const QString &path) override;
     void applyIPConfig(const QVariantMap &config);
 
-    // generation.cpp. The generator's argument list, handed to the host; empty
-    // when it produced no command.
+    // The generator's argument list, handed to the host; empty when it
+    // produced no command.
     QString generateModFile();
     QString generateModFile(QStringList &messagelist);
 
 public slots:
-    void accept() override; // generation.cpp
+    void accept() override;
     bool setProperty(QVariantMap cfgs, QStringList &messagelist) override;
-    bool accept(QStringList &messagelist) override; // generation.cpp
+    bool accept(QStringList &messagelist) override;
     QVariantMap getProperty();
 
 private slots:
@@ -85,28 +81,23 @@ private slots:
     void onClkOutDEnableChanged(bool checked);
     void onClkOutDBypassChanged(bool checked);
     void onClkOutD3EnableChanged(bool checked);
-    bool onBtnCalculate(bool btnCal = true); // calculation.cpp
+    bool onBtnCalculate(bool btnCal = true);
     void refreshFigure();
 
 private:
     void connectForm();
-
-    // calculation.cpp: run a search on the current widgets and write its
-    // outcome back; the caller reports.
-    Calc::ClkoutResult runClkoutSearch();
-    Calc::ClkoutdResult runClkoutdSearch(double clkoutFreq);
-
-    // generation.cpp
     bool runModGen();
-    QStringList modArgs() const;
 
-    std::unique_ptr<PllForm> form;
-    PllConfig *ui = nullptr; // the form's widgets, for the connections
-    std::unique_ptr<FormRules> rules;
-    std::unique_ptr<ConfigFlows> flows;
     QVariantMap ipInfo;
     QStringList *batchMessages = nullptr;
     PllSettings pll;
+    // The form and the collaborators that work on it, the dialog and `pll`.
+    std::unique_ptr<PllForm> form;
+    PllConfig *ui = nullptr; // the form's widgets, for the connections
+    std::unique_ptr<FormRules> rules;
+    std::unique_ptr<Calculation> calculation;
+    std::unique_ptr<ConfigFlows> flows;
+    std::unique_ptr<Generation> generation;
 };
 
 } // namespace ModMirel
