@@ -1,20 +1,12 @@
 // SPDX-License-Identifier: MIT
-// The dialog side of the divider searches: build the input from the settings,
-// run the pure search, write dividers, members and result fields back, then
-// report by box or by line.
-#include "boxes.h"
-#include "calctexts.h"
-#include "devicelimits.h"
-#include "mireldialog.h"
+#include "calculation.h"
+
 #include "pllform.h"
 
-#include <clkoutdsearch.h>
-#include <clkoutsearch.h>
 #include <configkeys.h>
-#include <pllmodel.h>
+#include <pllsettings.h>
 
 #include <QDebug>
-#include <QMessageBox>
 
 namespace ModMirel {
 
@@ -54,79 +46,39 @@ Calc::ClkoutdInput clkoutdInput(const PllSettings &s, double clkoutFreq)
 
 } // namespace
 
-Calc::ClkoutResult Mirel_Dialog::runClkoutSearch()
+Calculation::Calculation(PllForm &form, PllSettings &settled)
+    : form(form)
+    , settled(settled)
+{}
+
+Calc::ClkoutResult Calculation::clkout(const PllSettings &now, const Calc::PllLimits &limits)
 {
-    Calc::ClkoutResult result = Calc::searchClkout(clkoutInput(settings(), currentLimits(device())));
+    Calc::ClkoutResult result = Calc::searchClkout(clkoutInput(now, limits));
     if (result.setsDividers) {
-        pll.odivSel = form->showStaticDividers(result.idiv, result.fbdiv, result.odiv);
-        if (pll.odivSel != result.odiv)
+        settled.odivSel = form.showStaticDividers(result.idiv, result.fbdiv, result.odiv);
+        if (settled.odivSel != result.odiv)
             result.vcoDiagnostic = result.searchCase == Calc::ClkoutCase::Bypassed;
         if (result.setsIdivFbdivSel) {
-            pll.idivSel = result.idiv;
-            pll.fbdivSel = result.fbdiv;
+            settled.idivSel = result.idiv;
+            settled.fbdivSel = result.fbdiv;
         }
     }
     if (result.showsFrequency)
-        form->showClkoutFrequency(result.shownFrequency, result.accepted);
+        form.showClkoutFrequency(result.shownFrequency, result.accepted);
     if (result.vcoDiagnostic)
         qDebug().noquote() << Calc::vcoDiagnosticText();
     return result;
 }
 
-double Mirel_Dialog::calculateClkout()
+Calc::ClkoutdResult Calculation::clkoutd(const PllSettings &now, double clkoutFreq)
 {
-    const Calc::ClkoutResult result = runClkoutSearch();
-    if (result.hasMessage())
-        Boxes::warning(this, CalcText::message(result));
-    return result.frequency;
-}
-
-double Mirel_Dialog::calculateClkout(QStringList &messagelist)
-{
-    const Calc::ClkoutResult result = runClkoutSearch();
-    if (result.hasMessage())
-        messagelist << CalcText::warningLine(result);
-    return result.frequency;
-}
-
-Calc::ClkoutdResult Mirel_Dialog::runClkoutdSearch(double clkoutFreq)
-{
-    const Calc::ClkoutdResult result = Calc::searchClkoutd(clkoutdInput(settings(), clkoutFreq));
+    const Calc::ClkoutdResult result = Calc::searchClkoutd(clkoutdInput(now, clkoutFreq));
     if (result.setsSdiv) {
-        pll.sdivSel = result.sdiv;
-        form->showSdiv(result.sdiv);
+        settled.sdivSel = result.sdiv;
+        form.showSdiv(result.sdiv);
     }
-    form->showClkoutdResult(result.shownFrequency, result.accepted);
+    form.showClkoutdResult(result.shownFrequency, result.accepted);
     return result;
-}
-
-bool Mirel_Dialog::calculateClkoutd(double clkoutFreq)
-{
-    const Calc::ClkoutdResult result = runClkoutdSearch(clkoutFreq);
-    if (result.hasMessage())
-        Boxes::warning(this, CalcText::message(result));
-    return result.ok;
-}
-
-bool Mirel_Dialog::calculateClkoutd(double clkoutFreq, QStringList &messagelist)
-{
-    const Calc::ClkoutdResult result = runClkoutdSearch(clkoutFreq);
-    if (result.hasMessage())
-        messagelist << CalcText::warningLine(result);
-    return result.ok;
-}
-
-bool Mirel_Dialog::onBtnCalculate(bool btnCal)
-{
-    const double clkoutFreq = calculateClkout();
-    if (clkoutFreq == -1.0)
-        return false;
-    bool ok = true;
-    if (pll.clkoutdLive())
-        ok = calculateClkoutd(clkoutFreq);
-    if (ok && btnCal)
-        QMessageBox::information(this, QStringLiteral("info"), QStringLiteral("Succeed"));
-    return ok;
 }
 
 } // namespace ModMirel

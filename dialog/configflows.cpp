@@ -1,15 +1,13 @@
 // SPDX-License-Identifier: MIT
-// The configuration file and the batch option maps. Which key lives in which
-// control and member, and when it travels, comes from the key table in config/:
-// the file is written from the settings value, and loading and batch options
-// set controls by the names the table gives.
+#include "configflows.h"
+
 #include "boxes.h"
 #include "calctexts.h"
-#include "mireldialog.h"
 
 #include <cfgsmap.h>
 #include <configkeys.h>
 #include <ipconfigwriter.h>
+#include <modulegendialog.h>
 #include <refusal.h>
 
 #include <QAbstractButton>
@@ -23,6 +21,12 @@
 #include <utility>
 
 namespace ModMirel {
+
+ConfigFlows::ConfigFlows(IPCore::ModuleGenDialog &frame, std::function<PllSettings()> settings, QString coreId)
+    : frame(frame)
+    , settings(std::move(settings))
+    , coreId(std::move(coreId))
+{}
 
 namespace {
 
@@ -79,7 +83,7 @@ const Entry *sourceOnDisabledClkoutp(const PllSettings &s)
 
 } // namespace
 
-QString Mirel_Dialog::listWithoutItemLine() const
+QString ConfigFlows::listWithoutItemLine() const
 {
     // A list left without a current item (a hand-edited file) would be written
     // as -1 or an empty text, which neither the file nor the generator takes back.
@@ -89,30 +93,31 @@ QString Mirel_Dialog::listWithoutItemLine() const
         const bool noItem = (entry.kind == Kind::ItemIndex && value.toInt() < 0)
                             || (entry.kind == Kind::ItemText && value.toString().isEmpty());
         if (noItem && config.contains(text(entry.fileKey)))
-            return Config::refusalLine(value.toString(), text(entry.key ? entry.key : entry.fileKey), moduleName());
+            return Config::refusalLine(value.toString(), text(entry.key ? entry.key : entry.fileKey),
+                                       frame.moduleName());
     }
     return {};
 }
 
-bool Mirel_Dialog::saveIPConfig()
+bool ConfigFlows::save() const
 {
     using namespace Config;
     const QVariantMap config = fileConfig(settings());
 
     QVariantMap info;
-    info.insert(text(Info::TargetDevice), device().id());
-    info.insert(text(Info::Type), ipInfo.value(QStringLiteral("ipcore.id")).toString());
+    info.insert(text(Info::TargetDevice), frame.device().id());
+    info.insert(text(Info::Type), coreId);
     info.insert(text(Info::Version), text(FileVersion));
-    info.insert(text(Info::File), fileName());
-    info.insert(text(Info::Module), moduleName());
+    info.insert(text(Info::File), frame.fileName());
+    info.insert(text(Info::Module), frame.moduleName());
 
-    return IPCore::writeIPConfig(ipcPath(createPath(), fileName()), info, config);
+    return IPCore::writeIPConfig(ipcPath(frame.createPath(), frame.fileName()), info, config);
 }
 
-bool Mirel_Dialog::loadIPConfig(const QString &path)
+bool ConfigFlows::load(const QString &path, QStringList *batchMessages)
 {
     // The spin boxes need the device's limits before the file's values go in.
-    refreshDeviceInfo();
+    frame.refreshDeviceInfo();
 
     QSettings file(path, QSettings::IniFormat);
     if (file.value(text(Config::Info::Version), QVariant()).toString() != text(Config::FileVersion)) {
@@ -121,7 +126,7 @@ bool Mirel_Dialog::loadIPConfig(const QString &path)
         if (batchMessages)
             *batchMessages << QStringLiteral("ERROR: ") + text;
         else
-            Boxes::error(this, text);
+            Boxes::error(&frame, text);
         return false;
     }
 
@@ -132,7 +137,7 @@ bool Mirel_Dialog::loadIPConfig(const QString &path)
         config.insert(key, file.value(key, QVariant()));
     file.endGroup();
 
-    applyIPConfig(config);
+    apply(config);
     // The form keeps its rule: each such output falls back to CLKOUT. A script is
     // told that its file asked for something else.
     const Entry *refused = nullptr;
@@ -140,17 +145,17 @@ bool Mirel_Dialog::loadIPConfig(const QString &path)
         const Entry *source = sourceOnDisabledClkoutp(settings());
         if (!source)
             break;
-        setChecked(this, source->control, true);
+        setChecked(&frame, source->control, true);
         refused = refused ? refused : source;
     }
     if (refused && batchMessages) {
-        *batchMessages << Config::refusalLine(QStringLiteral("false"), text(refused->key), moduleName());
+        *batchMessages << Config::refusalLine(QStringLiteral("false"), text(refused->key), frame.moduleName());
         return false;
     }
     return true;
 }
 
-void Mirel_Dialog::applyIPConfig(const QVariantMap &config)
+void ConfigFlows::apply(const QVariantMap &config)
 {
     using namespace Config;
 
@@ -164,31 +169,31 @@ void Mirel_Dialog::applyIPConfig(const QVariantMap &config)
                                                                                         : entry.control;
         switch (entry.kind) {
         case Kind::Language:
-            uiSetLanguageIndex(value.toInt());
+            frame.uiSetLanguageIndex(value.toInt());
             break;
         case Kind::Switch:
-            setChecked(this, value.toBool() ? entry.control : entry.partner, true);
+            setChecked(&frame, value.toBool() ? entry.control : entry.partner, true);
             break;
         case Kind::Check:
-            setChecked(this, name, value.toBool());
+            setChecked(&frame, name, value.toBool());
             break;
         case Kind::Real:
-            if (auto *spin = widget<QDoubleSpinBox>(this, name)) {
+            if (auto *spin = widget<QDoubleSpinBox>(&frame, name)) {
                 // "nan" would otherwise land on the maximum; it is no number, like any other text.
                 const double number = value.toDouble();
                 spin->setValue(std::isnan(number) ? 0.0 : number);
             }
             break;
         case Kind::Whole:
-            if (auto *spin = widget<QSpinBox>(this, name))
+            if (auto *spin = widget<QSpinBox>(&frame, name))
                 spin->setValue(value.toInt());
             break;
         case Kind::ItemIndex:
-            if (auto *combo = widget<QComboBox>(this, name))
+            if (auto *combo = widget<QComboBox>(&frame, name))
                 combo->setCurrentIndex(value.toInt());
             break;
         case Kind::ItemText:
-            if (auto *combo = widget<QComboBox>(this, name))
+            if (auto *combo = widget<QComboBox>(&frame, name))
                 combo->setCurrentIndex(combo->findText(value.toString(), Qt::MatchExactly | Qt::MatchCaseSensitive));
             break;
         }
@@ -211,18 +216,19 @@ std::optional<bool> flag(const QVariant &value)
 // The CLKOUTD divider is a batch option only where the user gives the dividers;
 // in General Mode the search picks it. An odd value is refused here, before
 // anything is written, rather than warned about after.
-bool setAdvancedOnly(Mirel_Dialog *dialog, const Config::Entry &entry, const QVariantMap &cfgs, QStringList &messagelist)
+bool setAdvancedOnly(IPCore::ModuleGenDialog &dialog, const Config::Entry &entry, const QVariantMap &cfgs,
+                     QStringList &messagelist)
 {
     const QString key = text(entry.key);
-    if (isChecked(dialog, Config::findByKey(text(Config::Key::ModeGeneral))->control)) {
+    if (isChecked(&dialog, Config::findByKey(text(Config::Key::ModeGeneral))->control)) {
         messagelist << QStringLiteral(
                                "ERROR: Option '%1' for IP '%2' applies only in Advanced Mode (MODE_GENERAL=false).")
-                               .arg(key, dialog->moduleName());
+                               .arg(key, dialog.moduleName());
         return false;
     }
-    auto *spin = widget<QSpinBox>(dialog, entry.control);
+    auto *spin = widget<QSpinBox>(&dialog, entry.control);
     const int before = spin->value();
-    if (!IPCore::setValueByCfgsMap(key, before, spin, cfgs, dialog->moduleName(), messagelist))
+    if (!IPCore::setValueByCfgsMap(key, before, spin, cfgs, dialog.moduleName(), messagelist))
         return false;
     if (!Calc::sdivIsEven(spin->value())) {
         spin->setValue(before);
@@ -233,26 +239,26 @@ bool setAdvancedOnly(Mirel_Dialog *dialog, const Config::Entry &entry, const QVa
 }
 } // namespace
 
-bool Mirel_Dialog::setProperty(QVariantMap cfgs, QStringList &messagelist)
+bool ConfigFlows::setBatchOptions(const QVariantMap &cfgs, QStringList &messagelist)
 {
     using namespace Config;
 
-    uiSetModuleName(cfgs.value(text(Batch::Module)).toString());
-    uiSetFileName(cfgs.value(text(Batch::File)).toString());
+    frame.uiSetModuleName(cfgs.value(text(Batch::Module)).toString());
+    frame.uiSetFileName(cfgs.value(text(Batch::File)).toString());
     // The frame's two choices take only the values options() lists; the refusals
     // name the module, so they come once its name is set.
     const auto refuse = [&](const char *key, const QString &legal) {
-        messagelist << Config::refusalLine(cfgs.value(text(key)), text(key), moduleName(), legal);
+        messagelist << Config::refusalLine(cfgs.value(text(key)), text(key), frame.moduleName(), legal);
         return false;
     };
     const std::optional<bool> creating = flag(cfgs.value(text(Batch::CreateMode), true));
     if (!creating)
         return refuse(Batch::CreateMode, QStringLiteral("true, false"));
-    setCreatPath(*creating ? cfgs.value(text(Batch::File)).toString() : QString());
+    frame.setCreatPath(*creating ? cfgs.value(text(Batch::File)).toString() : QString());
     const int language = languageIndex(cfgs.value(text(Key::Lang), 0));
     if (language < 0)
         return refuse(Key::Lang, languageItems().join(QLatin1String(", ")));
-    uiSetLanguageIndex(language);
+    frame.uiSetLanguageIndex(language);
 
     for (const Entry *entry : batchOrder()) {
         const QString key = text(entry->key);
@@ -261,23 +267,23 @@ bool Mirel_Dialog::setProperty(QVariantMap cfgs, QStringList &messagelist)
             const char *name = entry->control;
             if (entry->isSelected() && !cfgs.value(text(entry->selector), true).toBool())
                 name = entry->alternative;
-            if (!IPCore::setValueByCfgsMap(key, entry->batchDefault, widget<QWidget>(this, name), cfgs, moduleName(),
-                                           messagelist))
+            if (!IPCore::setValueByCfgsMap(key, entry->batchDefault, widget<QWidget>(&frame, name), cfgs,
+                                           frame.moduleName(), messagelist))
                 return false;
         }
         if (entry->batch == BatchUse::AdvancedOnly && cfgs.contains(key)
-            && !setAdvancedOnly(this, *entry, cfgs, messagelist))
+            && !setAdvancedOnly(frame, *entry, cfgs, messagelist))
             return false;
         if ((entry->batch == BatchUse::Switch || entry->batch == BatchUse::SetThenSwitch) && cfgs.contains(key)) {
             const QString value = cfgs.value(key).toString();
             if (value == QLatin1String("true")) {
-                setChecked(this, entry->control, true);
-                setChecked(this, entry->partner, false);
+                setChecked(&frame, entry->control, true);
+                setChecked(&frame, entry->partner, false);
             } else if (value == QLatin1String("false")) {
-                setChecked(this, entry->control, false);
-                setChecked(this, entry->partner, true);
+                setChecked(&frame, entry->control, false);
+                setChecked(&frame, entry->partner, true);
             } else {
-                messagelist << Config::refusalLine(value, key, moduleName());
+                messagelist << Config::refusalLine(value, key, frame.moduleName());
                 return false;
             }
         }
@@ -286,23 +292,24 @@ bool Mirel_Dialog::setProperty(QVariantMap cfgs, QStringList &messagelist)
     // CLKOUTD cannot divide a bypassed CLKOUT: the options, not the form, decide.
     if (cfgs.value(text(Key::ClkoutBypass)).toBool() && cfgs.value(text(Key::Clkoutd)).toBool()) {
         if (const Entry *bypass = findByKey(text(Key::ClkoutdBypass)))
-            setChecked(this, bypass->control, true);
+            setChecked(&frame, bypass->control, true);
     }
     if (const Entry *source = sourceOnDisabledClkoutp(settings())) {
-        messagelist << Config::refusalLine(cfgs.value(text(source->key)).toString(), text(source->key), moduleName());
+        messagelist << Config::refusalLine(cfgs.value(text(source->key)).toString(), text(source->key),
+                                           frame.moduleName());
         return false;
     }
     return true;
 }
 
-QVariantMap Mirel_Dialog::getProperty()
+QVariantMap ConfigFlows::batchOptions() const
 {
-    QVariantMap settings;
+    QVariantMap options;
     for (const Entry *entry : Config::batchOrder()) {
         if (entry->reported())
-            IPCore::insertToCfgsMap(text(entry->key), widget<QWidget>(this, formControl(this, *entry)), settings);
+            IPCore::insertToCfgsMap(text(entry->key), widget<QWidget>(&frame, formControl(&frame, *entry)), options);
     }
-    return settings;
+    return options;
 }
 
 } // namespace ModMirel

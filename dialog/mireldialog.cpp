@@ -1,19 +1,37 @@
 // SPDX-License-Identifier: MIT
 #include "mireldialog.h"
 
+#include "boxes.h"
+#include "calctexts.h"
+#include "calculation.h"
+#include "configflows.h"
 #include "devicelimits.h"
+#include "formrules.h"
+#include "generation.h"
 #include "pllform.h"
 
 #include "ui_pllconfig.h"
 
+#include <configkeys.h>
+#include <modulegenerator.h>
 #include <pinfigure.h>
 #include <portfigure.h>
 #include <rangelabels.h>
 
+#include <QMessageBox>
 #include <QVariant>
 #include <QWidget>
 
 namespace ModMirel {
+
+namespace {
+
+QString ipConfigWriteFailure(const QString &path)
+{
+    return QStringLiteral("The IP configuration file \"%1\" could not be written.").arg(path);
+}
+
+} // namespace
 
 Mirel_Dialog::Mirel_Dialog(const QVariantMap &info, QWidget *parent)
     : IPCore::ModuleGenDialog(parent)
@@ -26,17 +44,22 @@ Mirel_Dialog::Mirel_Dialog(const QVariantMap &info, QWidget *parent)
     auto *page = new QWidget(this);
     form = std::make_unique<PllForm>(page);
     ui = form->ui();
+    rules = std::make_unique<FormRules>(*ui, pll, [this] { refreshFigure(); });
+    calculation = std::make_unique<Calculation>(*form, pll);
+    generation = std::make_unique<Generation>(*this, ipInfo.value(QStringLiteral("ipcore.version")).toString());
+    flows = std::make_unique<ConfigFlows>(
+            *this, [this] { return settings(); }, ipInfo.value(QStringLiteral("ipcore.id")).toString());
     uiAddTab(page, QStringLiteral("Options"));
 
     helpDoc = ipInfo.value(QStringLiteral("ipcore.doc.help")).toString();
     connectForm();
 
-    applyClkinDividerRules();
-    applyClkfbDividerRules();
-    applyClkoutRules();
-    applyClkoutpRules();
-    applyClkoutdRules();
-    applyClkoutd3Rules();
+    rules->clkinDivider();
+    rules->clkfbDivider();
+    rules->clkout();
+    rules->clkoutp();
+    rules->clkoutd();
+    rules->clkoutd3();
     refreshFigure();
 }
 
@@ -59,6 +82,166 @@ void Mirel_Dialog::refreshFigure()
             pins << Utils::PinFigure(pin.name, 0, pin.bus, Qt::AlignLeft);
     }
     uiSetFigurePins(pins);
+}
+
+bool Mirel_Dialog::saveIPConfig()
+{
+    return flows->save();
+}
+
+bool Mirel_Dialog::loadIPConfig(const QString &path)
+{
+    return flows->load(path, batchMessages);
+}
+
+void Mirel_Dialog::applyIPConfig(const QVariantMap &config)
+{
+    flows->apply(config);
+}
+
+bool Mirel_Dialog::setProperty(QVariantMap cfgs, QStringList &messagelist)
+{
+    return flows->setBatchOptions(cfgs, messagelist);
+}
+
+QVariantMap Mirel_Dialog::getProperty()
+{
+    return flows->batchOptions();
+}
+
+double Mirel_Dialog::calculateClkout()
+{
+    const Calc::ClkoutResult result = calculation->clkout(settings(), currentLimits(device()));
+    if (result.hasMessage())
+        Boxes::warning(this, CalcText::message(result));
+    return result.frequency;
+}
+
+double Mirel_Dialog::calculateClkout(QStringList &messagelist)
+{
+    const Calc::ClkoutResult result = calculation->clkout(settings(), currentLimits(device()));
+    if (result.hasMessage())
+        messagelist << CalcText::warningLine(result);
+    return result.frequency;
+}
+
+bool Mirel_Dialog::calculateClkoutd(double clkoutFreq)
+{
+    const Calc::ClkoutdResult result = calculation->clkoutd(settings(), clkoutFreq);
+    if (result.hasMessage())
+        Boxes::warning(this, CalcText::message(result));
+    return result.ok;
+}
+
+bool Mirel_Dialog::calculateClkoutd(double clkoutFreq, QStringList &messagelist)
+{
+    const Calc::ClkoutdResult result = calculation->clkoutd(settings(), clkoutFreq);
+    if (result.hasMessage())
+        messagelist << CalcText::warningLine(result);
+    return result.ok;
+}
+
+bool Mirel_Dialog::onBtnCalculate(bool btnCal)
+{
+    const double clkoutFreq = calculateClkout();
+    if (clkoutFreq == -1.0)
+        return false;
+    bool ok = true;
+    if (pll.clkoutdLive())
+        ok = calculateClkoutd(clkoutFreq);
+    if (ok && btnCal)
+        QMessageBox::information(this, QStringLiteral("info"), QStringLiteral("Succeed"));
+    return ok;
+}
+
+QString Mirel_Dialog::generateModFile()
+{
+    return IPCore::genModFile(fileName(), createPath(), generation->args(settings()));
+}
+
+QString Mirel_Dialog::generateModFile(QStringList &messagelist)
+{
+    return IPCore::genModFile(fileName(), createPath(), generation->args(settings()), messagelist);
+}
+
+void Mirel_Dialog::accept()
+{
+    const QStringList problems = checkFileOptions();
+    if (!problems.isEmpty()) {
+        showErrorMsg(problems);
+        return;
+    }
+    // The hardware divides CLKOUTD only evenly, whatever the mode or the output's state.
+    if (!Calc::sdivIsEven(settings().sdivEntry)) {
+        Boxes::warning(this, CalcText::message(Calc::sdivNotEvenMessage()));
+        return;
+    }
+    const double clkoutFreq = calculateClkout();
+    if (clkoutFreq == -1.0)
+        return;
+    if (pll.clkoutdLive() && !calculateClkoutd(clkoutFreq))
+        return;
+    if (!checkModuleName())
+        return;
+    if (const QString line = flows->listWithoutItemLine(); !line.isEmpty()) {
+        Boxes::warning(this, line.mid(int(qstrlen("ERROR: "))));
+        return;
+    }
+    if (!checkFileExisting())
+        return;
+    // Without its configuration file a module could not be opened again, and the
+    // file left from an earlier run would describe another module.
+    if (!saveIPConfig()) {
+        Boxes::warning(this, ipConfigWriteFailure(Config::ipcPath(createPath(), fileName())));
+        return;
+    }
+    if (!runModGen())
+        return;
+    QDialog::accept();
+}
+
+bool Mirel_Dialog::runModGen()
+{
+    const QString command = generateModFile();
+    if (command.isEmpty())
+        return false;
+    const Generation::Run run = generation->run(command);
+    if (run == Generation::Run::NoModule)
+        Boxes::warning(this, tr("Generation failed!"));
+    return run == Generation::Run::Opened;
+}
+
+bool Mirel_Dialog::accept(QStringList &messagelist)
+{
+    const QStringList problems = checkFileOptions();
+    if (!problems.isEmpty()) {
+        messagelist << problems;
+        return false;
+    }
+    if (!checkModuleName(messagelist))
+        return false;
+    // An odd divider or a failed search means no setting was approved for these
+    // values: generating anyway would hand the script a module it did not ask for.
+    if (!Calc::sdivIsEven(settings().sdivEntry)) {
+        messagelist << CalcText::warningLine(Calc::sdivNotEvenMessage());
+        return false;
+    }
+    const double clkoutFreq = calculateClkout(messagelist);
+    if (clkoutFreq == -1.0)
+        return false;
+    if (pll.clkoutdLive() && !calculateClkoutd(clkoutFreq, messagelist))
+        return false;
+    if (const QString line = flows->listWithoutItemLine(); !line.isEmpty()) {
+        messagelist << line;
+        return false;
+    }
+    if (!checkFileExisting(messagelist))
+        return false;
+    if (!saveIPConfig()) {
+        messagelist << QStringLiteral("ERROR: ") + ipConfigWriteFailure(Config::ipcPath(createPath(), fileName()));
+        return false;
+    }
+    return !generateModFile(messagelist).isEmpty();
 }
 
 void Mirel_Dialog::refreshDeviceInfo()
@@ -91,10 +274,10 @@ void Mirel_Dialog::connectForm()
 void Mirel_Dialog::onModeChanged(bool checked)
 {
     pll.generalMode = checked;
-    applyClkinDividerRules();
-    applyClkfbDividerRules();
-    applyClkoutRules();
-    applyClkoutdRules();
+    rules->clkinDivider();
+    rules->clkfbDivider();
+    rules->clkout();
+    rules->clkoutd();
     ui->btnCalculate->setEnabled(true);
     refreshFigure();
 }
@@ -102,15 +285,15 @@ void Mirel_Dialog::onModeChanged(bool checked)
 void Mirel_Dialog::onPhaseDutyChanged(bool checked)
 {
     pll.phaseDutyDynamic = checked;
-    applyClkoutRules();
-    applyClkoutpRules();
+    rules->clkout();
+    rules->clkoutp();
     refreshFigure();
 }
 
 void Mirel_Dialog::onClkInDivideChanged(bool checked)
 {
     pll.clkinDivideDynamic = checked;
-    applyClkinDividerRules();
+    rules->clkinDivider();
     ui->btnCalculate->setEnabled(true);
     refreshFigure();
 }
@@ -118,7 +301,7 @@ void Mirel_Dialog::onClkInDivideChanged(bool checked)
 void Mirel_Dialog::onClkFbDivideChanged(bool checked)
 {
     pll.clkfbDivideDynamic = checked;
-    applyClkfbDividerRules();
+    rules->clkfbDivider();
     ui->btnCalculate->setEnabled(true);
     refreshFigure();
 }
@@ -126,55 +309,55 @@ void Mirel_Dialog::onClkFbDivideChanged(bool checked)
 void Mirel_Dialog::onClkOutBypassChanged(bool checked)
 {
     pll.clkoutNoBypass = !checked;
-    applyClkoutRules();
-    applyClkoutdRules();
-    applyClkoutdSourceRules();
+    rules->clkout();
+    rules->clkoutd();
+    rules->clkoutdSource();
     refreshFigure();
 }
 
 void Mirel_Dialog::onClkoutDivideModeChanged()
 {
-    applyOdivModeRules();
+    rules->odivMode();
 }
 
 void Mirel_Dialog::onClkOutPEnableChanged(bool checked)
 {
     pll.clkoutpEnabled = checked;
-    applyClkoutpRules();
-    applyClkoutdRules();
-    applyClkoutd3Rules();
-    applyClkoutdSourceRules();
+    rules->clkoutp();
+    rules->clkoutd();
+    rules->clkoutd3();
+    rules->clkoutdSource();
     refreshFigure();
 }
 
 void Mirel_Dialog::onClkOutPBypassChanged(bool checked)
 {
     pll.clkoutpNoBypass = !checked;
-    applyClkoutpRules();
-    applyClkoutdRules();
-    applyClkoutdSourceRules();
+    rules->clkoutp();
+    rules->clkoutd();
+    rules->clkoutdSource();
     refreshFigure();
 }
 
 void Mirel_Dialog::onClkOutDEnableChanged(bool checked)
 {
     pll.clkoutdEnabled = checked;
-    applyClkoutdRules();
-    applyClkoutdSourceRules();
+    rules->clkoutd();
+    rules->clkoutdSource();
     refreshFigure();
 }
 
 void Mirel_Dialog::onClkOutDBypassChanged(bool checked)
 {
     pll.clkoutdNoBypass = !checked;
-    applyClkoutdRules();
+    rules->clkoutd();
     refreshFigure();
 }
 
 void Mirel_Dialog::onClkOutD3EnableChanged(bool checked)
 {
     pll.clkoutd3Enabled = checked;
-    applyClkoutd3Rules();
+    rules->clkoutd3();
     refreshFigure();
 }
 

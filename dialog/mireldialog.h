@@ -11,16 +11,15 @@
 
 namespace ModMirel {
 
-namespace Calc {
-struct ClkoutResult;
-struct ClkoutdResult;
-} // namespace Calc
-
 namespace Ui {
 class PllConfig;
 }
 using PllConfig = Ui::PllConfig;
 class PllForm;
+class FormRules;
+class ConfigFlows;
+class Calculation;
+class Generation;
 
 // The configuration dialog of the MIREL core: the host's frame plus one
 // "Options" tab with the PLL settings. The flags of `pll` mirror check states
@@ -45,36 +44,32 @@ public:
     // form and the frame's language hold, read at this moment.
     PllSettings settings() const;
 
-    // calculation.cpp. Divider searches: the first overloads report by warning
-    // box, the others append "WARNING: " lines. clkoutFreq is what
-    // calculateClkout returned.
+    // Divider searches: the first overloads report by warning box, the others
+    // append "WARNING: " lines. clkoutFreq is what calculateClkout returned.
     double calculateClkout();
     double calculateClkout(QStringList &messagelist);
     bool calculateClkoutd(double clkoutFreq);
     bool calculateClkoutd(double clkoutFreq, QStringList &messagelist);
 
-    // configflows.cpp. The .ipc file of the current settings (false when it
-    // could not be written), loading one and applying a loaded one.
+    // The .ipc file of the current settings (false when it could not be
+    // written), loading one and applying a loaded one.
     bool saveIPConfig();
-    // The refusal line for the first list setting the file would carry without a
-    // current item, or empty; checked before anything is written.
-    QString listWithoutItemLine() const;
     bool loadIPConfig(const QString &path) override;
     void applyIPConfig(const QVariantMap &config);
 
-    // generation.cpp. The generator's argument list, handed to the host; empty
-    // when it produced no command.
+    // The generator's argument list, handed to the host; empty when it
+    // produced no command.
     QString generateModFile();
     QString generateModFile(QStringList &messagelist);
 
 public slots:
-    void accept() override;                                                // generation.cpp
-    bool setProperty(QVariantMap cfgs, QStringList &messagelist) override; // configflows.cpp
-    bool accept(QStringList &messagelist) override;                        // generation.cpp
-    QVariantMap getProperty();                                             // configflows.cpp
+    void accept() override;
+    bool setProperty(QVariantMap cfgs, QStringList &messagelist) override;
+    bool accept(QStringList &messagelist) override;
+    QVariantMap getProperty();
 
 private slots:
-    // mireldialog.cpp: each sets its flag, then runs the rule groups it affects.
+    // Each sets its flag, then runs the rule groups it affects.
     void onModeChanged(bool checked);
     void onPhaseDutyChanged(bool checked);
     void onClkInDivideChanged(bool checked);
@@ -86,37 +81,23 @@ private slots:
     void onClkOutDEnableChanged(bool checked);
     void onClkOutDBypassChanged(bool checked);
     void onClkOutD3EnableChanged(bool checked);
-    bool onBtnCalculate(bool btnCal = true); // calculation.cpp
+    bool onBtnCalculate(bool btnCal = true);
     void refreshFigure();
 
 private:
     void connectForm();
-
-    // calculation.cpp: run a search on the current widgets and write its
-    // outcome back; the caller reports.
-    Calc::ClkoutResult runClkoutSearch();
-    Calc::ClkoutdResult runClkoutdSearch(double clkoutFreq);
-
-    // generation.cpp
     bool runModGen();
-    QStringList modArgs() const;
 
-    // interactionrules.cpp: rule groups; each reads the flags and sets
-    // enable/check states.
-    void applyClkinDividerRules();
-    void applyClkfbDividerRules();
-    void applyClkoutRules();
-    void applyOdivModeRules();
-    void applyClkoutpRules();
-    void applyClkoutdRules();
-    void applyClkoutd3Rules();
-    void applyClkoutdSourceRules();
-
-    std::unique_ptr<PllForm> form;
-    PllConfig *ui = nullptr; // the form's widgets, for the rules
     QVariantMap ipInfo;
     QStringList *batchMessages = nullptr;
     PllSettings pll;
+    // The form and the collaborators that work on it, the dialog and `pll`.
+    std::unique_ptr<PllForm> form;
+    PllConfig *ui = nullptr; // the form's widgets, for the connections
+    std::unique_ptr<FormRules> rules;
+    std::unique_ptr<Calculation> calculation;
+    std::unique_ptr<ConfigFlows> flows;
+    std::unique_ptr<Generation> generation;
 };
 
 } // namespace ModMirel

@@ -1,0 +1,30 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <clkoutdsearch.h>
+#include <clkoutsearch.h>
+
+namespace ModMirel {
+
+class PllForm;
+struct PllSettings;
+
+// Calculate's work on the form: build a search's input from the settings value,
+// run the pure search, write dividers and result fields back. The caller reports
+// the result, by box or by line.
+class Calculation
+{
+public:
+    // settled: the dividers the searches settle on, which the generator's list carries.
+    Calculation(PllForm &form, PllSettings &settled);
+
+    Calc::ClkoutResult clkout(const PllSettings &now, const Calc::PllLimits &limits);
+    // clkoutFreq: what the CLKOUT search produced.
+    Calc::ClkoutdResult clkoutd(const PllSettings &now, double clkoutFreq);
+
+private:
+    PllForm &form;
+    PllSettings &settled;
+};
+
+} // namespace ModMirel

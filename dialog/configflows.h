@@ -1,0 +1,49 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <pllsettings.h>
+
+#include <QString>
+#include <QStringList>
+#include <QVariantMap>
+
+#include <functional>
+
+namespace IPCore {
+class ModuleGenDialog;
+}
+
+namespace ModMirel {
+
+// The configuration file and the batch option maps. Which key lives in which
+// control and member, and when it travels, comes from the key table in config/:
+// the file is written from the settings value, and loading and batch options
+// set the frame's fields and the controls by the names the table gives.
+class ConfigFlows
+{
+public:
+    // frame: the dialog whose fields and named controls the flows set;
+    // settings: the form read at this moment; coreId: the type the file records.
+    ConfigFlows(IPCore::ModuleGenDialog &frame, std::function<PllSettings()> settings, QString coreId);
+
+    // The .ipc file of the current settings; false when it could not be written.
+    bool save() const;
+    // The refusal line for the first list setting the file would carry without a
+    // current item, or empty; checked before anything is written.
+    QString listWithoutItemLine() const;
+    // Problems go to batchMessages as lines, or without it to a box.
+    bool load(const QString &path, QStringList *batchMessages);
+    void apply(const QVariantMap &config);
+
+    // A script's options onto the frame and the form; false with the refusal in messagelist.
+    bool setBatchOptions(const QVariantMap &cfgs, QStringList &messagelist);
+    // The options the core reports, read from the controls that hold them.
+    QVariantMap batchOptions() const;
+
+private:
+    IPCore::ModuleGenDialog &frame;
+    std::function<PllSettings()> settings;
+    QString coreId;
+};
+
+} // namespace ModMirel
