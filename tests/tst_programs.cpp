@@ -165,11 +165,10 @@ void tst_Programs::exitStatus_data()
     };
     row("no command", "mirel-host", 2, "Usage: mirel-host COMMAND [options]\n");
     row("help", "mirel-host --help", 0, "", {"Usage: mirel-host COMMAND [options]\n"});
-    row("create --help", "mirel-host create --help", 0, "",
-        {"Usage: mirel-host create [options] [KEY=VALUE ...]\n", "Exit status: 0 done, 1 refused, 2 usage error.\n"});
+    row("create --help", "mirel-host create --help", 0, "", {"Usage: mirel-host create [options] [KEY=VALUE ...]\n"});
     row("--help-all shows help and creates nothing",
         "mirel-host create --help-all --options " SOURCE_DIR "/examples/pll-27to100.json dir=X", 0, "",
-        {"Usage: mirel-host create [options]"});
+        {"Exit status: 0 done, 1 refused, 2 usage error.\n"});
     row("sim --help-all names its statuses", "mirel-host sim --help-all", 0, "", {"Exit status: 0 PASS, 1 FAIL"});
     row("version", "mirel-host --version", 0, "", {"mirel-host 1.0\n"});
     row("calc version", "mirel-calc --version", 0, "", {"mirel-calc 1.0\n"});
@@ -671,14 +670,8 @@ void tst_Programs::completion()
 {
     QFETCH(QString, line);
     QFETCH(QString, replies);
-    if (QStandardPaths::findExecutable("bash").isEmpty())
-        QSKIP("bash is not installed");
-    const Run r = run({"-c",
-                       ". " BIN_DIR "/../share/bash-completion/completions/mirel-host\n"
-                       "COMP_LINE=$1 COMP_POINT=${#1}\nread -ra COMP_WORDS <<<\"${1//=/ = }\"\n"
-                       "[[ $1 == *' ' ]] && COMP_WORDS+=('')\nCOMP_CWORD=$((${#COMP_WORDS[@]} - 1))\n"
-                       "_mirel_host\necho \"${COMPREPLY[*]}\"",
-                       "bash", line},
+    const Run r = run({SOURCE_DIR "/tests/complete.sh", BIN_DIR "/../share/bash-completion/completions/mirel-host",
+                       line},
                       QString(), "bash");
     QCOMPARE(r.err, QString());
     QCOMPARE(QString::fromUtf8(r.out).trimmed(), replies);
