@@ -21,7 +21,7 @@ bin/mirel-host sim out/pll_27to100/pll_27to100.ipc | tail -n 1 | grep -qx PASS
 bin/mirel-calc --clkin 27 --clkout 100 --tolerance 0.5 >/dev/null
 for program in mirel-host mirel-calc; do
     bin/$program --version | grep -qx "$program [0-9.]*"
-    MANWIDTH=80 man -l "share/man/man1/$program.1.gz" 2>/dev/null | grep -q "^ *$program - "
+    MANWIDTH=80 man -l "share/man/man1/$program.1.gz" 2>/dev/null | grep -q "^ *$program  *- "
 done
 bash -c '. share/bash-completion/completions/mirel-host && complete -p mirel-host' >/dev/null
 echo "installed tree: info, create, sim PASS, mirel-calc, --version, man pages, bash completion"
