@@ -29,6 +29,16 @@
 // the simulation too: the module was generated for another input clock.
 `timescale 1ns / 1ps
 
+// Lint waivers (verilator --lint-only -Wall --timing), each for the whole model:
+// DECLFILENAME: the primitive's name is upper case, as the generated modules spell it.
+// UNUSEDPARAM, UNUSEDSIGNAL: every parameter and port of the primitive is taken, so that
+//   any instance elaborates; feedback, ODSEL, FDLY and the fine-tuning are not modelled.
+// BLKSEQ: these are behavioural processes, not flip-flops; each reads what it has just
+//   computed in the same step.
+/* verilator lint_off DECLFILENAME */
+/* verilator lint_off UNUSEDPARAM */
+/* verilator lint_off UNUSEDSIGNAL */
+/* verilator lint_off BLKSEQ */
 module MIREL #(
     parameter FCLKIN = "100",
     parameter DYN_IDIV_SEL = "false",
@@ -74,12 +84,12 @@ module MIREL #(
     localparam integer LOCK_CYCLES = 16;
 
     // A 4-character "0101" text parameter as a number.
-    function integer code4(input [31:0] text);
+    function [4:0] code4(input [31:0] text);
         integer i;
         begin
-            code4 = 0;
+            code4 = 5'd0;
             for (i = 0; i < 4; i = i + 1)
-                code4 = code4 * 2 + (text[(3 - i) * 8 +: 8] == "1");
+                code4 = code4 * 5'd2 + ((text[(3 - i) * 8 +: 8] == "1") ? 5'd1 : 5'd0);
         end
     endfunction
 
@@ -119,7 +129,11 @@ module MIREL #(
         odiv_legal = value == 2 || value == 4 || value == 8 || (value >= 16 && value <= 128 && value % 16 == 0);
     endfunction
 
+    // A text parameter is as wide as its text; the leading NUL characters
+    // that widen it are skipped.
+    /* verilator lint_off WIDTH */
     localparam real FCLKIN_MHZ = mhz_text(FCLKIN);
+    /* verilator lint_on WIDTH */
     localparam real VCO_MHZ = FCLKIN_MHZ * FBDIV_SEL / IDIV_SEL * ODIV_SEL;
 
     initial begin
@@ -143,8 +157,8 @@ module MIREL #(
     wire stopped = RESET || RESET_P || !VREN;
     wire [6:0] idiv = (DYN_IDIV_SEL == "true") ? 7'd64 - IDSEL : IDIV_SEL;
     wire [6:0] fbdiv = (DYN_FBDIV_SEL == "true") ? 7'd64 - FBDSEL : FBDIV_SEL;
-    wire [4:0] phase = (DYN_DA_EN == "true") ? PSDA : code4(PSDA_SEL);
-    wire [4:0] duty_code = (DYN_DA_EN == "true") ? DUTYDA : code4(DUTYDA_SEL);
+    wire [4:0] phase = (DYN_DA_EN == "true") ? {1'b0, PSDA} : code4(PSDA_SEL);
+    wire [4:0] duty_code = (DYN_DA_EN == "true") ? {1'b0, DUTYDA} : code4(DUTYDA_SEL);
     wire [4:0] duty = (duty_code < 2) ? 5'd8 : duty_code;
 
     // Input period, and how many cycles it has stayed the same.
@@ -176,7 +190,7 @@ module MIREL #(
         end
     end
 
-    function real out_period(input real in_period, input integer in_div, input integer fb_div);
+    function real out_period(input real in_period, input [6:0] in_div, input [6:0] fb_div);
         out_period = in_period * in_div / fb_div;
     endfunction
 
@@ -198,16 +212,25 @@ module MIREL #(
     end
 
     // CLKOUTP: each CLKOUT edge, delayed by the phase, high for the duty.
+    // The delays are computed first: Verilator 5.006 fails on a function call
+    // inside an intra-assignment delay.
     reg clkoutp_pll = 1'b0;
+    real clkoutp_rise, clkoutp_fall;
     always @(posedge clkout_pll) begin
-        clkoutp_pll <= #(out_period(period_in, idiv, fbdiv) * phase / 16.0) 1'b1;
-        clkoutp_pll <= #(out_period(period_in, idiv, fbdiv) * (phase + duty) / 16.0) 1'b0;
+        clkoutp_rise = out_period(period_in, idiv, fbdiv) * phase / 16.0;
+        clkoutp_fall = out_period(period_in, idiv, fbdiv) * (phase + duty) / 16.0;
+        clkoutp_pll <= #(clkoutp_rise) 1'b1;
+        clkoutp_pll <= #(clkoutp_fall) 1'b0;
     end
 
     assign CLKOUT = (CLKOUT_BYPASS == "true") ? CLKIN : clkout_pll;
     assign CLKOUTP = (CLKOUTP_BYPASS == "true") ? CLKIN : clkoutp_pll;
 
+    // Text parameters compare zero-extended, as Verilog texts do.
+    /* verilator lint_off WIDTH */
     wire d_source = (CLKOUTD_SRC == "CLKOUTP") ? CLKOUTP : CLKOUT;
+    wire d3_source = (CLKOUTD3_SRC == "CLKOUTP") ? CLKOUTP : CLKOUT;
+    /* verilator lint_on WIDTH */
     integer d_count = 0;
     reg clkoutd_div = 1'b0;
     always @(posedge d_source) begin
@@ -219,7 +242,6 @@ module MIREL #(
     end
     assign CLKOUTD = (CLKOUTD_BYPASS == "true") ? CLKIN : clkoutd_div;
 
-    wire d3_source = (CLKOUTD3_SRC == "CLKOUTP") ? CLKOUTP : CLKOUT;
     integer d3_count = 0;
     reg clkoutd3_div = 1'b0;
     always @(posedge d3_source) begin
@@ -231,3 +253,7 @@ module MIREL #(
     assign LOCK = locked;
 
 endmodule
+/* verilator lint_on BLKSEQ */
+/* verilator lint_on UNUSEDSIGNAL */
+/* verilator lint_on UNUSEDPARAM */
+/* verilator lint_on DECLFILENAME */

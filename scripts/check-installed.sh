@@ -1,7 +1,8 @@
 #!/bin/sh
 # Installs the build into a temporary prefix and runs the installed programs with
 # the build tree moved aside, so nothing can be found there: info, create, sim
-# (PASS) and mirel-calc.
+# (PASS), mirel-calc, both programs' --version, their man pages (read with man -l)
+# and the bash completion.
 #   scripts/check-installed.sh [BUILD]   (default: build)
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -18,4 +19,9 @@ bin/mirel-host info >/dev/null
 bin/mirel-host create --options share/mirel/examples/pll-27to100.json dir=out >/dev/null
 bin/mirel-host sim out/pll_27to100/pll_27to100.ipc | tail -n 1 | grep -qx PASS
 bin/mirel-calc --clkin 27 --clkout 100 --tolerance 0.5 >/dev/null
-echo "installed tree: info, create, sim PASS, mirel-calc"
+for program in mirel-host mirel-calc; do
+    bin/$program --version | grep -qx "$program [0-9.]*"
+    MANWIDTH=80 man -l "share/man/man1/$program.1.gz" 2>/dev/null | grep -q "^ *$program  *- "
+done
+bash -c '. share/bash-completion/completions/mirel-host && complete -p mirel-host' >/dev/null
+echo "installed tree: info, create, sim PASS, mirel-calc, --version, man pages, bash completion"

@@ -183,6 +183,10 @@ private slots:
     void hdlTools();
     void designFlow_data();
     void designFlow();
+    void shippedHdl_data();
+    void shippedHdl();
+    void dynamicSelects_data();
+    void dynamicSelects();
 };
 
 void tst_ModGen::argumentList_data()
@@ -529,6 +533,82 @@ void tst_ModGen::designFlow()
     }
     QVERIFY2(run.second.contains(QRegularExpression(QStringLiteral("\npll1_clkin +%1 ").arg(board, 0, 'f', 2))),
              qPrintable(run.second));
+}
+
+// The shipped HDL on its own: the model lint-clean under Verilator (its waivers stated in it), the VHDL
+// black box analysed (designFlow lints the Verilog one).
+void tst_ModGen::shippedHdl_data()
+{
+    QTest::addColumn<QStringList>("command");
+    const QString hdl = SOURCE_DIR "/hdl/";
+    QTest::newRow("model, verilator -Wall --timing")
+            << QStringList{"verilator", "--lint-only", "-Wall", "--timing", hdl + "mirel.v"};
+    QTest::newRow("VHDL black box, ghdl -a") << QStringList{"ghdl", "-a", "--std=93", hdl + "mirel_bb.vhd"};
+}
+
+void tst_ModGen::shippedHdl()
+{
+    QFETCH(QStringList, command);
+    if (QStandardPaths::findExecutable(command[0]).isEmpty())
+        QSKIP(qPrintable(command[0] + " is not installed (scripts/install-deps.sh installs it)"));
+    QTemporaryDir dir; // GHDL keeps its library in the working directory
+    const QPair<int, QString> run = runTool(command, dir.path());
+    QVERIFY2(run.first == 0 && run.second.isEmpty(), qPrintable(command.join(' ') + ":\n" + run.second));
+}
+
+// The module header's dynamic select table agrees with the models: one simulation drives each listed
+// code of a select while the other holds its own (fbdsel 0: FBDIV 64; idsel 63: IDIV 1), and the
+// divider is measured from CLKOUT's period against a 100 MHz clkin.
+void tst_ModGen::dynamicSelects_data()
+{
+    QTest::addColumn<QString>("language");
+    QTest::addColumn<QString>("select");
+    for (const char *language : {"Verilog", "VHDL"})
+        for (const char *select : {"idsel", "fbdsel"})
+            QTest::addRow("%s, %s", language, select) << language << select;
+}
+
+void tst_ModGen::dynamicSelects()
+{
+    QFETCH(QString, language);
+    QFETCH(QString, select);
+    const bool vhdl = language == "VHDL";
+    const QString ext = vhdl ? ".vhd" : ".v", model = SOURCE_DIR "/hdl/mirel" + ext;
+    const QList<QStringList> steps = vhdl ? QList<QStringList>{{"ghdl", "-a", "--std=08", model, "pll_file.vhd",
+                                                                "sweep.vhd"},
+                                                               {"ghdl", "--elab-run", "--std=08", "sweep"}}
+                                          : QList<QStringList>{{"iverilog", "-g2005", "-s", "sweep", "-o", "sweep.vvp",
+                                                                model, "pll_file.v", "sweep.v"},
+                                                               {"vvp", "-n", "sweep.vvp"}};
+    ModArgsInput in; // Advanced Mode makes IDIV and FBDIV dynamic
+    in.pll.generalMode = false, in.pll.clkinFreq = 100.0, in.frame.fileTypeWord = language;
+    QTemporaryDir dir;
+    const QString d = dir.path();
+    QStringList errors;
+    QVERIFY2(ModGen::generate({"pll_file", d, edited(in.args(), "-path " + d + '/')}, &errors),
+             qPrintable(errors.join('\n')));
+    QList<int> listed, measured; // by code, from 0
+    auto rows = QRegularExpression("code +\\d+- *\\d+:(.*)").globalMatch(readFile(d + "/pll_file" + ext));
+    while (rows.hasNext())
+        for (const QString &divider : rows.next().captured(1).split(' ', Qt::SkipEmptyParts))
+            listed << divider.toInt();
+    QString bench = QString::fromUtf8(readFile(SOURCE_DIR "/tests/hdl/sweep" + ext));
+    QVERIFY(writeFile(d + "/sweep" + ext, bench.replace("SELECT", select).toUtf8()));
+    QString output;
+    for (const QStringList &step : steps) {
+        if (QStandardPaths::findExecutable(step[0]).isEmpty())
+            QSKIP(qPrintable(step[0] + " is not installed (scripts/install-deps.sh installs it)"));
+        const QPair<int, QString> run = runTool(step, d);
+        QVERIFY2(run.first == 0, qPrintable(step.join(' ') + ":\n" + run.second));
+        output = run.second;
+    }
+    // Each code's line ends in the period in fs of a CLKOUT at 100 MHz x FBDIV / IDIV.
+    auto lines = QRegularExpression("(?:^|: )\\d+ (\\d+)$", QRegularExpression::MultilineOption).globalMatch(output);
+    while (lines.hasNext()) {
+        const double period = lines.next().captured(1).toDouble() / 1e6;
+        measured << qRound(select == "idsel" ? period * listed.value(0) / 10.0 : 10.0 * listed.value(63) / period);
+    }
+    QCOMPARE(measured, listed);
 }
 
 QTEST_GUILESS_MAIN(tst_ModGen)

@@ -148,6 +148,8 @@ private slots:
     void calcJson_data();
     void calcJson();
     void calcStream();
+    void completion_data();
+    void completion();
 };
 
 // Each command as a user types it: the status, a part of its one problem line, parts of what it prints.
@@ -164,6 +166,13 @@ void tst_Programs::exitStatus_data()
     row("no command", "mirel-host", 2, "Usage: mirel-host COMMAND [options]\n");
     row("help", "mirel-host --help", 0, "", {"Usage: mirel-host COMMAND [options]\n"});
     row("create --help", "mirel-host create --help", 0, "", {"Usage: mirel-host create [options] [KEY=VALUE ...]\n"});
+    row("--help-all shows help and creates nothing",
+        "mirel-host create --help-all --options " SOURCE_DIR "/examples/pll-27to100.json dir=X", 0, "",
+        {"Exit status: 0 done, 1 refused, 2 usage error.\n"});
+    row("sim --help-all names its statuses", "mirel-host sim --help-all", 0, "", {"Exit status: 0 PASS, 1 FAIL"});
+    row("version", "mirel-host --version", 0, "", {"mirel-host 1.0\n"});
+    row("calc version", "mirel-calc --version", 0, "", {"mirel-calc 1.0\n"});
+    row("calc --help names its statuses", "mirel-calc --help", 0, "", {"Exit status: 0 done, 1 refused"});
     row("open --help names its default device", "mirel-host open --help", 0, "", {"(default: the device"});
     row("unknown command", "mirel-host frobnicate", 2, "unknown command");
     row("unknown option", "mirel-host info --bogus", 2, "bogus");
@@ -227,6 +236,8 @@ void tst_Programs::exitStatus()
     QVERIFY2(r.out.isEmpty() == outParts.isEmpty() && !r.out.contains("WARNING"), r.out.constData());
     for (QString part : outParts)
         QVERIFY2(QString::fromUtf8(r.out).contains(part.replace("%T", dir.path())), qPrintable(part));
+    // What a run writes it names.
+    QCOMPARE(QDir(dir.path()).isEmpty(), !outParts.join("").contains("written: "));
     if (command.value(1) == "screenshot" && status == 0) { // the whole dialog
         const QImage image(dir.filePath("x.png"));
         QVERIFY(image.width() >= 900 && image.height() >= 600);
@@ -632,6 +643,38 @@ void tst_Programs::calcStream()
     QCOMPARE(got, QStringList({"100.286 null AXL-12-QN88 ", "null null  not a JSON o", "null null  a request is",
                                "108.000 18.000 AXL-25-BG256 ", "null null  Advanced Mod", "null null  unknown name",
                                "null null  line longer ", "null null AXL-12-QN88 "}));
+}
+
+// The bash completion made at build time, fed the words bash would split a typed line into.
+void tst_Programs::completion_data()
+{
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<QString>("replies");
+    QTest::newRow("commands") << "mirel-host s"
+                              << "sim screenshot";
+    QTest::newRow("keys, case-sensitive") << "mirel-host create CLKOUTP_"
+                                          << "CLKOUTP_BYPASS= CLKOUTP_DUTY_CYCLE= CLKOUTP_PHASE=";
+    QTest::newRow("no lower-case keys") << "mirel-host create clkout"
+                                        << "";
+    QTest::newRow("items of an item key") << "mirel-host create CLKFB_SOURCE="
+                                          << "Internal External";
+    QTest::newRow("bool key after an option") << "mirel-host create --device BRN-4LP LOCK_EN=t"
+                                              << "true";
+    QTest::newRow("devices") << "mirel-host keys --device A"
+                             << "AXL-12 AXL-25";
+    QTest::newRow("screenshot takes keys after its picture") << "mirel-host screenshot x.png MODE_G"
+                                                             << "MODE_GENERAL=";
+}
+
+void tst_Programs::completion()
+{
+    QFETCH(QString, line);
+    QFETCH(QString, replies);
+    const Run r = run({SOURCE_DIR "/tests/complete.sh", BIN_DIR "/../share/bash-completion/completions/mirel-host",
+                       line},
+                      QString(), "bash");
+    QCOMPARE(r.err, QString());
+    QCOMPARE(QString::fromUtf8(r.out).trimmed(), replies);
 }
 
 QTEST_GUILESS_MAIN(tst_Programs)

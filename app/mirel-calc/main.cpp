@@ -233,6 +233,8 @@ int main(int argc, char *argv[])
     CLI::App app("Finds the dividers of the MIREL PLL for a wanted CLKOUT (General Mode), or checks given\n"
                  "dividers (Advanced Mode). Frequencies in MHz, tolerances in percent.",
                  "mirel-calc");
+    app.set_version_flag("--version", "mirel-calc " MIREL_VERSION, "Print the program's name and version and exit.");
+    app.footer("Exit status: 0 done, 1 refused (no dividers give what was asked), 2 usage error.");
     std::map<std::string, std::string> values;
     // The second name spells the batch key, so a script author finds the option under either.
     const auto option = [&app, &values](const char *name, const char *unit, const std::string &help,
@@ -264,6 +266,8 @@ int main(int argc, char *argv[])
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp &e) {
+        return app.exit(e);
+    } catch (const CLI::CallForVersion &e) {
         return app.exit(e);
     } catch (const CLI::ParseError &e) {
         std::fprintf(stderr, "mirel-calc: %s (see --help)\n", e.what());

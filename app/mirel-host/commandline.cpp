@@ -35,16 +35,20 @@ int fail(int status, const QString &line)
     return status;
 }
 
-std::optional<int> parse(QCommandLineParser &parser, const QStringList &arguments, const QString &description)
+const char exitStatusText[] = "Exit status: 0 done, 1 refused, 2 usage error.";
+
+std::optional<int> parse(QCommandLineParser &parser, const QStringList &arguments, const QString &description,
+                         const QString &exitStatus)
 {
-    parser.setApplicationDescription(description);
+    parser.setApplicationDescription(description + QStringLiteral("\n") + exitStatus);
     parser.addOption({QStringLiteral("plugin-dir"),
                       QStringLiteral("Folder holding the plug-in (default: ../plugins/mirel beside the program)."),
                       QStringLiteral("DIR")});
     const QCommandLineOption help = parser.addHelpOption();
     if (!parser.parse(arguments))
         return fail(UsageError, parser.errorText());
-    if (parser.isSet(help)) {
+    // --help-all (which addHelpOption adds too) would otherwise fall through and run the command.
+    if (parser.isSet(help) || parser.isSet(QStringLiteral("help-all"))) {
         // The parser names the program by its path; the usage line names the command.
         QString text = parser.helpText();
         const QString command = arguments.value(0).section(QLatin1Char(' '), 1);

@@ -27,8 +27,13 @@ std::optional<int> requireDisplay();
 // Writes "ERROR: LINE" to standard error and returns the status.
 int fail(int status, const QString &line);
 
-// Adds --plugin-dir and --help to the command's own options, then parses.
-std::optional<int> parse(QCommandLineParser &parser, const QStringList &arguments, const QString &description);
+// The exit statuses as every command's help names them.
+extern const char exitStatusText[];
+
+// Adds --plugin-dir and --help to the command's own options, then parses. --help and
+// --help-all show the help, ending with exitStatus, and end the command.
+std::optional<int> parse(QCommandLineParser &parser, const QStringList &arguments, const QString &description,
+                         const QString &exitStatus = QLatin1String(exitStatusText));
 std::optional<int> loadCore(const QCommandLineParser &parser, PluginHost &host);
 
 QCommandLineOption deviceOption(const QString &description = QString());

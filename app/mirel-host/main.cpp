@@ -26,7 +26,14 @@ static const char usage[]
           "  keys                      the batch options of create: kind, default, legal values\n"
           "  sim FILE.ipc              simulate the module with its self-checking testbench\n"
           "\n"
-          "Run 'mirel-host COMMAND --help' for the options of a command.\n";
+          "Options:\n"
+          "  -h, --help                this list\n"
+          "  --version                 the program's name and version\n"
+          "\n"
+          "Run 'mirel-host COMMAND --help' for the options of a command.\n"
+          "\n"
+          "Exit status: 0 done, 1 refused, 2 usage error (sim: 0 PASS, 1 FAIL or refused,\n"
+          "2 usage error or no simulator).\n";
 
 // Offscreen rendering makes Qt chatter about things that do not matter without a
 // display; keep standard error for our own lines.
@@ -59,12 +66,16 @@ int main(int argc, char *argv[])
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("mirel-host"));
-    QApplication::setApplicationVersion(QStringLiteral("1.0"));
+    QApplication::setApplicationVersion(QStringLiteral(MIREL_VERSION));
 
     const QStringList args = QApplication::arguments();
     const QString command = args.value(1);
     if (command == QLatin1String("--help") || command == QLatin1String("-h")) {
         std::fputs(usage, stdout);
+        return HostCommandLine::Done;
+    }
+    if (command == QLatin1String("--version")) {
+        std::fputs("mirel-host " MIREL_VERSION "\n", stdout);
         return HostCommandLine::Done;
     }
     if (command.isEmpty()) {

@@ -222,7 +222,8 @@ int run(const QStringList &arguments)
     if (auto status
         = parse(parser, arguments,
                 QStringLiteral("Simulates a MIREL module with its self-checking testbench: the files beside\n"
-                               "FILE.ipc when they are there, else a fresh copy generated into a temporary folder.")))
+                               "FILE.ipc when they are there, else a fresh copy generated into a temporary folder."),
+                QStringLiteral("Exit status: 0 PASS, 1 FAIL or refused, 2 usage error or no simulator.")))
         return *status;
     const QStringList positional = parser.positionalArguments();
     if (positional.size() != 1)

@@ -125,6 +125,43 @@ QList<Parameter> parameters(const Settings &s)
     return list;
 }
 
+// What a designer connects: the dynamic selects' codes, as the models decode them,
+// the active levels of the control inputs, and the feedback, for the ports the module has.
+QStringList portNotes(const Settings &s)
+{
+    QStringList lines;
+    QStringList selects;
+    if (s.dynIdiv)
+        selects << QStringLiteral("idsel -> IDIV");
+    if (s.dynFbdiv)
+        selects << QStringLiteral("fbdsel -> FBDIV");
+    if (!selects.isEmpty()) {
+        lines << QStringLiteral("Dynamic select table, divider = 64 - code (%1):")
+                         .arg(selects.join(QStringLiteral(", ")));
+        for (int first = 0; first < 64; first += 8) {
+            QString row = QStringLiteral("  code %1-%2:").arg(first, 2).arg(first + 7, 2);
+            for (int code = first; code < first + 8; ++code)
+                row += QStringLiteral(" %1").arg(64 - code, 2);
+            lines << row;
+        }
+    }
+    if (s.dynOdiv && !s.clkoutBypass)
+        lines << QStringLiteral("Dynamic select odsel -> ODIV: not decoded by the models, which keep ODIV_SEL %1; "
+                                "ODIV sets only the VCO (ODIV x CLKOUT), no output frequency")
+                         .arg(s.odiv);
+    const QString stops = QStringLiteral("stops the PLL: the outputs it drives stay low, lock is low");
+    if (s.reset)
+        lines << QStringLiteral("Port reset: active high; 1 resets and %1").arg(stops);
+    if (s.resetP)
+        lines << QStringLiteral("Port reset_p: active high; 1 powers down and %1").arg(stops);
+    if (s.regulator)
+        lines << QStringLiteral("Port vren: active high; 1 enables the voltage regulator, 0 %1").arg(stops);
+    if (s.clkfbSel != 0)
+        lines << QStringLiteral("Port clkfb: external feedback; connect clkout to it from the point whose clock "
+                                "delay is to be compensated (the models take the feedback as compensated)");
+    return lines;
+}
+
 QStringList describe(const Settings &s)
 {
     const Frequencies f = frequencies(s);
@@ -151,6 +188,7 @@ QStringList describe(const Settings &s)
     if (s.dynOdiv && !s.clkoutBypass)
         lines << QStringLiteral(
                 "Dynamic select: odsel chooses the VCO divider ODIV; no output frequency changes with it");
+    lines << portNotes(s);
     if (s.dynDa && s.clkoutp && !s.clkoutpBypass)
         lines << QStringLiteral(
                 "Dynamic phase and duty: psda is the phase in steps of 22.5 degrees, dutyda the high time "
