@@ -280,16 +280,17 @@ int run(const QStringList &arguments)
 
     QString output;
     const QString dir = work.path();
-    // GHDL keeps its library in the working folder, which the temporary folder is.
+    // GHDL keeps its library in the working folder, which the temporary folder is, and
+    // elaborates the bench as it runs it.
     const bool built = files->vhdl ? step(tool, {"-a", "--std=08", model, files->module, files->bench}, dir, &output)
-                                             && step(tool, {"-e", "--std=08", files->top}, dir, &output)
                                    : step(tool,
                                           {"-g2005", "-s", files->top, "-o", "bench.vvp", model, files->module,
                                            files->bench},
                                           dir, &output);
     if (built)
         step(files->vhdl ? tool : runner,
-             files->vhdl ? QStringList{"-r", "--std=08", files->top} : QStringList{"-n", "bench.vvp"}, dir, &output);
+             files->vhdl ? QStringList{"--elab-run", "--std=08", files->top} : QStringList{"-n", "bench.vvp"}, dir,
+             &output);
     Outcome outcome = readOutput(output, wanted);
     if (!built && outcome.problems.isEmpty())
         outcome.problems << output.trimmed().split(QLatin1Char('\n'));
