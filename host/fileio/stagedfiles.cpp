@@ -136,20 +136,14 @@ bool StagedFiles::open(const QString &base, const QString &sub, const QString &s
         discard();
         return false;
     }
-    // The lock is taken through the opened folder, so that it is where the files go.
-    const QString procPath = QStringLiteral("/proc/self/fd/%1").arg(m_dir);
-    const QString lockDir = QFileInfo(procPath).isDir() ? procPath : m_folder;
-    m_lock = std::make_unique<QLockFile>(lockDir + QLatin1Char('/') + lockName);
-    m_lock->setStaleLockTime(0); // only a lock whose process is gone is stale
-    if (!m_lock->tryLock(lockTimeoutMs())) {
-        const bool busy = m_lock->error() == QLockFile::LockFailedError;
-        m_lock.reset();
+    const ModuleLock::Outcome locked = m_lock.take(m_dir, encoded(lockName), lockTimeoutMs());
+    if (locked != ModuleLock::Taken)
         return refuse(
-                busy ? QStringLiteral(
-                               "The module \"%1\" is being written by another run; try again when it has finished.")
-                                .arg(shown(stem))
-                     : QStringLiteral("The module \"%1\" cannot be locked for writing.").arg(shown(stem)));
-    }
+                locked == ModuleLock::Busy
+                        ? QStringLiteral(
+                                  "The module \"%1\" is being written by another run; try again when it has finished.")
+                                  .arg(shown(stem))
+                        : QStringLiteral("The module \"%1\" cannot be locked for writing.").arg(shown(stem)));
     removeStale();
     return true;
 }
@@ -281,7 +275,7 @@ void StagedFiles::discard()
     for (const Staged &staged : m_staged)
         unlinkat(m_dir, staged.temporary.constData(), 0);
     m_staged.clear();
-    m_lock.reset(); // unlocks and removes the lock file
+    m_lock.release();
     if (m_dir >= 0)
         ::close(m_dir);
     m_dir = -1;

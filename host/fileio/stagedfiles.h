@@ -2,11 +2,11 @@
 #pragma once
 
 #include <QByteArray>
-#include <QLockFile>
 #include <QString>
 #include <QStringList>
 
-#include <memory>
+#include "modulelock.h"
+
 #include <vector>
 
 namespace FileIO {
@@ -56,7 +56,7 @@ private:
     int m_dir = -1;
     QString m_folder;
     QString m_stem;
-    std::unique_ptr<QLockFile> m_lock;
+    ModuleLock m_lock;
     std::vector<Staged> m_staged;
     std::vector<std::pair<int, QByteArray>> m_created; // parent folder descriptor, name
 };
