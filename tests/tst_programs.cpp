@@ -119,8 +119,17 @@ void plant(const QDir &root, const QString &word)
         QVERIFY(::mkfifo(qPrintable(root.filePath("f")), 0600) == 0);
     } else if (word == "big") {
         QVERIFY(writeFile(root.filePath("big"), "{" + QByteArray(2 << 20, ' ') + "}"));
-    } else if (word == "stale") {
-        QVERIFY(writeFile(root.filePath("d/m/.m.v.staged-AbC123"), "left by a killed run"));
+    } else if (word == "stale") { // of m, and of a module m2 written beside it
+        QVERIFY(writeFile(root.filePath("d/m/.m.staged-AbCd1234-1"), "left by a killed run")
+                && writeFile(root.filePath("d/m/.m2.staged-AbCd1234-1"), "being written"));
+    } else if (word.startsWith("commit:") || word.startsWith("cut:")) { // killed after or while writing its record
+        const QByteArray temporary = ".m.staged-AbCd1234-", ipc = QByteArray(goodIpc).replace("100", arg.toLatin1());
+        QVERIFY(writeFile(root.filePath("d/m/" + temporary + '1'), ipc)
+                && writeFile(root.filePath("d/m/" + temporary + '2'), "new module\n"));
+        QByteArray record = "mirel staged commit 1\n";
+        for (const char *rename : {"1 m.ipc ", "2 m.v "})
+            record += temporary + QByteArray(rename).replace(' ', '\0');
+        QVERIFY(writeFile(root.filePath("d/m/.m.commit"), word.startsWith("cut:") ? record : record + "end\n"));
     } else if (word != "sizelimit") { // see create()
         QFAIL(qPrintable("unknown setup word " + word));
     }
@@ -356,6 +365,8 @@ void tst_Programs::create_data()
     attack("tolerance not offered", "module set:CLKOUT_TOLERANCE=9", open, 1, "cannot be generated");
     attack("file-size limit", "module sizelimit", create, 1, "File too large");
     attack("stale temporaries go", "module stale", create, 0, "", filesOf("m"));
+    row("a killed run's commit completed", open, 0, {}, filesOf("m"), {}, {"CLKOUT_FREQ=50"}, "module commit:50");
+    row("a commit cut short discarded", open, 0, {}, filesOf("m"), {}, {"CLKOUT_FREQ=100"}, "module cut:50");
 }
 
 // Problems on standard error, the files written on standard output. Nothing else in %T changes, but for
@@ -400,15 +411,16 @@ void tst_Programs::create()
     QCOMPARE(r.lines, written);
     QMap<QString, QByteArray> after = snapshot(root.path());
     for (auto it = before.begin(); it != before.end(); ++it) {
-        const bool kept = it.key().contains(".staged-") ? !after.contains(it.key())
-                                                        : changed.contains(it.key()) || after.take(it.key()) == *it;
+        const bool kept = it.key().contains(QRegularExpression("^d/m/\\.m\\.(staged-|commit)"))
+                                  ? !after.contains(it.key())
+                                  : changed.contains(it.key()) || after.take(it.key()) == *it;
         QVERIFY2(kept, qPrintable(it.key() + " changed"));
     }
     for (const QString &entry : after.keys()) {
         const bool holdsWritten = std::any_of(changed.begin(), changed.end(), [&](const QString &file) {
             return file == entry || file.startsWith(entry + '/');
         });
-        QVERIFY2(holdsWritten && !entry.contains(".staged-") && !entry.endsWith(".lock"),
+        QVERIFY2(holdsWritten && !entry.contains(".staged-") && !entry.endsWith(".lock") && !entry.endsWith(".commit"),
                  qPrintable("created: " + entry));
     }
     for (const QString &line : ipcLines)

@@ -2,6 +2,7 @@
 #include "commandline.h"
 
 #include <echo.h>
+#include <stagedfiles.h>
 
 namespace HostCommandLine {
 
@@ -33,6 +34,14 @@ int fail(int status, const QString &line)
     QTextStream(stderr) << (line.startsWith(QLatin1String("ERROR:")) ? QString() : QStringLiteral("ERROR: ")) << line
                         << '\n';
     return status;
+}
+
+std::optional<int> settleModule(const QString &folder, const QString &stem)
+{
+    QString problem;
+    if (!FileIO::StagedFiles::settle(folder, stem, &problem))
+        return fail(Refused, problem);
+    return std::nullopt;
 }
 
 std::optional<int> parse(QCommandLineParser &parser, const QStringList &arguments, const QString &description)

@@ -27,6 +27,10 @@ std::optional<int> requireDisplay();
 // Writes "ERROR: LINE" to standard error and returns the status.
 int fail(int status, const QString &line);
 
+// Before a command reads module `stem` in `folder`: completes or discards what a
+// run killed while writing it left, so that it reads one run's files.
+std::optional<int> settleModule(const QString &folder, const QString &stem);
+
 // Adds --plugin-dir and --help to the command's own options, then parses.
 std::optional<int> parse(QCommandLineParser &parser, const QStringList &arguments, const QString &description);
 std::optional<int> loadCore(const QCommandLineParser &parser, PluginHost &host);

@@ -239,6 +239,15 @@ int run(const QStringList &arguments)
     if (!QFileInfo(ipc).isFile())
         return fail(Refused, QStringLiteral("no configuration file '%1'").arg(Utils::echo(positional.first())));
 
+    if (auto status = settleModule(QFileInfo(ipc).absolutePath(), QFileInfo(ipc).completeBaseName()))
+        return *status;
+    // The module and bench beside it may carry another name than the configuration file.
+    const QString file = QSettings(ipc, QSettings::IniFormat).value(QStringLiteral("file")).toString();
+    if (!file.isEmpty() && file != QFileInfo(ipc).completeBaseName()) {
+        if (auto status = settleModule(QFileInfo(ipc).absolutePath(), file))
+            return *status;
+    }
+
     QTemporaryDir work;
     if (!work.isValid())
         return fail(Refused, QStringLiteral("cannot make a temporary folder: %1").arg(work.errorString()));
