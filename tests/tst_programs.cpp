@@ -15,6 +15,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <csignal>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -152,6 +153,7 @@ private slots:
     void keysAreTheReadmeList();
     void sim();
     void concurrentRuns();
+    void killedRuns();
     void calcJson_data();
     void calcJson();
     void calcStream();
@@ -509,22 +511,87 @@ void tst_Programs::sim()
              QString("PASS"));
 }
 
+// Runs on one module take turns and runs on another module in the same folder go on beside them: every
+// run succeeds and each module is the five files of one run.
 void tst_Programs::concurrentRuns()
 {
     QTemporaryDir out;
-    QProcess runs[8];
-    for (int i = 0; i < 8; ++i) {
-        const QStringList create{"create", "dir=" + out.path(),    "module=m",
-                                 "file=m", "CLKOUT_TOLERANCE=2.0", QStringLiteral("CLKIN_FREQ=%1").arg(20 + i)};
-        runs[i].start(host, i % 2 ? QStringList{"open", out.filePath("m/m.ipc")} : create);
+    const auto create = [&](const QString &module, int clkin) {
+        return QStringList{"create",         "dir=" + out.path(),    "module=" + module,
+                           "file=" + module, "CLKOUT_TOLERANCE=2.0", QStringLiteral("CLKIN_FREQ=%1").arg(clkin)};
+    };
+    QVERIFY(run(create("m", 20)).status == 0 && run(create("m2", 20)).status == 0);
+    QProcess runs[40];
+    for (int i = 0; i < 40; ++i) {
+        const QString module = i % 2 ? "m2" : "m";
+        runs[i].start(host, i % 4 > 1 ? QStringList{"open", out.filePath(module + '/' + module + ".ipc")}
+                                      : create(module, 20 + i));
     }
-    for (QProcess &run : runs)
+    for (QProcess &run : runs) {
         QVERIFY(run.waitForFinished(timeLimitMs));
-    QSettings ipc(out.filePath("m/m.ipc"), QSettings::IniFormat);
-    QVERIFY(readFile(out.filePath("m/m.v"))
-                    .contains(".FCLKIN(\"" + ipc.value("Config/CLKIN_FREQ").toByteArray() + "\")"));
-    QCOMPARE(QDir(out.filePath("m")).entryList(QDir::Files | QDir::Hidden),
-             QStringList({"m.ipc", "m.sdc", "m.v", "m_tb.v", "m_tmp.v"}));
+        QVERIFY2(run.exitCode() == 0 && run.readAllStandardOutput().count("written: ") == 5,
+                 run.readAllStandardError().constData());
+    }
+    for (const QString module : {"m", "m2"}) {
+        QSettings ipc(out.filePath(module + '/' + module + ".ipc"), QSettings::IniFormat);
+        QVERIFY(readFile(out.filePath(module + '/' + module + ".v"))
+                        .contains(".FCLKIN(\"" + ipc.value("Config/CLKIN_FREQ").toByteArray() + "\")"));
+        QCOMPARE(QDir(out.filePath(module)).entryList(QDir::Files | QDir::Hidden),
+                 QStringList({".ipc", ".sdc", ".v", "_tb.v", "_tmp.v"})
+                         .replaceInStrings(QRegularExpression("^"), module));
+    }
+}
+
+// A run killed at any moment leaves the module to the next command as one run's five files, with nothing
+// else left and no lock in the way. MIREL_KILL_RUNS sets the number of runs killed.
+void tst_Programs::killedRuns()
+{
+    QTemporaryDir dir;
+    const QString folder = dir.filePath("w/m"), ipc = folder + "/m.ipc";
+    const auto create = [&](int clkin, const QString &into) {
+        return QStringList{"create", "dir=" + into,          "module=m",
+                           "file=m", "CLKOUT_TOLERANCE=2.0", QStringLiteral("CLKIN_FREQ=%1").arg(clkin)};
+    };
+    // The two sets a run may leave, made beforehand; their runs time a run.
+    QElapsedTimer clock;
+    clock.start();
+    QList<QMap<QString, QByteArray>> sets;
+    for (const QString into : {"0", "1", "w"}) {
+        QVERIFY(run(create(20 + sets.size() % 2, dir.filePath(into))).status == 0);
+        sets << snapshot(dir.filePath(into + "/m"));
+    }
+    const qint64 runUs = clock.nsecsElapsed() / 3000;
+    const int kills = qEnvironmentVariableIsSet("MIREL_KILL_RUNS") ? qEnvironmentVariableIntValue("MIREL_KILL_RUNS")
+                                                                   : 16;
+    int killed = 0, inCommit = 0;
+    for (int i = 0; i < kills; ++i) {
+        QProcess victim;
+        victim.start(host, i % 3 == 2 ? QStringList{"open", ipc} : create(20 + i % 2, dir.filePath("w")));
+        QVERIFY(victim.waitForStarted());
+        // Past the start of the program, where its files are made and committed.
+        const qint64 moment = runUs * 3 / 4 + QRandomGenerator::global()->bounded(int(runUs / 3));
+        QElapsedTimer started;
+        started.start();
+        if (!victim.waitForFinished(int(moment / 1000))) {
+            while (started.nsecsElapsed() < moment * 1000) {
+            }
+            killed += ::kill(pid_t(victim.processId()), SIGKILL) == 0;
+            QVERIFY(victim.waitForFinished(timeLimitMs));
+        }
+        inCommit += QFileInfo::exists(folder + "/.m.commit");
+        // sim reads the module without writing it (no simulator on the PATH); open writes it again.
+        const bool reader = i % 2 == 0;
+        clock.restart();
+        const Run next = reader ? run({"PATH=/nonexistent", host, "sim", ipc}, dir.path(), "/usr/bin/env")
+                                : run({"open", ipc}, dir.path());
+        QVERIFY2(next.status == (reader ? 2 : 0), qPrintable(next.err));
+        QVERIFY2(clock.elapsed() < 10000, "the next run waited for the lock"); // the wait limit is 30 s
+        QMap<QString, QByteArray> found = snapshot(folder);
+        if (reader)
+            found.remove(".m.lock"); // a killed run's lock, which no one holds
+        QVERIFY2(found == sets[0] || found == sets[1], qPrintable(found.keys().join(' ')));
+    }
+    qInfo("%d of %d runs killed, %d of them while committing", killed, kills, inCommit);
 }
 
 void tst_Programs::calcJson_data()
