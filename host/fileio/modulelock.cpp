@@ -52,9 +52,11 @@ ModuleLock::Outcome ModuleLock::take(int dir, const QByteArray &name, int timeou
             const qint64 left = timeoutMs - clock.elapsed();
             if (left <= 0)
                 return fail(Busy, fd);
-            // Without a watch (the system's limit on them reached) the waiter looks again every few milliseconds.
+            // The kernel posts a dying holder's close before it drops the holder's lock, so a
+            // wake-up may come too early: the waiter looks again at least every 100 ms.
+            // Without a watch (the system's limit on them reached) it looks every few milliseconds.
             pollfd wake{events, POLLIN, 0};
-            if (poll(events >= 0 ? &wake : nullptr, events >= 0 ? 1 : 0, int(events >= 0 ? left : qMin<qint64>(left, 5)))
+            if (poll(events >= 0 ? &wake : nullptr, events >= 0 ? 1 : 0, int(qMin<qint64>(left, events >= 0 ? 100 : 5)))
                 > 0) {
                 char drained[4096];
                 while (::read(events, drained, sizeof drained) > 0) {
@@ -79,8 +81,10 @@ void ModuleLock::release()
 {
     if (m_fd < 0)
         return;
-    // Removed while still held, so that no one takes a lock on a file without a name.
+    // Removed while still held, so that no one takes a lock on a file without a name;
+    // unlocked before the close, whose event wakes the waiters.
     unlinkat(m_dir, m_name.constData(), 0);
+    flock(m_fd, LOCK_UN);
     ::close(m_fd);
     m_fd = -1;
 }
