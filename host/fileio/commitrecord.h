@@ -8,9 +8,11 @@
 
 namespace FileIO {
 
-// How a module's files become one set on disk, for every reader and after a kill
-// at any moment. All names are in the module folder; STEM is the module's file
-// name and TOKEN is random per run, so a run touches its own files only:
+// How a module's files become one set on disk: after a kill at any moment, the
+// next run or reader of the module finds the old set or the new one. All names are
+// in the module folder; STEM is the module's file name and TOKEN is random per run.
+// The names of STEM's files fit no other module's, so a run touches only its own
+// module's names, and of those only its own run's while others may be alive:
 //
 //   .STEM.lock                  flock()ed for the whole run (see ModuleLock)
 //   .STEM.staged-TOKEN-N        one temporary per file: written, then fdatasync
@@ -20,12 +22,14 @@ namespace FileIO {
 // commit: the record is written as temporary 0, synced and renamed to .STEM.commit,
 // and the folder is synced — from here on the new set is the module. Then every
 // temporary is renamed over its target, the folder is synced again and the record
-// removed. Before the record is on disk the old files stand untouched.
+// removed. Before the record is on disk the old files stand untouched. A set of one
+// file needs no record: its rename is the commit.
 //
-// Whoever takes the lock next — a run that writes the module or a command that
-// reads it — settles first: a whole record is carried out (renames still pending
-// are made, the folder synced), and the record and every temporary of STEM that
-// is left go. A record without its end line is a run that never reached its commit.
+// Whoever takes the lock next — a run that writes the module, or a command that
+// reads it and finds something left — settles first: a whole record is carried out
+// (renames still pending are made, the folder synced), and the record and every
+// temporary of STEM that is left go, since no run that made them is alive. A
+// record without its end line is a run that never reached its commit.
 namespace CommitRecord {
 
 using Renames = std::vector<std::pair<QByteArray, QByteArray>>; // temporary, target
