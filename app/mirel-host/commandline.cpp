@@ -36,10 +36,10 @@ int fail(int status, const QString &line)
     return status;
 }
 
-std::optional<int> settleModule(const QString &folder, const QString &stem)
+std::optional<int> settleModule(const QString &folder, const QString &stem, FileIO::ModuleLock *hold)
 {
     QString problem;
-    if (!FileIO::StagedFiles::settle(folder, stem, &problem))
+    if (!FileIO::StagedFiles::settle(folder, stem, &problem, hold))
         return fail(Refused, problem);
     return std::nullopt;
 }

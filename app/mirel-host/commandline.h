@@ -4,6 +4,7 @@
 #include "pluginhost.h"
 
 #include <devicetable.h>
+#include <modulelock.h>
 
 #include <QCommandLineParser>
 #include <QTextStream>
@@ -28,8 +29,9 @@ std::optional<int> requireDisplay();
 int fail(int status, const QString &line);
 
 // Before a command reads module `stem` in `folder`: completes or discards what a
-// run killed while writing it left, so that it reads one run's files.
-std::optional<int> settleModule(const QString &folder, const QString &stem);
+// run killed while writing it left, so that it reads one run's files; with `hold`,
+// runs writing the module wait until the caller lets go of it.
+std::optional<int> settleModule(const QString &folder, const QString &stem, FileIO::ModuleLock *hold = nullptr);
 
 // Adds --plugin-dir and --help to the command's own options, then parses.
 std::optional<int> parse(QCommandLineParser &parser, const QStringList &arguments, const QString &description);

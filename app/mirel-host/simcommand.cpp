@@ -239,14 +239,17 @@ int run(const QStringList &arguments)
     if (!QFileInfo(ipc).isFile())
         return fail(Refused, QStringLiteral("no configuration file '%1'").arg(Utils::echo(positional.first())));
 
-    if (auto status = settleModule(QFileInfo(ipc).absolutePath(), QFileInfo(ipc).completeBaseName()))
-        return *status;
-    // The module and bench beside it may carry another name than the configuration file.
-    const QString file = QSettings(ipc, QSettings::IniFormat).value(QStringLiteral("file")).toString();
-    if (!file.isEmpty() && file != QFileInfo(ipc).completeBaseName()) {
-        if (auto status = settleModule(QFileInfo(ipc).absolutePath(), file))
+    // The module and bench beside the configuration may carry another name than it;
+    // runs writing them wait until they are read, so that they are one run's.
+    const QString folder = QFileInfo(ipc).absolutePath(), stem = QFileInfo(ipc).completeBaseName();
+    const QString file = QSettings(ipc, QSettings::IniFormat).value(QStringLiteral("file"), stem).toString();
+    FileIO::ModuleLock reading;
+    if (file != stem) {
+        if (auto status = settleModule(folder, stem))
             return *status;
     }
+    if (auto status = settleModule(folder, file, &reading))
+        return *status;
 
     QTemporaryDir work;
     if (!work.isValid())
@@ -296,6 +299,7 @@ int run(const QStringList &arguments)
                                           {"-g2005", "-s", files->top, "-o", "bench.vvp", model, files->module,
                                            files->bench},
                                           dir, &output);
+    reading.release(); // the simulation reads what the tools made of the files
     if (built)
         step(files->vhdl ? tool : runner,
              files->vhdl ? QStringList{"--elab-run", "--std=08", files->top} : QStringList{"-n", "bench.vvp"}, dir,

@@ -69,7 +69,7 @@ ModuleLock::Outcome ModuleLock::take(int dir, const QByteArray &name, int timeou
             if (events >= 0)
                 ::close(events);
             m_fd = fd;
-            m_dir = dir;
+            m_dir = fcntl(dir, F_DUPFD_CLOEXEC, 0); // the caller may close its own
             m_name = name;
             return Taken;
         }
@@ -86,7 +86,8 @@ void ModuleLock::release()
     unlinkat(m_dir, m_name.constData(), 0);
     flock(m_fd, LOCK_UN);
     ::close(m_fd);
-    m_fd = -1;
+    ::close(m_dir);
+    m_fd = m_dir = -1;
 }
 
 } // namespace FileIO

@@ -153,23 +153,29 @@ bool StagedFiles::open(const QString &base, const QString &sub, const QString &s
     return true;
 }
 
-bool StagedFiles::settle(const QString &folder, const QString &stem, QString *problem)
+bool StagedFiles::settle(const QString &folder, const QString &stem, QString *problem, ModuleLock *hold)
 {
-    const int dir = ::open(encoded(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    // A name no module can have, or a folder that is not there, leaves nothing to
+    // settle; the read says what is wrong.
+    const bool plain = !stem.isEmpty() && !stem.contains(QLatin1Char('/')) && !stem.contains(QChar(0));
+    const int dir = plain ? ::open(encoded(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC) : -1;
     if (dir < 0)
-        return true; // nothing there to settle; the read says what is missing
+        return true;
+    const bool pending = CommitRecord::pending(dir, encoded(stem));
     bool settled = true;
-    if (CommitRecord::pending(dir, encoded(stem))) {
-        ModuleLock lock;
+    if (pending || hold) {
+        ModuleLock own;
+        ModuleLock &lock = hold ? *hold : own;
         const ModuleLock::Outcome locked = lock.take(dir, CommitRecord::lockName(encoded(stem)), lockTimeoutMs());
+        const bool readOnly = locked == ModuleLock::Failed && (errno == EACCES || errno == EROFS) && !pending;
         QByteArray failed;
-        if (locked != ModuleLock::Taken)
+        if (locked != ModuleLock::Taken && !readOnly)
             *problem = lockProblem(locked, Utils::echo(folder + QLatin1Char('/') + stem, 120));
-        else if (!CommitRecord::settle(dir, encoded(stem), &failed))
+        else if (locked == ModuleLock::Taken && !CommitRecord::settle(dir, encoded(stem), &failed))
             *problem = QStringLiteral("Cannot save \"%1\": %2")
                                .arg(Utils::echo(folder + QLatin1Char('/') + QFile::decodeName(failed), 120),
                                     systemError());
-        settled = locked == ModuleLock::Taken && failed.isEmpty();
+        settled = (locked == ModuleLock::Taken || readOnly) && failed.isEmpty();
     }
     ::close(dir);
     return settled;

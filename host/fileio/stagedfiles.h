@@ -46,8 +46,11 @@ public:
 
     // For a command about to read module `stem` in `folder`: completes or discards
     // what a killed run left of it, waiting for a run that is writing it, so that
-    // the files there are one run's set. Nothing is locked when nothing is left.
-    static bool settle(const QString &folder, const QString &stem, QString *problem);
+    // the files there are one run's set. Nothing is locked when nothing is left,
+    // unless `hold` is given: the module then stays locked in it while the caller
+    // reads (in a folder where no lock can be made, such as a read-only one, what
+    // is there is read as it is).
+    static bool settle(const QString &folder, const QString &stem, QString *problem, ModuleLock *hold = nullptr);
 
 private:
     struct Staged
