@@ -373,8 +373,7 @@ void tst_ModGen::hdlTools()
         // Strict VHDL-93 for the module; the testbench ends itself through VHDL-2008's std.env.
         steps = {{"ghdl", "-a", "--std=93", model, "pll_file.vhd"},
                  {"ghdl", "-a", "--std=08", model, "pll_file.vhd", "pll_file_tb.vhd"},
-                 {"ghdl", "-e", "--std=08", bench},
-                 {"ghdl", "-r", "--std=08", bench}};
+                 {"ghdl", "--elab-run", "--std=08", bench}};
     } else {
         // Verilator lints module and testbench against the model's header alone, every warning on
         // except the file-name rule (the file name is the user's choice).

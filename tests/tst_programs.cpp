@@ -15,6 +15,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <csignal>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -119,8 +120,17 @@ void plant(const QDir &root, const QString &word)
         QVERIFY(::mkfifo(qPrintable(root.filePath("f")), 0600) == 0);
     } else if (word == "big") {
         QVERIFY(writeFile(root.filePath("big"), "{" + QByteArray(2 << 20, ' ') + "}"));
-    } else if (word == "stale") {
-        QVERIFY(writeFile(root.filePath("d/m/.m.v.staged-AbC123"), "left by a killed run"));
+    } else if (word == "stale") { // of m, and of a module m2 written beside it
+        QVERIFY(writeFile(root.filePath("d/m/.m.staged-AbCd1234-1"), "left by a killed run")
+                && writeFile(root.filePath("d/m/.m2.staged-AbCd1234-1"), "being written"));
+    } else if (word.startsWith("commit:") || word.startsWith("cut:")) { // killed after or while writing its record
+        const QByteArray temporary = ".m.staged-AbCd1234-", ipc = QByteArray(goodIpc).replace("100", arg.toLatin1());
+        QVERIFY(writeFile(root.filePath("d/m/" + temporary + '1'), ipc)
+                && writeFile(root.filePath("d/m/" + temporary + '2'), "new module\n"));
+        QByteArray record = "mirel staged commit 1\n";
+        for (const char *rename : {"1 m.ipc ", "2 m.v "})
+            record += temporary + QByteArray(rename).replace(' ', '\0');
+        QVERIFY(writeFile(root.filePath("d/m/.m.commit"), word.startsWith("cut:") ? record : record + "end\n"));
     } else if (word != "sizelimit") { // see create()
         QFAIL(qPrintable("unknown setup word " + word));
     }
@@ -145,6 +155,7 @@ private slots:
     void simBypasses_data();
     void simBypasses();
     void concurrentRuns();
+    void killedRuns();
     void calcJson_data();
     void calcJson();
     void calcStream();
@@ -369,6 +380,8 @@ void tst_Programs::create_data()
     attack("tolerance not offered", "module set:CLKOUT_TOLERANCE=9", open, 1, "cannot be generated");
     attack("file-size limit", "module sizelimit", create, 1, "File too large");
     attack("stale temporaries go", "module stale", create, 0, "", filesOf("m"));
+    row("a killed run's commit completed", open, 0, {}, filesOf("m"), {}, {"CLKOUT_FREQ=50"}, "module commit:50");
+    row("a commit cut short discarded", open, 0, {}, filesOf("m"), {}, {"CLKOUT_FREQ=100"}, "module cut:50");
 }
 
 // Problems on standard error, the files written on standard output. Nothing else in %T changes, but for
@@ -413,15 +426,16 @@ void tst_Programs::create()
     QCOMPARE(r.lines, written);
     QMap<QString, QByteArray> after = snapshot(root.path());
     for (auto it = before.begin(); it != before.end(); ++it) {
-        const bool kept = it.key().contains(".staged-") ? !after.contains(it.key())
-                                                        : changed.contains(it.key()) || after.take(it.key()) == *it;
+        const bool kept = it.key().contains(QRegularExpression("^d/m/\\.m\\.(staged-|commit)"))
+                                  ? !after.contains(it.key())
+                                  : changed.contains(it.key()) || after.take(it.key()) == *it;
         QVERIFY2(kept, qPrintable(it.key() + " changed"));
     }
     for (const QString &entry : after.keys()) {
         const bool holdsWritten = std::any_of(changed.begin(), changed.end(), [&](const QString &file) {
             return file == entry || file.startsWith(entry + '/');
         });
-        QVERIFY2(holdsWritten && !entry.contains(".staged-") && !entry.endsWith(".lock"),
+        QVERIFY2(holdsWritten && !entry.contains(".staged-") && !entry.endsWith(".lock") && !entry.endsWith(".commit"),
                  qPrintable("created: " + entry));
     }
     for (const QString &line : ipcLines)
@@ -544,22 +558,91 @@ void tst_Programs::simBypasses()
     QVERIFY2(result.status == 0 && result.lines.last() == "PASS", qPrintable(result.lines.join('\n') + result.err));
 }
 
+// Runs on one module take turns and runs on another module in the same folder go on beside them: every
+// run succeeds and each module is the five files of one run.
 void tst_Programs::concurrentRuns()
 {
     QTemporaryDir out;
-    QProcess runs[8];
-    for (int i = 0; i < 8; ++i) {
-        const QStringList create{"create", "dir=" + out.path(),    "module=m",
-                                 "file=m", "CLKOUT_TOLERANCE=2.0", QStringLiteral("CLKIN_FREQ=%1").arg(20 + i)};
-        runs[i].start(host, i % 2 ? QStringList{"open", out.filePath("m/m.ipc")} : create);
-    }
-    for (QProcess &run : runs)
+    const QString folder = out.filePath("m");
+    const auto create = [&](int clkin) {
+        return QStringList{"create", "dir=" + out.path(),    "module=m",
+                           "file=m", "CLKOUT_TOLERANCE=2.0", QStringLiteral("CLKIN_FREQ=%1").arg(clkin)};
+    };
+    // Module m2 is written into m's folder by opening its configuration there.
+    QVERIFY(run(create(20)).status == 0
+            && writeFile(folder + "/m2.ipc", readFile(folder + "/m.ipc").replace("=m\n", "=m2\n")));
+    QProcess runs[40];
+    for (int i = 0; i < 40; ++i)
+        runs[i].start(host, i % 2   ? QStringList{"open", folder + "/m2.ipc"}
+                            : i % 4 ? QStringList{"open", folder + "/m.ipc"}
+                                    : create(20 + i));
+    for (QProcess &run : runs) {
         QVERIFY(run.waitForFinished(timeLimitMs));
-    QSettings ipc(out.filePath("m/m.ipc"), QSettings::IniFormat);
-    QVERIFY(readFile(out.filePath("m/m.v"))
-                    .contains(".FCLKIN(\"" + ipc.value("Config/CLKIN_FREQ").toByteArray() + "\")"));
-    QCOMPARE(QDir(out.filePath("m")).entryList(QDir::Files | QDir::Hidden),
-             QStringList({"m.ipc", "m.sdc", "m.v", "m_tb.v", "m_tmp.v"}));
+        QVERIFY2(run.exitCode() == 0 && run.readAllStandardOutput().count("written: ") == 5,
+                 run.readAllStandardError().constData());
+    }
+    for (const QString module : {"m", "m2"}) {
+        QSettings ipc(folder + '/' + module + ".ipc", QSettings::IniFormat);
+        QVERIFY(readFile(folder + '/' + module + ".v")
+                        .contains(".FCLKIN(\"" + ipc.value("Config/CLKIN_FREQ").toByteArray() + "\")"));
+    }
+    QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden),
+             QString("m.ipc m.sdc m.v m2.ipc m2.sdc m2.v m2_tb.v m2_tmp.v m_tb.v m_tmp.v").split(' '));
+}
+
+// A run killed at any moment leaves the module to the next command as one run's five files, with nothing
+// else left and no lock in the way. MIREL_KILL_RUNS sets the number of runs killed.
+void tst_Programs::killedRuns()
+{
+    QTemporaryDir dir;
+    const QString folder = dir.filePath("w/m"), ipc = folder + "/m.ipc";
+    const auto create = [&](int clkin, const QString &into) {
+        return QStringList{"create", "dir=" + into,          "module=m",
+                           "file=m", "CLKOUT_TOLERANCE=2.0", QStringLiteral("CLKIN_FREQ=%1").arg(clkin)};
+    };
+    // The two sets a run may leave, made beforehand; the quickest of their runs times a run.
+    QElapsedTimer clock;
+    qint64 runUs = timeLimitMs * 1000LL;
+    QList<QMap<QString, QByteArray>> sets;
+    for (const QString into : {"0", "1", "w"}) {
+        clock.start();
+        QVERIFY(run(create(20 + sets.size() % 2, dir.filePath(into))).status == 0);
+        runUs = qMin(runUs, clock.nsecsElapsed() / 1000);
+        sets << snapshot(dir.filePath(into + "/m"));
+    }
+    const int kills = qEnvironmentVariableIsSet("MIREL_KILL_RUNS") ? qEnvironmentVariableIntValue("MIREL_KILL_RUNS")
+                                                                   : 16;
+    int killed = 0, staging = 0, inCommit = 0;
+    for (int i = 0; i < kills; ++i) {
+        QProcess victim;
+        victim.start(host, i % 3 == 2 ? QStringList{"open", ipc} : create(20 + i % 2, dir.filePath("w")));
+        QVERIFY(victim.waitForStarted());
+        // Past the start of the program, where its files are made and committed.
+        const qint64 moment = runUs * 3 / 4 + QRandomGenerator::global()->bounded(int(runUs / 3));
+        QElapsedTimer started;
+        started.start();
+        if (!victim.waitForFinished(int(moment / 1000))) {
+            while (started.nsecsElapsed() < moment * 1000) {
+            }
+            killed += ::kill(pid_t(victim.processId()), SIGKILL) == 0;
+            QVERIFY(victim.waitForFinished(timeLimitMs));
+            runUs += runUs / 20; // the load on the machine varies: drift later until a run ends first
+        } else {
+            runUs = started.nsecsElapsed() / 1000;
+        }
+        inCommit += QFileInfo::exists(folder + "/.m.commit");
+        staging += !QDir(folder).entryList({".m.staged-*"}, QDir::Files | QDir::Hidden).isEmpty();
+        // sim reads the module without writing it (no simulator on the PATH); open writes it again.
+        const bool reader = i % 2 == 0;
+        clock.restart();
+        const Run next = reader ? run({"PATH=/nonexistent", host, "sim", ipc}, dir.path(), "/usr/bin/env")
+                                : run({"open", ipc}, dir.path());
+        QVERIFY2(next.status == (reader ? 2 : 0), qPrintable(next.err));
+        QVERIFY2(clock.elapsed() < 10000, "the next run waited for the lock"); // the wait limit is 30 s
+        const QMap<QString, QByteArray> found = snapshot(folder);
+        QVERIFY2(found == sets[0] || found == sets[1], qPrintable(found.keys().join(' ')));
+    }
+    qInfo("%d of %d runs killed: %d left temporaries, %d a commit record", killed, kills, staging, inCommit);
 }
 
 void tst_Programs::calcJson_data()

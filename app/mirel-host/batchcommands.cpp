@@ -150,6 +150,8 @@ int open(const QStringList &arguments)
     // A FIFO or a device would never end a read, a huge file would take long.
     if (const QString problem = FileIO::inputProblem(path); !problem.isEmpty())
         return fail(Refused, problem);
+    if (auto status = settleModule(QFileInfo(path).absolutePath(), QFileInfo(path).completeBaseName()))
+        return *status;
     if (!looksLikeIpc(path))
         return fail(Refused, QStringLiteral("'%1' is not an IP configuration (.ipc) file").arg(Utils::echo(path)));
     DEV::DeviceInfo device;

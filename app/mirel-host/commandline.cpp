@@ -2,6 +2,7 @@
 #include "commandline.h"
 
 #include <echo.h>
+#include <stagedfiles.h>
 
 namespace HostCommandLine {
 
@@ -36,6 +37,14 @@ int fail(int status, const QString &line)
 }
 
 const char exitStatusText[] = "Exit status: 0 done, 1 refused, 2 usage error.";
+
+std::optional<int> settleModule(const QString &folder, const QString &stem, FileIO::ModuleLock *hold)
+{
+    QString problem;
+    if (!FileIO::StagedFiles::settle(folder, stem, &problem, hold))
+        return fail(Refused, problem);
+    return std::nullopt;
+}
 
 std::optional<int> parse(QCommandLineParser &parser, const QStringList &arguments, const QString &description,
                          const QString &exitStatus)

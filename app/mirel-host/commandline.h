@@ -4,6 +4,7 @@
 #include "pluginhost.h"
 
 #include <devicetable.h>
+#include <modulelock.h>
 
 #include <QCommandLineParser>
 #include <QTextStream>
@@ -29,6 +30,11 @@ int fail(int status, const QString &line);
 
 // The exit statuses as every command's help names them.
 extern const char exitStatusText[];
+
+// Before a command reads module `stem` in `folder`: completes or discards what a
+// run killed while writing it left, so that it reads one run's files; with `hold`,
+// runs writing the module wait until the caller lets go of it.
+std::optional<int> settleModule(const QString &folder, const QString &stem, FileIO::ModuleLock *hold = nullptr);
 
 // Adds --plugin-dir and --help to the command's own options, then parses. --help and
 // --help-all show the help, ending with exitStatus, and end the command.

@@ -218,6 +218,8 @@ int gui(const QStringList &arguments)
             return fail(Refused, QStringLiteral("no configuration file '%1'").arg(Utils::echo(file)));
         if (const QString problem = FileIO::inputProblem(file); !problem.isEmpty())
             return fail(Refused, problem);
+        if (auto status = settleModule(QFileInfo(file).absolutePath(), QFileInfo(file).completeBaseName()))
+            return *status;
         host.core()->openModule(QFileInfo(file).absoluteFilePath(), parser.value(QStringLiteral("device")));
         return Done;
     }

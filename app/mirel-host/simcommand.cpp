@@ -232,6 +232,18 @@ int run(const QStringList &arguments)
     if (!QFileInfo(ipc).isFile())
         return fail(Refused, QStringLiteral("no configuration file '%1'").arg(Utils::echo(positional.first())));
 
+    // The module and bench beside the configuration may carry another name than it;
+    // runs writing them wait until they are read, so that they are one run's.
+    const QString folder = QFileInfo(ipc).absolutePath(), stem = QFileInfo(ipc).completeBaseName();
+    const QString file = QSettings(ipc, QSettings::IniFormat).value(QStringLiteral("file"), stem).toString();
+    FileIO::ModuleLock reading;
+    if (file != stem) {
+        if (auto status = settleModule(folder, stem))
+            return *status;
+    }
+    if (auto status = settleModule(folder, file, &reading))
+        return *status;
+
     QTemporaryDir work;
     if (!work.isValid())
         return fail(Refused, QStringLiteral("cannot make a temporary folder: %1").arg(work.errorString()));
@@ -270,16 +282,18 @@ int run(const QStringList &arguments)
 
     QString output;
     const QString dir = work.path();
-    // GHDL keeps its library in the working folder, which the temporary folder is.
+    // GHDL keeps its library in the working folder, which the temporary folder is, and
+    // elaborates the bench as it runs it.
     const bool built = files->vhdl ? step(tool, {"-a", "--std=08", model, files->module, files->bench}, dir, &output)
-                                             && step(tool, {"-e", "--std=08", files->top}, dir, &output)
                                    : step(tool,
                                           {"-g2005", "-s", files->top, "-o", "bench.vvp", model, files->module,
                                            files->bench},
                                           dir, &output);
+    reading.release(); // the simulation reads what the tools made of the files
     if (built)
         step(files->vhdl ? tool : runner,
-             files->vhdl ? QStringList{"-r", "--std=08", files->top} : QStringList{"-n", "bench.vvp"}, dir, &output);
+             files->vhdl ? QStringList{"--elab-run", "--std=08", files->top} : QStringList{"-n", "bench.vvp"}, dir,
+             &output);
     Outcome outcome = readOutput(output, wantedFrequencies(ipc));
     if (!built && outcome.problems.isEmpty())
         outcome.problems << output.trimmed().split(QLatin1Char('\n'));

@@ -1,16 +1,15 @@
 // SPDX-License-Identifier: MIT
 #include "stagedfiles.h"
 
+#include "commitrecord.h"
+
 #include <echo.h>
 
 #include <QDir>
 #include <QFileInfo>
-#include <QRandomGenerator>
-#include <QRegularExpression>
 
 #include <cerrno>
 #include <cstring>
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -18,8 +17,6 @@
 namespace FileIO {
 
 namespace {
-
-const char TemporaryMark[] = ".staged-";
 
 QByteArray encoded(const QString &name)
 {
@@ -55,6 +52,15 @@ bool writeAll(int fd, const QByteArray &bytes)
         done += n;
     }
     return true;
+}
+
+QString lockProblem(ModuleLock::Outcome outcome, const QString &module)
+{
+    return outcome == ModuleLock::Busy
+                   ? QStringLiteral(
+                             "The module \"%1\" is being written by another run; try again when it has finished.")
+                             .arg(module)
+                   : QStringLiteral("The module \"%1\" cannot be locked for writing.").arg(module);
 }
 
 } // namespace
@@ -131,45 +137,48 @@ bool StagedFiles::open(const QString &base, const QString &sub, const QString &s
     }
     m_dir = fd;
 
-    const QString lockName = QLatin1Char('.') + stem + QStringLiteral(".lock");
-    if (!check({lockName}, problem)) {
+    const QByteArray lockName = CommitRecord::lockName(encoded(stem));
+    if (!check({QFile::decodeName(lockName)}, problem)) {
         discard();
         return false;
     }
-    // The lock is taken through the opened folder, so that it is where the files go.
-    const QString procPath = QStringLiteral("/proc/self/fd/%1").arg(m_dir);
-    const QString lockDir = QFileInfo(procPath).isDir() ? procPath : m_folder;
-    m_lock = std::make_unique<QLockFile>(lockDir + QLatin1Char('/') + lockName);
-    m_lock->setStaleLockTime(0); // only a lock whose process is gone is stale
-    if (!m_lock->tryLock(lockTimeoutMs())) {
-        const bool busy = m_lock->error() == QLockFile::LockFailedError;
-        m_lock.reset();
-        return refuse(
-                busy ? QStringLiteral(
-                               "The module \"%1\" is being written by another run; try again when it has finished.")
-                                .arg(shown(stem))
-                     : QStringLiteral("The module \"%1\" cannot be locked for writing.").arg(shown(stem)));
-    }
-    removeStale();
+    const ModuleLock::Outcome locked = m_lock.take(m_dir, lockName, lockTimeoutMs());
+    if (locked != ModuleLock::Taken)
+        return refuse(lockProblem(locked, shown(stem)));
+    QByteArray failed;
+    if (!CommitRecord::settle(m_dir, encoded(stem), &failed))
+        return refuse(QStringLiteral("Cannot save \"%1\": %2").arg(shown(QFile::decodeName(failed)), systemError()));
+    m_token = CommitRecord::newToken();
+    m_count = 0;
     return true;
 }
 
-void StagedFiles::removeStale() const
+bool StagedFiles::settle(const QString &folder, const QString &stem, QString *problem, ModuleLock *hold)
 {
-    // Only temporaries of this module: another module's run may be writing its own.
-    static const QRegularExpression temporary(QStringLiteral("^\\.(.+)\\.staged-[A-Za-z0-9]{6}$"));
-    DIR *listing = fdopendir(fcntl(m_dir, F_DUPFD_CLOEXEC, 0));
-    if (!listing)
-        return;
-    while (const dirent *entry = readdir(listing)) {
-        const QString name = QFile::decodeName(entry->d_name);
-        const QRegularExpressionMatch match = temporary.match(name);
-        struct stat info;
-        if (match.hasMatch() && match.captured(1).startsWith(m_stem)
-            && fstatat(m_dir, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(info.st_mode))
-            unlinkat(m_dir, entry->d_name, 0);
+    // A name no module can have, or a folder that is not there, leaves nothing to
+    // settle; the read says what is wrong.
+    const bool plain = !stem.isEmpty() && !stem.contains(QLatin1Char('/')) && !stem.contains(QChar(0));
+    const int dir = plain ? ::open(encoded(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC) : -1;
+    if (dir < 0)
+        return true;
+    const bool pending = CommitRecord::pending(dir, encoded(stem));
+    bool settled = true;
+    if (pending || hold) {
+        ModuleLock own;
+        ModuleLock &lock = hold ? *hold : own;
+        const ModuleLock::Outcome locked = lock.take(dir, CommitRecord::lockName(encoded(stem)), lockTimeoutMs());
+        const bool readOnly = locked == ModuleLock::Failed && (errno == EACCES || errno == EROFS) && !pending;
+        QByteArray failed;
+        if (locked != ModuleLock::Taken && !readOnly)
+            *problem = lockProblem(locked, Utils::echo(folder + QLatin1Char('/') + stem, 120));
+        else if (locked == ModuleLock::Taken && !CommitRecord::settle(dir, encoded(stem), &failed))
+            *problem = QStringLiteral("Cannot save \"%1\": %2")
+                               .arg(Utils::echo(folder + QLatin1Char('/') + QFile::decodeName(failed), 120),
+                                    systemError());
+        settled = (locked == ModuleLock::Taken || readOnly) && failed.isEmpty();
     }
-    closedir(listing);
+    ::close(dir);
+    return settled;
 }
 
 bool StagedFiles::check(const QStringList &names, QString *problem) const
@@ -207,17 +216,8 @@ bool StagedFiles::add(const QString &name, const QByteArray &bytes, QString *pro
     }
     if (!check({name}, problem))
         return false;
-    static const char letters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-    QByteArray temporary;
-    int fd = -1;
-    for (int attempt = 0; fd < 0 && attempt < 16; ++attempt) {
-        temporary = '.' + encoded(name) + TemporaryMark;
-        for (int i = 0; i < 6; ++i)
-            temporary += letters[QRandomGenerator::global()->bounded(int(sizeof letters - 1))];
-        fd = openat(m_dir, temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST)
-            break;
-    }
+    const QByteArray temporary = CommitRecord::temporaryName(encoded(m_stem), m_token, ++m_count);
+    const int fd = openat(m_dir, temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
     if (fd < 0) {
         *problem = QStringLiteral("Cannot write \"%1\": %2").arg(shown(name), systemError());
         return false;
@@ -257,23 +257,62 @@ bool StagedFiles::commit(QString *problem)
         discard();
         return false;
     }
+    // One file needs no record: its rename alone is the commit.
+    if (m_staged.size() > 1 && !writeRecord(problem)) {
+        discard();
+        return false;
+    }
     for (const Staged &staged : m_staged) {
         if (renameat(m_dir, staged.temporary.constData(), m_dir, encoded(staged.name).constData()) != 0) {
             *problem = QStringLiteral("Cannot save \"%1\": %2").arg(shown(staged.name), systemError());
+            // Past the record the set is the new one: the next run makes the renames left.
+            if (m_staged.size() > 1)
+                m_staged.clear();
             discard();
             return false;
         }
     }
-    m_staged.clear();
     // The renames, and the folders this write created, are recorded on disk too.
-    ::fsync(m_dir);
+    const bool synced = ::fsync(m_dir) == 0;
+    if (synced)
+        unlinkat(m_dir, CommitRecord::recordName(encoded(m_stem)).constData(), 0);
+    else
+        *problem = QStringLiteral("Cannot save \"%1\": %2").arg(Utils::echo(m_folder, 120), systemError());
+    m_staged.clear();
     for (auto &created : m_created) {
         ::fsync(created.first);
         ::close(created.first);
     }
     m_created.clear(); // the folders now hold the module
     discard();
-    return true;
+    return synced;
+}
+
+bool StagedFiles::writeRecord(QString *problem)
+{
+    CommitRecord::Renames renames;
+    for (const Staged &staged : m_staged)
+        renames.emplace_back(staged.temporary, encoded(staged.name));
+    const QByteArray temporary = CommitRecord::temporaryName(encoded(m_stem), m_token, 0);
+    const QByteArray record = CommitRecord::recordName(encoded(m_stem));
+    const int fd = openat(m_dir, temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    bool written = fd >= 0 && writeAll(fd, CommitRecord::text(renames)) && ::fdatasync(fd) == 0;
+    const int error = errno;
+    if (fd >= 0 && ::close(fd) != 0 && written)
+        written = false;
+    else
+        errno = error;
+    // Synced, renamed into place and the folder synced: the commit point.
+    if (written && renameat(m_dir, temporary.constData(), m_dir, record.constData()) == 0) {
+        if (::fsync(m_dir) == 0)
+            return true;
+        const int syncError = errno;
+        unlinkat(m_dir, record.constData(), 0);
+        errno = syncError;
+    }
+    *problem = QStringLiteral("Cannot save \"%1\": %2").arg(shown(QFile::decodeName(record)), systemError());
+    unlinkat(m_dir, temporary.constData(), 0);
+    return false;
 }
 
 void StagedFiles::discard()
@@ -281,7 +320,7 @@ void StagedFiles::discard()
     for (const Staged &staged : m_staged)
         unlinkat(m_dir, staged.temporary.constData(), 0);
     m_staged.clear();
-    m_lock.reset(); // unlocks and removes the lock file
+    m_lock.release();
     if (m_dir >= 0)
         ::close(m_dir);
     m_dir = -1;

@@ -2,23 +2,24 @@
 #pragma once
 
 #include <QByteArray>
-#include <QLockFile>
 #include <QString>
 #include <QStringList>
 
-#include <memory>
+#include "modulelock.h"
+
 #include <vector>
 
 namespace FileIO {
 
 // The files of one module, written together. The folder is opened once and every
 // name is created relative to it without following links; each file goes to a
-// temporary first, flushed to disk, and commit() renames them all into place and
-// flushes the folder. A target that is a link or anything but a regular file is
-// refused before a byte is written. The module is locked for the whole write, so
-// that concurrent runs on it take turns, and temporaries left by killed runs are
-// removed. Whatever is not committed is
-// discarded, and folders this write created are removed again.
+// temporary first, flushed to disk, and commit() makes them the module in one piece
+// (commitrecord.h: a synced record of the renames, then the renames, then a folder
+// sync), so that after a kill at any moment the next run finds the old set or the
+// new one. A target that is a link or anything but a regular file is refused before
+// a byte is written. The module is locked for the whole write, so that concurrent
+// runs on it take turns, and what killed runs left of it is settled first. Whatever
+// is not committed is discarded, and folders this write created are removed again.
 class StagedFiles
 {
 public:
@@ -43,6 +44,14 @@ public:
     // How long a run waits for another run on the same module.
     static int lockTimeoutMs();
 
+    // For a command about to read module `stem` in `folder`: completes or discards
+    // what a killed run left of it, waiting for a run that is writing it, so that
+    // the files there are one run's set. Nothing is locked when nothing is left,
+    // unless `hold` is given: the module then stays locked in it while the caller
+    // reads (in a folder where no lock can be made, such as a read-only one, what
+    // is there is read as it is).
+    static bool settle(const QString &folder, const QString &stem, QString *problem, ModuleLock *hold = nullptr);
+
 private:
     struct Staged
     {
@@ -50,13 +59,15 @@ private:
         QByteArray temporary;
     };
 
-    void removeStale() const;
     QString shown(const QString &name) const;
+    bool writeRecord(QString *problem);
 
     int m_dir = -1;
     QString m_folder;
     QString m_stem;
-    std::unique_ptr<QLockFile> m_lock;
+    ModuleLock m_lock;
+    QByteArray m_token; // names this run's temporaries
+    int m_count = 0;
     std::vector<Staged> m_staged;
     std::vector<std::pair<int, QByteArray>> m_created; // parent folder descriptor, name
 };
