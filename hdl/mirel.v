@@ -14,6 +14,9 @@
 // Dynamic selects, when their DYN_* parameter is "true":
 //   IDIV  = 64 - IDSEL,  FBDIV = 64 - FBDSEL   (select 63 gives 1, select 0 gives 64)
 //   phase code = PSDA, duty code = DUTYDA      (duty 0 or 1 counts as 8: half a period)
+//   ODIV  = 2 x (64 - ODSEL)                   (codes 63, 62, 60, 56, 48, 40, 32, 24,
+//                                               16, 8, 0 give 2, 4, 8, 16, 32, 48, 64,
+//                                               80, 96, 112, 128; any other stops the run)
 // ODSEL and ODIV_SEL choose the VCO divider, which does not change any output
 // frequency, so they only have to be legal. FDLY and the *_FT_DIR switches are
 // accepted and not modelled. The feedback input is taken as compensated.
@@ -32,7 +35,7 @@
 // Lint waivers (verilator --lint-only -Wall --timing), each for the whole model:
 // DECLFILENAME: the primitive's name is upper case, as the generated modules spell it.
 // UNUSEDPARAM, UNUSEDSIGNAL: every parameter and port of the primitive is taken, so that
-//   any instance elaborates; feedback, ODSEL, FDLY and the fine-tuning are not modelled.
+//   any instance elaborates; feedback, FDLY and the fine-tuning are not modelled.
 // BLKSEQ: these are behavioural processes, not flip-flops; each reads what it has just
 //   computed in the same step.
 /* verilator lint_off DECLFILENAME */
@@ -155,6 +158,12 @@ module MIREL #(
     end
 
     wire stopped = RESET || RESET_P || !VREN;
+    // A running PLL needs a legal VCO divider from its dynamic select too.
+    wire [7:0] odsel_odiv = 8'd2 * (8'd64 - {2'b00, ODSEL});
+    always @(posedge CLKIN)
+        if (DYN_ODIV_SEL == "true" && !stopped && !odiv_legal({24'd0, odsel_odiv}))
+            $fatal(1, "MIREL %m: ODSEL %0d gives ODIV %0d, which is not one of 2, 4, 8, 16, 32, 48, 64, 80, 96, 112, 128",
+                   ODSEL, odsel_odiv);
     wire [6:0] idiv = (DYN_IDIV_SEL == "true") ? 7'd64 - IDSEL : IDIV_SEL;
     wire [6:0] fbdiv = (DYN_FBDIV_SEL == "true") ? 7'd64 - FBDSEL : FBDIV_SEL;
     wire [4:0] phase = (DYN_DA_EN == "true") ? {1'b0, PSDA} : code4(PSDA_SEL);

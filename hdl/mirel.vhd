@@ -13,6 +13,9 @@
 -- Dynamic selects, when their DYN_* generic is "true":
 --   IDIV = 64 - IDSEL, FBDIV = 64 - FBDSEL      (select 63 gives 1, select 0 gives 64)
 --   phase code = PSDA, duty code = DUTYDA       (duty 0 or 1 counts as 8: half a period)
+--   ODIV = 2 x (64 - ODSEL)                     (codes 63, 62, 60, 56, 48, 40, 32, 24,
+--                                                16, 8, 0 give 2, 4, 8, 16, 32, 48, 64,
+--                                                80, 96, 112, 128; any other stops the run)
 -- ODSEL and ODIV_SEL only choose the VCO divider; FDLY and the *_FT_DIR switches
 -- are accepted and not modelled; the feedback input is taken as compensated.
 --
@@ -196,6 +199,19 @@ begin
     end process;
 
     stopped <= RESET = '1' or RESET_P = '1' or VREN = '0';
+
+    -- A running PLL needs a legal VCO divider from its dynamic select too.
+    odsel_check: process (CLKIN)
+        variable odiv: integer;
+    begin
+        if rising_edge(CLKIN) and DYN_ODIV_SEL = "true" and not stopped and not is_x(ODSEL) then
+            odiv := 2 * (64 - to_integer(unsigned(ODSEL)));
+            assert odiv_legal(odiv)
+                report "MIREL " & odsel_check'path_name & ": ODSEL " & integer'image(64 - odiv / 2) & " gives ODIV "
+                       & integer'image(odiv) & ", which is not one of 2, 4, 8, 16, 32, 48, 64, 80, 96, 112, 128"
+                severity failure;
+        end if;
+    end process;
 
     measure: process (CLKIN, stopped)
         variable last: time := 0 ns;

@@ -563,7 +563,7 @@ void tst_ModGen::dynamicSelects_data()
     QTest::addColumn<QString>("language");
     QTest::addColumn<QString>("select");
     for (const char *language : {"Verilog", "VHDL"})
-        for (const char *select : {"idsel", "fbdsel"})
+        for (const char *select : {"idsel", "fbdsel", "odsel"})
             QTest::addRow("%s, %s", language, select) << language << select;
 }
 
@@ -580,32 +580,52 @@ void tst_ModGen::dynamicSelects()
                                                                 model, "pll_file.v", "sweep.v"},
                                                                {"vvp", "-n", "sweep.vvp"}};
     ModArgsInput in; // Advanced Mode makes IDIV and FBDIV dynamic
-    in.pll.generalMode = false, in.pll.clkinFreq = 100.0, in.frame.fileTypeWord = language;
+    in.pll.generalMode = false, in.pll.clkoutDivideDynamic = true, in.pll.clkinFreq = 100.0;
+    in.frame.fileTypeWord = language;
     QTemporaryDir dir;
     const QString d = dir.path();
     QStringList errors;
     QVERIFY2(ModGen::generate({"pll_file", d, edited(in.args(), "-path " + d + '/')}, &errors),
              qPrintable(errors.join('\n')));
-    QList<int> listed, measured; // by code, from 0
-    auto rows = QRegularExpression("code +\\d+- *\\d+:(.*)").globalMatch(readFile(d + "/pll_file" + ext));
-    while (rows.hasNext())
-        for (const QString &divider : rows.next().captured(1).split(' ', Qt::SkipEmptyParts))
-            listed << divider.toInt();
+    // The header's table: 64 dividers by code from 0, or odsel's listed codes and their ODIVs.
+    const bool odsel = select == "odsel";
+    const QString header = QString::fromUtf8(readFile(d + "/pll_file" + ext));
+    QList<int> listed, measured;
+    quint64 mask = odsel ? 0 : ~quint64(0);
+    auto rows = QRegularExpression(odsel ? "code (\\d+: \\d+(, \\d+: \\d+)*)$" : "code +\\d+- *\\d+:(.*)",
+                                   QRegularExpression::MultilineOption)
+                        .globalMatch(header);
+    while (rows.hasNext()) {
+        for (const QString &item : rows.next().captured(1).split(odsel ? ", " : " ", Qt::SkipEmptyParts))
+            listed << item.section(':', 0, 0).toInt();
+    }
+    if (odsel)
+        std::sort(listed.begin(), listed.end());
+    for (int code : listed)
+        mask |= odsel ? quint64(1) << code : 0;
+    QCOMPARE(listed.size(), odsel ? 11 : 64);
+    // After the listed codes, odsel drives one the table leaves out, which the model must refuse.
     QString bench = QString::fromUtf8(readFile(SOURCE_DIR "/tests/hdl/sweep" + ext));
-    QVERIFY(writeFile(d + "/sweep" + ext, bench.replace("SELECT", select).toUtf8()));
-    QString output;
+    bench.replace("SELECT", select).replace("AFTER", odsel ? "1" : "0");
+    bench.replace("LISTED", QString(vhdl ? "x\"%1\"" : "64'h%1").arg(mask, 16, 16, QChar('0')));
+    QVERIFY(writeFile(d + "/sweep" + ext, bench.toUtf8()));
+    QPair<int, QString> run;
     for (const QStringList &step : steps) {
         if (QStandardPaths::findExecutable(step[0]).isEmpty())
             QSKIP(qPrintable(step[0] + " is not installed (scripts/install-deps.sh installs it)"));
-        const QPair<int, QString> run = runTool(step, d);
-        QVERIFY2(run.first == 0, qPrintable(step.join(' ') + ":\n" + run.second));
-        output = run.second;
+        run = runTool(step, d);
+        QVERIFY2(run.first == 0 || (odsel && step == steps.last()), qPrintable(step.join(' ') + ":\n" + run.second));
     }
-    // Each code's line ends in the period in fs of a CLKOUT at 100 MHz x FBDIV / IDIV.
-    auto lines = QRegularExpression("(?:^|: )\\d+ (\\d+)$", QRegularExpression::MultilineOption).globalMatch(output);
+    QCOMPARE(run.second.contains("ODSEL 1 gives ODIV 126"), odsel);
+    // Each code's line ends in the period in fs of a CLKOUT at 100 MHz x FBDIV / IDIV, which ODIV leaves alone.
+    auto lines = QRegularExpression("(?:^|: )(\\d+) (\\d+)$", QRegularExpression::MultilineOption)
+                         .globalMatch(run.second);
     while (lines.hasNext()) {
-        const double period = lines.next().captured(1).toDouble() / 1e6;
-        measured << qRound(select == "idsel" ? period * listed.value(0) / 10.0 : 10.0 * listed.value(63) / period);
+        const QRegularExpressionMatch line = lines.next();
+        const double period = line.captured(2).toDouble() / 1e6;
+        measured << (odsel ? (qAbs(period * 6.4 - 1.0) < 0.01 ? line.captured(1).toInt() : -1)
+                           : qRound(select == "idsel" ? period * listed.value(0) / 10.0
+                                                      : 10.0 * listed.value(63) / period));
     }
     QCOMPARE(measured, listed);
 }

@@ -69,6 +69,8 @@ QString inputValue(const Settings &s, const QString &port)
         return QString::number(64 - s.idiv);
     if (port == QLatin1String("fbdsel"))
         return QString::number(64 - s.fbdiv);
+    if (port == QLatin1String("odsel"))
+        return QString::number(odselCode(s.odiv));
     if (port == QLatin1String("psda"))
         return QString::number(s.psda);
     if (port == QLatin1String("dutyda"))

@@ -145,10 +145,14 @@ QStringList portNotes(const Settings &s)
             lines << row;
         }
     }
-    if (s.dynOdiv && !s.clkoutBypass)
-        lines << QStringLiteral("Dynamic select odsel -> ODIV: not decoded by the models, which keep ODIV_SEL %1; "
-                                "ODIV sets only the VCO (ODIV x CLKOUT), no output frequency")
-                         .arg(s.odiv);
+    if (s.dynOdiv && !s.clkoutBypass) {
+        QStringList codes;
+        for (int odiv : odivValues())
+            codes << QStringLiteral("%1: %2").arg(odselCode(odiv)).arg(odiv);
+        lines << QStringLiteral("Dynamic select table odsel -> ODIV, ODIV = 2 x (64 - code), only these codes "
+                                "(the models stop on any other):")
+              << QStringLiteral("  code ") + codes.join(QStringLiteral(", "));
+    }
     const QString stops = QStringLiteral("stops the PLL: the outputs it drives stay low, lock is low");
     if (s.reset)
         lines << QStringLiteral("Port reset: active high; 1 resets and %1").arg(stops);
@@ -186,8 +190,10 @@ QStringList describe(const Settings &s)
     if (s.dynFbdiv)
         lines << QStringLiteral("Dynamic select: FBDIV = 64 - fbdsel (fbdsel 63 gives FBDIV 1, fbdsel 0 gives 64)");
     if (s.dynOdiv && !s.clkoutBypass)
-        lines << QStringLiteral(
-                "Dynamic select: odsel chooses the VCO divider ODIV; no output frequency changes with it");
+        lines << QStringLiteral("Dynamic select: ODIV = 2 x (64 - odsel) (odsel %1 gives ODIV %2); no output "
+                                "frequency changes with it")
+                         .arg(odselCode(s.odiv))
+                         .arg(s.odiv);
     lines << portNotes(s);
     if (s.dynDa && s.clkoutp && !s.clkoutpBypass)
         lines << QStringLiteral(

@@ -142,6 +142,12 @@ bool decodeCommand(const QString &command, Request *request)
     return true;
 }
 
+const QList<int> &odivValues()
+{
+    static const QList<int> values = {2, 4, 8, 16, 32, 48, 64, 80, 96, 112, 128};
+    return values;
+}
+
 bool parseArgs(const QStringList &args, Settings *settings, QStringList *errors)
 {
     const int errorsBefore = errors->size();
@@ -195,8 +201,7 @@ bool parseArgs(const QStringList &args, Settings *settings, QStringList *errors)
     s.fbdiv = r.number(QStringLiteral("-fbdiv_sel"), 1, 64);
     s.dynOdiv = r.flag(QStringLiteral("-dyn_odiv_sel"));
     s.odiv = r.number(QStringLiteral("-odiv_sel"), 2, 128);
-    static const QSet<int> odivValues = {2, 4, 8, 16, 32, 48, 64, 80, 96, 112, 128};
-    if (r.has(QStringLiteral("-odiv_sel")) && !odivValues.contains(s.odiv))
+    if (r.has(QStringLiteral("-odiv_sel")) && !odivValues().contains(s.odiv))
         errors->append(QStringLiteral("\"-odiv_sel\" %1 is not an ODIV value of the hardware.").arg(s.odiv));
     s.dynDa = r.flag(QStringLiteral("-dyn_da_en"));
     s.reset = r.flag(QStringLiteral("-rst_sig"));

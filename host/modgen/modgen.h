@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -63,6 +64,14 @@ struct Settings
     bool clkoutd3 = false;
     bool clkoutd3SrcClkoutp = false;
 };
+
+// The VCO dividers the hardware has, ascending; the dynamic select odsel gives
+// ODIV = 2 x (64 - odsel).
+const QList<int> &odivValues();
+inline int odselCode(int odiv)
+{
+    return 64 - odiv / 2;
+}
 
 // False with one problem per line in errors when the list is not a sound MIREL list.
 bool parseArgs(const QStringList &args, Settings *settings, QStringList *errors);
