@@ -30,8 +30,10 @@ ClkoutdResult searchClkoutd(const ClkoutdInput &input)
         record.sdiv = sdiv;
     }
 
-    if (!settle(r, best, closest, MessageKind::ClkoutdNotGenerated))
+    if (!settle(r, best, closest, MessageKind::ClkoutdNotGenerated)) {
+        r.hints.push_back(evenSdivHint(input.clkoutFrequency, input.expected));
         return r;
+    }
     r.setsSdiv = true;
     r.sdiv = best.sdiv;
     return r;

@@ -109,8 +109,12 @@ ClkoutResult searchGeneral(const ClkoutInput &in)
     ClkoutResult r;
     r.searchCase = ClkoutCase::General;
     r.showsFrequency = true;
-    if (!settle(r, best, closest, MessageKind::ClkoutNotGenerated))
+    if (!settle(r, best, closest, MessageKind::ClkoutNotGenerated)) {
+        // No tolerance reaches past the device's maximum: that is the limit to name.
+        if (expected > double(limits.clkoutMax))
+            r.hints.push_back(clkoutMaximumHint(limits.clkoutMax));
         return r;
+    }
     r.setsDividers = true;
     r.setsIdivFbdivSel = true;
     r.idiv = best.idiv;

@@ -1,6 +1,12 @@
 // SPDX-License-Identifier: MIT
 #include "messages.h"
 
+#include "pllmodel.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
 namespace ModMirel::Calc {
 
 std::string SearchMessage::message() const
@@ -34,6 +40,73 @@ std::string SearchMessage::warningLine() const
         return {};
     // The even-number line has always been written without the blank; scripts rely on it.
     return (messageKind == MessageKind::SdivNotEven ? "WARNING:" : "WARNING: ") + message();
+}
+
+std::vector<std::string> SearchMessage::warningLines() const
+{
+    std::vector<std::string> lines;
+    if (!hasMessage())
+        return lines;
+    lines.push_back(warningLine());
+    for (const std::string &hint : hints)
+        lines.push_back("WARNING: " + hint);
+    return lines;
+}
+
+std::string SearchMessage::messageWithHints() const
+{
+    std::string text = message();
+    for (const std::string &hint : hints)
+        text += "\n" + hint;
+    return text;
+}
+
+std::string clkoutMaximumHint(float clkoutMax)
+{
+    char limit[32];
+    std::snprintf(limit, sizeof limit, "%g", double(clkoutMax));
+    return std::string("This device makes CLKOUT up to ") + limit
+           + " MHz: choose an Expected Frequency at or below it, or a device with a higher maximum.";
+}
+
+namespace {
+
+// The even dividers at or next to ratio, within 2 to 128 (one when both are the same).
+std::pair<int, int> evenDividersAround(double ratio)
+{
+    const auto even = [](double v) {
+        return std::clamp(int(v) / 2 * 2, kSdivMin, kSdivMax);
+    };
+    const int below = even(std::floor(ratio));
+    const int above = std::clamp(below < ratio ? below + 2 : below, kSdivMin, kSdivMax);
+    return {below, above};
+}
+
+std::string sdivRule()
+{
+    return "CLKOUTD divides its source by an even SDIV from " + std::to_string(kSdivMin) + " to "
+           + std::to_string(kSdivMax);
+}
+
+} // namespace
+
+std::string evenSdivHint(double source, double wanted)
+{
+    const auto [below, above] = evenDividersAround(source / wanted);
+    const auto value = [source](int sdiv) {
+        return formatMHz(source / sdiv) + " MHz (SDIV " + std::to_string(sdiv) + ")";
+    };
+    const std::string from = sdivRule() + "; from " + formatMHz(source) + " MHz the nearest ";
+    if (above == below)
+        return from + "is " + value(below) + ".";
+    return from + "are " + value(below) + " and " + value(above) + ".";
+}
+
+std::string evenSdivHint(int sdiv)
+{
+    const auto [below, above] = evenDividersAround(sdiv);
+    return sdivRule() + "; the nearest are " + std::to_string(below)
+           + (above != below ? " and " + std::to_string(above) : std::string()) + ".";
 }
 
 SearchMessage sdivNotEvenMessage()

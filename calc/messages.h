@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace ModMirel::Calc {
 
@@ -23,10 +24,17 @@ struct SearchMessage
     int messageArg1 = 0;
     int messageArg2 = 0;
 
+    // Sentences that follow the message: the limit that really stopped it and a way out.
+    std::vector<std::string> hints;
+
     bool hasMessage() const { return messageKind != MessageKind::None; }
     std::string message() const;
     // The batch form's line: "WARNING: " and the message.
     std::string warningLine() const;
+    // warningLine(), then one "WARNING: " line per hint, so each line stays one problem.
+    std::vector<std::string> warningLines() const;
+    // A box's text: the message, then each hint on a line of its own.
+    std::string messageWithHints() const;
 };
 
 // The even-number rule for SDIV, applied by the OK and batch flows.
@@ -36,6 +44,14 @@ inline bool sdivIsEven(int sdiv)
 }
 
 SearchMessage sdivNotEvenMessage();
+
+// The device's CLKOUT maximum, for a wanted CLKOUT above it.
+std::string clkoutMaximumHint(float clkoutMax);
+// The even-SDIV rule and the CLKOUTD values nearest to wanted that the source
+// frequency (CLKOUT) makes with an even SDIV.
+std::string evenSdivHint(double source, double wanted);
+// The even dividers next to an odd sdiv, when the source frequency is unknown.
+std::string evenSdivHint(int sdiv);
 
 // Debug output of the bypassed case when no ODIV is legal; not a user message.
 const char *vcoDiagnosticText();

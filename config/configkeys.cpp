@@ -315,11 +315,12 @@ QVector<Entry> buildTable()
                     .batch(BatchUse::Set, QStringLiteral("2")),
             Row(ClkoutFreq, Kind::Real, "clkoutSpinFrequency")
                     .member(get<&PllSettings::clkoutFreq>)
-                    .formDefault("400.000")
+                    // Within every device's output window: a new module calculates as it comes.
+                    .formDefault("100.000")
                     .range(3.125, 999999999.0)
                     .written(generalClkoutLive)
                     .read(generalClkoutLive)
-                    .batch(BatchUse::Set, QStringLiteral("400.000")),
+                    .batch(BatchUse::Set, QStringLiteral("100.000")),
             Row(ClkoutTolerance, Kind::ItemIndex, "clkoutComBoxTolerance")
                     .member(get<&PllSettings::clkoutTolerance>)
                     .formDefault("0.0")
@@ -388,11 +389,12 @@ QVector<Entry> buildTable()
                     .batch(BatchUse::SetThenSwitch, true),
             Row(ClkoutdFreq, Kind::Real, "clkoutdSpinFrequency")
                     .member(get<&PllSettings::clkoutdFreq>)
-                    .formDefault("1.000")
+                    // The default CLKOUT halved: the first even divider makes it exactly.
+                    .formDefault("50.000")
                     .range(0.023, 999999999.0)
                     .written(generalClkoutdLive)
                     .read(generalClkoutdLive)
-                    .batch(BatchUse::Set, QStringLiteral("1.000")),
+                    .batch(BatchUse::Set, QStringLiteral("50.000")),
             Row(ClkoutdTolerance, Kind::ItemIndex, "clkoutdComBoxTolerance")
                     .member(get<&PllSettings::clkoutdTolerance>)
                     .formDefault("0.0")

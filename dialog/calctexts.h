@@ -6,6 +6,7 @@
 #include <pllmodel.h>
 
 #include <QString>
+#include <QStringList>
 
 namespace ModMirel::CalcText {
 
@@ -19,15 +20,23 @@ inline QString styleSheet(bool accepted)
 {
     return accepted ? QStringLiteral("color:gray") : QStringLiteral("color:red");
 }
-// What a warning box shows.
+// What a warning box shows: the message, then its hints.
 inline QString message(const Calc::SearchMessage &m)
 {
-    return QString::fromStdString(m.message());
+    return QString::fromStdString(m.messageWithHints());
 }
 // What batch use appends to the message list.
 inline QString warningLine(const Calc::SearchMessage &m)
 {
     return QString::fromStdString(m.warningLine());
+}
+// The batch lines of a message and its hints.
+inline QStringList warningLines(const Calc::SearchMessage &m)
+{
+    QStringList lines;
+    for (const std::string &line : m.warningLines())
+        lines << QString::fromStdString(line);
+    return lines;
 }
 
 } // namespace ModMirel::CalcText

@@ -70,6 +70,15 @@ Calc::ClkoutResult Calculation::clkout(const PllSettings &now, const Calc::PllLi
     return result;
 }
 
+Calc::SearchMessage Calculation::oddSdivMessage(const PllSettings &now, const Calc::PllLimits &limits)
+{
+    Calc::SearchMessage m = Calc::sdivNotEvenMessage();
+    const Calc::ClkoutResult clkout = Calc::searchClkout(clkoutInput(now, limits));
+    m.hints.push_back(clkout.ok ? Calc::evenSdivHint(clkout.frequency, clkout.frequency / now.sdivEntry)
+                                : Calc::evenSdivHint(now.sdivEntry));
+    return m;
+}
+
 Calc::ClkoutdResult Calculation::clkoutd(const PllSettings &now, double clkoutFreq)
 {
     const Calc::ClkoutdResult result = Calc::searchClkoutd(clkoutdInput(now, clkoutFreq));

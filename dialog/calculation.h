@@ -22,6 +22,10 @@ public:
     // clkoutFreq: what the CLKOUT search produced.
     Calc::ClkoutdResult clkoutd(const PllSettings &now, double clkoutFreq);
 
+    // The even-number rule's message for the divider now entered, with the CLKOUTD
+    // values the nearest even dividers would give; no control changes.
+    static Calc::SearchMessage oddSdivMessage(const PllSettings &now, const Calc::PllLimits &limits);
+
 private:
     PllForm &form;
     PllSettings &settled;

@@ -3,6 +3,8 @@
 
 #include "boxes.h"
 #include "calctexts.h"
+#include "calculation.h"
+#include "devicelimits.h"
 
 #include <cfgsmap.h>
 #include <configkeys.h>
@@ -217,7 +219,7 @@ std::optional<bool> flag(const QVariant &value)
 // in General Mode the search picks it. An odd value is refused here, before
 // anything is written, rather than warned about after.
 bool setAdvancedOnly(IPCore::ModuleGenDialog &dialog, const Config::Entry &entry, const QVariantMap &cfgs,
-                     QStringList &messagelist)
+                     const PllSettings &settings, QStringList &messagelist)
 {
     const QString key = text(entry.key);
     if (isChecked(&dialog, Config::findByKey(text(Config::Key::ModeGeneral))->control)) {
@@ -231,8 +233,13 @@ bool setAdvancedOnly(IPCore::ModuleGenDialog &dialog, const Config::Entry &entry
     if (!IPCore::setValueByCfgsMap(key, before, spin, cfgs, dialog.moduleName(), messagelist))
         return false;
     if (!Calc::sdivIsEven(spin->value())) {
+        PllSettings entered = settings;
+        entered.sdivEntry = spin->value();
+        const Calc::SearchMessage odd = Calculation::oddSdivMessage(entered, currentLimits(dialog.device()));
         spin->setValue(before);
-        messagelist << QStringLiteral("ERROR: ") + CalcText::message(Calc::sdivNotEvenMessage());
+        messagelist << QStringLiteral("ERROR: ") + QString::fromStdString(odd.message());
+        for (const std::string &hint : odd.hints)
+            messagelist << QStringLiteral("ERROR: ") + QString::fromStdString(hint);
         return false;
     }
     return true;
@@ -268,11 +275,17 @@ bool ConfigFlows::setBatchOptions(const QVariantMap &cfgs, QStringList &messagel
             if (entry->isSelected() && !cfgs.value(text(entry->selector), true).toBool())
                 name = entry->alternative;
             if (!IPCore::setValueByCfgsMap(key, entry->batchDefault, widget<QWidget>(&frame, name), cfgs,
-                                           frame.moduleName(), messagelist))
+                                           frame.moduleName(), messagelist)) {
+                // The box's range is twice the device's maximum; the maximum is the limit that counts.
+                const float clkoutMax = currentLimits(frame.device()).clkoutMax;
+                if (key == QLatin1String(Key::ClkoutFreq) && cfgs.value(key).toDouble() > double(clkoutMax))
+                    messagelist << QStringLiteral("ERROR: ")
+                                           + QString::fromStdString(Calc::clkoutMaximumHint(clkoutMax));
                 return false;
+            }
         }
         if (entry->batch == BatchUse::AdvancedOnly && cfgs.contains(key)
-            && !setAdvancedOnly(frame, *entry, cfgs, messagelist))
+            && !setAdvancedOnly(frame, *entry, cfgs, settings(), messagelist))
             return false;
         if ((entry->batch == BatchUse::Switch || entry->batch == BatchUse::SetThenSwitch) && cfgs.contains(key)) {
             const QString value = cfgs.value(key).toString();

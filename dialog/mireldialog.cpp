@@ -120,8 +120,7 @@ double Mirel_Dialog::calculateClkout()
 double Mirel_Dialog::calculateClkout(QStringList &messagelist)
 {
     const Calc::ClkoutResult result = calculation->clkout(settings(), currentLimits(device()));
-    if (result.hasMessage())
-        messagelist << CalcText::warningLine(result);
+    messagelist << CalcText::warningLines(result);
     return result.frequency;
 }
 
@@ -136,8 +135,7 @@ bool Mirel_Dialog::calculateClkoutd(double clkoutFreq)
 bool Mirel_Dialog::calculateClkoutd(double clkoutFreq, QStringList &messagelist)
 {
     const Calc::ClkoutdResult result = calculation->clkoutd(settings(), clkoutFreq);
-    if (result.hasMessage())
-        messagelist << CalcText::warningLine(result);
+    messagelist << CalcText::warningLines(result);
     return result.ok;
 }
 
@@ -173,7 +171,7 @@ void Mirel_Dialog::accept()
     }
     // The hardware divides CLKOUTD only evenly, whatever the mode or the output's state.
     if (!Calc::sdivIsEven(settings().sdivEntry)) {
-        Boxes::warning(this, CalcText::message(Calc::sdivNotEvenMessage()));
+        Boxes::warning(this, CalcText::message(Calculation::oddSdivMessage(settings(), currentLimits(device()))));
         return;
     }
     const double clkoutFreq = calculateClkout();
@@ -223,7 +221,7 @@ bool Mirel_Dialog::accept(QStringList &messagelist)
     // An odd divider or a failed search means no setting was approved for these
     // values: generating anyway would hand the script a module it did not ask for.
     if (!Calc::sdivIsEven(settings().sdivEntry)) {
-        messagelist << CalcText::warningLine(Calc::sdivNotEvenMessage());
+        messagelist << CalcText::warningLines(Calculation::oddSdivMessage(settings(), currentLimits(device())));
         return false;
     }
     const double clkoutFreq = calculateClkout(messagelist);

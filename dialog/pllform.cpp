@@ -2,6 +2,7 @@
 #include "pllform.h"
 
 #include "calctexts.h"
+#include "entryguard.h"
 
 #include "ui_pllconfig.h"
 
@@ -30,6 +31,14 @@ PllForm::PllForm(QWidget *page)
     for (int i = 0; i < duty.size(); ++i)
         m_ui->clkoutpComBoxDutyCycle->addItem(duty.at(i), QString::number(i + PllSettings::kFirstDutySixteenth));
     m_ui->clkoutpComBoxDutyCycle->setCurrentIndex(PllSettings().dutyIndex);
+
+    // Under the Calculate button, where the eye goes after an entry.
+    auto *status = new QLabel(page);
+    status->setObjectName(QStringLiteral("labelEntryStatus"));
+    status->setWordWrap(true);
+    status->setStyleSheet(QStringLiteral("color:red"));
+    m_ui->verticalLayout->insertWidget(m_ui->verticalLayout->indexOf(m_ui->wgtCalculate) + 1, status);
+    new EntryGuard(page, status);
 }
 
 PllForm::~PllForm() = default;

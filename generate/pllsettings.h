@@ -38,9 +38,9 @@ struct PllSettings
     int clkfbSource = 0; // item index: 0 internal, 1 external
 
     // General Mode: what the searches aim at; tolerances are item indexes.
-    double clkoutFreq = 400.0;
+    double clkoutFreq = 100.0;
     int clkoutTolerance = 0;
-    double clkoutdFreq = 1.0;
+    double clkoutdFreq = 50.0;
     int clkoutdTolerance = 0;
 
     // Advanced Mode: the user's dividers; the flags and clkoutDivideDynamic pick one of each pair.

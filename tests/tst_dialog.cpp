@@ -21,6 +21,9 @@ private slots:
     void freshDialog();
     void outcomes_data();
     void outcomes();
+    void wheelNeedsFocus();
+    void typedEntries_data();
+    void typedEntries();
 };
 
 void tst_Dialog::freshDialog()
@@ -187,6 +190,100 @@ void tst_Dialog::outcomes()
                                                      : button && button->isChecked() == (state == "checked");
         QVERIFY2(holds, qPrintable(expectation));
     }
+}
+
+// Every spin box and list, enabled, keeps its value under the wheel while it
+// lacks focus; with focus the wheel still works.
+void tst_Dialog::wheelNeedsFocus()
+{
+    Mirel_Dialog dialog(QVariantMap(), nullptr);
+    const auto wheel = [](QWidget *w) {
+        QWheelEvent event(QPointF(w->rect().center()), QPointF(w->mapToGlobal(w->rect().center())), QPoint(),
+                          QPoint(0, -120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(w, &event);
+    };
+    QStringList controls;
+    for (QWidget *w : dialog.tabWidget()->widget(0)->findChildren<QWidget *>())
+        w->setEnabled(true);
+    for (QWidget *w : dialog.tabWidget()->widget(0)->findChildren<QWidget *>()) {
+        if (!qobject_cast<QAbstractSpinBox *>(w) && !qobject_cast<QComboBox *>(w))
+            continue;
+        const QString before = controlState(&dialog, w->objectName());
+        wheel(w);
+        QVERIFY2(controlState(&dialog, w->objectName()) == before, qPrintable(w->objectName()));
+        controls << w->objectName();
+    }
+    QCOMPARE(controls.size(), 17);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    auto *clkin = dialog.findChild<QDoubleSpinBox *>("clkinSpinFrequency");
+    clkin->setFocus();
+    wheel(clkin);
+    QCOMPARE(clkin->value(), 99.0);
+}
+
+// A typed entry: the status line while it stands, the value once focus leaves.
+void tst_Dialog::typedEntries_data()
+{
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("refusal");
+    QTest::addColumn<QString>("value");
+    QTest::newRow("clkin above the device") << "clkinSpinFrequency"
+                                            << "500"
+                                            << "outside the legal values 3.000 to 450.000"
+                                            << "100";
+    QTest::newRow("clkin below") << "clkinSpinFrequency"
+                                 << "1"
+                                 << "outside the legal values 3.000 to 450.000"
+                                 << "100";
+    QTest::newRow("clkin legal") << "clkinSpinFrequency"
+                                 << "50"
+                                 << ""
+                                 << "50";
+    QTest::newRow("clkin text") << "clkinSpinFrequency"
+                                << "2x7.5MHz"
+                                << "not a number (legal values 3.000 to 450.000)"
+                                << "100";
+    QTest::newRow("clkout above its box") << "clkoutSpinFrequency"
+                                          << "1000"
+                                          << "outside the legal values 3.125 to"
+                                          << "100";
+    QTest::newRow("divider above 64") << "clkfbSpinDivideDyn"
+                                      << "65"
+                                      << "outside the legal values 1 to 64"
+                                      << "1";
+    QTest::newRow("divider legal") << "clkfbSpinDivideDyn"
+                                   << "12"
+                                   << ""
+                                   << "12";
+}
+
+void tst_Dialog::typedEntries()
+{
+    QFETCH(QString, control);
+    QFETCH(QString, typed);
+    QFETCH(QString, refusal);
+    QFETCH(QString, value);
+    Mirel_Dialog dialog(QVariantMap(), nullptr);
+    dialog.refreshDeviceInfo();
+    if (control.contains("Divide")) // the dividers take entries in Advanced Mode
+        driveDialog(&dialog, {"radioModeAdvanced=true"});
+    auto *spin = dialog.findChild<QAbstractSpinBox *>(control);
+    auto *status = dialog.findChild<QLabel *>("labelEntryStatus");
+    const QString before = controlState(&dialog, control);
+    QTest::keyClick(spin, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(spin, typed);
+    QCOMPARE(spin->text(), typed);
+    QCOMPARE(controlState(&dialog, control), before);
+    QVERIFY2(refusal.isEmpty() ? status->text().isEmpty() : status->text().contains(refusal),
+             qPrintable(status->text()));
+    QFocusEvent leave(QEvent::FocusOut);
+    QApplication::sendEvent(spin, &leave);
+    QCOMPARE(controlState(&dialog, control), value);
+    if (!refusal.isEmpty())
+        QVERIFY2(status->text().endsWith("\" was not taken; the field keeps " + spin->text() + "."),
+                 qPrintable(status->text()));
 }
 
 QTEST_MAIN(tst_Dialog)

@@ -339,7 +339,9 @@ void tst_Plugin::batchInterface()
         QVERIFY(!ok);
         QCOMPARE(cfgs, given);
         QCOMPARE(messages.value(0).left(line.size()), line);
-        QCOMPARE(messages.size(), 1);
+        // One refusal; the lines after it only name the limit and a way out (tst_programs' rows).
+        QCOMPARE(messages.size() - messages.filter(QRegularExpression("^ERROR: (This device|CLKOUTD divides)")).size(),
+                 1);
         QVERIFY(QDir(dir.path()).isEmpty());
         return;
     }

@@ -177,7 +177,11 @@ Outcome run(const Request &req)
     Outcome out;
     // Like generation, an odd SDIV stops everything before any search.
     if (req.clkoutdEnabled && !req.clkoutd.generalMode && !sdivIsEven(req.clkoutd.sdiv)) {
-        out.messages.push_back(sdivNotEvenMessage().warningLine());
+        SearchMessage odd = sdivNotEvenMessage();
+        const ClkoutResult c = searchClkout(req.clkout);
+        odd.hints.push_back(c.ok ? evenSdivHint(c.frequency, c.frequency / req.clkoutd.sdiv)
+                                 : evenSdivHint(req.clkoutd.sdiv));
+        out.messages = odd.warningLines();
         return out;
     }
 
@@ -187,7 +191,7 @@ Outcome run(const Request &req)
         out.clkoutShown = c.shownFrequency;
     out.vcoDiagnostic = c.vcoDiagnostic;
     if (!c.ok) {
-        out.messages.push_back(c.warningLine());
+        out.messages = c.warningLines();
         if (c.searchCase == ClkoutCase::General)
             out.alternatives = nearestClkouts(in, req.alternatives);
         return out;
@@ -212,7 +216,7 @@ Outcome run(const Request &req)
     const ClkoutdResult d = searchClkoutd(din);
     out.clkoutdShown = d.shownFrequency;
     if (!d.ok) {
-        out.messages.push_back(d.warningLine());
+        out.messages = d.warningLines();
         out.ok = false;
         return out;
     }
