@@ -6,6 +6,7 @@
 
 #include <pllmodel.h>
 
+#include <QAccessible>
 #include <QLabel>
 #include <QMetaMethod>
 #include <QTabWidget>
@@ -68,6 +69,28 @@ void tst_Dialog::freshDialog()
     QCOMPARE(dialog.findChild<QAbstractButton *>("clkinRadioDivideStatic")->text(), "Static " + range);
     QCOMPARE(dialog.findChild<QAbstractButton *>("clkfbRadioDivideStatic")->text(), "Static" + range);
     QCOMPARE(dialog.findChild<QLabel *>("clkoutLlabelDelayStep")->text(), QString("Delay Step:"));
+
+    // A screen reader tells every control of the page apart, and each field by its label.
+    QStringList names, unnamed, duplicated, lonelyLabels;
+    for (QWidget *w : tabs->widget(0)->findChildren<QWidget *>()) {
+        auto *label = qobject_cast<QLabel *>(w);
+        if (label && label->text().endsWith(':') && !label->buddy())
+            lonelyLabels << w->objectName();
+        // A spin box's editor is its focus proxy, named through the spin box.
+        if (!(w->focusPolicy() & Qt::TabFocus) || qobject_cast<QAbstractSpinBox *>(w->parentWidget()))
+            continue;
+        // Qt on Linux names a combo box by its current text; its own name is the property.
+        const QString name = w->accessibleName().isEmpty()
+                                     ? QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name)
+                                     : w->accessibleName();
+        if (name.isEmpty())
+            unnamed << w->objectName();
+        else if (names.contains(name))
+            duplicated << name;
+        names << name;
+    }
+    QVERIFY(names.size() >= 45);
+    QCOMPARE(unnamed + duplicated + lonelyLabels, QStringList());
 }
 
 // Steps, then what the user sees: "objectName:state" (enabled, disabled, checked, unchecked, hidden),
