@@ -3,6 +3,7 @@
 
 #include "calctexts.h"
 #include "entryguard.h"
+#include "pagefit.h"
 
 #include "ui_pllconfig.h"
 
@@ -39,6 +40,7 @@ PllForm::PllForm(QWidget *page)
     status->setStyleSheet(QStringLiteral("color:red"));
     m_ui->verticalLayout->insertWidget(m_ui->verticalLayout->indexOf(m_ui->wgtCalculate) + 1, status);
     new EntryGuard(page, status);
+    new PageFit(page, m_ui->scrollArea);
 
     // What the last Calculate settled on, below the entry status.
     m_results = new QLabel(page);

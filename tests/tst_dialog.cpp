@@ -9,6 +9,9 @@
 #include <QAccessible>
 #include <QLabel>
 #include <QMetaMethod>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTabWidget>
 #include <QtTest>
 
@@ -25,6 +28,8 @@ private slots:
     void wheelNeedsFocus();
     void typedEntries_data();
     void typedEntries();
+    void windowFits_data();
+    void windowFits();
 };
 
 void tst_Dialog::freshDialog()
@@ -311,3 +316,32 @@ void tst_Dialog::typedEntries()
 
 QTEST_MAIN(tst_Dialog)
 #include "tst_dialog.moc"
+
+void tst_Dialog::windowFits_data()
+{
+    QTest::addColumn<QStringList>("hidden");
+    QTest::newRow("whole page, taller than the screen") << QStringList();
+    QTest::newRow("short page") << QStringList{"pllWgtRight", "grpBoxClkFB", "grpBoxClkin", "checkLockEn"};
+}
+
+// Opened, the window shows the page's width and the page's height or the available screen's, whichever is less.
+void tst_Dialog::windowFits()
+{
+    QFETCH(QStringList, hidden);
+    Mirel_Dialog dialog(QVariantMap{}, nullptr);
+    for (const QString &name : hidden)
+        dialog.findChild<QWidget *>(name)->hide();
+    dialog.show();
+    QCoreApplication::sendPostedEvents(); // the scroll bars settle through posted layout requests
+    auto *area = dialog.findChild<QScrollArea *>("scrollArea");
+    const int need = area->widget()->sizeHint().height(), shown = area->viewport()->height();
+    const int available = dialog.screen()->availableGeometry().height();
+    QVERIFY(!area->horizontalScrollBar()->isVisible());
+    QVERIFY(dialog.frameGeometry().height() <= available);
+    QCOMPARE(area->verticalScrollBar()->isVisible(), need > shown);
+    if (need > shown) // the page scrolls only in a window as tall as the screen allows
+        QVERIFY(dialog.frameGeometry().height()
+                > available - 2 * dialog.style()->pixelMetric(QStyle::PM_TitleBarHeight));
+    else
+        QCOMPARE(shown, need);
+}
