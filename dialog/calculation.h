@@ -4,6 +4,8 @@
 #include <clkoutdsearch.h>
 #include <clkoutsearch.h>
 
+#include <QString>
+
 namespace ModMirel {
 
 class PllForm;
@@ -25,6 +27,15 @@ public:
     // The even-number rule's message for the divider now entered, with the CLKOUTD
     // values the nearest even dividers would give; no control changes.
     static Calc::SearchMessage oddSdivMessage(const PllSettings &now, const Calc::PllLimits &limits);
+
+    // For a General Mode target no dividers make: the closest value the device can
+    // make and up to five others, each with its dividers, as lines for a box.
+    static QString alternatives(const PllSettings &now, const Calc::PllLimits &limits);
+
+    // What the hardware runs with the dividers the generator receives: dividers,
+    // PFD and VCO against the device's windows, and each enabled output's frequency
+    // with its error where a wanted value exists. Read after successful searches.
+    static QString report(const PllSettings &now, const Calc::PllLimits &limits);
 
 private:
     PllForm &form;

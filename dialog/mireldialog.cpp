@@ -111,9 +111,16 @@ QVariantMap Mirel_Dialog::getProperty()
 
 double Mirel_Dialog::calculateClkout()
 {
+    form->showResults(QString());
     const Calc::ClkoutResult result = calculation->clkout(settings(), currentLimits(device()));
-    if (result.hasMessage())
-        Boxes::warning(this, CalcText::message(result));
+    if (result.hasMessage()) {
+        QString text = CalcText::message(result);
+        if (!result.ok) {
+            if (const QString more = Calculation::alternatives(settings(), currentLimits(device())); !more.isEmpty())
+                text += QLatin1Char('\n') + more;
+        }
+        Boxes::warning(this, text);
+    }
     return result.frequency;
 }
 
@@ -147,6 +154,8 @@ bool Mirel_Dialog::onBtnCalculate(bool btnCal)
     bool ok = true;
     if (pll.clkoutdLive())
         ok = calculateClkoutd(clkoutFreq);
+    if (ok)
+        form->showResults(Calculation::report(settings(), currentLimits(device())));
     if (ok && btnCal)
         QMessageBox::information(this, QStringLiteral("info"), QStringLiteral("Succeed"));
     return ok;
@@ -272,6 +281,7 @@ void Mirel_Dialog::connectForm()
 void Mirel_Dialog::onModeChanged(bool checked)
 {
     pll.generalMode = checked;
+    form->clearResults();
     rules->clkinDivider();
     rules->clkfbDivider();
     rules->clkout();

@@ -3,6 +3,7 @@
 
 #include "calctexts.h"
 #include "entryguard.h"
+#include "pagefit.h"
 
 #include "ui_pllconfig.h"
 
@@ -39,6 +40,16 @@ PllForm::PllForm(QWidget *page)
     status->setStyleSheet(QStringLiteral("color:red"));
     m_ui->verticalLayout->insertWidget(m_ui->verticalLayout->indexOf(m_ui->wgtCalculate) + 1, status);
     new EntryGuard(page, status);
+    new PageFit(page, m_ui->scrollArea);
+
+    // What the last Calculate settled on, below the entry status.
+    m_results = new QLabel(page);
+    m_results->setObjectName(QStringLiteral("labelCalcResults"));
+    m_results->setAccessibleName(QStringLiteral("Calculated dividers and frequencies"));
+    m_results->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_results->setTextFormat(Qt::PlainText);
+    m_results->hide();
+    m_ui->verticalLayout->insertWidget(m_ui->verticalLayout->indexOf(status) + 1, m_results);
 }
 
 PllForm::~PllForm() = default;
@@ -101,6 +112,21 @@ void PllForm::showClkoutdResult(double mhz, bool accepted)
 void PllForm::showSdiv(int sdiv)
 {
     m_ui->clkoutdSpinDivider->setValue(sdiv);
+}
+
+void PllForm::showResults(const QString &text)
+{
+    m_results->setText(text);
+    m_results->setVisible(!text.isEmpty());
+}
+
+void PllForm::clearResults()
+{
+    showResults(QString());
+    for (QLineEdit *field : {m_ui->clkoutEditActualFrequency, m_ui->clkoutdEditActualFrequency}) {
+        field->clear();
+        field->setStyleSheet(QString());
+    }
 }
 
 void PllForm::showRanges(const Calc::RangeLabels &labels)

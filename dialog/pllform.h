@@ -5,6 +5,7 @@
 
 #include <memory>
 
+class QLabel;
 class QWidget;
 
 namespace ModMirel {
@@ -38,10 +39,15 @@ public:
     void showClkoutFrequency(double mhz, bool accepted);
     void showClkoutdResult(double mhz, bool accepted);
     void showSdiv(int sdiv);
+    // The results area under Calculate; empty text hides it.
+    void showResults(const QString &text);
+    // Nothing of an earlier Calculate stays: the results area and both actual-frequency fields.
+    void clearResults();
     void showRanges(const Calc::RangeLabels &labels);
 
 private:
     std::unique_ptr<Ui::PllConfig> m_ui;
+    QLabel *m_results = nullptr;
 };
 
 } // namespace ModMirel

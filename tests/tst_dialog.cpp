@@ -6,8 +6,12 @@
 
 #include <pllmodel.h>
 
+#include <QAccessible>
 #include <QLabel>
 #include <QMetaMethod>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTabWidget>
 #include <QtTest>
 
@@ -24,6 +28,8 @@ private slots:
     void wheelNeedsFocus();
     void typedEntries_data();
     void typedEntries();
+    void windowFits_data();
+    void windowFits();
 };
 
 void tst_Dialog::freshDialog()
@@ -68,6 +74,28 @@ void tst_Dialog::freshDialog()
     QCOMPARE(dialog.findChild<QAbstractButton *>("clkinRadioDivideStatic")->text(), "Static " + range);
     QCOMPARE(dialog.findChild<QAbstractButton *>("clkfbRadioDivideStatic")->text(), "Static" + range);
     QCOMPARE(dialog.findChild<QLabel *>("clkoutLlabelDelayStep")->text(), QString("Delay Step:"));
+
+    // A screen reader tells every control of the page apart, and each field by its label.
+    QStringList names, unnamed, duplicated, lonelyLabels;
+    for (QWidget *w : tabs->widget(0)->findChildren<QWidget *>()) {
+        auto *label = qobject_cast<QLabel *>(w);
+        if (label && label->text().endsWith(':') && !label->buddy())
+            lonelyLabels << w->objectName();
+        // A spin box's editor is its focus proxy, named through the spin box.
+        if (!(w->focusPolicy() & Qt::TabFocus) || qobject_cast<QAbstractSpinBox *>(w->parentWidget()))
+            continue;
+        // Qt on Linux names a combo box by its current text; its own name is the property.
+        const QString name = w->accessibleName().isEmpty()
+                                     ? QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name)
+                                     : w->accessibleName();
+        if (name.isEmpty())
+            unnamed << w->objectName();
+        else if (names.contains(name))
+            duplicated << name;
+        names << name;
+    }
+    QVERIFY(names.size() >= 45);
+    QCOMPARE(unnamed + duplicated + lonelyLabels, QStringList());
 }
 
 // Steps, then what the user sees: "objectName:state" (enabled, disabled, checked, unchecked, hidden),
@@ -288,3 +316,32 @@ void tst_Dialog::typedEntries()
 
 QTEST_MAIN(tst_Dialog)
 #include "tst_dialog.moc"
+
+void tst_Dialog::windowFits_data()
+{
+    QTest::addColumn<QStringList>("hidden");
+    QTest::newRow("whole page, taller than the screen") << QStringList();
+    QTest::newRow("short page") << QStringList{"pllWgtRight", "grpBoxClkFB", "grpBoxClkin", "checkLockEn"};
+}
+
+// Opened, the window shows the page's width and the page's height or the available screen's, whichever is less.
+void tst_Dialog::windowFits()
+{
+    QFETCH(QStringList, hidden);
+    Mirel_Dialog dialog(QVariantMap{}, nullptr);
+    for (const QString &name : hidden)
+        dialog.findChild<QWidget *>(name)->hide();
+    dialog.show();
+    QCoreApplication::sendPostedEvents(); // the scroll bars settle through posted layout requests
+    auto *area = dialog.findChild<QScrollArea *>("scrollArea");
+    const int need = area->widget()->sizeHint().height(), shown = area->viewport()->height();
+    const int available = dialog.screen()->availableGeometry().height();
+    QVERIFY(!area->horizontalScrollBar()->isVisible());
+    QVERIFY(dialog.frameGeometry().height() <= available);
+    QCOMPARE(area->verticalScrollBar()->isVisible(), need > shown);
+    if (need > shown) // the page scrolls only in a window as tall as the screen allows
+        QVERIFY(dialog.frameGeometry().height()
+                > available - 2 * dialog.style()->pixelMetric(QStyle::PM_TitleBarHeight));
+    else
+        QCOMPARE(shown, need);
+}

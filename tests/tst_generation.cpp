@@ -12,8 +12,11 @@
 #include <modgen.h>
 #include <modulegenerator.h>
 
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -175,6 +178,8 @@ private slots:
     void clkoutSearch();
     void calculateBoxes_data();
     void calculateBoxes();
+    void calculateTells_data();
+    void calculateTells();
     void rangesFollowTheDevice();
     void defaultsWorkEverywhere();
     void overloadsAgree_data();
@@ -236,9 +241,18 @@ void tst_Generation::clkoutSearch()
     QCOMPARE(boxed.view(), batch.view());
     QCOMPARE(lines.join('\n'), line);
     QCOMPARE(watcher.boxes.size(), line.isEmpty() ? 0 : 1);
-    for (const ModalWatcher::Box &box : watcher.boxes)
-        QVERIFY(line == "WARNING: " + QString(box.text).replace('\n', "\nWARNING: ") && box.title == "Warning"
-                && box.icon == QMessageBox::Warning && box.hasWindowIcon);
+    // The box adds, after the lines, the closest value a General Mode target can have (the red one) and others.
+    const bool unreachable = result < 0 && !steps.contains("radioModeAdvanced=true");
+    for (const ModalWatcher::Box &box : watcher.boxes) {
+        const QString said = QString(line).remove(QRegularExpression("^WARNING: ")).replace("\nWARNING: ", "\n");
+        const QStringList more = QString(box.text).mid(said.size()).split('\n', Qt::SkipEmptyParts);
+        QVERIFY(box.text.startsWith(said) && box.title == "Warning" && box.icon == QMessageBox::Warning
+                && box.hasWindowIcon);
+        QCOMPARE(more.size() > 1 && more.size() <= 6, unreachable);
+        if (unreachable)
+            QVERIFY2(more[0].startsWith("Closest achievable CLKOUT: " + view[3].section(' ', 0, 0) + " MHz ("),
+                     qPrintable(more[0]));
+    }
 }
 
 void tst_Generation::calculateBoxes_data()
@@ -251,7 +265,16 @@ void tst_Generation::calculateBoxes_data()
     const L untouched{" ", "2"};
     QTest::newRow("both succeed") << clkoutd + L{"clkoutdSpinFrequency=25"} << true << "Succeed"
                                   << L{"25.071 color:gray", "4"};
-    QTest::newRow("CLKOUT fails") << general("27", "100", "0.0") << false << cannot.arg("CLKOUT") << untouched;
+    QTest::newRow("CLKOUT fails, closest and alternatives")
+            << general("27", "100", "0.0") << false
+            << cannot.arg("CLKOUT")
+                       + "\nClosest achievable CLKOUT: 100.286 MHz (+2857.1 ppm) with IDIV 7, FBDIV 26, ODIV 4"
+                         "\nAlternative: 99.000 MHz (-10000.0 ppm) with IDIV 3, FBDIV 11, ODIV 8"
+                         "\nAlternative: 101.250 MHz (+12500.0 ppm) with IDIV 4, FBDIV 15, ODIV 4"
+                         "\nAlternative: 102.000 MHz (+20000.0 ppm) with IDIV 9, FBDIV 34, ODIV 4"
+                         "\nAlternative: 97.875 MHz (-21250.0 ppm) with IDIV 8, FBDIV 29, ODIV 8"
+                         "\nAlternative: 102.600 MHz (+26000.0 ppm) with IDIV 5, FBDIV 19, ODIV 4"
+            << untouched;
     QTest::newRow("CLKOUTD bypassed") << clkoutd + L{"clkoutdSpinFrequency=30", "clkoutdCheckBypass=true"} << true
                                       << "Succeed" << untouched;
     QTest::newRow("CLKOUTD fails, CLKOUT's results stay")
@@ -283,6 +306,77 @@ void tst_Generation::calculateBoxes()
     QVERIFY(watcher.boxes.isEmpty());
     quiet.dialog.findChild<QPushButton *>("btnCalculate")->click();
     QCOMPARE(watcher.texts(), L{"Succeed"});
+}
+
+// After Calculate the page tells what mirel-calc tells for the same request; a mode switch clears it.
+void tst_Generation::calculateTells_data()
+{
+    QTest::addColumn<L>("steps");
+    QTest::addColumn<L>("args");
+    QTest::addColumn<L>("copies"); // CLKOUTP and CLKOUTD3, which mirel-calc does not name
+    const L base = general("27", "100", "0.5"), baseArgs{"--clkin", "27", "--clkout", "100", "--tolerance", "0.5"};
+    QTest::newRow("general") << base << baseArgs << L();
+    QTest::newRow("general, every output")
+            << base
+                       + L{"clkoutpCheckEnable=true", "clkoutdCheckEnable=true", "clkoutdSpinFrequency=25",
+                           "clkoutdComBoxTolerance=2.0", "clkoutd3CheckEnable=true"}
+            << baseArgs + L{"--clkoutd", "25", "--clkoutd-tolerance", "2.0"}
+            << L{"CLKOUTP 100.286 MHz (+2857.1 ppm)", "CLKOUTD3 33.429 MHz (+2857.1 ppm)"};
+    QTest::newRow("CLKOUTP bypassed feeds CLKOUTD3")
+            << base
+                       + L{"clkoutpCheckEnable=true", "clkoutpCheckBypass=true", "clkoutd3CheckEnable=true",
+                           "clkoutd3RadioSrcClkoutp=true"}
+            << baseArgs << L{"CLKOUTP 27.000 MHz", "CLKOUTD3 9.000 MHz"};
+    QTest::newRow("advanced with SDIV") << advanced(7, 26, 8) + L{"clkoutdCheckEnable=true", "clkoutdSpinDivider=6"}
+                                        << L{"--clkin", "27",     "--idiv", "7",      "--fbdiv",
+                                             "26",      "--odiv", "8",      "--sdiv", "6"}
+                                        << L();
+    QTest::newRow("BRN-4LP") << L{"device=BRN-4LP"} + general("27", "148.5", "0.0")
+                             << L{"--device", "BRN-4LP", "--clkin", "27", "--clkout", "148.5"} << L();
+}
+
+void tst_Generation::calculateTells()
+{
+    QFETCH(L, steps);
+    QFETCH(L, args);
+    QFETCH(L, copies);
+    Fixture f(steps);
+    QVERIFY(f.calculate(false));
+    auto *results = f.dialog.findChild<QLabel *>("labelCalcResults");
+    L shown;
+    for (const QString &line : results->text().split('\n'))
+        shown << line.section(" (window", 0, 0);
+    QProcess calc;
+    calc.start(BIN_DIR "/mirel-calc", args + L{"--json"});
+    QVERIFY(calc.waitForFinished());
+    const QJsonObject j = QJsonDocument::fromJson(calc.readAllStandardOutput()).object();
+    QVERIFY2(j["ok"].toBool(), qPrintable(args.join(' ')));
+    const auto mhz = [&j](const char *key) {
+        return QString::number(j[key].toDouble(), 'f', 3) + " MHz";
+    };
+    const auto output = [&](const char *name, const char *key, const char *ppmKey) {
+        const double ppm = j[ppmKey].toDouble();
+        return name + (' ' + mhz(key))
+               + (j[ppmKey].isNull() ? "" : QString(" (%1%2 ppm)").arg(ppm >= 0 ? "+" : "").arg(ppm, 0, 'f', 1));
+    };
+    QString dividers = QString("IDIV %1, FBDIV %2, ODIV %3")
+                               .arg(j["idiv"].toInt())
+                               .arg(j["fbdiv"].toInt())
+                               .arg(j["odiv"].toInt());
+    if (!j["sdiv"].isNull())
+        dividers += QString(", SDIV %1").arg(j["sdiv"].toInt());
+    L told{dividers, "PFD " + mhz("pfd"), "VCO " + mhz("vco"), output("CLKOUT", "clkout", "clkout_ppm")};
+    if (!j["clkoutd"].isNull())
+        told << output("CLKOUTD", "clkoutd", "clkoutd_ppm");
+    for (const QString &copy : copies)
+        told.insert(copy.startsWith("CLKOUTP") ? 4 : told.size(), copy);
+    QCOMPARE(shown, told);
+    QVERIFY(results->isVisibleTo(&f.dialog));
+
+    driveDialog(&f.dialog,
+                {steps.contains("radioModeAdvanced=true") ? "radioModeGeneral=true" : "radioModeAdvanced=true"});
+    QVERIFY(results->text().isEmpty() && !results->isVisibleTo(&f.dialog));
+    QCOMPARE(f.view().mid(3, 2), L({" ", " "}));
 }
 
 void tst_Generation::rangesFollowTheDevice()
@@ -365,7 +459,8 @@ void tst_Generation::acceptFlows_data()
     // The even-number rule names the CLKOUTD values the nearest even dividers make from CLKOUT 100.286.
     row("odd divider refused with CLKOUTD off", "odd", evenText + '\n' + nearSdivs,
         "WARNING:" + evenText + "\nWARNING: " + nearSdivs, false, none);
-    row("CLKOUT search fails", "clkoutFails", cannot.arg("CLKOUT"), "WARNING: " + cannot.arg("CLKOUT"), false, none);
+    row("CLKOUT search fails", "clkoutFails", '~' + cannot.arg("CLKOUT") + "\nClosest achievable CLKOUT: 400.000 MHz",
+        "WARNING: " + cannot.arg("CLKOUT"), false, none);
     row("CLKOUTD search fails", "clkoutdFails", cannot.arg("CLKOUTD") + '\n' + nearSdivs,
         "WARNING: " + cannot.arg("CLKOUTD") + "\nWARNING: " + nearSdivs, false, none);
     row("VCO of 12800", "impossible", illegal, "WARNING: " + illegal, false, none);
