@@ -133,7 +133,18 @@ void plant(const QDir &root, const QString &word)
         for (const char *rename : {"1 m.ipc ", "2 m.v "})
             record += temporary + QByteArray(rename).replace(' ', '\0');
         QVERIFY(writeFile(root.filePath("d/m/.m.commit"), word.startsWith("cut:") ? record : record + "end\n"));
-    } else if (word != "sizelimit") { // see create()
+    } else if (word.startsWith("general:")) { // one file setting of the module set
+        QString ipc = QString::fromLatin1(goodIpc).remove(
+                QRegularExpression('^' + arg.section('=', 0, 0) + "=.*\n", QRegularExpression::MultilineOption));
+        QVERIFY(writeFile(root.filePath("d/m/m.ipc"),
+                          ipc.replace("[General]\n", "[General]\n" + arg + '\n').toLatin1()));
+    } else if (word.startsWith("bench:")) { // a module beside its .ipc whose bench prints forever, or broken
+        QVERIFY(writeFile(root.filePath("d/m/m.ipc"), goodIpc)
+                && writeFile(root.filePath("d/m/m.v"),
+                             arg == "broken" ? "module m(;\nendmodule\n" : "module m;\nendmodule\n")
+                && writeFile(root.filePath("d/m/m_tb.v"),
+                             "module m_tb;\ninitial forever $display(\"spam\");\nendmodule\n"));
+    } else if (!QString("sizelimit full closed stdin").split(' ').contains(word)) { // see create()
         QFAIL(qPrintable("unknown setup word " + word));
     }
 }
@@ -389,6 +400,52 @@ void tst_Programs::create_data()
            QString(80, 'f') + QChar(0x2026) + "\" is too long");
     attack("lone surrogate", "", "create --options input", 1, "\\xd800", {},
            R"({"dir": "%T/out", "module": "m", "file": "m\ud800"})");
+    const QString requests = QString("{\"clkin\": 27, \"clkout\": 100}\n").repeated(20000);
+    const QString sim = "sim %T/d/m/m.ipc", unknownDevice = "module general:target_device=BRN-4LP-CS94";
+    const QString lost = "ERROR: cannot write the results to standard output";
+    attack("screenshot through a link", "link:x.png", "screenshot m/x.png", 1, link);
+    attack("screenshot through a dangling link", "dangling:x.png", "screenshot m/x.png", 1, link);
+    attack("screenshot into a FIFO", "fifo", "screenshot %T/f", 1, link);
+    attack("screenshot into a device", "", "screenshot /dev/full", 1, "ERROR: \"/dev/full\" " + link);
+    attack("screenshot named ''", "", "screenshot ", 2, "needs the name of the PNG");
+    attack("screenshot past the file-size limit", "module sizelimit", "screenshot m/m.v", 1, "File too large");
+    attack("keys to a full disk", "full", "keys --json", 1, lost + ": No space left on device");
+    attack("devices, output closed", "closed", "devices", 1, lost + ": Bad file descriptor");
+    attack("info to a full disk", "full", "info", 1, lost);
+    attack("calc to a full disk", "full", "mirel-calc --clkin 27 --clkout 100 --tolerance 0.5 --json", 1, lost);
+    attack("calc stream, output closed", "closed stdin", "mirel-calc --jsonl", 1, lost, {}, requests.toLatin1());
+    attack("line break and ESC in a key", "", "create CLKIN\x1b\nERROR:forged=27", 1,
+           "ERROR: unknown option 'CLKIN\\x1b\\nERROR:forged' (did you mean");
+    attack("5000-character key", "", "create " + QString(5000, 'K') + "=1", 1,
+           QString(80, 'K') + QChar(0x2026) + "' (did you mean");
+    attack("line break in --plugin-dir", "", "info --plugin-dir /x\nERROR:y", 1, "'/x\\nERROR:y' does not exist");
+    attack("line break in a control's value", "", "screenshot x.png checkLockEn=a\nERROR:b", 2, "not 'a\\nERROR:b'");
+    row("two items, one target", opts, 1,
+        {"~'input' item 2 writes the same files as 'input' item 1", "ERROR: nothing created from 'input' item 2",
+         "~'input' item 3 writes into the module folder of 'input' item 1",
+         "ERROR: nothing created from 'input' item 3"},
+        filesOf("a"),
+        R"([{"module": "a", "file": "a"}, {"module": "b", "file": "a"},
+        {"module": "c", "file": "c", "dir": "a", "ip_creat_mode": false}])");
+    attack("open, device not in the table", unknownDevice, open, 1,
+           "'BRN-4LP-CS94', which the device table does not have");
+    attack("sim, device not in the table", unknownDevice, sim, 1,
+           "'BRN-4LP-CS94', which the device table does not have");
+    attack("sim, .ipc over the limit", "big", "sim %T/big", 1, "ERROR: '%T/big' is larger than");
+    attack("sim of a text file", "", "sim input", 1, "ERROR: 'input' is not an IP configuration", {}, "hello\n");
+    attack("sim, file out of the folder", "module general:file=../../o/v", sim, 1,
+           "must not contain a directory separator");
+    attack("sim, module printing forever", "bench:spam", sim, 1, "vvp printed more than 1048576 bytes");
+    attack("sim, module the simulator refuses", "bench:broken", sim, 1,
+           "ERROR: iverilog refused the module '%T/d/m/m.v': module.v:1: syntax error");
+    for (const char *name : {"Integer", "STRING"})
+        attack(qPrintable(QString("VHDL predefines %1").arg(name)), "", create + " LANG=VHDL module=" + name, 1,
+               "is a name VHDL predefines");
+    attack("module name past the tools' limit", "", create + " module=" + QString(125, 'm'), 1, "at most 124");
+    attack("dir past the system's limit", "", "create module=m file=m dir=" + QString("x/").repeated(17571), 1,
+           "at most 3840 bytes");
+    attack("NUL in the file name", "", "create --options input", 1, "\"m\\x00x\" contains a character", {},
+           R"({"dir": "out", "module": "m", "file": "m\u0000x"})");
     attack("list without an item", "module set:CLKFB_SOURCE=5", open, 1, "'CLKFB_SOURCE'");
     attack("tolerance not offered", "module set:CLKOUT_TOLERANCE=9", open, 1, "cannot be generated");
     attack("file-size limit", "module sizelimit", create, 1, "File too large");
@@ -418,9 +475,20 @@ void tst_Programs::create()
         argument.replace("%T", root.path());
     const QMap<QString, QByteArray> before = snapshot(root.path());
 
-    // With a file-size limit the run may write files of at most one block.
-    const QStringList limited = QStringList{"-c", "ulimit -f 1; exec \"$0\" \"$@\"", host} + arguments;
-    const Run r = setup.contains("sizelimit") ? run(limited, work.path(), "/bin/sh") : run(arguments, work.path());
+    for (QString &error : errors)
+        error.replace("%T", root.path());
+    const QString program = arguments.first() == "mirel-calc" ? BIN_DIR "/" + arguments.takeFirst() : host;
+    // With a file-size limit the run may write files of at most one block; standard output may
+    // be a full disk or closed, standard input the input file.
+    const QStringList words = setup.split(' ');
+    const QString plain = "exec \"$0\" \"$@\"";
+    const QString shell = QString(words.contains("sizelimit") ? "ulimit -f 1; " : "") + plain
+                          + (words.contains("full")     ? " >/dev/full"
+                             : words.contains("closed") ? " >&-"
+                                                        : "")
+                          + (words.contains("stdin") ? " <input" : "");
+    const Run r = shell != plain ? run(QStringList{"-c", shell, program} + arguments, work.path(), "/bin/sh")
+                                 : run(arguments, work.path(), program);
     QVERIFY2(r.finished, "the run did not end within the time limit");
     QVERIFY2(r.status == status, qPrintable(r.lines.join('\n') + r.err));
     QStringList lines = r.err.split('\n', Qt::SkipEmptyParts);
@@ -515,8 +583,10 @@ void tst_Programs::keysAreTheReadmeList()
 // with a wrong divider fails naming its output, and a missing simulator names the package.
 void tst_Programs::sim()
 {
-    QTemporaryDir dir;
-    QVERIFY(run(QStringList{"create"} + example.split(' '), dir.path()).status == 0);
+    QTemporaryDir temporary;
+    // The simulators never see the user's path, whatever it holds.
+    const QDir dir(temporary.filePath("q\"\n\t"));
+    QVERIFY(dir.mkpath(".") && run(QStringList{"create"} + example.split(' '), dir.path()).status == 0);
     const QString ipc = dir.filePath("pll_file/pll_file.ipc"), module = dir.filePath("pll_file/pll_file.v");
     const Run missing = run({"PATH=/nonexistent", host, "sim", ipc}, dir.path(), "/usr/bin/env");
     QVERIFY2(missing.status == 2 && missing.err.contains("Debian package 'iverilog'"), qPrintable(missing.err));

@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <iostream>
 #include <map>
 #include <string>
 
@@ -24,6 +25,18 @@ enum ExitCode { ExitOk = 0, ExitSearchFailed = 1, ExitUsage = 2 };
 
 // A longer line is no request: its remainder is skipped and it is answered as bad.
 constexpr std::size_t kMaxLineBytes = 64 * 1024;
+
+// Why a write to standard output first failed, for the one line that reports it.
+int outputError = 0;
+
+bool flushOutput()
+{
+    if (std::fflush(stdout) == 0)
+        return true;
+    if (outputError == 0)
+        outputError = errno;
+    return false;
+}
 
 template<typename T>
 json orNull(const std::optional<T> &v)
@@ -96,7 +109,7 @@ void printPlain(const Request &req, const Outcome &out)
         if (req.clkoutdEnabled)
             line("CLKOUTD", withPpm(out.clkoutd, out.clkoutdPpm));
     }
-    std::fflush(stdout);
+    flushOutput();
     for (const std::string &m : out.messages)
         std::fprintf(stderr, "%s\n", m.c_str());
     if (!out.clkout && out.clkoutShown)
@@ -191,7 +204,7 @@ public:
 private:
     bool refill()
     {
-        std::fflush(stdout);
+        flushOutput();
         ssize_t n;
         do {
             n = ::read(0, buffer, sizeof buffer);
@@ -220,15 +233,40 @@ int stream()
             result = answerLine(line);
         }
         const std::string text = dump(result, -1) + '\n';
-        std::fwrite(text.data(), 1, text.size(), stdout);
+        // Answers nobody receives are not worth computing: stop at the first lost one.
+        if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() || std::ferror(stdout)) {
+            if (outputError == 0)
+                outputError = errno;
+            return ExitSearchFailed;
+        }
     }
-    std::fflush(stdout);
     return ExitOk;
 }
+
+// Results reach standard output through stdio or, for help, iostream; this is where it
+// shows whether they arrived. A lost result is a failure, as for cat or printf.
+int finishOutput(int status)
+{
+    std::cout.flush();
+    if (flushOutput() && !std::ferror(stdout) && !std::cout.fail())
+        return status;
+    std::fprintf(stderr, "ERROR: cannot write the results to standard output%s%s\n", outputError ? ": " : "",
+                 outputError ? std::strerror(outputError) : "");
+    return ExitSearchFailed;
+}
+
+int calculate(int argc, char *argv[]);
 
 } // namespace
 
 int main(int argc, char *argv[])
+{
+    return finishOutput(calculate(argc, argv));
+}
+
+namespace {
+
+int calculate(int argc, char *argv[])
 {
     CLI::App app("Finds the dividers of the MIREL PLL for a wanted CLKOUT (General Mode), or checks given\n"
                  "dividers (Advanced Mode). Frequencies in MHz, tolerances in percent.",
@@ -310,9 +348,11 @@ int main(int argc, char *argv[])
 
     const Outcome out = run(req);
     reportDiagnostic(out);
-    if (asJson->count() > 0)
-        std::printf("%s\n", dump(toJson(&req, out), 4).c_str());
-    else
+    if (asJson->count() == 0)
         printPlain(req, out);
+    else if (std::printf("%s\n", dump(toJson(&req, out), 4).c_str()) < 0 && outputError == 0)
+        outputError = errno;
     return out.ok ? ExitOk : ExitSearchFailed;
 }
+
+} // namespace

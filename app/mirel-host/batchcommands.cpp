@@ -12,6 +12,7 @@
 #include <modulegenerator.h>
 
 #include <QCommandLineParser>
+#include <QDir>
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QSettings>
@@ -45,22 +46,53 @@ void report(const BatchOutcome &outcome, const QCommandLineParser &parser)
         BatchReport::printText(outcome, parser.isSet(QStringLiteral("show-args")));
         return;
     }
-    QTextStream err(stderr);
-    for (const QString &line : outcome.messages)
-        err << line << '\n';
-    err.flush();
+    BatchReport::printMessages(outcome);
     out() << QJsonDocument(BatchReport::toJson(outcome)).toJson(QJsonDocument::Compact) << '\n';
     out().flush();
 }
 
-// Whether the file looks like a configuration file at all (the version check is the core's);
-// FileIO::inputProblem has already bounded its size and kind.
-bool looksLikeIpc(const QString &path)
+// Where one item's files go, resolved as the frame resolves dir, file and ip_creat_mode.
+struct Target
 {
-    QSettings settings(path, QSettings::IniFormat);
-    return settings.status() == QSettings::NoError
-           && (settings.contains(QStringLiteral("version"))
-               || settings.childGroups().contains(QStringLiteral("Config")));
+    QString folder; // absolute, clean
+    QString file;
+    bool ownFolder = true; // the folder is the module's own, named after the file
+    QString source;
+};
+
+Target targetOf(const QVariantMap &cfgs, const QString &source)
+{
+    const QString base = cfgs.value(QStringLiteral("dir")).toString();
+    const QString file = cfgs.value(QStringLiteral("file")).toString().trimmed();
+    const QString mode = cfgs.value(QStringLiteral("ip_creat_mode"), true).toString().trimmed();
+    const bool own = mode.compare(QLatin1String("false"), Qt::CaseInsensitive) != 0 && mode != QLatin1String("0");
+    const QString path = (own ? (base.isEmpty() ? file : QDir(base).filePath(file)) : base).trimmed();
+    return {QDir::cleanPath(QDir::current().absoluteFilePath(path)), file, own, source};
+}
+
+bool within(const QString &folder, const QString &outer)
+{
+    return folder == outer || folder.startsWith(outer + QLatin1Char('/'));
+}
+
+// Why an item may not be written after the items already created in this run, or empty:
+// it would replace their files, or write into a folder that is one of theirs (or make
+// its own folder around theirs), and the earlier module would be lost unreported.
+QString clashProblem(const Target &later, const QVector<Target> &earlier)
+{
+    if (later.file.isEmpty())
+        return QString(); // the core refuses it
+    for (const Target &first : earlier) {
+        const QString where = Utils::echo(first.folder + QLatin1Char('/') + first.file, 120);
+        if (first.folder == later.folder && first.file == later.file)
+            return QStringLiteral("ERROR: %1 writes the same files as %2 (\"%3\")")
+                    .arg(later.source, first.source, where);
+        if ((first.ownFolder && within(later.folder, first.folder))
+            || (later.ownFolder && within(first.folder, later.folder)))
+            return QStringLiteral("ERROR: %1 writes into the module folder of %2 (\"%3\")")
+                    .arg(later.source, first.source, where);
+    }
+    return QString();
 }
 
 } // namespace
@@ -116,10 +148,22 @@ int create(const QStringList &arguments)
         sets.append(OptionSet());
 
     bool allCreated = true;
+    QVector<Target> created;
     for (const OptionSet &set : qAsConst(sets)) {
         QVariantMap cfgs = set.cfgs;
         for (auto it = overrides.begin(); it != overrides.end(); ++it)
             cfgs.insert(it.key(), it.value());
+        const Target target = targetOf(cfgs, set.source);
+        if (const QString clash = clashProblem(target, created); !clash.isEmpty()) {
+            BatchOutcome refused;
+            refused.device = device.device;
+            refused.cfgs = cfgs;
+            refused.messages = QStringList{clash};
+            refused.source = set.source;
+            report(refused, parser);
+            allCreated = false;
+            continue;
+        }
         QStringList messages;
         IPCore::clearLastGeneration();
         const bool ok = host.core()->createModuleBatch(cfgs, device.arg(), messages);
@@ -127,6 +171,8 @@ int create(const QStringList &arguments)
         outcome.source = sets.size() > 1 ? set.source : QString();
         report(outcome, parser);
         allCreated = allCreated && ok;
+        if (ok)
+            created.append(target);
     }
     return allCreated ? Done : Refused;
 }
@@ -157,6 +203,10 @@ int open(const QStringList &arguments)
     DEV::DeviceInfo device;
     if (auto status = findDevice(parser, &device))
         return *status;
+    if (!parser.isSet(QStringLiteral("device"))) {
+        if (const QString problem = unknownDeviceProblem(path); !problem.isEmpty())
+            return fail(Refused, problem);
+    }
     // Without --device the configuration file's own device is used.
     const QString deviceName = parser.isSet(QStringLiteral("device")) ? device.device : QString();
     PluginHost host;

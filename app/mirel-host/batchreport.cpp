@@ -53,7 +53,7 @@ QJsonObject output(const char *name, const QJsonValue &wanted, double achieved)
 
 } // namespace
 
-void printText(const BatchOutcome &outcome, bool showArgs)
+void printMessages(const BatchOutcome &outcome)
 {
     QTextStream err(stderr);
     for (const QString &line : outcome.messages) {
@@ -63,6 +63,11 @@ void printText(const BatchOutcome &outcome, bool showArgs)
     if (!outcome.ok && !outcome.source.isEmpty())
         err << "ERROR: nothing created from " << outcome.source << '\n';
     err.flush();
+}
+
+void printText(const BatchOutcome &outcome, bool showArgs)
+{
+    printMessages(outcome);
     if (showArgs) {
         // The header element may span lines; it stays one line here.
         for (QString element : outcome.args)

@@ -22,6 +22,10 @@ struct BatchOutcome
 
 namespace BatchReport {
 
+// The message lines on standard error, "ERROR: " added where the host gave none, and
+// for a refused item of several the line naming it.
+void printMessages(const BatchOutcome &outcome);
+
 // Message lines on standard error ("ERROR: " added where the host gave none),
 // the argument list when asked and "written:" lines on standard output.
 void printText(const BatchOutcome &outcome, bool showArgs);

@@ -4,6 +4,8 @@
 #include <echo.h>
 #include <stagedfiles.h>
 
+#include <QSettings>
+
 namespace HostCommandLine {
 
 QTextStream &out()
@@ -111,6 +113,24 @@ std::optional<int> checkSupported(PluginHost &host, const DEV::DeviceInfo &devic
         return fail(Refused,
                     QStringLiteral("%1 does not support the device %2").arg(host.core()->name(), device.device));
     return std::nullopt;
+}
+
+bool looksLikeIpc(const QString &path)
+{
+    QSettings settings(path, QSettings::IniFormat);
+    return settings.status() == QSettings::NoError
+           && (settings.contains(QStringLiteral("version"))
+               || settings.childGroups().contains(QStringLiteral("Config")));
+}
+
+QString unknownDeviceProblem(const QString &path)
+{
+    const QString named = QSettings(path, QSettings::IniFormat).value(QStringLiteral("target_device")).toString();
+    if (named.trimmed().isEmpty() || DEV::DeviceTable::find(named.trimmed()))
+        return QString();
+    return QStringLiteral("'%1' names the device '%2', which the device table does not have; 'mirel-host devices' "
+                          "lists them, --device chooses one")
+            .arg(Utils::echo(path), Utils::echo(named));
 }
 
 std::optional<int> loadCoreFor(const QCommandLineParser &parser, PluginHost &host, DEV::DeviceInfo *device)

@@ -46,6 +46,12 @@ QCommandLineOption deviceOption(const QString &description = QString());
 // The device that --device names, or the table's default device.
 std::optional<int> findDevice(const QCommandLineParser &parser, DEV::DeviceInfo *device);
 std::optional<int> checkSupported(PluginHost &host, const DEV::DeviceInfo &device);
+// Whether the file looks like a configuration file at all (the version check is the core's);
+// FileIO::inputProblem has already bounded its size and kind.
+bool looksLikeIpc(const QString &path);
+// Why the configuration file at `path` cannot be opened on the device it names, or empty:
+// a device the table does not have (a typo) would otherwise become the default device.
+QString unknownDeviceProblem(const QString &path);
 // The device --device names, and the core loaded and asked whether it supports it.
 std::optional<int> loadCoreFor(const QCommandLineParser &parser, PluginHost &host, DEV::DeviceInfo *device);
 

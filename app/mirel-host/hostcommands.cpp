@@ -9,10 +9,12 @@
 #include <inputfile.h>
 #include <ipinfo.h>
 #include <modulegendialog.h>
+#include <stagedfiles.h>
 #include <viewmanager.h>
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QBuffer>
 #include <QComboBox>
 #include <QCommandLineParser>
 #include <QDialog>
@@ -20,6 +22,7 @@
 #include <QDoubleSpinBox>
 #include <QFileInfo>
 #include <QLayout>
+#include <QMessageBox>
 #include <QRadioButton>
 #include <QScrollArea>
 #include <QSpinBox>
@@ -28,6 +31,8 @@
 #include <QTimer>
 
 #include <optional>
+
+#include <sys/stat.h>
 
 namespace HostCommands {
 
@@ -68,11 +73,11 @@ bool applySetting(QWidget *dialog, const QString &name, const QString &value, QS
 {
     auto *widget = dialog->findChild<QWidget *>(name);
     if (!widget) {
-        *error = QStringLiteral("the dialog has no control named '%1'").arg(name);
+        *error = QStringLiteral("the dialog has no control named '%1'").arg(Utils::echo(name));
         return false;
     }
     if (value != QLatin1String("true") && value != QLatin1String("false") && (qobject_cast<QAbstractButton *>(widget))) {
-        *error = QStringLiteral("'%1' takes true or false, not '%2'").arg(name, value);
+        *error = QStringLiteral("'%1' takes true or false, not '%2'").arg(name, Utils::echo(value));
         return false;
     }
     if (auto *radio = qobject_cast<QRadioButton *>(widget)) {
@@ -97,7 +102,7 @@ bool applySetting(QWidget *dialog, const QString &name, const QString &value, QS
     if (auto *combo = qobject_cast<QComboBox *>(widget)) {
         const int index = combo->findText(value, Qt::MatchExactly);
         if (index < 0) {
-            *error = QStringLiteral("'%1' has no item '%2'").arg(name, value);
+            *error = QStringLiteral("'%1' has no item '%2'").arg(name, Utils::echo(value));
             return false;
         }
         combo->setCurrentIndex(index);
@@ -120,7 +125,7 @@ bool applySetting(QWidget *dialog, const QString &name, const QString &value, QS
         *error = QStringLiteral("'%1' is not a setting").arg(name);
         return false;
     }
-    *error = QStringLiteral("'%2' is not a legal value for '%1'").arg(name, value);
+    *error = QStringLiteral("'%2' is not a legal value for '%1'").arg(name, Utils::echo(value));
     return false;
 }
 
@@ -147,6 +152,30 @@ void showWholePages(QWidget *dialog)
             return;
         dialog->resize(dialog->size() + grow.expandedTo(QSize(0, 0)));
     }
+}
+
+// Why the picture cannot go to `path` before anything is rendered, or empty: like a
+// module file it only replaces a regular file, never a link, a folder or a device.
+QString pictureTargetProblem(const QString &path)
+{
+    struct stat info;
+    if (::lstat(QFile::encodeName(path).constData(), &info) == 0 && !S_ISREG(info.st_mode))
+        return QStringLiteral("\"%1\" is a link or not a regular file; it is not overwritten.")
+                .arg(Utils::echo(QFileInfo(path).absoluteFilePath(), 120));
+    return QString();
+}
+
+// Written as module files are: staged beside the target, flushed, renamed over it,
+// so that a failed write leaves the old picture whole.
+QString writePicture(const QString &path, const QByteArray &bytes)
+{
+    const QFileInfo target(path);
+    FileIO::StagedFiles files;
+    QString problem;
+    if (files.open(target.absolutePath(), QString(), target.fileName(), &problem)
+        && files.add(target.fileName(), bytes, &problem) && files.commit(&problem))
+        return QString();
+    return problem;
 }
 
 } // namespace
@@ -220,6 +249,12 @@ int gui(const QStringList &arguments)
             return fail(Refused, problem);
         if (auto status = settleModule(QFileInfo(file).absolutePath(), QFileInfo(file).completeBaseName()))
             return *status;
+        if (!parser.isSet(QStringLiteral("device"))) {
+            if (const QString problem = unknownDeviceProblem(file); !problem.isEmpty()) {
+                QMessageBox::critical(&mainWindow, QStringLiteral("mirel-host"), problem);
+                return fail(Refused, problem);
+            }
+        }
         host.core()->openModule(QFileInfo(file).absoluteFilePath(), parser.value(QStringLiteral("device")));
         return Done;
     }
@@ -245,8 +280,10 @@ int screenshot(const QStringList &arguments)
                             QStringLiteral("Renders the configuration dialog, as a user sees it, to a PNG.")))
         return *status;
     const QStringList positional = parser.positionalArguments();
-    if (positional.isEmpty())
+    if (positional.isEmpty() || QFileInfo(positional.first()).fileName().isEmpty())
         return fail(UsageError, QStringLiteral("screenshot needs the name of the PNG to write"));
+    if (const QString problem = pictureTargetProblem(positional.first()); !problem.isEmpty())
+        return fail(Refused, problem);
     QList<QPair<QString, QString>> settings;
     for (const QString &setting : positional.mid(1)) {
         const int equals = setting.indexOf(QLatin1Char('='));
@@ -304,10 +341,13 @@ int screenshot(const QStringList &arguments)
             }
         }
         showWholePages(dialog);
-        if (dialog->grab().save(outFile, "PNG")) {
-            status = Done;
+        QBuffer picture;
+        picture.open(QIODevice::WriteOnly);
+        if (!dialog->grab().save(&picture, "PNG")) {
+            error = QStringLiteral("cannot write '%1'").arg(Utils::echo(outFile));
         } else {
-            error = QStringLiteral("cannot write '%1'").arg(outFile);
+            error = writePicture(outFile, picture.data());
+            status = error.isEmpty() ? Done : Refused;
         }
         dialog->reject();
     });

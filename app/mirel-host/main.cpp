@@ -7,11 +7,16 @@
 #include "hostcommands.h"
 #include "simcommand.h"
 
+#include <echo.h>
+
 #include <QApplication>
 #include <QTextStream>
 
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
+#include <fcntl.h>
 
 static const char usage[]
         = "Usage: mirel-host COMMAND [options]\n"
@@ -45,7 +50,45 @@ static void quietOffscreenMessages(QtMsgType type, const QMessageLogContext &con
     std::fputs(qPrintable(qFormatLogMessage(type, context, message) + QLatin1Char('\n')), stderr);
 }
 
+// A closed standard stream would hand its number to the next file opened, and results
+// meant for the terminal would land in a module file. Held by /dev/null opened for
+// reading, a write to it fails and is reported as any failed write is.
+static void holdStandardStreams()
+{
+    // open() takes the lowest free number, which is the one closed.
+    for (int fd = 0; fd <= 2; ++fd) {
+        if (fcntl(fd, F_GETFD) < 0 && errno == EBADF)
+            ::open("/dev/null", O_RDONLY);
+    }
+}
+
+// Every command's results reach standard output through out() or stdio; this is where
+// it shows whether they arrived. A lost result is a failure, as for cat or printf.
+static int finishOutput(int status)
+{
+    HostCommandLine::out().flush();
+    bool failed = HostCommandLine::out().status() != QTextStream::Ok;
+    int error = failed ? errno : 0;
+    if (std::fflush(stdout) != 0) {
+        failed = true;
+        error = errno;
+    }
+    if (!failed && !std::ferror(stdout))
+        return status;
+    std::fprintf(stderr, "ERROR: cannot write the results to standard output%s%s\n", error ? ": " : "",
+                 error ? std::strerror(error) : "");
+    return HostCommandLine::Refused;
+}
+
+static int runCommand(int argc, char *argv[]);
+
 int main(int argc, char *argv[])
+{
+    holdStandardStreams();
+    return finishOutput(runCommand(argc, argv));
+}
+
+static int runCommand(int argc, char *argv[])
 {
     // Past a file-size limit a write then fails with its own line instead of
     // the signal ending the program silently.
@@ -99,6 +142,6 @@ int main(int argc, char *argv[])
         return SimCommand::run(commandArgs);
     if (command == QLatin1String("screenshot"))
         return HostCommands::screenshot(commandArgs);
-    QTextStream(stderr) << "ERROR: unknown command '" << command << "'; see mirel-host --help\n";
+    QTextStream(stderr) << "ERROR: unknown command '" << Utils::echo(command) << "'; see mirel-host --help\n";
     return HostCommandLine::UsageError;
 }

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "optioncheck.h"
 
+#include <echo.h>
+
 #include <QLocale>
 
 #include <algorithm>
@@ -59,7 +61,7 @@ QStringList unknownKeys(const QVariantMap &cfgs, const QVariantMap &options)
     for (auto it = cfgs.begin(); it != cfgs.end(); ++it) {
         if (options.contains(it.key()))
             continue;
-        QString line = QStringLiteral("ERROR: unknown option '%1'").arg(it.key());
+        QString line = QStringLiteral("ERROR: unknown option '%1'").arg(Utils::echo(it.key()));
         const QString guess = nearest(it.key(), options.keys());
         if (!guess.isEmpty())
             line += QStringLiteral(" (did you mean '%1'?)").arg(guess);

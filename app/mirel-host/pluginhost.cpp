@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "pluginhost.h"
 
+#include <echo.h>
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -26,10 +28,10 @@ bool PluginHost::load(const QString &pluginDir, QString *error)
 {
     const QDir dir(pluginDir);
     if (!dir.exists()) {
-        *error = QStringLiteral("plug-in folder '%1' does not exist").arg(pluginDir);
+        *error = QStringLiteral("plug-in folder '%1' does not exist").arg(Utils::echo(pluginDir));
         return false;
     }
-    QString lastError = QStringLiteral("no plug-in library in '%1'").arg(dir.absolutePath());
+    QString lastError = QStringLiteral("no plug-in library in '%1'").arg(Utils::echo(dir.absolutePath()));
     const QStringList entries = dir.entryList(QDir::Files, QDir::Name);
     for (const QString &entry : entries) {
         const QString path = dir.absoluteFilePath(entry);
@@ -38,18 +40,18 @@ bool PluginHost::load(const QString &pluginDir, QString *error)
         auto loader = std::make_unique<QPluginLoader>(path);
         QObject *instance = loader->instance();
         if (!instance) {
-            lastError = loader->errorString();
+            lastError = Utils::echo(loader->errorString(), 400);
             continue;
         }
         auto *plugin = qobject_cast<IPPlugin *>(instance);
         if (!plugin) {
-            lastError = QStringLiteral("'%1' is not an IP plug-in").arg(entry);
+            lastError = QStringLiteral("'%1' is not an IP plug-in").arg(Utils::echo(entry));
             continue;
         }
         plugin->pluginDir = QFileInfo(path).absolutePath();
         const QList<TE::TE_IPCore_Def::BaseIPCoreInterface *> cores = plugin->ipCores();
         if (cores.isEmpty()) {
-            lastError = QStringLiteral("'%1' offers no IP core (its description was refused)").arg(entry);
+            lastError = QStringLiteral("'%1' offers no IP core (its description was refused)").arg(Utils::echo(entry));
             continue;
         }
         for (auto *core : cores)

@@ -5,9 +5,12 @@
 #include "reportedsettings.h"
 
 #include <echo.h>
+#include <inputfile.h>
+#include <names.h>
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
@@ -20,6 +23,7 @@
 #include <QTemporaryDir>
 #include <QTextStream>
 
+#include <csignal>
 #include <optional>
 
 namespace SimCommand {
@@ -97,26 +101,64 @@ QString modelDir(const QCommandLineParser &parser)
     return QCoreApplication::applicationDirPath() + QStringLiteral("/../share/mirel/hdl");
 }
 
-// Runs one tool to its end; false with the reason when it could not.
-bool step(const QString &program, const QStringList &arguments, const QString &dir, QString *output)
+// A bench prints a few dozen lines; far more is a module printing in a loop.
+constexpr int OutputLimit = 1 << 20;
+
+// Set by a signal that ends the command, so that the tool is stopped and the
+// temporary folder removed before the signal takes its course.
+volatile std::sig_atomic_t endingSignal = 0;
+
+void noteSignal(int signal)
+{
+    endingSignal = signal;
+}
+
+// Runs one tool to its end, reading its output as it comes; false with the reason
+// in *problem when it could not run, was stopped or printed past the limit.
+bool step(const QString &program, const QStringList &arguments, const QString &dir, QString *output, QString *problem)
 {
     QProcess process;
     process.setWorkingDirectory(dir);
     process.setProcessChannelMode(QProcess::MergedChannels);
     process.start(program, arguments);
-    const bool finished = process.waitForFinished(StepLimitMs);
-    if (!finished) {
-        process.kill();
-        process.waitForFinished();
-    }
-    *output += QString::fromUtf8(process.readAll());
-    if (!finished) {
-        *output += QStringLiteral("%1 did not finish within %2 s\n")
-                           .arg(QFileInfo(program).fileName())
-                           .arg(StepLimitMs / 1000);
+    const QString name = QFileInfo(program).fileName();
+    if (!process.waitForStarted()) {
+        *problem = QStringLiteral("%1 cannot be started: %2").arg(name, process.errorString());
         return false;
     }
+    QByteArray bytes;
+    QElapsedTimer clock;
+    clock.start();
+    while (process.state() != QProcess::NotRunning) {
+        process.waitForReadyRead(100);
+        bytes += process.readAll();
+        if (bytes.size() > OutputLimit)
+            *problem = QStringLiteral("%1 printed more than %2 bytes; the module prints in a loop")
+                               .arg(name)
+                               .arg(OutputLimit);
+        else if (clock.elapsed() > StepLimitMs)
+            *problem = QStringLiteral("%1 did not finish within %2 s").arg(name).arg(StepLimitMs / 1000);
+        else if (endingSignal)
+            *problem = QStringLiteral("%1 was stopped: sim was interrupted").arg(name);
+        if (!problem->isEmpty()) {
+            process.kill();
+            process.waitForFinished();
+            return false;
+        }
+    }
+    bytes += process.readAll();
+    *output += QString::fromUtf8(bytes);
     return process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+}
+
+// The tool's own first diagnostic, to say why it refused the module.
+QString toolReason(const QString &output)
+{
+    for (const QString &line : output.split(QLatin1Char('\n'))) {
+        if (!line.trimmed().isEmpty())
+            return Utils::echo(line.trimmed(), 200);
+    }
+    return QStringLiteral("no reason given");
 }
 
 Outcome readOutput(const QString &output, const QJsonObject &wanted)
@@ -207,9 +249,21 @@ void printJson(const Outcome &outcome, const Files &files, const QString &simula
     out() << QJsonDocument(object).toJson(QJsonDocument::Indented);
 }
 
-} // namespace
+// Copies a file the simulators read into the temporary folder under a plain name.
+std::optional<QString> copyIn(const QString &from, const QString &to)
+{
+    QByteArray bytes;
+    QString problem;
+    if (!FileIO::readInput(from, &bytes, &problem, 16 << 20))
+        return problem;
+    QFile file(to);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush())
+        return QStringLiteral("cannot copy '%1' into a temporary folder: %2").arg(Utils::echo(from), file.errorString());
+    return std::nullopt;
+}
 
-int run(const QStringList &arguments)
+// The command up to the signal that may end it, so that its temporary folder is gone when that comes.
+int simulate(const QStringList &arguments)
 {
     QCommandLineParser parser;
     parser.addPositionalArgument(QStringLiteral("FILE.ipc"),
@@ -222,25 +276,41 @@ int run(const QStringList &arguments)
     if (auto status
         = parse(parser, arguments,
                 QStringLiteral("Simulates a MIREL module with its self-checking testbench: the files beside\n"
-                               "FILE.ipc when they are there, else a fresh copy generated into a temporary folder."),
+                               "FILE.ipc when they are there, else a fresh copy generated into a temporary folder.\n"
+                               "The HDL beside FILE.ipc is run as it is, and a simulator lets it do what any\n"
+                               "program may (read and write files): simulate only modules you trust.\n"
+                               "Each tool is stopped after %1 s, or when it prints more than %2 bytes.")
+                        .arg(StepLimitMs / 1000)
+                        .arg(OutputLimit),
                 QStringLiteral("Exit status: 0 PASS, 1 FAIL or refused, 2 usage error or no simulator.")))
         return *status;
     const QStringList positional = parser.positionalArguments();
     if (positional.size() != 1)
         return fail(UsageError, QStringLiteral("sim needs exactly one configuration file"));
-    const QString ipc = QFileInfo(positional.first()).absoluteFilePath();
+    const QString given = positional.first();
+    const QString ipc = QFileInfo(given).absoluteFilePath();
     if (!QFileInfo(ipc).isFile())
-        return fail(Refused, QStringLiteral("no configuration file '%1'").arg(Utils::echo(positional.first())));
+        return fail(Refused, QStringLiteral("no configuration file '%1'").arg(Utils::echo(given)));
+    // Read as open reads it: a FIFO, a device or a huge file is refused unread.
+    if (const QString problem = FileIO::inputProblem(given); !problem.isEmpty())
+        return fail(Refused, problem);
+    if (!looksLikeIpc(ipc))
+        return fail(Refused, QStringLiteral("'%1' is not an IP configuration (.ipc) file").arg(Utils::echo(given)));
+    if (const QString problem = unknownDeviceProblem(given); !problem.isEmpty())
+        return fail(Refused, problem);
 
-    // The module and bench beside the configuration may carry another name than it;
-    // runs writing them wait until they are read, so that they are one run's.
+    // The module and bench beside the configuration may carry another name than it, but
+    // only one that open would write: never a path out of the folder.
     const QString folder = QFileInfo(ipc).absolutePath(), stem = QFileInfo(ipc).completeBaseName();
     const QString file = QSettings(ipc, QSettings::IniFormat).value(QStringLiteral("file"), stem).toString();
     FileIO::ModuleLock reading;
     if (file != stem) {
+        if (const QString problem = ModGen::fileNameProblem(file); !problem.isEmpty())
+            return fail(Refused, problem);
         if (auto status = settleModule(folder, stem))
             return *status;
     }
+    // Runs writing the module wait until it is copied, so that it is one run's.
     if (auto status = settleModule(folder, file, &reading))
         return *status;
 
@@ -252,22 +322,26 @@ int run(const QStringList &arguments)
         // Generate a fresh copy from a copy of the configuration, so nothing beside it changes.
         const QString copy = work.filePath(QFileInfo(ipc).fileName());
         if (!QFile::copy(ipc, copy))
-            return fail(Refused, QStringLiteral("cannot copy '%1' into a temporary folder").arg(Utils::echo(ipc)));
+            return fail(Refused, QStringLiteral("cannot copy '%1' into a temporary folder").arg(Utils::echo(given)));
         PluginHost host;
         if (auto status = loadCore(parser, host))
             return *status;
         QVariantMap cfgs;
         QStringList messages;
         const bool ok = host.core()->openModuleBatch(copy, QString(), cfgs, messages);
+        // The lines name the file the user gave, not the copy.
         for (const QString &line : messages)
-            QTextStream(stderr) << line << '\n';
+            fail(Refused, QString(line).replace(copy, Utils::echo(given)));
         if (!ok || !(files = filesBeside(copy)))
-            return fail(Refused, QStringLiteral("'%1' does not generate a module to simulate")
-                                         .arg(Utils::echo(positional.first())));
+            return messages.isEmpty()
+                           ? fail(Refused,
+                                  QStringLiteral("'%1' does not generate a module to simulate").arg(Utils::echo(given)))
+                           : int(Refused);
         files->fresh = true;
     }
 
-    const QString model = modelDir(parser) + (files->vhdl ? QStringLiteral("/mirel.vhd") : QStringLiteral("/mirel.v"));
+    const QString extension = files->vhdl ? QStringLiteral(".vhd") : QStringLiteral(".v");
+    const QString model = modelDir(parser) + QStringLiteral("/mirel") + extension;
     if (!QFileInfo(model).isFile())
         return fail(UsageError, QStringLiteral("no simulation model '%1'; name its folder with --model-dir")
                                         .arg(Utils::echo(model)));
@@ -280,32 +354,62 @@ int run(const QStringList &arguments)
                                 : QStringLiteral("Icarus Verilog (iverilog, vvp) is not installed; "
                                                  "install the Debian package 'iverilog'"));
 
-    QString output;
+    // The simulators write the paths they compile into what they build and print, so a
+    // quote, line break or tab in the user's path would break the run: they get copies
+    // under plain names in the temporary folder.
     const QString dir = work.path();
+    const QString model0 = QStringLiteral("mirel") + extension, module0 = QStringLiteral("module") + extension,
+                  bench0 = QStringLiteral("bench") + extension;
+    for (const auto &[from, to] : {std::pair{model, model0}, {files->module, module0}, {files->bench, bench0}}) {
+        if (auto problem = copyIn(from, work.filePath(to)))
+            return fail(Refused, *problem);
+    }
+    reading.release(); // the tools read the copies
+
+    QString output, problem;
     // GHDL keeps its library in the working folder, which the temporary folder is, and
     // elaborates the bench as it runs it.
-    const bool built = files->vhdl ? step(tool, {"-a", "--std=08", model, files->module, files->bench}, dir, &output)
-                                   : step(tool,
-                                          {"-g2005", "-s", files->top, "-o", "bench.vvp", model, files->module,
-                                           files->bench},
-                                          dir, &output);
-    reading.release(); // the simulation reads what the tools made of the files
-    if (built)
-        step(files->vhdl ? tool : runner,
-             files->vhdl ? QStringList{"--elab-run", "--std=08", files->top} : QStringList{"-n", "bench.vvp"}, dir,
-             &output);
+    const bool built = files->vhdl
+                               ? step(tool, {"-a", "--std=08", model0, module0, bench0}, dir, &output, &problem)
+                               : step(tool, {"-g2005", "-s", files->top, "-o", "bench.vvp", model0, module0, bench0},
+                                      dir, &output, &problem);
+    const QString refusal = QStringLiteral("%1 refused the module '%2': %3").arg(simulator, Utils::echo(files->module));
+    if (!built)
+        return fail(Refused, problem.isEmpty() ? refusal.arg(toolReason(output)) : problem);
+    output.clear();
+    const bool ran = step(files->vhdl ? tool : runner,
+                          files->vhdl ? QStringList{"--elab-run", "--std=08", files->top}
+                                      : QStringList{"-n", "bench.vvp"},
+                          dir, &output, &problem);
+    if (!problem.isEmpty())
+        return fail(Refused, problem);
     Outcome outcome = readOutput(output, wantedFrequencies(ipc));
-    if (!built && outcome.problems.isEmpty())
-        outcome.problems << output.trimmed().split(QLatin1Char('\n'));
+    // A tool that stopped before the bench printed anything refused the module (GHDL elaborates here).
+    if (!ran && outcome.rows.isEmpty() && !outcome.pass)
+        return fail(Refused, refusal.arg(toolReason(output)));
 
-    for (const QString &problem : outcome.problems)
-        QTextStream(stderr) << "ERROR: " << problem << '\n';
+    for (const QString &line : outcome.problems)
+        QTextStream(stderr) << "ERROR: " << Utils::echo(line, 200) << '\n';
     if (parser.isSet(QStringLiteral("json")))
         printJson(outcome, *files, simulator);
     else
         printTable(outcome, *files);
     out().flush();
     return outcome.pass ? Done : Refused;
+}
+
+} // namespace
+
+int run(const QStringList &arguments)
+{
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP})
+        std::signal(signal, noteSignal);
+    const int status = simulate(arguments);
+    if (endingSignal) {
+        std::signal(endingSignal, SIG_DFL);
+        std::raise(endingSignal);
+    }
+    return status;
 }
 
 } // namespace SimCommand

@@ -12,9 +12,14 @@
 #include <QIcon>
 #include <QMessageBox>
 
+#include <climits>
+
 namespace IPCore {
 
 namespace {
+
+// The module's own names (at most 232 bytes each, see ModGen::fileNameProblem) fit below it.
+constexpr int MaxDirectoryBytes = PATH_MAX - 256;
 
 // Why dir cannot hold the output, or empty. A missing directory is fine when its
 // nearest existing ancestor is a writable directory.
@@ -26,6 +31,13 @@ QString directoryProblem(const QString &dir)
     if (dir.contains(QChar(0)))
         return QStringLiteral("The output directory \"%1\" cannot be created.").arg(Utils::echo(dir));
     QFileInfo info(dir);
+    // A path the system cannot take whole would be cut, and another folder written.
+    if (QFile::encodeName(info.absoluteFilePath()).size() > MaxDirectoryBytes)
+        return QStringLiteral("The output directory \"%1\" is too long: at most %2 bytes, which leave room for "
+                              "the module's files within the system's limit of %3.")
+                .arg(Utils::echo(dir))
+                .arg(MaxDirectoryBytes)
+                .arg(PATH_MAX);
     if (info.exists()) {
         if (!info.isDir())
             return QStringLiteral("The output path \"%1\" is not a directory.").arg(Utils::echo(dir));
@@ -52,9 +64,13 @@ QStringList ModuleGenDialog::checkFileOptions() const
 {
     // With no output directory the module's folder is named by the file name alone, so an empty
     // file name is the one problem to report, not an empty directory as well.
-    const bool pathFromFileName = createPath().isEmpty() && fileName().isEmpty();
+    // Nor, when the module's folder is named after a refused file name, the folder as well.
+    const QString fileProblem = ModGen::fileNameProblem(fileName());
+    const bool pathFromFileName = (createPath().isEmpty() && fileName().isEmpty())
+                                  || (!fileProblem.isEmpty()
+                                      && QDir::cleanPath(createPath()) != QDir::cleanPath(m_baseDir));
     QStringList errors;
-    for (const QString &problem : {ModGen::moduleNameProblem(moduleName()), ModGen::fileNameProblem(fileName()),
+    for (const QString &problem : {ModGen::moduleNameProblem(moduleName()), fileProblem,
                                    pathFromFileName ? QString() : directoryProblem(createPath())}) {
         if (!problem.isEmpty())
             errors << problem;

@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
+#include <QLoggingCategory>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QtDebug>
@@ -17,6 +18,11 @@
 namespace IPCore {
 
 namespace {
+
+// The core that called reports a failed write in its own words; the writer's reason is
+// there for QT_LOGGING_RULES="mirel.coregen.writer.warning=true", so that one problem
+// stays one line.
+Q_LOGGING_CATEGORY(writerLog, "mirel.coregen.writer", QtCriticalMsg)
 
 // Every value goes to QSettings as the text it stands for, so that numbers stay
 // plain decimals (hand-made tools read these files too) and no type marker is added.
@@ -92,8 +98,8 @@ bool writeIPConfig(const QString &path, const QVariantMap &info, const QVariantM
     if (!written) {
         if (module)
             module->discard();
-        qWarning().noquote() << QStringLiteral("IPCore::writeIPConfig: could not write '%1': %2")
-                                        .arg(Utils::echo(path), problem);
+        qCWarning(writerLog).noquote() << QStringLiteral("IPCore::writeIPConfig: could not write '%1': %2")
+                                                  .arg(Utils::echo(path), problem);
         return false;
     }
     return true;

@@ -69,6 +69,26 @@ const QSet<QString> &vhdlWords()
     return words;
 }
 
+// The names VHDL declares in std.standard, visible in every design unit: a module
+// named after one hides it, and the generated code that uses it no longer compiles.
+const QSet<QString> &vhdlPredefined()
+{
+    static const QSet<QString> names = [] {
+        QSet<QString> set = wordSet(
+                "boolean false true bit character severity_level note warning error failure integer real time fs "
+                "ps ns us ms sec min hr delay_length now natural positive string boolean_vector bit_vector "
+                "integer_vector real_vector time_vector file_open_kind read_mode write_mode append_mode "
+                "file_open_status open_ok status_error name_error mode_error foreign minimum maximum to_string "
+                "to_bstring to_binary_string to_ostring to_octal_string to_hstring to_hex_string rising_edge "
+                "falling_edge nul soh stx etx eot enq ack bel bs ht lf vt ff cr so si dle dc1 dc2 dc3 dc4 nak "
+                "syn etb can em sub esc fsp gsp rsp usp del");
+        for (int code = 128; code <= 159; ++code)
+            set.insert(QStringLiteral("c%1").arg(code));
+        return set;
+    }();
+    return names;
+}
+
 // Names inside the generated module: the primitive, its instance and the ports.
 const QSet<QString> &generatedNames()
 {
@@ -92,9 +112,18 @@ QString moduleNameProblem(const QString &name)
                               "use a letter first, then letters, digits and single underscores, "
                               "not ending in an underscore.")
                 .arg(Utils::echo(name));
+    if (name.size() > MaxModuleName)
+        return QStringLiteral("The module name \"%1\" is too long: %2 characters, of at most %3 that every supported "
+                              "tool takes (with \"_tb\" added for the testbench).")
+                .arg(Utils::echo(name))
+                .arg(name.size())
+                .arg(MaxModuleName);
     const QString lower = name.toLower();
     if (verilogWords().contains(name) || vhdlWords().contains(lower))
         return QStringLiteral("The module name \"%1\" is a reserved word of Verilog or VHDL.").arg(Utils::echo(name));
+    if (vhdlPredefined().contains(lower))
+        return QStringLiteral("The module name \"%1\" is a name VHDL predefines (std.standard); choose another name.")
+                .arg(Utils::echo(name));
     if (generatedNames().contains(lower))
         return QStringLiteral("The module name \"%1\" is used inside the generated module; choose another name.")
                 .arg(Utils::echo(name));
