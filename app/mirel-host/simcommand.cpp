@@ -199,7 +199,9 @@ Outcome readOutput(const QString &output, const QJsonObject &wanted)
 void printTable(const Outcome &outcome, const Files &files)
 {
     const QString where = files.fresh ? QStringLiteral(" (generated for this run)") : QString();
-    out() << "module:  " << files.module << where << '\n' << "bench:   " << files.bench << where << '\n';
+    // A path with a line break in it stays on its line.
+    out() << "module:  " << Utils::echo(files.module, 4096) << where << '\n'
+          << "bench:   " << Utils::echo(files.bench, 4096) << where << '\n';
     out() << QStringLiteral("%1 %2 %3 %4 %5\n")
                      .arg(QStringLiteral("output"), -14)
                      .arg(QStringLiteral("wanted"), 12)
