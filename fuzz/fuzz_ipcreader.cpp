@@ -54,10 +54,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     QVariantMap values;
     for (auto it = config.constBegin(); it != config.constEnd(); ++it)
         values.insert(it.key(), it.value());
+    // The writer refuses only what it could not write faithfully: an empty key.
+    const std::optional<QByteArray> text = IPCore::ipConfigText({{QStringLiteral("version"), version}}, values);
+    FUZZ_CHECK(text.has_value() != config.contains(QString()),
+               QStringLiteral("the writer refused a file it can write, or wrote one it cannot"));
+    if (!text)
+        return 0;
     QString versionAgain;
-    const QMap<QString, QString> again
-            = readConfig(IPCore::ipConfigText({{QStringLiteral("version"), version}}, values).value_or(QByteArray()),
-                         &versionAgain);
+    const QMap<QString, QString> again = readConfig(*text, &versionAgain);
     FUZZ_CHECK(versionAgain == version,
                QStringLiteral("the version \"%1\" came back as \"%2\"").arg(version, versionAgain));
     for (auto it = config.constBegin(); it != config.constEnd(); ++it) {

@@ -47,6 +47,11 @@ std::optional<QByteArray> ipConfigText(const QVariantMap &info, const QVariantMa
     // QSettings writes the text into a private scratch folder; the bytes are what the staged commit writes.
     QString reason;
     QString *why = problem ? problem : &reason;
+    // QSettings drops an empty key without a word; a file without it would read back as another one.
+    if (info.contains(QString()) || config.contains(QString())) {
+        *why = QStringLiteral("an empty key cannot be written");
+        return std::nullopt;
+    }
     const QTemporaryDir scratch;
     if (!scratch.isValid()) {
         *why = scratch.errorString();

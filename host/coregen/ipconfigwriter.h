@@ -17,7 +17,8 @@ namespace IPCore {
 // also reported on the warning channel; false tells the caller.
 bool writeIPConfig(const QString &path, const QVariantMap &info, const QVariantMap &config);
 
-// The text writeIPConfig writes, as QSettings makes it; none, with the problem, when it cannot be made.
+// The text writeIPConfig writes, as QSettings makes it; none, with the problem, when it cannot be
+// made or would not read back as these maps (an empty key).
 std::optional<QByteArray> ipConfigText(const QVariantMap &info, const QVariantMap &config, QString *problem = nullptr);
 
 } // namespace IPCore
