@@ -7,15 +7,27 @@ namespace ModMirel::Calc {
 
 namespace {
 
-// The pair nearest to the expected frequency in one IDIV row, among those the device
-// can run (CLKOUT at most its maximum, an ODIV that brings it into the VCO window);
-// among equal errors the smallest FBDIV. Empty when the row has none.
+// The record of the General Mode search: the runnable pair with the smallest error;
+// among equal errors the smallest FBDIV, then the smallest IDIV, which is the first
+// pair a walk over FBDIV, then IDIV, both ascending, would meet.
+struct Nearest : Record
+{
+    void offer(double f, double candidateError, int fbdivOffered, int idivOffered, int odivOffered)
+    {
+        if (isEmpty() || candidateError < error || (candidateError == error && fbdivOffered < fbdiv))
+            static_cast<Record &>(*this) = Record{candidateError, f, fbdivOffered, idivOffered, odivOffered, 0};
+    }
+};
+
+// Offers the pairs of one IDIV row nearest to the expected frequency among those the
+// device can run (CLKOUT at most its maximum, an ODIV that brings it into the VCO
+// window). Rows are offered by ascending IDIV.
 //
 // CLKOUT = (FBDIV / IDIV) x CLKIN, as the frequency model computes it, rises with
 // FBDIV (rounding keeps the order), so the error falls while CLKOUT is below the
 // expected frequency and rises from there on: the candidates are the first runnable
 // FBDIV at or above it and the last runnable one below it.
-Record nearestInRow(const ClkoutInput &in, int idiv)
+void offerRow(const ClkoutInput &in, int idiv, Nearest &nearest)
 {
     const double clkin = in.clkin, expected = in.expected;
     const auto frequency = [&](int fbdiv) {
@@ -23,35 +35,35 @@ Record nearestInRow(const ClkoutInput &in, int idiv)
     };
     // The first FBDIV whose CLKOUT reaches the expected frequency (kDividerMax + 1 when
     // none does): estimated, then settled on the computed frequencies.
-    const double estimate = std::ceil(expected * idiv / clkin);
+    const double estimate = std::ceil(expected / clkin * idiv);
     int above = estimate > kDividerMax ? kDividerMax + 1 : estimate > kDividerMin ? int(estimate) : kDividerMin;
     while (above > kDividerMin && frequency(above - 1) >= expected)
         --above;
     while (above <= kDividerMax && frequency(above) < expected)
         ++above;
 
-    Record up;
     for (int fbdiv = above; fbdiv <= kDividerMax; ++fbdiv) {
         const double f = frequency(fbdiv);
         if (f > double(in.limits.clkoutMax)) // and so is every higher FBDIV
             break;
         if (const int odiv = smallestLegalOdiv(f, in.limits)) {
-            up = Record{relativeError(f, expected), f, fbdiv, idiv, odiv, 0};
+            nearest.offer(f, relativeError(f, expected), fbdiv, idiv, odiv);
             break;
         }
     }
     // Below, the error only grows as FBDIV falls: after the first runnable FBDIV only
     // a lower one with an equal error can take its place.
-    Record down;
+    double found = -1.0;
     for (int fbdiv = above - 1; fbdiv >= kDividerMin; --fbdiv) {
         const double f = frequency(fbdiv);
         const double error = relativeError(f, expected);
-        if (!down.isEmpty() && error != down.error)
+        if (found >= 0.0 && error != found)
             break;
-        if (const int odiv = admissibleOdiv(f, in.limits))
-            down = Record{error, f, fbdiv, idiv, odiv, 0};
+        if (const int odiv = admissibleOdiv(f, in.limits)) {
+            nearest.offer(f, error, fbdiv, idiv, odiv);
+            found = error;
+        }
     }
-    return !down.isEmpty() && (up.isEmpty() || down.error <= up.error) ? down : up;
 }
 
 ClkoutResult searchBypassed(const ClkoutInput &in)
@@ -80,19 +92,11 @@ ClkoutResult searchGeneral(const ClkoutInput &in)
     const double expected = in.expected;
     const double tolerance = in.tolerancePercent / 100.0;
 
-    // The answer is the runnable pair with the smallest error, within the phase-detector
-    // window; among equal errors the smallest FBDIV, then the smallest IDIV: the first
-    // a walk over FBDIV, then IDIV, both ascending, would meet. Within the tolerance it
-    // is the best, otherwise the closest.
-    Record nearest;
+    // The nearest pair is the best when within the tolerance, otherwise the closest.
+    Nearest nearest;
     for (int idiv = kDividerMin; idiv <= kDividerMax; ++idiv) {
-        if (!pfdInWindow(clkin, idiv, limits))
-            continue;
-        const Record row = nearestInRow(in, idiv);
-        if (!row.isEmpty()
-            && (nearest.isEmpty() || row.error < nearest.error
-                || (row.error == nearest.error && row.fbdiv < nearest.fbdiv)))
-            nearest = row;
+        if (pfdInWindow(clkin, idiv, limits))
+            offerRow(in, idiv, nearest);
     }
     Record best, closest;
     if (!nearest.isEmpty())
