@@ -242,7 +242,11 @@ void tst_Programs::exitStatus_data()
     row("CLKOUTD below the printed bound", "mirel-calc --clkin 27 --bypass --clkoutd 0.023", 2, "0.024~225.000");
     row("CLKOUT above what the dialog takes", "mirel-calc --clkin 27 --clkout 901", 2, "3.125~450");
     row("unknown device", "mirel-calc --device XYZ --clkin 27 --bypass", 2, "XYZ");
-    row("stray argument", "mirel-calc --clkin 27 --bypass 42", 2, "42");
+    row("stray argument", "mirel-calc --clkin 27 --bypass 42", 2, "The following argument was not expected: 42");
+    row("unknown option", "mirel-calc --clkin 27 --bogus=3", 2, "The following argument was not expected: --bogus=3");
+    row("value missing at the end", "mirel-calc --bogus --clkin-freq", 2, "--clkin: 1 required MHZ missing");
+    row("option twice", "mirel-calc --clkin 1 --bypass --clkin-freq 2 x", 2,
+        "--clkin: At Most 1 required but received 2");
 }
 
 void tst_Programs::exitStatus()
@@ -790,6 +794,9 @@ void tst_Programs::calcJson()
     const QString first = alts.isEmpty() ? QString()
                                          : text(alts.first().toObject(), {"clkout", "idiv", "fbdiv", "odiv"}) + ' ';
     QCOMPARE(first + QString::number(alts.size()), alternatives);
+    // Four spaces a level, names sorted, as the output has always been.
+    const QByteArray nested = alts.isEmpty() ? "[]," : "[\n        {\n            \"clkout\": ";
+    QVERIFY2(r.out.startsWith("{\n    \"alternatives\": " + nested) && r.out.endsWith("\n}\n"), r.out);
 }
 
 // One answer per request line, in order; a bad line is answered as bad and the stream goes on.
@@ -801,14 +808,25 @@ void tst_Programs::calcStream()
             "{\"clkin\": \"27\", \"idiv\": 1, \"fbdiv\": 4, \"odiv\": 8, \"sdiv\": 6, \"device\": \"axl-25\"}\n"
             "{\"clkin\": 27, \"clkout\": 100, \"idiv\": 1}\n{\"clkin\": 27, \"clkout\": 100, \"tolerance\": \"0.5\", "
             "\"bogus\": 1}\n");
-    p.write(QByteArray(70000, 'x') + "\n{\"clkin\": 100, \"clkout\": 600}\n");
+    p.write(QByteArray(70000, 'x')
+            + "\n{\"clkin\": 100, \"clkout\": 600}\n{\"clkin\": \"2\\u0001\\\"x\\\\\", \"clkout\": 1}\n");
     // Each answer comes before the next request is read: a script may wait for it.
     QVERIFY(p.waitForReadyRead(timeLimitMs) && p.canReadLine());
     p.closeWriteChannel();
     QVERIFY(p.waitForFinished(timeLimitMs));
     QCOMPARE(p.exitCode(), 0);
     QStringList got;
-    for (const QByteArray &line : p.readAllStandardOutput().split('\n')) {
+    const QList<QByteArray> lines = p.readAllStandardOutput().split('\n');
+    // The bytes themselves: names in order, numbers in their shortest form, escapes.
+    QCOMPARE(lines.first(), R"({"alternatives":[],"clkout":100.28571428571429,"clkout_ppm":2857.142857142918,)"
+                            R"("clkout_shown":100.28571428571429,"clkoutd":null,"clkoutd_ppm":null,)"
+                            R"("clkoutd_shown":null,"device":"AXL-12-QN88","error":null,"fbdiv":26,"idiv":7,)"
+                            R"("messages":[],"odiv":4,"ok":true,"pfd":3.857142857142857,"sdiv":null,)"
+                            R"("vco":401.14285714285717})");
+    QVERIFY2(lines.at(8).contains(
+                     "\"error\":\"--clkin needs a finite number, not \\\"2\\u0001\\\"x\\\\\\\"\",\"fbdiv\":null,"),
+             lines.at(8));
+    for (const QByteArray &line : lines) {
         const QJsonObject o = QJsonDocument::fromJson(line).object();
         if (!line.isEmpty())
             got << text(o, {"clkout", "clkoutd"}) + ' ' + o.value("device").toString() + ' '
@@ -816,7 +834,7 @@ void tst_Programs::calcStream()
     }
     QCOMPARE(got, QStringList({"100.286 null AXL-12-QN88 ", "null null  not a JSON o", "null null  a request is",
                                "108.000 18.000 AXL-25-BG256 ", "null null  Advanced Mod", "null null  unknown name",
-                               "null null  line longer ", "null null AXL-12-QN88 "}));
+                               "null null  line longer ", "null null AXL-12-QN88 ", "null null  --clkin need"}));
 }
 
 // The bash completion made at build time, fed the words bash would split a typed line into.

@@ -10,79 +10,90 @@
 
 namespace MirelCalc {
 
-const char *const kValueOptions[11] = {"device",      "clkin", "clkout",  "tolerance",         "idiv",
-                                       "fbdiv",       "odiv",  "clkoutd", "clkoutd-tolerance", "sdiv",
-                                       "alternatives"};
-const char *const kFlagOptions[1] = {"bypass"};
+const char *const kOptionNames[Opt::Count] = {"device",       "clkin", "clkout",  "tolerance",         "idiv",
+                                              "fbdiv",        "odiv",  "clkoutd", "clkoutd-tolerance", "sdiv",
+                                              "alternatives", "bypass"};
 
 namespace {
 
 constexpr int kMaxAlternatives = kDividerMax * kDividerMax;
 
+// The given texts read as numbers. A reading that fails keeps its usage problem, and
+// returns false; a refusal is an answer, not an exception.
 class Args
 {
 public:
-    explicit Args(const OptionLookup &lookup)
-        : lookup(lookup)
+    Args(const OptionValues &given, std::string &problem)
+        : given(given)
+        , problem(problem)
     {}
 
-    bool isSet(const char *name) const { return lookup(name).has_value(); }
-    std::string text(const char *name) const { return lookup(name).value_or(std::string()); }
+    bool isSet(Opt::Name name) const { return given[name].has_value(); }
+    const std::string &text(Opt::Name name) const { return given[name] ? *given[name] : none; }
 
-    double number(const char *name) const
+    bool fail(std::string text)
     {
-        const std::string t = text(name);
+        problem = std::move(text);
+        return false;
+    }
+
+    bool number(Opt::Name name, double &v)
+    {
+        const std::string &t = text(name);
         const char *begin = t.c_str();
         char *end = nullptr;
         errno = 0;
-        const double v = std::strtod(begin, &end);
+        v = std::strtod(begin, &end);
         if (t.empty() || end != begin + t.size() || !std::isfinite(v))
-            throw UsageError{dashed(name) + " needs a finite number, not \"" + t + "\""};
-        return v;
+            return fail(dashed(name) + " needs a finite number, not \"" + t + "\"");
+        return true;
     }
 
     // Refuses what the dialog's spin box could not hold; the message names the device's
     // real bounds as its labels print them, and a value equal to a printed bound passes.
     using BoundText = std::string (RangeLabels::*)() const;
-    double frequency(const char *name, double lo, double hi, const RangeLabels &ranges, BoundText low, BoundText high,
-                     const std::string &device) const
+    bool frequency(Opt::Name name, double lo, double hi, const RangeLabels &ranges, BoundText low, BoundText high,
+                   const std::string &device, double &v)
     {
-        const double v = number(name);
+        if (!number(name, v))
+            return false;
         // The texts only where the value is near or beyond a bound: formatting costs
         // more than the search.
         if (v < lo ? v < std::strtod((ranges.*low)().c_str(), nullptr) : v > hi) {
-            throw UsageError{dashed(name) + " " + text(name) + " is outside " + (ranges.*low)() + "~" + (ranges.*high)()
-                             + " MHz for " + device};
+            return fail(dashed(name) + " " + text(name) + " is outside " + (ranges.*low)() + "~" + (ranges.*high)()
+                        + " MHz for " + device);
         }
-        return v;
+        return true;
     }
 
-    double percent(const char *name) const
+    bool percent(Opt::Name name, double &v)
     {
-        const double v = number(name);
-        if (v < 0.0)
-            throw UsageError{dashed(name) + " must not be negative"};
-        return v;
+        if (!number(name, v))
+            return false;
+        return v >= 0.0 || fail(dashed(name) + " must not be negative");
     }
 
-    int integer(const char *name, int lo, int hi) const
+    bool integer(Opt::Name name, int lo, int hi, int &v)
     {
-        const std::string t = text(name);
+        const std::string &t = text(name);
         const char *begin = t.c_str();
         char *end = nullptr;
         errno = 0;
-        const long v = std::strtol(begin, &end, 10);
-        if (t.empty() || end != begin + t.size() || errno == ERANGE || v < lo || v > hi) {
-            throw UsageError{dashed(name) + " needs a whole number from " + std::to_string(lo) + " to "
-                             + std::to_string(hi) + ", not \"" + t + "\""};
+        const long value = std::strtol(begin, &end, 10);
+        if (t.empty() || end != begin + t.size() || errno == ERANGE || value < lo || value > hi) {
+            return fail(dashed(name) + " needs a whole number from " + std::to_string(lo) + " to " + std::to_string(hi)
+                        + ", not \"" + t + "\"");
         }
-        return int(v);
+        v = int(value);
+        return true;
     }
 
-    static std::string dashed(const char *name) { return std::string("--") + name; }
+    static std::string dashed(Opt::Name name) { return std::string("--") + kOptionNames[name]; }
 
 private:
-    const OptionLookup &lookup;
+    const OptionValues &given;
+    std::string &problem;
+    const std::string none;
 };
 
 double ppm(double actual, double expected)
@@ -100,14 +111,15 @@ std::string odivList()
     return values;
 }
 
-Request parseRequest(const OptionLookup &option)
+bool parseRequest(const OptionValues &given, Request &r, std::string &problem)
 {
-    const Args args(option);
-    Request r;
-    if (args.isSet("device")) {
-        r.device = findDevice(args.text("device"));
+    using namespace Opt;
+    Args args(given, problem);
+    r = Request();
+    if (args.isSet(Device)) {
+        r.device = findDevice(args.text(Device));
         if (!r.device)
-            throw UsageError{"unknown device \"" + args.text("device") + "\""};
+            return args.fail("unknown device \"" + args.text(Device) + "\"");
     } else {
         r.device = &devices().front();
     }
@@ -115,61 +127,61 @@ Request parseRequest(const OptionLookup &option)
     // The dialog's spin boxes bound the frequencies the same way.
     const RangeLabels ranges = rangeLabels(r.clkout.limits);
 
-    const bool advanced = args.isSet("idiv") || args.isSet("fbdiv") || args.isSet("odiv");
-    if (advanced && !(args.isSet("idiv") && args.isSet("fbdiv") && args.isSet("odiv")))
-        throw UsageError{"Advanced Mode needs all of --idiv, --fbdiv and --odiv"};
-    if (advanced && args.isSet("clkout"))
-        throw UsageError{"--clkout (General Mode) and --idiv/--fbdiv/--odiv (Advanced Mode) exclude each other"};
-    if (advanced && args.isSet("bypass"))
-        throw UsageError{"--bypass is a General Mode setting; it does not go with --idiv/--fbdiv/--odiv"};
-    if (!advanced && !args.isSet("clkout") && !args.isSet("bypass"))
-        throw UsageError{"give --clkout MHZ, or --bypass, or --idiv, --fbdiv and --odiv"};
-    if (args.isSet("tolerance") && !args.isSet("clkout"))
-        throw UsageError{"--tolerance needs --clkout"};
-    if (args.isSet("clkoutd") && args.isSet("sdiv"))
-        throw UsageError{"--clkoutd (search SDIV) and --sdiv (given SDIV) exclude each other"};
-    if (args.isSet("clkoutd-tolerance") && !args.isSet("clkoutd"))
-        throw UsageError{"--clkoutd-tolerance needs --clkoutd"};
-    if (!args.isSet("clkin"))
-        throw UsageError{"--clkin MHZ is required"};
+    const bool advanced = args.isSet(Idiv) || args.isSet(Fbdiv) || args.isSet(Odiv);
+    if (advanced && !(args.isSet(Idiv) && args.isSet(Fbdiv) && args.isSet(Odiv)))
+        return args.fail("Advanced Mode needs all of --idiv, --fbdiv and --odiv");
+    if (advanced && args.isSet(Clkout))
+        return args.fail("--clkout (General Mode) and --idiv/--fbdiv/--odiv (Advanced Mode) exclude each other");
+    if (advanced && args.isSet(Bypass))
+        return args.fail("--bypass is a General Mode setting; it does not go with --idiv/--fbdiv/--odiv");
+    if (!advanced && !args.isSet(Clkout) && !args.isSet(Bypass))
+        return args.fail("give --clkout MHZ, or --bypass, or --idiv, --fbdiv and --odiv");
+    if (args.isSet(Tolerance) && !args.isSet(Clkout))
+        return args.fail("--tolerance needs --clkout");
+    if (args.isSet(Clkoutd) && args.isSet(Sdiv))
+        return args.fail("--clkoutd (search SDIV) and --sdiv (given SDIV) exclude each other");
+    if (args.isSet(ClkoutdTolerance) && !args.isSet(Clkoutd))
+        return args.fail("--clkoutd-tolerance needs --clkoutd");
+    if (!args.isSet(Clkin))
+        return args.fail("--clkin MHZ is required");
 
     const std::string &name = r.device->device;
-    r.clkout.clkin = args.frequency("clkin", ranges.clkinMin, ranges.clkinMax, ranges, &RangeLabels::clkinLowText,
-                                    &RangeLabels::clkinHighText, name);
+    if (!args.frequency(Clkin, ranges.clkinMin, ranges.clkinMax, ranges, &RangeLabels::clkinLowText,
+                        &RangeLabels::clkinHighText, name, r.clkout.clkin))
+        return false;
     r.clkout.generalMode = !advanced;
-    r.clkout.clkoutNoBypass = !args.isSet("bypass");
-    if (args.isSet("clkout")) {
-        r.clkout.expected = args.frequency("clkout", ranges.clkoutMin, ranges.clkoutMax, ranges,
-                                           &RangeLabels::clkoutLowText, &RangeLabels::clkoutHighText, name);
-    }
-    if (args.isSet("tolerance"))
-        r.clkout.tolerancePercent = args.percent("tolerance");
+    r.clkout.clkoutNoBypass = !args.isSet(Bypass);
+    if (args.isSet(Clkout)
+        && !args.frequency(Clkout, ranges.clkoutMin, ranges.clkoutMax, ranges, &RangeLabels::clkoutLowText,
+                           &RangeLabels::clkoutHighText, name, r.clkout.expected))
+        return false;
+    if (args.isSet(Tolerance) && !args.percent(Tolerance, r.clkout.tolerancePercent))
+        return false;
     if (advanced) {
-        r.clkout.idiv = args.integer("idiv", kDividerMin, kDividerMax);
-        r.clkout.fbdiv = args.integer("fbdiv", kDividerMin, kDividerMax);
-        const std::string odiv = args.text("odiv");
+        if (!args.integer(Idiv, kDividerMin, kDividerMax, r.clkout.idiv)
+            || !args.integer(Fbdiv, kDividerMin, kDividerMax, r.clkout.fbdiv))
+            return false;
+        const std::string &odiv = args.text(Odiv);
         char *end = nullptr;
         const long value = std::strtol(odiv.c_str(), &end, 10);
         const bool whole = !odiv.empty() && end == odiv.c_str() + odiv.size();
         if (!whole || std::find(kOdivCandidates.begin(), kOdivCandidates.end(), value) == kOdivCandidates.end())
-            throw UsageError{"--odiv must be one of " + odivList() + ", not \"" + odiv + "\""};
+            return args.fail("--odiv must be one of " + odivList() + ", not \"" + odiv + "\"");
         r.clkout.odiv = int(value);
     }
 
-    r.clkoutdEnabled = args.isSet("clkoutd") || args.isSet("sdiv");
-    r.clkoutd.generalMode = args.isSet("clkoutd");
-    if (args.isSet("clkoutd")) {
-        r.clkoutd.expected = args.frequency("clkoutd", ranges.clkoutdMin, ranges.clkoutdMax, ranges,
-                                            &RangeLabels::clkoutdLowText, &RangeLabels::clkoutdHighText, name);
-    }
-    if (args.isSet("clkoutd-tolerance"))
-        r.clkoutd.tolerancePercent = args.percent("clkoutd-tolerance");
-    if (args.isSet("sdiv")) // odd values pass here; the even-number rule refuses them as a result
-        r.clkoutd.sdiv = args.integer("sdiv", kSdivMin, kSdivMax);
-
-    if (args.isSet("alternatives"))
-        r.alternatives = args.integer("alternatives", 0, kMaxAlternatives);
-    return r;
+    r.clkoutdEnabled = args.isSet(Clkoutd) || args.isSet(Sdiv);
+    r.clkoutd.generalMode = args.isSet(Clkoutd);
+    if (args.isSet(Clkoutd)
+        && !args.frequency(Clkoutd, ranges.clkoutdMin, ranges.clkoutdMax, ranges, &RangeLabels::clkoutdLowText,
+                           &RangeLabels::clkoutdHighText, name, r.clkoutd.expected))
+        return false;
+    if (args.isSet(ClkoutdTolerance) && !args.percent(ClkoutdTolerance, r.clkoutd.tolerancePercent))
+        return false;
+    // Odd values pass here; the even-number rule refuses them as a result.
+    if (args.isSet(Sdiv) && !args.integer(Sdiv, kSdivMin, kSdivMax, r.clkoutd.sdiv))
+        return false;
+    return !args.isSet(Alternatives) || args.integer(Alternatives, 0, kMaxAlternatives, r.alternatives);
 }
 
 Outcome run(const Request &req)

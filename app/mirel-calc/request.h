@@ -8,7 +8,7 @@
 #include <clkoutsearch.h>
 #include <devices.h>
 
-#include <functional>
+#include <array>
 #include <optional>
 #include <string>
 #include <vector>
@@ -19,19 +19,29 @@ using namespace ModMirel::Calc;
 
 constexpr int kDefaultAlternatives = 5;
 
-// A usage problem, reported as one line.
-struct UsageError
-{
-    std::string text;
+// The names a request may carry, without dashes ("clkin", "clkoutd-tolerance"): the
+// value options, then the flag.
+namespace Opt {
+enum Name : int {
+    Device,
+    Clkin,
+    Clkout,
+    Tolerance,
+    Idiv,
+    Fbdiv,
+    Odiv,
+    Clkoutd,
+    ClkoutdTolerance,
+    Sdiv,
+    Alternatives,
+    Bypass,
+    Count
 };
+}
+extern const char *const kOptionNames[Opt::Count];
 
-// The options by name without dashes ("clkin", "clkoutd-tolerance"): the text given,
-// or nullopt when absent. A flag ("bypass") is given with any text.
-using OptionLookup = std::function<std::optional<std::string>(const char *name)>;
-
-// The names a request may carry, flags last.
-extern const char *const kValueOptions[11];
-extern const char *const kFlagOptions[1];
+// The text given for each name, or nullopt when absent; the flag is given with any text.
+using OptionValues = std::array<std::optional<std::string>, Opt::Count>;
 
 struct Request
 {
@@ -54,8 +64,8 @@ struct Outcome
     bool vcoDiagnostic = false;
 };
 
-// Throws UsageError.
-Request parseRequest(const OptionLookup &option);
+// Reads a request; false, with the usage problem as one line, when it is none.
+bool parseRequest(const OptionValues &given, Request &request, std::string &problem);
 Outcome run(const Request &request);
 
 std::string odivList();

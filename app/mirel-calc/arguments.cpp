@@ -1,0 +1,167 @@
+// SPDX-License-Identifier: MIT
+#include "arguments.h"
+
+#include "output.h"
+
+#include <CLI/CLI.hpp>
+
+#include <cctype>
+#include <iterator>
+
+#include <cstdio>
+#include <cstring>
+#include <optional>
+#include <string_view>
+
+namespace MirelCalc {
+
+namespace {
+
+struct OptionSpec
+{
+    const char *name;    // a request's name, or "json" / "jsonl"
+    const char *keyName; // the second spelling: the batch key, so a script author finds either
+    const char *unit;    // null for a flag
+    std::string help;
+};
+
+// In the order --help lists them.
+const OptionSpec kOptions[] = {
+        {"device", nullptr, "NAME", "Device family or part id (default: the host's default device)."},
+        {"clkin", "clkin-freq", "MHZ", "Input clock."},
+        {"clkout", "clkout-freq", "MHZ", "Wanted CLKOUT (General Mode)."},
+        {"tolerance", "clkout-tolerance", "PCT", "CLKOUT tolerance (default 0.0)."},
+        {"idiv", "clkin-divide", "N", "Input divider 1-64 (Advanced Mode)."},
+        {"fbdiv", "clkfb-divide", "N", "Feedback divider 1-64 (Advanced Mode)."},
+        {"odiv", "clkout-divider", "N", "VCO divider, one of " + odivList() + " (Advanced Mode)."},
+        {"bypass", "clkout-bypass", nullptr, "General Mode with CLKOUT bypassed: CLKOUT is CLKIN."},
+        {"clkoutd", "clkoutd-freq", "MHZ", "Wanted CLKOUTD; searches SDIV."},
+        {"clkoutd-tolerance", nullptr, "PCT", "CLKOUTD tolerance (default 0.0)."},
+        {"sdiv", "clkoutd-divide", "N", "CLKOUTD divider, even 2-128."},
+        {"alternatives", nullptr, "N",
+         "How many nearest achievable CLKOUTs to list when the wanted one cannot be made (default 5)."},
+        {"json", nullptr, nullptr, "Print one JSON object."},
+        {"jsonl", nullptr, nullptr,
+         "Read one JSON request per line from standard input (the options' names, e.g. {\"clkin\": 27, \"clkout\": "
+         "100}) and write one JSON result per line."},
+};
+constexpr int kOptionCount = int(std::size(kOptions));
+
+const OptionSpec *findOption(std::string_view name)
+{
+    for (const OptionSpec &o : kOptions) {
+        if (name == o.name || (o.keyName && name == o.keyName))
+            return &o;
+    }
+    return nullptr;
+}
+
+bool plainName(std::string_view name)
+{
+    return !name.empty() && std::isalnum(static_cast<unsigned char>(name[0]))
+           && name.find_first_not_of("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789_-")
+                      == std::string_view::npos;
+}
+
+// CLI11 refuses a mistake by throwing, and in a static program the first exception
+// costs more than a whole calculation. The usual mistakes (a value missing at the
+// end, an option given twice, one stray argument or unknown option) are found here
+// first and told in CLI11's words, in its order; whatever this does not settle is
+// left to CLI11.
+std::optional<std::string> commonMistake(int argc, char *argv[])
+{
+    int seen[kOptionCount] = {};
+    const char *stray = nullptr;
+    int strays = 0;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        if (arg.substr(0, 2) != "--") {
+            if (arg.empty() || arg[0] == '-') // short options and "-": CLI11's
+                return std::nullopt;
+            stray = argv[i], ++strays;
+            continue;
+        }
+        const std::size_t equals = arg.find('=');
+        const std::string_view name = arg.substr(2, equals == std::string_view::npos ? equals : equals - 2);
+        if (!plainName(name) || name == "help" || name == "version")
+            return std::nullopt;
+        const OptionSpec *option = findOption(name);
+        if (!option) {
+            stray = argv[i], ++strays;
+            continue;
+        }
+        if (!option->unit) {
+            if (equals != std::string_view::npos)
+                return std::nullopt;
+            continue;
+        }
+        ++seen[option - kOptions];
+        if (equals + 1 == arg.size())
+            return std::nullopt;
+        if (equals != std::string_view::npos)
+            continue;
+        if (i + 1 == argc)
+            return std::string("--") + option->name + ": 1 required " + option->unit + " missing";
+        if (argv[++i][0] == '-')
+            return std::nullopt;
+    }
+    for (int o = 0; o < kOptionCount; ++o) {
+        if (seen[o] > 1)
+            return std::string("--") + kOptions[o].name + ": At Most 1 required but received "
+                   + std::to_string(seen[o]);
+    }
+    if (strays == 1)
+        return std::string("The following argument was not expected: ") + stray;
+    return std::nullopt;
+}
+
+} // namespace
+
+int readCommandLine(int argc, char *argv[], CommandLine &line)
+{
+    if (const std::optional<std::string> mistake = commonMistake(argc, argv)) {
+        std::fprintf(stderr, "mirel-calc: %s (see --help)\n", mistake->c_str());
+        return ExitUsage;
+    }
+
+    CLI::App app("Finds the dividers of the MIREL PLL for a wanted CLKOUT (General Mode), or checks given\n"
+                 "dividers (Advanced Mode). Frequencies in MHz, tolerances in percent.",
+                 "mirel-calc");
+    app.set_version_flag("--version", "mirel-calc " MIREL_VERSION, "Print the program's name and version and exit.");
+    app.footer("Exit status: 0 done, 1 refused (no dividers give what was asked), 2 usage error.");
+    std::string texts[kOptionCount];
+    const CLI::Option *options[kOptionCount];
+    for (int i = 0; i < kOptionCount; ++i) {
+        const OptionSpec &o = kOptions[i];
+        const std::string names = std::string("--") + o.name + (o.keyName ? std::string(",--") + o.keyName : "");
+        options[i] = o.unit ? app.add_option(names, texts[i], o.help)->type_name(o.unit) : app.add_flag(names, o.help);
+    }
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp &e) {
+        return app.exit(e);
+    } catch (const CLI::CallForVersion &e) {
+        return app.exit(e);
+    } catch (const CLI::ParseError &e) {
+        std::fprintf(stderr, "mirel-calc: %s (see --help)\n", e.what());
+        return ExitUsage;
+    }
+
+    for (int i = 0; i < kOptionCount; ++i) {
+        if (options[i]->count() == 0)
+            continue;
+        const std::string_view name = kOptions[i].name;
+        if (name == "json")
+            line.json = true;
+        else if (name == "jsonl")
+            line.jsonl = true;
+        for (int n = 0; n < Opt::Count; ++n) {
+            if (name == kOptionNames[n])
+                line.given[n] = texts[i];
+        }
+    }
+    return -1;
+}
+
+} // namespace MirelCalc

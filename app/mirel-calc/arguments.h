@@ -1,0 +1,21 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+// mirel-calc's command line.
+#include "request.h"
+
+namespace MirelCalc {
+
+struct CommandLine
+{
+    OptionValues given;
+    bool json = false;  // --json
+    bool jsonl = false; // --jsonl
+};
+
+// Reads the command line. Returns -1 when the program goes on with line; otherwise
+// help, the version or a usage problem (on standard error) has been printed and the
+// result is the exit status.
+int readCommandLine(int argc, char *argv[], CommandLine &line);
+
+} // namespace MirelCalc
