@@ -85,15 +85,9 @@ void JsonText::value(std::string_view text)
 void JsonText::string(std::string_view text)
 {
     const auto plain = [](char c) {
-        return static_cast<unsigned char>(c) >= 0x20 && c != '"' && c != '\\';
+        return static_cast<unsigned char>(c) - 0x20u < 0x60u && c != '"' && c != '\\';
     };
-    for (const char c : text) {
-        if (static_cast<unsigned char>(c) >= 0x80) {
-            // Beyond ASCII, nlohmann decides what is valid UTF-8 and what it replaces.
-            out += nlohmann::json(std::string(text)).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
-            return;
-        }
-    }
+    const std::size_t start = out.size();
     out += '"';
     for (std::size_t i = 0; i < text.size();) {
         std::size_t run = i;
@@ -103,6 +97,12 @@ void JsonText::string(std::string_view text)
         if (run == text.size())
             break;
         const unsigned char c = static_cast<unsigned char>(text[run]);
+        if (c >= 0x80) {
+            // Beyond ASCII, nlohmann decides what is valid UTF-8 and what it replaces.
+            out.resize(start);
+            out += nlohmann::json(std::string(text)).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+            return;
+        }
         static const char hex[] = "0123456789abcdef";
         switch (c) {
         case '"':
