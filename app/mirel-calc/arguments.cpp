@@ -6,10 +6,8 @@
 #include <CLI/CLI.hpp>
 
 #include <cctype>
-#include <iterator>
-
 #include <cstdio>
-#include <cstring>
+#include <iterator>
 #include <optional>
 #include <string_view>
 
