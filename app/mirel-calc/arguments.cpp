@@ -63,20 +63,23 @@ bool plainName(std::string_view name)
 
 // CLI11 refuses a mistake by throwing, and in a static program the first exception
 // costs more than a whole calculation. The usual mistakes (a value missing at the
-// end, an option given twice, one stray argument or unknown option) are found here
+// end, an option given twice, stray arguments and unknown options) are found here
 // first and told in CLI11's words, in its order; whatever this does not settle is
 // left to CLI11.
 std::optional<std::string> commonMistake(int argc, char *argv[])
 {
     int seen[kOptionCount] = {};
-    const char *stray = nullptr;
-    int strays = 0;
+    std::string strays; // CLI11 lists them last first
+    int strayCount = 0;
+    const auto stray = [&](const char *arg) {
+        strays.insert(0, std::string(arg) + (strayCount++ ? " " : ""));
+    };
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
         if (arg.substr(0, 2) != "--") {
             if (arg.empty() || arg[0] == '-') // short options and "-": CLI11's
                 return std::nullopt;
-            stray = argv[i], ++strays;
+            stray(argv[i]);
             continue;
         }
         const std::size_t equals = arg.find('=');
@@ -85,7 +88,7 @@ std::optional<std::string> commonMistake(int argc, char *argv[])
             return std::nullopt;
         const OptionSpec *option = findOption(name);
         if (!option) {
-            stray = argv[i], ++strays;
+            stray(argv[i]);
             continue;
         }
         if (!option->unit) {
@@ -108,8 +111,10 @@ std::optional<std::string> commonMistake(int argc, char *argv[])
             return std::string("--") + kOptions[o].name + ": At Most 1 required but received "
                    + std::to_string(seen[o]);
     }
-    if (strays == 1)
-        return std::string("The following argument was not expected: ") + stray;
+    if (strayCount > 0)
+        return (strayCount == 1 ? "The following argument was not expected: "
+                                : "The following arguments were not expected: ")
+               + strays;
     return std::nullopt;
 }
 
