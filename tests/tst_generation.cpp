@@ -9,7 +9,6 @@
 
 #include <devicetable.h>
 #include <editormanager.h>
-#include <modgen.h>
 #include <modulegenerator.h>
 
 #include <QJsonDocument>
@@ -160,12 +159,6 @@ L advanced(int idiv, int fbdiv, int odiv)
             QStringLiteral("clkfbSpinDivideDyn=%1").arg(fbdiv), QStringLiteral("clkoutComBoxDivideDyn=%1").arg(odiv)};
 }
 
-QStringList argsOf(const QString &command)
-{
-    ModGen::Request request;
-    return ModGen::decodeCommand(command, &request) ? request.args : QStringList{"not a command"};
-}
-
 } // namespace
 
 class tst_Generation : public QObject
@@ -182,8 +175,6 @@ private slots:
     void calculateTells();
     void rangesFollowTheDevice();
     void defaultsWorkEverywhere();
-    void overloadsAgree_data();
-    void overloadsAgree();
     void acceptFlows_data();
     void acceptFlows();
     void interruptedWrite_data();
@@ -196,16 +187,15 @@ void tst_Generation::clkoutSearch_data()
     QTest::addColumn<double>("result");
     QTest::addColumn<L>("view"); // IDIV, FBDIV, ODIV item, field
     QTest::addColumn<QString>("line");
-    QTest::newRow("27->100 at 0.5%") << general("27", "100", "0.5") << 100.2857
-                                     << L{"7", "26", "4", "100.286 color:gray"} << "";
-    QTest::newRow("27->100 at 0.0% fails")
-            << general("27", "100", "0.0") << -1.0 << L{"1", "1", "2", "100.286 color:red"}
-            << "WARNING: " + cannot.arg("CLKOUT");
-    QTest::newRow("bypassed") << L{"clkinSpinFrequency=27", "clkoutCheckBypass=true"} << 27.0
-                              << L{"1", "1", "16", "27.000 color:gray"} << "";
-    QTest::newRow("advanced ODIV recommendation")
-            << advanced(1, 4, 2) << -1.0 << L{"1", "1", "2", "108.000 color:gray"}
-            << "WARNING: The divide factor of CLKOUT is illegal, the recommand value is 4.";
+    const auto row = [](const char *name, const L &steps, double result, const L &view, const QString &line = {}) {
+        QTest::newRow(name) << steps << result << view << line;
+    };
+    row("27->100 at 0.5%", general("27", "100", "0.5"), 100.2857, {"7", "26", "4", "100.286 color:gray"});
+    row("27->100 at 0.0% fails", general("27", "100", "0.0"), -1.0, {"1", "1", "2", "100.286 color:red"},
+        "WARNING: " + cannot.arg("CLKOUT"));
+    row("bypassed", {"clkinSpinFrequency=27", "clkoutCheckBypass=true"}, 27.0, {"1", "1", "16", "27.000 color:gray"});
+    row("advanced ODIV recommendation", advanced(1, 4, 2), -1.0, {"1", "1", "2", "108.000 color:gray"},
+        "WARNING: The divide factor of CLKOUT is illegal, the recommand value is 4.");
     // What no device can run is refused on every device, the closest frequency it can make shown in red.
     for (const DEV::DeviceInfo &d : DEV::DeviceTable::devices()) {
         const L on{"device=" + d.device};
@@ -414,28 +404,6 @@ void tst_Generation::defaultsWorkEverywhere()
                          && batch.dialog.accept(lines),
                  qPrintable(d.device + ' ' + lines.join('\n')));
     }
-}
-
-void tst_Generation::overloadsAgree_data()
-{
-    QTest::addColumn<QString>("state");
-    QTest::newRow("general, defaults") << "";
-    QTest::newRow("advanced, every output, VHDL") << "advanced clkoutp clkoutd clkoutd3 inputs vhdl";
-}
-
-// Both overloads hand the host the same list, one the generator takes; which ports it gives
-// a settings value is tst_ModGen::argumentList's.
-void tst_Generation::overloadsAgree()
-{
-    QFETCH(QString, state);
-    Fixture f;
-    f.apply(state);
-    const QStringList interactive = argsOf(f.dialog.generateModFile());
-    QStringList messages;
-    QCOMPARE(argsOf(f.dialog.generateModFile(messages)), interactive);
-    QCOMPARE(messages, QStringList());
-    ModGen::Settings settings;
-    QVERIFY2(ModGen::parseArgs(interactive, &settings, &messages), qPrintable(messages.join('\n')));
 }
 
 // OK and batch OK on the same state: the box and the line each reports ('~': it only has to contain

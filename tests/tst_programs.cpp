@@ -824,20 +824,16 @@ void tst_Programs::completion_data()
 {
     QTest::addColumn<QString>("line");
     QTest::addColumn<QString>("replies");
-    QTest::newRow("commands") << "mirel-host s"
-                              << "sim screenshot";
-    QTest::newRow("keys, case-sensitive") << "mirel-host create CLKOUTP_"
-                                          << "CLKOUTP_BYPASS= CLKOUTP_DUTY_CYCLE= CLKOUTP_PHASE=";
-    QTest::newRow("no lower-case keys") << "mirel-host create clkout"
-                                        << "";
-    QTest::newRow("items of an item key") << "mirel-host create CLKFB_SOURCE="
-                                          << "Internal External";
-    QTest::newRow("bool key after an option") << "mirel-host create --device BRN-4LP LOCK_EN=t"
-                                              << "true";
-    QTest::newRow("devices") << "mirel-host keys --device A"
-                             << "AXL-12 AXL-25";
-    QTest::newRow("screenshot takes keys after its picture") << "mirel-host screenshot x.png MODE_G"
-                                                             << "MODE_GENERAL=";
+    const auto row = [](const char *line, const char *replies) {
+        QTest::newRow(line) << line << replies;
+    };
+    row("mirel-host s", "sim screenshot");
+    row("mirel-host create CLKOUTP_", "CLKOUTP_BYPASS= CLKOUTP_DUTY_CYCLE= CLKOUTP_PHASE="); // case-sensitive
+    row("mirel-host create clkout", "");
+    row("mirel-host create CLKFB_SOURCE=", "Internal External");
+    row("mirel-host create --device BRN-4LP LOCK_EN=t", "true");
+    row("mirel-host keys --device A", "AXL-12 AXL-25");
+    row("mirel-host screenshot x.png MODE_G", "MODE_GENERAL="); // keys after the picture
 }
 
 void tst_Programs::completion()
