@@ -290,7 +290,8 @@ void tst_Plugin::batchInterface_data()
         } else if (kind == "switch" || kind == "item") {
             for (const QString &item : option.value("items").toStringList())
                 row(item, item, kind == "switch" ? QVariant(item == "true") : QVariant(item));
-            row("unlisted", "TRUE", QVariant(), refusal("TRUE", key));
+            row("unlisted", "TRUE", QVariant(),
+                refusal("TRUE", key) + (kind == "switch" ? " Legal values: true, false." : ""));
         } else if (kind == "bool") {
             row("true", "true", true);
             row("false", "false", false);
