@@ -192,6 +192,15 @@ Outcome answer(const Request &req, bool strict)
     return refused;
 }
 
+// A batch key in lower case with dashes: "clkin-freq" for "CLKIN_FREQ".
+std::string dashed(const char *key)
+{
+    std::string spelt = key;
+    for (char &c : spelt)
+        c = c == '_' ? '-' : char(std::tolower(static_cast<unsigned char>(c)));
+    return spelt;
+}
+
 // The options a stream's request may name, value options first, by place.
 constexpr std::size_t kOptionCount = std::size(kValueOptions) + std::size(kFlagOptions);
 
@@ -209,11 +218,8 @@ std::size_t optionNamed(const std::string &spelling)
         for (std::size_t place = 0; place < kOptionCount; ++place) {
             all.emplace_back(optionName(place), place);
             if (const char *key = batchKey(optionName(place))) {
-                std::string dashed = key;
-                for (char &c : dashed)
-                    c = c == '_' ? '-' : char(std::tolower(static_cast<unsigned char>(c)));
                 all.emplace_back(key, place);
-                all.emplace_back(dashed, place);
+                all.emplace_back(dashed(key), place);
             }
         }
         return all;
@@ -389,15 +395,8 @@ int calculate(int argc, char *argv[])
     std::map<std::string, std::string> values;
     // The other name spells the batch key, so a script author finds the option under either.
     const auto keyName = [](const char *name) {
-        std::string names = std::string("--") + name;
-        if (const char *key = batchKey(name)) {
-            std::string dashed = key;
-            for (char &c : dashed)
-                c = c == '_' ? '-' : char(std::tolower(static_cast<unsigned char>(c)));
-            if (dashed != name)
-                names += ",--" + dashed;
-        }
-        return names;
+        const char *key = batchKey(name);
+        return std::string("--") + name + (key && dashed(key) != name ? ",--" + dashed(key) : std::string());
     };
     const auto option = [&](const char *name, const char *unit, const std::string &help, const char *alias = nullptr) {
         return app.add_option(keyName(name) + (alias ? std::string(",--") + alias : std::string()), values[name], help)
