@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
+#include <utility>
 
 namespace MirelCalc {
 
@@ -15,6 +17,25 @@ const char *const kValueOptions[11] = {"device",      "clkin", "clkout",  "toler
                                        "alternatives"};
 const char *const kFlagOptions[1] = {"bypass"};
 
+const char *batchKey(const char *name)
+{
+    static const std::pair<const char *, const char *> keys[] = {{"clkin", "CLKIN_FREQ"},
+                                                                 {"clkout", "CLKOUT_FREQ"},
+                                                                 {"tolerance", "CLKOUT_TOLERANCE"},
+                                                                 {"idiv", "CLKIN_DIVIDE_STATIC_SEL"},
+                                                                 {"fbdiv", "CLKFB_DIVIDE_STATIC_SEL"},
+                                                                 {"odiv", "CLKOUT_DIVIDER"},
+                                                                 {"clkoutd", "CLKOUTD_FREQ"},
+                                                                 {"clkoutd-tolerance", "CLKOUTD_TOLERANCE"},
+                                                                 {"sdiv", "CLKOUTD_DIVIDE"},
+                                                                 {"bypass", "CLKOUT_BYPASS"}};
+    for (const auto &[option, key] : keys) {
+        if (std::strcmp(option, name) == 0)
+            return key;
+    }
+    return nullptr;
+}
+
 namespace {
 
 constexpr int kMaxAlternatives = kDividerMax * kDividerMax;
@@ -22,8 +43,9 @@ constexpr int kMaxAlternatives = kDividerMax * kDividerMax;
 class Args
 {
 public:
-    explicit Args(const OptionLookup &lookup)
+    Args(const OptionLookup &lookup, const OptionShown &shown)
         : lookup(lookup)
+        , shown(shown)
     {}
 
     bool isSet(const char *name) const { return lookup(name).has_value(); }
@@ -57,12 +79,16 @@ public:
         return v;
     }
 
-    double percent(const char *name) const
+    // One of the form's tolerances, matched as a number: 2 is "2.0".
+    double tolerance(const char *name) const
     {
         const double v = number(name);
-        if (v < 0.0)
-            throw UsageError{dashed(name) + " must not be negative"};
-        return v;
+        if (std::find(kTolerancePercents.begin(), kTolerancePercents.end(), v) != kTolerancePercents.end())
+            return v;
+        std::string listed;
+        for (double percent : kTolerancePercents)
+            listed += (listed.empty() ? "" : ", ") + formatNumber(percent, 'f', 1);
+        throw UsageError{dashed(name) + " must be one of " + listed + ", not \"" + text(name) + "\""};
     }
 
     int integer(const char *name, int lo, int hi) const
@@ -79,10 +105,11 @@ public:
         return int(v);
     }
 
-    static std::string dashed(const char *name) { return std::string("--") + name; }
+    std::string dashed(const char *name) const { return shown(name); }
 
 private:
     const OptionLookup &lookup;
+    const OptionShown &shown;
 };
 
 double ppm(double actual, double expected)
@@ -100,9 +127,9 @@ std::string odivList()
     return values;
 }
 
-Request parseRequest(const OptionLookup &option)
+Request parseRequest(const OptionLookup &option, const OptionShown &shown)
 {
-    const Args args(option);
+    const Args args(option, shown);
     Request r;
     if (args.isSet("device")) {
         r.device = findDevice(args.text("device"));
@@ -116,34 +143,55 @@ Request parseRequest(const OptionLookup &option)
     const RangeLabels ranges = rangeLabels(r.clkout.limits);
 
     const bool advanced = args.isSet("idiv") || args.isSet("fbdiv") || args.isSet("odiv");
+    const auto modeOptions = [&shown] {
+        return shown("idiv") + ", " + shown("fbdiv") + " and " + shown("odiv");
+    };
     if (advanced && !(args.isSet("idiv") && args.isSet("fbdiv") && args.isSet("odiv")))
-        throw UsageError{"Advanced Mode needs all of --idiv, --fbdiv and --odiv"};
+        throw UsageError{"Advanced Mode needs all of " + modeOptions()};
     if (advanced && args.isSet("clkout"))
-        throw UsageError{"--clkout (General Mode) and --idiv/--fbdiv/--odiv (Advanced Mode) exclude each other"};
+        throw UsageError{shown("clkout") + " (General Mode) and " + shown("idiv") + "/" + shown("fbdiv") + "/"
+                         + shown("odiv") + " (Advanced Mode) exclude each other"};
     if (advanced && args.isSet("bypass"))
-        throw UsageError{"--bypass is a General Mode setting; it does not go with --idiv/--fbdiv/--odiv"};
+        throw UsageError{shown("bypass") + " is a General Mode setting; it does not go with " + shown("idiv") + "/"
+                         + shown("fbdiv") + "/" + shown("odiv")};
     if (!advanced && !args.isSet("clkout") && !args.isSet("bypass"))
-        throw UsageError{"give --clkout MHZ, or --bypass, or --idiv, --fbdiv and --odiv"};
+        throw UsageError{"give " + shown("clkout") + " MHZ, or " + shown("bypass") + ", or " + modeOptions()};
     if (args.isSet("tolerance") && !args.isSet("clkout"))
-        throw UsageError{"--tolerance needs --clkout"};
+        throw UsageError{shown("tolerance") + " needs " + shown("clkout")};
     if (args.isSet("clkoutd") && args.isSet("sdiv"))
-        throw UsageError{"--clkoutd (search SDIV) and --sdiv (given SDIV) exclude each other"};
+        throw UsageError{shown("clkoutd") + " (search SDIV) and " + shown("sdiv") + " (given SDIV) exclude each other"};
+    // As create's CLKOUTD_DIVIDE: in General Mode the search picks SDIV.
+    if (args.isSet("sdiv") && !advanced)
+        throw UsageError{shown("sdiv") + " applies only in Advanced Mode (" + modeOptions() + ")"};
     if (args.isSet("clkoutd-tolerance") && !args.isSet("clkoutd"))
-        throw UsageError{"--clkoutd-tolerance needs --clkoutd"};
+        throw UsageError{shown("clkoutd-tolerance") + " needs " + shown("clkoutd")};
     if (!args.isSet("clkin"))
-        throw UsageError{"--clkin MHZ is required"};
+        throw UsageError{shown("clkin") + " MHZ is required"};
 
+    // A frequency is taken with the three decimals the dialog's spin box keeps, and said so.
+    const auto kept = [&](const char *name, double asked) {
+        // Formatting costs more than the search; a value with three decimals at most needs none.
+        if (std::round(asked * 1000.0) / 1000.0 == asked)
+            return asked;
+        const std::string text = formatMHz(asked);
+        const double used = std::strtod(text.c_str(), nullptr);
+        if (used != asked)
+            r.warnings.push_back("WARNING: " + shown(name) + " " + args.text(name) + " is used as " + text
+                                 + " MHz: the form keeps 3 decimals.");
+        return used;
+    };
     const std::string &name = r.device->device;
-    r.clkout.clkin = args.frequency("clkin", ranges.clkinMin, ranges.clkinMax, ranges, &RangeLabels::clkinLowText,
-                                    &RangeLabels::clkinHighText, name);
+    r.clkout.clkin = kept("clkin", args.frequency("clkin", ranges.clkinMin, ranges.clkinMax, ranges,
+                                                  &RangeLabels::clkinLowText, &RangeLabels::clkinHighText, name));
     r.clkout.generalMode = !advanced;
     r.clkout.clkoutNoBypass = !args.isSet("bypass");
     if (args.isSet("clkout")) {
-        r.clkout.expected = args.frequency("clkout", ranges.clkoutMin, ranges.clkoutMax, ranges,
-                                           &RangeLabels::clkoutLowText, &RangeLabels::clkoutHighText, name);
+        r.clkoutAsked = args.frequency("clkout", ranges.clkoutMin, ranges.clkoutMax, ranges,
+                                       &RangeLabels::clkoutLowText, &RangeLabels::clkoutHighText, name);
+        r.clkout.expected = kept("clkout", r.clkoutAsked);
     }
     if (args.isSet("tolerance"))
-        r.clkout.tolerancePercent = args.percent("tolerance");
+        r.clkout.tolerancePercent = args.tolerance("tolerance");
     if (advanced) {
         r.clkout.idiv = args.integer("idiv", kDividerMin, kDividerMax);
         r.clkout.fbdiv = args.integer("fbdiv", kDividerMin, kDividerMax);
@@ -152,20 +200,39 @@ Request parseRequest(const OptionLookup &option)
         const long value = std::strtol(odiv.c_str(), &end, 10);
         const bool whole = !odiv.empty() && end == odiv.c_str() + odiv.size();
         if (!whole || std::find(kOdivCandidates.begin(), kOdivCandidates.end(), value) == kOdivCandidates.end())
-            throw UsageError{"--odiv must be one of " + odivList() + ", not \"" + odiv + "\""};
+            throw UsageError{shown("odiv") + " must be one of " + odivList() + ", not \"" + odiv + "\""};
         r.clkout.odiv = int(value);
     }
 
     r.clkoutdEnabled = args.isSet("clkoutd") || args.isSet("sdiv");
-    r.clkoutd.generalMode = args.isSet("clkoutd");
+    r.clkoutdBypassed = r.clkoutdEnabled && args.isSet("bypass");
+    // What create's settings leave without effect: a wanted CLKOUTD where CLKOUTD passes
+    // CLKIN through, or where Advanced Mode takes SDIV as given (2 unless --sdiv).
+    const bool clkoutdIgnored = args.isSet("clkoutd") && (r.clkoutdBypassed || advanced);
+    r.clkoutd.generalMode = args.isSet("clkoutd") && !clkoutdIgnored;
     if (args.isSet("clkoutd")) {
-        r.clkoutd.expected = args.frequency("clkoutd", ranges.clkoutdMin, ranges.clkoutdMax, ranges,
+        const double asked = args.frequency("clkoutd", ranges.clkoutdMin, ranges.clkoutdMax, ranges,
                                             &RangeLabels::clkoutdLowText, &RangeLabels::clkoutdHighText, name);
+        r.clkoutdAsked = clkoutdIgnored ? 0.0 : asked;
+        r.clkoutd.expected = clkoutdIgnored ? 0.0 : kept("clkoutd", asked);
     }
     if (args.isSet("clkoutd-tolerance"))
-        r.clkoutd.tolerancePercent = args.percent("clkoutd-tolerance");
+        r.clkoutd.tolerancePercent = args.tolerance("clkoutd-tolerance");
     if (args.isSet("sdiv")) // odd values pass here; the even-number rule refuses them as a result
         r.clkoutd.sdiv = args.integer("sdiv", kSdivMin, kSdivMax);
+    if (clkoutdIgnored) {
+        for (const char *wanted : {"clkoutd", "clkoutd-tolerance"}) {
+            if (!args.isSet(wanted))
+                continue;
+            const std::string reason = r.clkoutdBypassed ? " has no effect with " + shown("bypass")
+                                                                   + ": CLKOUTD passes CLKIN through."
+                                                         : " has no effect in Advanced Mode: CLKOUTD divides by "
+                                                           "SDIV 2.";
+            r.warnings.push_back("WARNING: " + shown(wanted) + reason);
+            r.ignored.push_back(r.clkoutdBypassed ? Ignored{batchKey(wanted), "CLKOUTD_BYPASS", true}
+                                                  : Ignored{batchKey(wanted), "MODE_GENERAL", false});
+        }
+    }
 
     if (args.isSet("alternatives"))
         r.alternatives = args.integer("alternatives", 0, kMaxAlternatives);
@@ -175,13 +242,14 @@ Request parseRequest(const OptionLookup &option)
 Outcome run(const Request &req)
 {
     Outcome out;
-    // Like generation, an odd SDIV stops everything before any search.
-    if (req.clkoutdEnabled && !req.clkoutd.generalMode && !sdivIsEven(req.clkoutd.sdiv)) {
-        SearchMessage odd = sdivNotEvenMessage();
+    out.messages = req.warnings;
+    // An odd SDIV is refused like create's CLKOUTD_DIVIDE, before any search.
+    if (req.clkoutdEnabled && !req.clkoutdBypassed && !req.clkoutd.generalMode && !sdivIsEven(req.clkoutd.sdiv)) {
         const ClkoutResult c = searchClkout(req.clkout);
-        odd.hints.push_back(c.ok ? evenSdivHint(c.frequency, c.frequency / req.clkoutd.sdiv)
-                                 : evenSdivHint(req.clkoutd.sdiv));
-        out.messages = odd.warningLines();
+        out.messages.push_back("ERROR: " + sdivNotEvenMessage().message());
+        out.messages.push_back(
+                "ERROR: "
+                + (c.ok ? evenSdivHint(c.frequency, c.frequency / req.clkoutd.sdiv) : evenSdivHint(req.clkoutd.sdiv)));
         return out;
     }
 
@@ -191,7 +259,8 @@ Outcome run(const Request &req)
         out.clkoutShown = c.shownFrequency;
     out.vcoDiagnostic = c.vcoDiagnostic;
     if (!c.ok) {
-        out.messages = c.warningLines();
+        for (std::string &line : c.warningLines())
+            out.messages.push_back(std::move(line));
         if (c.searchCase == ClkoutCase::General)
             out.alternatives = nearestClkouts(in, req.alternatives);
         return out;
@@ -206,24 +275,29 @@ Outcome run(const Request &req)
     out.pfd = in.clkin / *out.idiv;
     out.vco = *out.odiv * c.frequency;
     if (c.searchCase == ClkoutCase::General)
-        out.clkoutPpm = ppm(c.frequency, in.expected);
+        out.clkoutPpm = ppm(c.frequency, req.clkoutAsked);
     out.ok = true;
 
     if (!req.clkoutdEnabled)
         return out;
+    if (req.clkoutdBypassed) {
+        out.clkoutd = in.clkin;
+        return out;
+    }
     ClkoutdInput din = req.clkoutd;
     din.clkoutFrequency = c.frequency;
     const ClkoutdResult d = searchClkoutd(din);
     out.clkoutdShown = d.shownFrequency;
     if (!d.ok) {
-        out.messages = d.warningLines();
+        for (std::string &line : d.warningLines())
+            out.messages.push_back(std::move(line));
         out.ok = false;
         return out;
     }
     out.sdiv = d.setsSdiv ? d.sdiv : din.sdiv;
     out.clkoutd = d.frequency;
     if (din.generalMode)
-        out.clkoutdPpm = ppm(d.frequency, din.expected);
+        out.clkoutdPpm = ppm(d.frequency, req.clkoutdAsked);
     return out;
 }
 

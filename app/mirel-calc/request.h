@@ -28,18 +28,41 @@ struct UsageError
 // The options by name without dashes ("clkin", "clkoutd-tolerance"): the text given,
 // or nullopt when absent. A flag ("bypass") is given with any text.
 using OptionLookup = std::function<std::optional<std::string>(const char *name)>;
+// How a message names an option: "--clkin" on the command line, a stream's request
+// as it spelled it.
+using OptionShown = std::function<std::string(const char *name)>;
 
 // The names a request may carry, flags last.
 extern const char *const kValueOptions[11];
 extern const char *const kFlagOptions[1];
+// The batch key of mirel-host create that an option stands for ("CLKIN_FREQ" for
+// "clkin"), or null; each option also answers to it and to its spelling in lower
+// case with dashes ("clkin-freq").
+const char *batchKey(const char *name);
+
+// An option given that the other settings leave without effect, in batch keys,
+// as create names it.
+struct Ignored
+{
+    std::string key, byKey;
+    bool byValue = true;
+};
 
 struct Request
 {
     const Device *device = nullptr;
     ClkoutInput clkout;
     bool clkoutdEnabled = false;
+    // As the dialog's rule has it, CLKOUTD of a bypassed CLKOUT passes CLKIN through.
+    bool clkoutdBypassed = false;
     ClkoutdInput clkoutd;
     int alternatives = kDefaultAlternatives;
+    // The frequencies as asked, against which errors are reckoned; the searches take
+    // them with the form's three decimals.
+    double clkoutAsked = 0.0, clkoutdAsked = 0.0;
+    // "WARNING: " lines: what is used otherwise than given, or not at all.
+    std::vector<std::string> warnings;
+    std::vector<Ignored> ignored;
 };
 
 struct Outcome
@@ -55,7 +78,7 @@ struct Outcome
 };
 
 // Throws UsageError.
-Request parseRequest(const OptionLookup &option);
+Request parseRequest(const OptionLookup &option, const OptionShown &shown);
 Outcome run(const Request &request);
 
 std::string odivList();
