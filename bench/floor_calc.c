@@ -65,12 +65,13 @@ int main(void)
                 }
         }
         if (best >= 0 && best <= tolerance / 100 + 1e-7)
-            printf("{\"alternatives\":[],\"clkout\":%.17g,\"clkout_ppm\":%.17g,\"clkout_shown\":%.17g,\"clkoutd\":null,"
-                   "\"clkoutd_ppm\":null,\"clkoutd_shown\":null,\"device\":\"AXL-12-QN88\",\"error\":null,\"fbdiv\":%d,"
-                   "\"idiv\":%d,\"messages\":[],\"odiv\":%d,\"ok\":true,\"pfd\":%.17g,\"sdiv\":null,\"vco\":%.17g}\n",
-                   f, (f - expected) / expected * 1e6, f, fbdiv, idiv, odiv, clkin / idiv, odiv * f);
+            printf("{\"alternatives\":[],\"device\":\"AXL-12\",\"error\":null,\"fbdiv\":%d,\"idiv\":%d,\"ignored\":[],"
+                   "\"messages\":[],\"odiv\":%d,\"ok\":true,\"outputs\":[{\"achieved_mhz\":%.17g,\"error_ppm\":%.17g,"
+                   "\"name\":\"CLKOUT\",\"rejected_mhz\":null,\"wanted_mhz\":%.17g}],\"part\":\"AXL-12-QN88\","
+                   "\"pfd_mhz\":%.17g,\"schema\":\"mirel.calc/1\",\"sdiv\":null,\"vco_mhz\":%.17g}\n",
+                   fbdiv, idiv, odiv, f, (f - expected) / expected * 1e6, expected, clkin / idiv, odiv * f);
         else
-            printf("{\"ok\":false,\"clkout_shown\":%.17g}\n", f);
+            printf("{\"ok\":false,\"rejected_mhz\":%.17g}\n", f);
     }
     return fflush(stdout) != 0;
 }

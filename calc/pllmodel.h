@@ -22,6 +22,9 @@ constexpr std::array<int, 11> kOdivCandidates = {2, 4, 8, 16, 32, 48, 64, 80, 96
 // Used wherever no candidate is legal.
 constexpr int kOdivFallback = 2;
 
+// The tolerances, in percent, that the form's lists offer for CLKOUT and CLKOUTD.
+constexpr std::array<double, 4> kTolerancePercents = {0.0, 0.2, 0.5, 2.0};
+
 // Added to every tolerance so that "0.0" still accepts the rounding noise of an
 // exact ratio.
 constexpr double kToleranceSlack = 1e-7;

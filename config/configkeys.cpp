@@ -21,7 +21,7 @@ int languageIndex(const QVariant &value)
     const int type = value.userType();
     const bool number = type == QMetaType::Int || type == QMetaType::UInt || type == QMetaType::LongLong
                         || type == QMetaType::ULongLong || type == QMetaType::Double;
-    const QString text = number ? QString::number(value.toDouble()) : value.toString().trimmed();
+    const QString text = number ? QString::number(value.toDouble()) : value.toString();
     const QStringList items = languageItems();
     for (int i = 0; i < items.size(); ++i) {
         if (text.compare(items.at(i), Qt::CaseInsensitive) == 0)
@@ -53,13 +53,18 @@ Condition when(Term a, Term b, Term c)
 
 bool holds(const Condition &condition, const QVariantMap &values)
 {
+    return !condition.never && !brokenTerm(condition, values);
+}
+
+const Term *brokenTerm(const Condition &condition, const QVariantMap &values)
+{
     if (condition.never)
-        return false;
+        return nullptr;
     for (const Term &term : condition.terms) {
         if (term.fileKey && values.value(QLatin1String(term.fileKey)).toBool() != term.value)
-            return false;
+            return &term;
     }
-    return true;
+    return nullptr;
 }
 
 namespace {
@@ -156,7 +161,10 @@ QVariant odivText(const PllSettings &s)
 
 QStringList tolerances()
 {
-    return {QStringLiteral("0.0"), QStringLiteral("0.2"), QStringLiteral("0.5"), QStringLiteral("2.0")};
+    QStringList items;
+    for (double percent : Calc::kTolerancePercents)
+        items << QString::number(percent, 'f', 1);
+    return items;
 }
 
 // The values the searches try, in their order.
@@ -495,15 +503,21 @@ QVariant fileValue(const Entry &entry, const PllSettings &settings)
     return selector->member(settings).toBool() ? entry.member(settings) : entry.alternativeMember(settings);
 }
 
-// Every writable key first, then the conditions decide on those values, so they
-// see exactly the state that is being written.
-QVariantMap fileConfig(const PllSettings &settings)
+QVariantMap fileValues(const PllSettings &settings)
 {
     QVariantMap current;
     for (const Entry &entry : entries()) {
         if (!entry.written.never)
             current.insert(QLatin1String(entry.fileKey), fileValue(entry, settings));
     }
+    return current;
+}
+
+// Every writable key first, then the conditions decide on those values, so they
+// see exactly the state that is being written.
+QVariantMap fileConfig(const PllSettings &settings)
+{
+    const QVariantMap current = fileValues(settings);
     QVariantMap config;
     for (const Entry &entry : entries()) {
         if (holds(entry.written, current))

@@ -125,6 +125,9 @@ inline Term isNot(const char *fileKey)
 
 // Whether the condition holds for these values, keyed by file key.
 bool holds(const Condition &condition, const QVariantMap &values);
+// The first term that these values break, or null when the condition holds or
+// is never: the setting that switches the condition off.
+const Term *brokenTerm(const Condition &condition, const QVariantMap &values);
 
 // The value a key carries in the file, read from the settings value.
 using Member = QVariant (*)(const PllSettings &);
@@ -182,6 +185,9 @@ const Entry *findByKey(const QString &key);
 // The value the file carries for a key under these settings: a selected key
 // takes the member its switch picks.
 QVariant fileValue(const Entry &entry, const PllSettings &settings);
+// The value of every key a file may carry under these settings, keyed by file
+// key, before the conditions choose which of them it carries.
+QVariantMap fileValues(const PllSettings &settings);
 // The configuration the file carries for these settings, keyed by file key.
 QVariantMap fileConfig(const PllSettings &settings);
 // The one-line description of a batch option key, or null.

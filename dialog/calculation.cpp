@@ -102,7 +102,7 @@ Calc::SearchMessage Calculation::oddSdivMessage(const PllSettings &now, const Ca
     return m;
 }
 
-QString Calculation::alternatives(const PllSettings &now, const Calc::PllLimits &limits)
+QString Calculation::alternatives(const PllSettings &now, const Calc::PllLimits &limits, double asked)
 {
     const Calc::ClkoutInput input = clkoutInput(now, limits);
     if (input.searchCase() != Calc::ClkoutCase::General || input.expected <= 0.0)
@@ -111,7 +111,7 @@ QString Calculation::alternatives(const PllSettings &now, const Calc::PllLimits 
     QStringList lines;
     for (std::size_t i = 0; i < nearest.size(); ++i) {
         const Calc::Alternative &a = nearest[i];
-        const QString choice = outputLine("", a.frequency, input.expected).mid(1)
+        const QString choice = outputLine("", a.frequency, asked > 0.0 ? asked : input.expected).mid(1)
                                + QStringLiteral(" with IDIV %1, FBDIV %2, ODIV %3").arg(a.idiv).arg(a.fbdiv).arg(a.odiv);
         lines << (i == 0 ? QStringLiteral("Closest achievable CLKOUT: ") : QStringLiteral("Alternative: ")) + choice;
     }

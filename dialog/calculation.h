@@ -29,8 +29,9 @@ public:
     static Calc::SearchMessage oddSdivMessage(const PllSettings &now, const Calc::PllLimits &limits);
 
     // For a General Mode target no dividers make: the closest value the device can
-    // make and up to five others, each with its dividers, as lines for a box.
-    static QString alternatives(const PllSettings &now, const Calc::PllLimits &limits);
+    // make and up to five others, each with its dividers, as lines for a box; the
+    // errors against `asked` where a script asked for more decimals than the form keeps.
+    static QString alternatives(const PllSettings &now, const Calc::PllLimits &limits, double asked = 0.0);
 
     // What the hardware runs with the dividers the generator receives: dividers,
     // PFD and VCO against the device's windows, and each enabled output's frequency

@@ -69,18 +69,24 @@ const char *formControl(const QObject *dialog, const Entry &entry)
     return selector && isChecked(dialog, selector->control) ? entry.control : entry.alternative;
 }
 
-// The source switch of a divided output that is on and takes CLKOUTP while CLKOUTP
-// is off, or null. The batch order and a file set a source after the rules that
+// The source switch of a divided output that divides and takes CLKOUTP while CLKOUTP
+// is off, or null; `clkoutdBypassed` says the options bypass CLKOUTD after the
+// switches are set. The batch order and a file set a source after the rules that
 // would have moved it to CLKOUT, so these flows check the outcome.
-const Entry *sourceOnDisabledClkoutp(const PllSettings &s)
+const Entry *sourceOnDisabledClkoutp(const PllSettings &s, bool clkoutdBypassed = false)
 {
     if (s.clkoutpEnabled)
         return nullptr;
-    if (s.clkoutdEnabled && !s.clkoutdSourceClkout)
+    if (s.clkoutdLive() && !clkoutdBypassed && !s.clkoutdSourceClkout)
         return Config::findByKey(text(Config::Key::ClkoutdSourceClkout));
     if (s.clkoutd3Enabled && !s.clkoutd3SourceClkout)
         return Config::findByKey(text(Config::Key::Clkoutd3SourceClkout));
     return nullptr;
+}
+
+QString flagText(bool value)
+{
+    return value ? QStringLiteral("true") : QStringLiteral("false");
 }
 
 } // namespace
@@ -266,6 +272,8 @@ bool ConfigFlows::setBatchOptions(const QVariantMap &cfgs, QStringList &messagel
     if (language < 0)
         return refuse(Key::Lang, languageItems().join(QLatin1String(", ")));
     frame.uiSetLanguageIndex(language);
+    const bool clkoutdBypassed = cfgs.value(text(Key::ClkoutBypass)).toBool()
+                                 && cfgs.value(text(Key::Clkoutd)).toBool();
 
     for (const Entry *entry : batchOrder()) {
         const QString key = text(entry->key);
@@ -296,23 +304,64 @@ bool ConfigFlows::setBatchOptions(const QVariantMap &cfgs, QStringList &messagel
                 setChecked(&frame, entry->control, false);
                 setChecked(&frame, entry->partner, true);
             } else {
-                messagelist << Config::refusalLine(value, key, frame.moduleName());
+                messagelist << Config::refusalLine(value, key, frame.moduleName(), QStringLiteral("true, false"));
                 return false;
             }
+        }
+        // A source is refused at its own step, so that a later option's refusal cannot come first.
+        const bool source = key == QLatin1String(Key::ClkoutdSourceClkout)
+                            || key == QLatin1String(Key::Clkoutd3SourceClkout);
+        if (source && sourceOnDisabledClkoutp(settings(), clkoutdBypassed) == entry) {
+            messagelist << Config::refusalLine(cfgs.value(key).toString(), key, frame.moduleName());
+            return false;
         }
     }
 
     // CLKOUTD cannot divide a bypassed CLKOUT: the options, not the form, decide.
-    if (cfgs.value(text(Key::ClkoutBypass)).toBool() && cfgs.value(text(Key::Clkoutd)).toBool()) {
+    if (clkoutdBypassed) {
         if (const Entry *bypass = findByKey(text(Key::ClkoutdBypass)))
             setChecked(&frame, bypass->control, true);
     }
-    if (const Entry *source = sourceOnDisabledClkoutp(settings())) {
-        messagelist << Config::refusalLine(cfgs.value(text(source->key)).toString(), text(source->key),
-                                           frame.moduleName());
-        return false;
-    }
+    given = cfgs;
+    messagelist << effectLines(cfgs);
     return true;
+}
+
+double ConfigFlows::asked(const char *key) const
+{
+    return given.value(text(key)).toDouble();
+}
+
+// Nothing a script asked for is dropped without a word: an option whose key the file
+// would not carry under the final settings has no effect, named with the setting
+// that switches it off; a frequency is kept with the form's decimals.
+QStringList ConfigFlows::effectLines(const QVariantMap &cfgs) const
+{
+    using namespace Config;
+    const QVariantMap values = fileValues(settings());
+    const QString ip = echo(frame.moduleName());
+    QStringList lines;
+    for (const Entry *entry : batchOrder()) {
+        const QString key = text(entry->key);
+        if (!cfgs.contains(key))
+            continue;
+        if (const Term *off = brokenTerm(entry->written, values)) {
+            lines << QStringLiteral("WARNING: Option '%1' for IP '%2' has no effect while %3=%4.")
+                             .arg(key, ip, text(findByFileKey(text(off->fileKey))->key), flagText(!off->value));
+            continue;
+        }
+        const auto *spin = entry->kind == Kind::Real ? widget<QDoubleSpinBox>(&frame, entry->control) : nullptr;
+        bool number = false;
+        const double value = cfgs.value(key).toDouble(&number);
+        if (spin && number && value != spin->value()) {
+            lines << QStringLiteral("WARNING: Value '%1' for configuration option '%2' for IP '%3' is used as %4: "
+                                    "the form keeps %5 decimals.")
+                             .arg(echo(cfgs.value(key).toString()), key, ip,
+                                  QString::number(spin->value(), 'f', spin->decimals()))
+                             .arg(spin->decimals());
+        }
+    }
+    return lines;
 }
 
 QVariantMap ConfigFlows::batchOptions() const

@@ -36,14 +36,22 @@ public:
     void apply(const QVariantMap &config);
 
     // A script's options onto the frame and the form; false with the refusal in messagelist.
+    // Taken, each option the final settings leave without effect, and each frequency
+    // the form keeps with fewer decimals than given, adds a WARNING line.
     bool setBatchOptions(const QVariantMap &cfgs, QStringList &messagelist);
+    // The frequency an option of the last setBatchOptions asked for, as given, or 0
+    // when it gave none: errors are reckoned against what was asked.
+    double asked(const char *key) const;
     // The options the core reports, read from the controls that hold them.
     QVariantMap batchOptions() const;
 
 private:
+    QStringList effectLines(const QVariantMap &cfgs) const;
+
     IPCore::ModuleGenDialog &frame;
     std::function<PllSettings()> settings;
     QString coreId;
+    QVariantMap given;
 };
 
 } // namespace ModMirel

@@ -128,6 +128,13 @@ double Mirel_Dialog::calculateClkout(QStringList &messagelist)
 {
     const Calc::ClkoutResult result = calculation->clkout(settings(), currentLimits(device()));
     messagelist << CalcText::warningLines(result);
+    // A script, like the box, learns what can be made instead.
+    if (!result.ok) {
+        const QString more = Calculation::alternatives(settings(), currentLimits(device()),
+                                                       flows->asked(Config::Key::ClkoutFreq));
+        for (const QString &line : more.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+            messagelist << QStringLiteral("WARNING: ") + line;
+    }
     return result.frequency;
 }
 

@@ -3,14 +3,14 @@
 # but a shell, so it is the first command on a bare Debian 12.
 #   scripts/install-deps.sh [demo|test|fuzz|package]   (default: test)
 #   demo  build the programs and the plug-in
-#   test  also the test suite's tools, the benchmark library, clang-format, and
-#         help2man and man-db for the man pages
+#   test  also the test suite's tools (python3-jsonschema checks the JSON answers),
+#         the benchmark library, clang-format, and help2man and man-db for the man pages
 #   fuzz  also clang and its sanitizer runtime, for fuzz/run.sh
 #   package  also dpkg-dev and lintian, for scripts/check-package.sh
 set -eu
 
 DEMO="cmake make g++ pkg-config qtbase5-dev qtbase5-dev-tools libcli11-dev nlohmann-json3-dev fonts-dejavu-core"
-TEST="$DEMO libbenchmark-dev iverilog verilator ghdl opensta yosys clang-format help2man man-db"
+TEST="$DEMO libbenchmark-dev iverilog verilator ghdl opensta yosys clang-format help2man man-db python3-jsonschema"
 FUZZ="$TEST clang libclang-rt-14-dev"
 PACKAGE="$TEST dpkg-dev lintian"
 

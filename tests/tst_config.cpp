@@ -363,7 +363,7 @@ void tst_Config::setPropertyOutcomes()
     // The host's lines go on to name the legal values.
     const QString start = "ERROR: Value " + line.replace("' '", "' is out of the range for configuration option '")
                           + " for IP 'my_pll'.";
-    QVERIFY2(line.isEmpty() ? messages.isEmpty() : messages.size() == 1 && messages[0].startsWith(start),
+    QVERIFY2(line.isEmpty() ? messages.filter("ERROR").isEmpty() : messages.size() == 1 && messages[0].startsWith(start),
              qPrintable(messages.join('\n')));
     // A creation path names a folder inside the output directory given to setCreating.
     QCOMPARE(shown(*dialog, expected).replace(m_dir->path(), "$DIR"), expected);

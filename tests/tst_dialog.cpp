@@ -257,34 +257,18 @@ void tst_Dialog::typedEntries_data()
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("refusal");
     QTest::addColumn<QString>("value");
-    QTest::newRow("clkin above the device") << "clkinSpinFrequency"
-                                            << "500"
-                                            << "outside the legal values 3.000 to 450.000"
-                                            << "100";
-    QTest::newRow("clkin below") << "clkinSpinFrequency"
-                                 << "1"
-                                 << "outside the legal values 3.000 to 450.000"
-                                 << "100";
-    QTest::newRow("clkin legal") << "clkinSpinFrequency"
-                                 << "50"
-                                 << ""
-                                 << "50";
-    QTest::newRow("clkin text") << "clkinSpinFrequency"
-                                << "2x7.5MHz"
-                                << "not a number (legal values 3.000 to 450.000)"
-                                << "100";
-    QTest::newRow("clkout above its box") << "clkoutSpinFrequency"
-                                          << "1000"
-                                          << "outside the legal values 3.125 to"
-                                          << "100";
-    QTest::newRow("divider above 64") << "clkfbSpinDivideDyn"
-                                      << "65"
-                                      << "outside the legal values 1 to 64"
-                                      << "1";
-    QTest::newRow("divider legal") << "clkfbSpinDivideDyn"
-                                   << "12"
-                                   << ""
-                                   << "12";
+    const auto row = [](const char *name, const char *control, const char *typed, const char *refusal,
+                        const char *value) {
+        QTest::newRow(name) << control << typed << refusal << value;
+    };
+    const char *clkinRange = "outside the legal values 3.000 to 450.000";
+    row("clkin above the device", "clkinSpinFrequency", "500", clkinRange, "100");
+    row("clkin below", "clkinSpinFrequency", "1", clkinRange, "100");
+    row("clkin legal", "clkinSpinFrequency", "50", "", "50");
+    row("clkin text", "clkinSpinFrequency", "2x7.5MHz", "not a number (legal values 3.000 to 450.000)", "100");
+    row("clkout above its box", "clkoutSpinFrequency", "1000", "outside the legal values 3.125 to", "100");
+    row("divider above 64", "clkfbSpinDivideDyn", "65", "outside the legal values 1 to 64", "1");
+    row("divider legal", "clkfbSpinDivideDyn", "12", "", "12");
 }
 
 void tst_Dialog::typedEntries()

@@ -68,8 +68,16 @@ QString text(const QJsonObject &o, const QStringList &keys)
 {
     QStringList values;
     for (const QString &key : keys)
-        values << (o.value(key).isNull() ? QString("null") : QString::number(o.value(key).toDouble(), 'f', 3));
+        values << (o.value(key).isDouble() ? QString::number(o.value(key).toDouble(), 'f', 3) : QString("null"));
     return values.join(' ');
+}
+
+// An answer's dividers and achieved outputs: "idiv fbdiv odiv sdiv clkout clkoutd".
+QString answered(QJsonObject o)
+{
+    for (const QJsonValue &output : o.value("outputs").toArray())
+        o.insert(output["name"].toString().toLower(), output["achieved_mhz"]);
+    return text(o, {"idiv", "fbdiv", "odiv", "sdiv", "clkout", "clkoutd"});
 }
 
 // Every entry below root, links not followed: a hash of each file, the target
@@ -172,6 +180,8 @@ private slots:
     void calcJson_data();
     void calcJson();
     void calcStream();
+    void jsonSchemas_data();
+    void jsonSchemas();
     void completion_data();
     void completion();
 };
@@ -198,13 +208,15 @@ void tst_Programs::exitStatus_data()
     row("calc version", "mirel-calc --version", 0, "", {"mirel-calc 1.0\n"});
     row("calc --help names its statuses", "mirel-calc --help", 0, "", {"Exit status: 0 done, 1 refused"});
     row("open --help names its default device", "mirel-host open --help", 0, "", {"(default: the device"});
-    row("unknown command", "mirel-host frobnicate", 2, "unknown command");
-    row("unknown option", "mirel-host info --bogus", 2, "bogus");
+    row("unknown command", "mirel-host frobnicate", 2, "ERROR: unknown command 'frobnicate'; see");
+    row("misspelt command", "mirel-host creat", 2, "'creat' (did you mean 'create'?)");
+    row("unknown option", "mirel-host info --bogus", 2, "ERROR: Unknown option 'bogus'.\n");
+    row("misspelt option", "mirel-host create --optons x", 2, "'optons' (did you mean '--options'?)");
     row("info", "mirel-host info", 0, "", {"id:        MIREL\n", "version:   1.0\n", "AXL-12"});
     row("devices", "mirel-host devices", 0, "", {"second minimum 3.125 MHz; the higher minimum applies"});
     // The device's own range, not the control's as built.
     row("keys of a device", "mirel-host keys --json --device BRN-4LP", 0, "",
-        {R"("device": "BRN-4LP")", R"("maximum": 200,)"});
+        {R"("device":"BRN-4LP")", R"("maximum":200,)"});
     row("missing plug-in folder", "mirel-host info --plugin-dir /nonexistent", 1, "does not exist");
     row("folder without plug-in", "mirel-host info --plugin-dir /", 1, "no plug-in library in '/'");
     row("screenshot, control names", "mirel-host screenshot x.png radioModeGeneral=false clkoutpCheckEnable=true", 0,
@@ -321,9 +333,9 @@ void tst_Programs::create_data()
         {"ERROR: The file name \"../x\" must not contain a directory separator."});
     row("output folder is a file", "create dir=/dev/null" + ex, 1,
         {"ERROR: The output directory \"/dev/null/pll_file\" cannot be created."});
-    row("unknown keys, all at once", "create CLKOUT_FRQ=100 clkin_freq=50 CKLOUTD3=true" + ex, 1,
+    row("unknown keys, all at once", "create CLKOUT_FRQ=100 clkin_freq=50 CKLOUTD3=true XYZZY=1" + ex, 1,
         {"ERROR: unknown option 'CKLOUTD3' (did you mean 'CLKOUTD3'?)",
-         "ERROR: unknown option 'CLKOUT_FRQ' (did you mean 'CLKOUT_FREQ'?)",
+         "ERROR: unknown option 'CLKOUT_FRQ' (did you mean 'CLKOUT_FREQ'?)", "ERROR: unknown option 'XYZZY'",
          "ERROR: unknown option 'clkin_freq' (did you mean 'CLKIN_FREQ'?)"});
     row("unknown key in a file", opts + ex, 1,
         {"ERROR: unknown option 'CLKOUTD_DIVIDER' (did you mean 'CLKOUTD_DIVIDE'?) in 'input'"}, {},
@@ -332,8 +344,22 @@ void tst_Programs::create_data()
         "create LANG=VHDL CLKOUTP=true CLKOUTD=true CLKOUTD3=true LOCK_EN=true RESET_PLL=true PLL_PWD=true "
         "PLL_REGULATOR=true CLKFB_SOURCE=External CLKOUTD_FREQ=50 module=pll1 file=pll_file",
         0, {}, vhdl, {}, {"LANG=1"});
-    row("LANG=verilog, CLKOUT bypassed", "create LANG=verilog CLKOUT_BYPASS=true CLKOUTD=true CLKOUTP=true" + ex, 0, {},
-        written, {}, {"LANG=0", "CLKOUT_BYPASS=true"});
+    const auto noEffect = [](const QString &key, const QString &setting, const char *prefix = "WARNING") {
+        return QString("%1: Option '%2' for IP 'pll1' has no effect while %3.").arg(prefix, key, setting);
+    };
+    row("LANG=verilog, CLKOUT bypassed", "create LANG=verilog CLKOUT_BYPASS=true CLKOUTD=true CLKOUTP=true" + ex, 0,
+        {noEffect("CLKOUT_FREQ", "CLKOUT_BYPASS=true"), noEffect("CLKOUT_TOLERANCE", "CLKOUT_BYPASS=true")}, written,
+        {}, {"LANG=0", "CLKOUT_BYPASS=true"});
+    // An option that the other settings switch off (tst_plugin batchInterface) refuses the module under --strict.
+    row("--strict refuses it", "create --strict CLKOUTP=true CLKOUTP_PHASE=90" + ex, 1,
+        {noEffect("CLKOUTP_PHASE", "DYNAMIC=true", "ERROR")});
+    row("the search's debug line has its prefix", "create CLKIN_FREQ=3 CLKOUT_BYPASS=true module=pll1 file=pll_file", 0,
+        {"WARNING: PLL : can not find right VCO Divider Factor(CLKOUT)."}, written);
+    row("typed list values match as numbers",
+        "create" + ex
+                + " CLKOUT_TOLERANCE=2 CLKOUTP=true DYNAMIC=false "
+                  "CLKOUTP_PHASE=90.0",
+        0, {}, written, {}, {"CLKOUT_TOLERANCE=3", "CLKOUTP_PHASE=4"});
     row("LANG=1, Advanced Mode",
         "create LANG=1 MODE_GENERAL=false CLKIN_FREQ=100 CLKOUT_DIVIDER=4 CLKOUTD=true CLKOUTD_DIVIDE=4 module=pll1 "
         "file=pll_file",
@@ -342,7 +368,11 @@ void tst_Programs::create_data()
     for (const char *lang : {"abc", "7", "-1"})
         row(qPrintable(QString("LANG=%1").arg(lang)), QString("create LANG=") + lang + ex, 1,
             {refused(lang, "LANG", "0, 1, Verilog, VHDL")});
-    row("exact JSON numbers", opts, 0, {}, written,
+    row("LANG with a blank", opts + ex, 1, {refused(" 1", "LANG", "0, 1, Verilog, VHDL")}, {}, R"({"LANG": " 1"})");
+    row("exact JSON numbers", opts, 0,
+        {"WARNING: Value '3.0004999' for configuration option 'CLKIN_FREQ' for IP 'pll1' is used as 3.000: the form "
+         "keeps 3 decimals."},
+        written,
         R"({"module": "pll1", "file": "pll_file", "CLKIN_FREQ": 3.0004999, "CLKOUT_FREQ": 48,
         "CLKOUT_TOLERANCE": 2.0, "CLKOUTP": true, "DYNAMIC": "false", "CLKOUTP_PHASE": 0.0, "CLKOUTP_DUTY_CYCLE": 0.5})",
         {"CLKIN_FREQ=3", "CLKOUT_TOLERANCE=3", "CLKOUTP_PHASE=0", "CLKOUTP_DUTY_CYCLE=6"});
@@ -363,8 +393,12 @@ void tst_Programs::create_data()
         filesOf("a") + filesOf("c"),
         R"([{"module": "a", "file": "a"}, {"module": "b", "file": "b", "CLKIN_FREQ": 1000},
         {"module": "c", "file": "c"}])");
-    row("JSON lines", opts, 0, {}, filesOf("a") + filesOf("b", ".vhd"),
-        "{\"module\": \"a\", \"file\": \"a\"}\n\n{\"module\": \"b\", \"file\": \"b\", \"LANG\": \"VHDL\"}\n");
+    row("JSON lines", opts, 0,
+        {"WARNING: Option 'CLKOUTP_PHASE' for IP 'b' has no effect while CLKOUTP=false.",
+         "WARNING: created from 'input' line 3 with the warnings above"},
+        filesOf("a") + filesOf("b", ".vhd"),
+        "{\"module\": \"a\", \"file\": \"a\"}\n\n{\"module\": \"b\", \"file\": \"b\", \"LANG\": \"VHDL\", "
+        "\"CLKOUTP_PHASE\": 90}\n");
     row("array of non-objects", opts, 2, {"ERROR: 'input' item 1 is not a JSON object"}, {}, "[1]");
     row("empty array", opts, 2, {"ERROR: 'input' holds no JSON object"}, {}, "[]");
     // What the device cannot run, or an output fed by a disabled CLKOUTP, writes nothing.
@@ -372,14 +406,20 @@ void tst_Programs::create_data()
         "create CLKIN_FREQ=100 CLKIN_DIVIDE_STATIC_SEL=1 CLKFB_DIVIDE_STATIC_SEL=64 MODE_GENERAL=false "
         "CLKIN_DIVIDE_DYN=false CLKFB_DIVIDE_DYNAMIC=false CLKOUT_DIVIDE_DYN=false CLKOUT_DIVIDER=2 module=m file=m",
         1, {illegal});
+    // A target no dividers make is followed by the closest frequency and five others.
+    const auto nearest = [](const QString &closest) {
+        return QStringList{"~WARNING: Closest achievable CLKOUT: " + closest + " MHz ("}
+               + QVector<QString>(5, "~WARNING: Alternative: ").toList();
+    };
     row("CLKOUT above the maximum", "create module=m file=m CLKIN_FREQ=100 CLKOUT_FREQ=600 CLKOUT_TOLERANCE=2.0", 1,
-        {cannot.arg("CLKOUT"), maximum.arg(450)});
+        QStringList{cannot.arg("CLKOUT"), maximum.arg(450)} + nearest("450.000"));
     row("CLKOUT above its box", "create module=m file=m CLKOUT_FREQ=1000", 1,
         {refused("1000", "CLKOUT_FREQ", "3.125 to 900.000", "m"),
          QString(maximum).replace("WARNING", "ERROR").arg(450)});
+    // Named at its own step, before a later option's refusal.
     for (const QString &output : QString("CLKOUTD CLKOUTD3").split(' '))
         row(qPrintable(output + " from a disabled CLKOUTP"),
-            QString("create %1=true %1_SOURCE_CLKOUT=false").arg(output) + ex, 1,
+            QString("create %1=true %1_SOURCE_CLKOUT=false CLKOUTD_DIVIDE=7").arg(output) + ex, 1,
             {refused("false", output + "_SOURCE_CLKOUT")});
     const QString create = "create dir=%T/d module=m file=m CLKIN_FREQ=27 CLKOUT_FREQ=100 CLKOUT_TOLERANCE=0.5";
     const QString open = "open %T/d/m/m.ipc", link = "is a link or not a regular file";
@@ -420,9 +460,8 @@ void tst_Programs::create_data()
     attack("calc to a full disk", "full", "mirel-calc --clkin 27 --clkout 100 --tolerance 0.5 --json", 1, lost);
     attack("calc stream, output closed", "closed stdin", "mirel-calc --jsonl", 1, lost, {}, requests.toLatin1());
     attack("line break and ESC in a key", "", "create CLKIN\x1b\nERROR:forged=27", 1,
-           "ERROR: unknown option 'CLKIN\\x1b\\nERROR:forged' (did you mean");
-    attack("5000-character key", "", "create " + QString(5000, 'K') + "=1", 1,
-           QString(80, 'K') + QChar(0x2026) + "' (did you mean");
+           "ERROR: unknown option 'CLKIN\\x1b\\nERROR:forged'");
+    attack("5000-character key", "", "create " + QString(5000, 'K') + "=1", 1, QString(80, 'K') + QChar(0x2026) + "'");
     attack("line break in --plugin-dir", "", "info --plugin-dir /x\nERROR:y", 1, "'/x\\nERROR:y' does not exist");
     attack("line break in a control's value", "", "screenshot x.png checkLockEn=a\nERROR:b", 2, "not 'a\\nERROR:b'");
     row("two items, one target", opts, 1,
@@ -452,7 +491,8 @@ void tst_Programs::create_data()
     attack("NUL in the file name", "", "create --options input", 1, "\"m\\x00x\" contains a character", {},
            R"({"dir": "out", "module": "m", "file": "m\u0000x"})");
     attack("list without an item", "module set:CLKFB_SOURCE=5", open, 1, "'CLKFB_SOURCE'");
-    attack("tolerance not offered", "module set:CLKOUT_TOLERANCE=9", open, 1, "cannot be generated");
+    row("tolerance not offered", open, 1, QStringList{"~cannot be generated"} + nearest("100.286"), {}, {}, {},
+        "module set:CLKOUT_TOLERANCE=9");
     attack("file-size limit", "module sizelimit", create, 1, "File too large");
     attack("stale temporaries go", "module stale", create, 0, "", filesOf("m"));
     row("a killed run's commit completed", open, 0, {}, filesOf("m"), {}, {"CLKOUT_FREQ=50"}, "module commit:50");
@@ -561,19 +601,16 @@ void tst_Programs::showArgsOptionsFileAndOpen()
     const Run opened = run({"open", "--json", "pll_file/pll_file.ipc"}, dir.path());
     const QJsonObject reported = QJsonDocument::fromJson(opened.lines.value(0).toUtf8()).object();
     QCOMPARE(opened.lines.size(), 1);
-    QCOMPARE(reported.keys(), QStringList({"PFD", "VCO", "args", "device", "dividers", "files", "messages", "module",
-                                           "ok", "outputs", "source"}));
-    QCOMPARE(reported["dividers"].toObject(),
-             QJsonObject({{"FBDIV", 26}, {"IDIV", 7}, {"ODIV", 4}, {"SDIV", QJsonValue()}}));
+    QCOMPARE(reported["schema"].toString() + ' ' + answered(reported).left(23),
+             "mirel.module/1 7.000 26.000 4.000 null");
     QVERIFY(reported["ok"].toBool() && reported["files"].toArray().contains(module)
             && reported["args"].toArray().contains("-fbdiv_sel 26"));
     const QJsonObject clkout = reported["outputs"].toArray().at(0).toObject();
-    QCOMPARE(QString::number(clkout["achieved"].toDouble(), 'f', 3), QString("100.286"));
-    QCOMPARE(qRound(clkout["errorPpm"].toDouble()), 2857);
-    QCOMPARE(QString::number(reported["PFD"].toDouble(), 'f', 3) + ' '
-                     + QString::number(reported["VCO"].toDouble(), 'f', 3),
-             QString("3.857 401.143"));
-    QCOMPARE(reported["device"].toString(), QString("AXL-12"));
+    QCOMPARE(QString::number(clkout["achieved_mhz"].toDouble(), 'f', 3), QString("100.286"));
+    QCOMPARE(qRound(clkout["error_ppm"].toDouble()), 2857);
+    QCOMPARE(text(reported, {"pfd_mhz", "vco_mhz"}), QString("3.857 401.143"));
+    QCOMPARE(reported["device"].toString() + ' ' + reported["source"]["file"].toString(),
+             "AXL-12 " + dir.filePath("pll_file/pll_file.ipc"));
 }
 
 // The README's list of batch options is the output of keys, entry for entry.
@@ -733,43 +770,59 @@ void tst_Programs::killedRuns()
     qInfo("%d of %d runs killed: %d left temporaries, %d a commit record", killed, kills, staging, inCommit);
 }
 
+// Each request through mirel-calc, by the options' key spellings, and through create as KEY=VALUE: one verdict,
+// the same dividers, frequencies and errors against what was asked, the same options ignored.
 void tst_Programs::calcJson_data()
 {
     QTest::addColumn<QString>("args");
     QTest::addColumn<int>("exitCode");
-    QTest::addColumn<QString>("values"); // idiv fbdiv odiv sdiv clkout clkoutd
-    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("values");       // idiv fbdiv odiv sdiv clkout clkoutd
+    QTest::addColumn<QString>("message");      // the lines, or for a usage error the error
     QTest::addColumn<QString>("alternatives"); // the first's clkout idiv fbdiv odiv, then the count
     const auto row = [](const char *name, const QString &args, int exitCode, const QString &values,
                         const QString &message = {}, const QString &alternatives = "0") {
         QTest::newRow(name) << args << exitCode << values << message << alternatives;
     };
-    const QString none = "null null null null null null";
-    row("27->100 at 0.5%", "--clkin 27 --clkout 100 --tolerance 0.5", 0, "7.000 26.000 4.000 null 100.286 null");
-    row("--alternatives 2", "--clkin 27 --clkout 100 --alternatives 2", 1, none, cannot.arg("CLKOUT"),
-        "100.286 7.000 26.000 4.000 2");
-    row("Advanced with SDIV, key spellings",
-        "--clkin-freq 27 --clkin-divide 1 --clkfb-divide 4 --clkout-divider 4 --clkoutd-divide 6", 0,
-        "1.000 4.000 4.000 6.000 108.000 18.000");
-    row("bypassed with CLKOUTD search", "--clkin 27 --bypass --clkoutd 6.75", 0,
-        "1.000 1.000 16.000 4.000 27.000 6.750");
+    const QString none = "null null null null null null", at27 = "--clkin-freq 27 --clkout-freq 100 ";
+    const QString advanced = "--clkin-freq 27 --clkin-divide-static-sel 1 --clkfb-divide-static-sel 4 "
+                             "--clkout-divider 4 --clkoutd-divide ";
+    row("27->100 at 0.5%", at27 + "--clkout-tolerance 0.5", 0, "7.000 26.000 4.000 null 100.286 null");
+    row("a tolerance typed as 2", at27 + "--clkout-tolerance 2", 0, "7.000 26.000 4.000 null 100.286 null");
+    row("a tolerance the lists lack", at27 + "--clkout-tolerance 1", 2, none,
+        "--tolerance must be one of 0.0, 0.2, 0.5, 2.0, not \"1\"");
+    row("--alternatives 2", at27 + "--alternatives 2", 1, none, cannot.arg("CLKOUT"), "100.286 7.000 26.000 4.000 2");
+    row("more decimals than the form keeps", "--clkin-freq 50 --clkout-freq 33.33333333333", 1, none,
+        "WARNING: --clkout 33.33333333333 is used as 33.333 MHz: the form keeps 3 decimals.\n" + cannot.arg("CLKOUT"),
+        "33.333 3.000 2.000 16.000 5");
+    row("errors against the asked value", "--clkin-freq 27 --clkout-freq 14.7456 --clkout-tolerance 2", 0,
+        "9.000 5.000 32.000 null 15.000 null",
+        "WARNING: --clkout 14.7456 is used as 14.746 MHz: the form keeps 3 decimals.");
+    row("Advanced with SDIV", advanced + "6", 0, "1.000 4.000 4.000 6.000 108.000 18.000");
+    row("odd SDIV refused", advanced + "3", 1, none,
+        "ERROR: The divide factor of CLKOUTD must be an even number.\nERROR: CLKOUTD divides its source by an even "
+        "SDIV "
+        "from 2 to 128; from 108.000 MHz the nearest are 54.000 MHz (SDIV 2) and 27.000 MHz (SDIV 4).");
+    row("SDIV only in Advanced Mode", at27 + "--clkout-tolerance 0.5 --clkoutd-divide 4", 2, none,
+        "--sdiv applies only in Advanced Mode (--idiv, --fbdiv and --odiv)");
+    row("CLKOUTD of a bypassed CLKOUT passes CLKIN", "--clkin-freq 27 --clkout-bypass --clkoutd-freq 6.75", 0,
+        "1.000 1.000 16.000 null 27.000 27.000",
+        "WARNING: --clkoutd has no effect with --bypass: CLKOUTD passes CLKIN through.");
     const QString even
             = "\nWARNING: CLKOUTD divides its source by an even SDIV from 2 to 128; from %1 MHz the nearest ";
-    row("CLKOUTD fails, CLKOUT stays", "--clkin 50 --clkout 100 --clkoutd 30 --clkoutd-tolerance 2", 1,
+    row("CLKOUTD fails, CLKOUT stays", "--clkin-freq 50 --clkout-freq 100 --clkoutd-freq 30 --clkoutd-tolerance 2", 1,
         "1.000 2.000 4.000 null 100.000 null",
         cannot.arg("CLKOUTD") + even.arg("100.000") + "are 50.000 MHz (SDIV 2) and 25.000 MHz (SDIV 4).");
-    row("CLKOUTD needs an odd divider", "--clkin 125 --clkout 125 --clkoutd 25", 1,
+    row("CLKOUTD needs an odd divider", "--clkin-freq 125 --clkout-freq 125 --clkoutd-freq 25", 1,
         "1.000 1.000 4.000 null 125.000 null",
         cannot.arg("CLKOUTD") + even.arg("125.000") + "are 31.250 MHz (SDIV 4) and 20.833 MHz (SDIV 6).");
-    row("600 above the maximum: nearest at most 450", "--clkin 100 --clkout 600 --tolerance 2", 1, none,
-        cannot.arg("CLKOUT") + "\n" + maximum.arg(450), "450.000 2.000 9.000 2.000 5");
-    row("CLKOUTD at its printed bound", "--clkin 27 --clkout 100 --tolerance 0.5 --clkoutd 0.024", 1,
+    row("600 above the maximum: nearest at most 450", "--clkin-freq 100 --clkout-freq 600 --clkout-tolerance 2", 1,
+        none, cannot.arg("CLKOUT") + "\n" + maximum.arg(450), "450.000 2.000 9.000 2.000 5");
+    row("CLKOUTD at its printed bound", at27 + "--clkout-tolerance 0.5 --clkoutd-freq 0.024", 1,
         "7.000 26.000 4.000 null 100.286 null",
         cannot.arg("CLKOUTD") + even.arg("100.286") + "is 0.783 MHz (SDIV 128).");
-    row("AXL-25: VCO of 12800", "--device AXL-25 --clkin 100 --idiv 1 --fbdiv 64 --odiv 2", 1, none, illegal);
-    row("odd SDIV refused", "--clkin 27 --clkout 100 --tolerance 0.5 --sdiv 3", 1, none,
-        "WARNING:The divide factor of CLKOUTD must be an even number." + even.arg("100.286")
-                + "are 50.143 MHz (SDIV 2) and 25.071 MHz (SDIV 4).");
+    row("AXL-25: VCO of 12800",
+        "--device AXL-25 --clkin-freq 100 --clkin-divide-static-sel 1 --clkfb-divide-static-sel 64 --clkout-divider 2",
+        1, none, illegal);
 }
 
 void tst_Programs::calcJson()
@@ -781,36 +834,65 @@ void tst_Programs::calcJson()
     QFETCH(QString, alternatives);
     const Run r = run((args + " --json").split(' '), {}, BIN_DIR "/mirel-calc");
     QCOMPARE(r.status, exitCode);
-    QJsonParseError error;
-    const QJsonObject o = QJsonDocument::fromJson(r.out, &error).object();
-    QCOMPARE(error.error, QJsonParseError::NoError);
-    for (const char *key :
-         {"ok", "idiv", "fbdiv", "odiv", "sdiv", "clkout", "clkoutd", "pfd", "vco", "messages", "alternatives"})
-        QVERIFY2(o.contains(key), key);
+    const QJsonObject o = QJsonDocument::fromJson(r.out).object();
     QCOMPARE(o.value("ok").toBool(), exitCode == 0);
-    QCOMPARE(text(o, {"idiv", "fbdiv", "odiv", "sdiv", "clkout", "clkoutd"}), values);
-    QCOMPARE(o.value("pfd").isNull(), o.value("clkout").isNull());
-    QCOMPARE(o.value("messages").toVariant().toStringList(), message.split('\n', Qt::SkipEmptyParts));
+    QCOMPARE(answered(o), values);
+    QCOMPARE(o.value("pfd_mhz").isNull(), o.value("idiv").isNull());
+    QCOMPARE(exitCode == 2 ? o["error"].toString() : o["messages"].toVariant().toStringList().join('\n'), message);
     const QJsonArray alts = o.value("alternatives").toArray();
     const QString first = alts.isEmpty() ? QString()
-                                         : text(alts.first().toObject(), {"clkout", "idiv", "fbdiv", "odiv"}) + ' ';
+                                         : text(alts.first().toObject(), {"clkout_mhz", "idiv", "fbdiv", "odiv"}) + ' ';
     QCOMPARE(first + QString::number(alts.size()), alternatives);
-    // Four spaces a level, names sorted, as the output has always been.
-    const QByteArray nested = alts.isEmpty() ? "[]," : "[\n        {\n            \"clkout\": ";
-    QVERIFY2(r.out.startsWith("{\n    \"alternatives\": " + nested) && r.out.endsWith("\n}\n"), r.out);
+    const QStringList words = args.split(' ');
+    for (const QJsonValue &v : o["outputs"].toArray()) { // the errors are against what was asked
+        const int asked = words.indexOf("--" + v["name"].toString().toLower() + "-freq") + 1;
+        const double wanted = v["wanted_mhz"].toDouble(), ppm = (v["achieved_mhz"].toDouble() - wanted) / wanted * 1e6;
+        QVERIFY(v["wanted_mhz"].isNull()
+                || (wanted == words.value(asked).toDouble() && asked > 0
+                    && (v["error_ppm"].isNull() || qAbs(v["error_ppm"].toDouble() - ppm) < 1e-6)));
+    }
+
+    QStringList create{"create", "--json", "module=m", "file=m"};
+    for (int i = 0; i < words.size(); ++i) {
+        const QString key = words[i].mid(2).toUpper().replace('-', '_');
+        if (key == "DEVICE" || key == "ALTERNATIVES")
+            create << (key == "DEVICE" ? words.mid(i, 2) : QStringList());
+        else
+            create << key + '=' + (key == "CLKOUT_BYPASS" ? QString("true") : words.value(i + 1))
+                   << (key.endsWith("_SEL") || key == "CLKOUT_DIVIDER" ? "MODE_GENERAL=false" : "")
+                   << (key.startsWith("CLKOUTD_") ? "CLKOUTD=true" : "");
+        i += key != "CLKOUT_BYPASS";
+    }
+    QTemporaryDir dir;
+    const Run c = run(create.filter(QRegularExpression(".")), dir.path());
+    const QJsonObject m = QJsonDocument::fromJson(c.out).object();
+    QVERIFY2((c.status == 0) == (exitCode == 0) && m["ok"] == o["ok"], qPrintable(c.err));
+    const auto outputs = [](const QJsonObject &answer) {
+        QStringList each;
+        for (const QJsonValue &v : answer["outputs"].toArray())
+            each << v["name"].toString() + ' ' + QString::number(v["wanted_mhz"].toDouble(), 'g', 12) + ' '
+                            + QString::number(v["achieved_mhz"].toDouble(), 'f', 6) + ' '
+                            + QString::number(v["error_ppm"].toDouble(), 'f', 3);
+        return each;
+    };
+    if (exitCode == 0)
+        QVERIFY(answered(m) == values && outputs(m) == outputs(o));
+    QCOMPARE(m["ignored"], o["ignored"]);
 }
 
-// One answer per request line, in order; a bad line is answered as bad and the stream goes on.
+// One answer per request line, in order, each with the request's id: a bad or blank line is answered as
+// bad and the stream goes on; --device names the device of requests without one.
 void tst_Programs::calcStream()
 {
     QProcess p;
-    p.start(BIN_DIR "/mirel-calc", {"--jsonl"});
-    p.write("{\"clkin\": 27, \"clkout\": 100, \"tolerance\": 0.5}\n{\"clkin\": 27,\n[1]\n\n"
-            "{\"clkin\": \"27\", \"idiv\": 1, \"fbdiv\": 4, \"odiv\": 8, \"sdiv\": 6, \"device\": \"axl-25\"}\n"
-            "{\"clkin\": 27, \"clkout\": 100, \"idiv\": 1}\n{\"clkin\": 27, \"clkout\": 100, \"tolerance\": \"0.5\", "
-            "\"bogus\": 1}\n");
+    p.start(BIN_DIR "/mirel-calc", {"--jsonl", "--device", "BRN-4LP"});
+    p.write("{\"id\": 1, \"CLKIN_FREQ\": 27, \"clkout-freq\": 100, \"tolerance\": 0.5}\n{\"clkin\": 27,\n[1]\n\n"
+            "{\"clkin\": \"27\", \"idiv\": 1, \"fbdiv\": 4, \"odiv\": 8, \"sdiv\": 6, \"device\": \"axl-25\", "
+            "\"id\": \"x\"}\n{\"clkin\": 27, \"clkout\": 100, \"idiv\": 1}\n{\"clkin\": 27, \"clkout\": 100, "
+            "\"tolerance\": \"0.5\", \"bogus\": 1}\n");
     p.write(QByteArray(70000, 'x')
-            + "\n{\"clkin\": 100, \"clkout\": 600}\n{\"clkin\": \"2\\u0001\\\"x\\\\\", \"clkout\": 1}\n");
+            + "\n{\"clkin\": 100, \"CLKOUT_FREQ\": 700, \"id\": [2]}\n{\"clkin\": \"2\\u0001\\\"x\\\\\", \"clkout\": "
+              "1}\n");
     // Each answer comes before the next request is read: a script may wait for it.
     QVERIFY(p.waitForReadyRead(timeLimitMs) && p.canReadLine());
     p.closeWriteChannel();
@@ -819,23 +901,83 @@ void tst_Programs::calcStream()
     QStringList got;
     const QList<QByteArray> lines = p.readAllStandardOutput().split('\n');
     // The bytes themselves: names in order, numbers in their shortest form, escapes.
-    QCOMPARE(lines.first(), R"({"alternatives":[],"clkout":100.28571428571429,"clkout_ppm":2857.142857142918,)"
-                            R"("clkout_shown":100.28571428571429,"clkoutd":null,"clkoutd_ppm":null,)"
-                            R"("clkoutd_shown":null,"device":"AXL-12-QN88","error":null,"fbdiv":26,"idiv":7,)"
-                            R"("messages":[],"odiv":4,"ok":true,"pfd":3.857142857142857,"sdiv":null,)"
-                            R"("vco":401.14285714285717})");
-    QVERIFY2(lines.at(8).contains(
-                     "\"error\":\"--clkin needs a finite number, not \\\"2\\u0001\\\"x\\\\\\\"\",\"fbdiv\":null,"),
-             lines.at(8));
+    QCOMPARE(lines.first(), R"({"alternatives":[],"device":"BRN-4LP","error":null,"fbdiv":26,"id":1,"idiv":7,)"
+                            R"("ignored":[],"messages":[],"odiv":4,"ok":true,"outputs":[{"achieved_mhz":)"
+                            R"(100.28571428571429,"error_ppm":2857.142857142918,"name":"CLKOUT","rejected_mhz":null,)"
+                            R"("wanted_mhz":100.0}],"part":"BRN-4LP-CS49","pfd_mhz":3.857142857142857,)"
+                            R"("schema":"mirel.calc/1","sdiv":null,"vco_mhz":401.14285714285717})");
+    QVERIFY2(lines.at(9).contains(R"("error":"clkin needs a finite number, not \"2\u0001\"x\\\"","fbdiv":null,)"),
+             lines.at(9));
     for (const QByteArray &line : lines) {
         const QJsonObject o = QJsonDocument::fromJson(line).object();
         if (!line.isEmpty())
-            got << text(o, {"clkout", "clkoutd"}) + ' ' + o.value("device").toString() + ' '
+            got << answered(o).section(' ', 4) + ' ' + o.value("device").toString() + ' '
+                            + QJsonDocument(QJsonArray{o.value("id")}).toJson(QJsonDocument::Compact) + ' '
                             + o.value("error").toString().left(12);
     }
-    QCOMPARE(got, QStringList({"100.286 null AXL-12-QN88 ", "null null  not a JSON o", "null null  a request is",
-                               "108.000 18.000 AXL-25-BG256 ", "null null  Advanced Mod", "null null  unknown name",
-                               "null null  line longer ", "null null AXL-12-QN88 ", "null null  --clkin need"}));
+    QCOMPARE(got, QStringList({"100.286 null BRN-4LP [1] ", "null null  [null] not a JSON o",
+                               "null null  [null] a request is", "null null  [null] empty line",
+                               "108.000 18.000 AXL-25 [\"x\"] ", "null null  [null] Advanced Mod",
+                               "null null  [null] unknown name", "null null  [null] line longer ",
+                               "null null  [[2]] CLKOUT_FREQ ", "null null  [null] clkin needs "}));
+}
+
+// Every JSON answer of both programs, failures too, is a document its schema in schemas/ describes.
+void tst_Programs::jsonSchemas_data()
+{
+    QTest::addColumn<QString>("command"); // %T: the run's folder, which holds the module m
+    QTest::addColumn<QByteArray>("input");
+    QTest::addColumn<QString>("schema");
+    const auto row = [](const char *name, const QString &command, const char *schema, const QByteArray &input = {}) {
+        QTest::newRow(name) << command << input << QString(schema);
+    };
+    row("calc", "mirel-calc --clkin 27 --clkout 100 --tolerance 0.5 --clkoutd 25 --clkoutd-tolerance 2 --json", "calc");
+    row("calc refused", "mirel-calc --clkin 50 --clkout 33.33333333333 --bypass --json", "calc");
+    row("calc, no target", "mirel-calc --clkin 100 --clkout 600 --json", "calc");
+    row("calc, request refused", "mirel-calc --clkin 27 --clkout 2000 --json", "calc");
+    row("calc stream", "mirel-calc --jsonl --strict", "calc",
+        "{\"id\": {\"a\": 1}, \"clkin\": 27.00001, \"clkout\": 100}\n\n[]\n{\"clkin\": 27, \"bypass\": true, "
+        "\"clkoutd\": 9}\n{\"clkin\": 27, \"idiv\": 1, \"fbdiv\": 4, \"odiv\": 4, \"sdiv\": 3}\n");
+    row("create", "mirel-host create --json module=m2 file=m2 CLKOUTP=true CLKOUTP_PHASE=90 CLKOUTD=true CLKOUTD3=true",
+        "module");
+    row("create, no target", "mirel-host create --json module=m2 file=m2 CLKOUT_FREQ=600", "module");
+    row("create, two items", "mirel-host create --json --options %T/input", "module",
+        R"([{"module": "a", "file": "a"}, {"module": "b", "file": "b", "CLKIN_FREQ": 0}])");
+    row("open", "mirel-host open --json %T/m/m.ipc", "module");
+    row("open, another version", "mirel-host open --json %T/input", "module", "[General]\nversion=2\nmodule=x\n");
+    row("keys", "mirel-host keys --json --device BRN-4LP", "keys");
+    row("devices", "mirel-host devices --json", "devices");
+    row("info", "mirel-host info --json", "info");
+    row("sim", "mirel-host sim --json %T/m/m.ipc", "sim");
+}
+
+void tst_Programs::jsonSchemas()
+{
+    QFETCH(QString, command);
+    QFETCH(QByteArray, input);
+    QFETCH(QString, schema);
+    if (run({"-c", "import jsonschema"}, {}, "python3").status != 0)
+        QSKIP("python3-jsonschema is not installed (scripts/install-deps.sh installs it)");
+    if (command.contains(" sim ") && QStandardPaths::findExecutable("iverilog").isEmpty())
+        QSKIP("Icarus Verilog is not installed (scripts/install-deps.sh installs it)");
+    QTemporaryDir dir;
+    QVERIFY(run(QStringList{"create", "module=m", "file=m"}, dir.path()).status == 0
+            && writeFile(dir.filePath("input"), input));
+    QStringList args = command.replace("%T", dir.path()).split(' ');
+    const Run r = run(QStringList{"-c", "exec \"$0\" \"$@\" <input", BIN_DIR "/" + args.takeFirst()} + args, dir.path(),
+                      "/bin/sh");
+    QVERIFY2(!r.lines.isEmpty(), qPrintable(r.err));
+    const Run check = run(QStringList{"-c",
+                                      "import json, sys, jsonschema\n"
+                                      "validator = jsonschema.Draft202012Validator(json.load(open(sys.argv[1])))\n"
+                                      "for line in sys.argv[2:]:\n"
+                                      "    validator.validate(json.loads(line))\n",
+                                      QString(SOURCE_DIR "/schemas/") + schema + ".schema.json"}
+                                  + r.lines,
+                          {}, "python3");
+    QVERIFY2(check.status == 0, qPrintable(check.err.right(1500)));
+    for (const QString &line : r.lines) // a module is named, also where nothing was made of it
+        QVERIFY(schema != "module" || !QJsonDocument::fromJson(line.toUtf8())["module"].toString().isEmpty());
 }
 
 // The bash completion made at build time, fed the words bash would split a typed line into.
@@ -843,20 +985,16 @@ void tst_Programs::completion_data()
 {
     QTest::addColumn<QString>("line");
     QTest::addColumn<QString>("replies");
-    QTest::newRow("commands") << "mirel-host s"
-                              << "sim screenshot";
-    QTest::newRow("keys, case-sensitive") << "mirel-host create CLKOUTP_"
-                                          << "CLKOUTP_BYPASS= CLKOUTP_DUTY_CYCLE= CLKOUTP_PHASE=";
-    QTest::newRow("no lower-case keys") << "mirel-host create clkout"
-                                        << "";
-    QTest::newRow("items of an item key") << "mirel-host create CLKFB_SOURCE="
-                                          << "Internal External";
-    QTest::newRow("bool key after an option") << "mirel-host create --device BRN-4LP LOCK_EN=t"
-                                              << "true";
-    QTest::newRow("devices") << "mirel-host keys --device A"
-                             << "AXL-12 AXL-25";
-    QTest::newRow("screenshot takes keys after its picture") << "mirel-host screenshot x.png MODE_G"
-                                                             << "MODE_GENERAL=";
+    const auto row = [](const char *line, const char *replies) {
+        QTest::newRow(line) << line << replies;
+    };
+    row("mirel-host s", "sim screenshot");
+    row("mirel-host create CLKOUTP_", "CLKOUTP_BYPASS= CLKOUTP_DUTY_CYCLE= CLKOUTP_PHASE="); // case-sensitive
+    row("mirel-host create clkout", "");
+    row("mirel-host create CLKFB_SOURCE=", "Internal External");
+    row("mirel-host create --device BRN-4LP LOCK_EN=t", "true");
+    row("mirel-host keys --device A", "AXL-12 AXL-25");
+    row("mirel-host screenshot x.png MODE_G", "MODE_GENERAL="); // keys after the picture
 }
 
 void tst_Programs::completion()

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-// mirel-calc's JSON answer: the one place that names its fields.
+// mirel-calc's JSON answer, "mirel.calc/1" (schemas/calc.schema.json): the one place
+// that names its fields.
 #include "jsontext.h"
 #include "request.h"
 
@@ -11,8 +12,8 @@ struct Answer
 {
     const Request *request = nullptr; // null when the request was not understood
     const Outcome &outcome;
-    bool streamed = false;              // a --jsonl answer, which also carries "error"
-    const std::string *error = nullptr; // why a streamed request was not understood; null: it was
+    const std::string *error = nullptr; // why the request was not understood; null: it was
+    const std::string *id = nullptr;    // a streamed request's "id" as JSON text; null: it had none
 };
 
 // Appends the answer as one JSON object.

@@ -7,9 +7,11 @@
 
 #include <cctype>
 #include <cstdio>
+#include <cstring>
 #include <iterator>
 #include <optional>
 #include <string_view>
+#include <vector>
 
 namespace MirelCalc {
 
@@ -17,39 +19,70 @@ namespace {
 
 struct OptionSpec
 {
-    const char *name;    // a request's name, or "json" / "jsonl"
-    const char *keyName; // the second spelling: the batch key, so a script author finds either
-    const char *unit;    // null for a flag
+    const char *name;  // a request's name, or "strict" / "json" / "jsonl"
+    const char *alias; // a further spelling, or null
+    const char *unit;  // null for a flag
     std::string help;
 };
+
+const std::string kTolerances = "one of 0.0, 0.2, 0.5, 2.0";
 
 // In the order --help lists them.
 const OptionSpec kOptions[] = {
         {"device", nullptr, "NAME", "Device family or part id (default: the host's default device)."},
-        {"clkin", "clkin-freq", "MHZ", "Input clock."},
-        {"clkout", "clkout-freq", "MHZ", "Wanted CLKOUT (General Mode)."},
-        {"tolerance", "clkout-tolerance", "PCT", "CLKOUT tolerance (default 0.0)."},
+        {"clkin", nullptr, "MHZ", "Input clock."},
+        {"clkout", nullptr, "MHZ", "Wanted CLKOUT (General Mode)."},
+        {"tolerance", nullptr, "PCT", "CLKOUT tolerance, " + kTolerances + " (default 0.0)."},
         {"idiv", "clkin-divide", "N", "Input divider 1-64 (Advanced Mode)."},
         {"fbdiv", "clkfb-divide", "N", "Feedback divider 1-64 (Advanced Mode)."},
-        {"odiv", "clkout-divider", "N", "VCO divider, one of " + odivList() + " (Advanced Mode)."},
-        {"bypass", "clkout-bypass", nullptr, "General Mode with CLKOUT bypassed: CLKOUT is CLKIN."},
-        {"clkoutd", "clkoutd-freq", "MHZ", "Wanted CLKOUTD; searches SDIV."},
-        {"clkoutd-tolerance", nullptr, "PCT", "CLKOUTD tolerance (default 0.0)."},
-        {"sdiv", "clkoutd-divide", "N", "CLKOUTD divider, even 2-128."},
+        {"odiv", nullptr, "N", "VCO divider, one of " + odivList() + " (Advanced Mode)."},
+        {"bypass", nullptr, nullptr, "General Mode with CLKOUT bypassed: CLKOUT is CLKIN."},
+        {"clkoutd", nullptr, "MHZ", "Wanted CLKOUTD; searches SDIV (General Mode)."},
+        {"clkoutd-tolerance", nullptr, "PCT", "CLKOUTD tolerance, " + kTolerances + " (default 0.0)."},
+        {"sdiv", nullptr, "N", "CLKOUTD divider, even 2-128 (Advanced Mode)."},
         {"alternatives", nullptr, "N",
          "How many nearest achievable CLKOUTs to list when the wanted one cannot be made (default 5)."},
-        {"json", nullptr, nullptr, "Print one JSON object."},
+        {"strict", nullptr, nullptr,
+         "Refuse a request for any warning, such as an option the others leave without effect: its warnings become "
+         "errors."},
+        {"json", nullptr, nullptr, "Print one JSON object on one line (\"mirel.calc/1\")."},
         {"jsonl", nullptr, nullptr,
-         "Read one JSON request per line from standard input (the options' names, e.g. {\"clkin\": 27, \"clkout\": "
-         "100}) and write one JSON result per line."},
+         "Read one JSON request per line from standard input (the options' or their keys' names, e.g. {\"clkin\": "
+         "27, \"clkout\": 100, \"id\": 1}) and write one JSON answer per line; --device names the device of "
+         "requests without one."},
 };
 constexpr int kOptionCount = int(std::size(kOptions));
+
+// The request's option an entry stands for; Opt::Count for strict, json and jsonl.
+Opt::Name requestOption(const OptionSpec &o)
+{
+    int n = 0;
+    while (n < Opt::Count && std::strcmp(kOptionNames[n], o.name) != 0)
+        ++n;
+    return Opt::Name(n);
+}
+
+// The spellings of an entry without dashes: its name, the batch key in lower case with
+// dashes where that differs, so a script author finds the option under either, and
+// its alias.
+std::vector<std::string> spellings(const OptionSpec &o)
+{
+    std::vector<std::string> all{o.name};
+    const Opt::Name option = requestOption(o);
+    if (const char *key = option < Opt::Count ? batchKey(option) : nullptr; key && dashed(key) != o.name)
+        all.push_back(dashed(key));
+    if (o.alias)
+        all.emplace_back(o.alias);
+    return all;
+}
 
 const OptionSpec *findOption(std::string_view name)
 {
     for (const OptionSpec &o : kOptions) {
-        if (name == o.name || (o.keyName && name == o.keyName))
-            return &o;
+        for (const std::string &spelt : spellings(o)) {
+            if (name == spelt)
+                return &o;
+        }
     }
     return nullptr;
 }
@@ -136,7 +169,9 @@ int readCommandLine(int argc, char *argv[], CommandLine &line)
     const CLI::Option *options[kOptionCount];
     for (int i = 0; i < kOptionCount; ++i) {
         const OptionSpec &o = kOptions[i];
-        const std::string names = std::string("--") + o.name + (o.keyName ? std::string(",--") + o.keyName : "");
+        std::string names;
+        for (const std::string &spelt : spellings(o))
+            names += (names.empty() ? "--" : ",--") + spelt;
         options[i] = o.unit ? app.add_option(names, texts[i], o.help)->type_name(o.unit) : app.add_flag(names, o.help);
     }
 
@@ -155,14 +190,14 @@ int readCommandLine(int argc, char *argv[], CommandLine &line)
         if (options[i]->count() == 0)
             continue;
         const std::string_view name = kOptions[i].name;
-        if (name == "json")
+        if (name == "strict")
+            line.strict = true;
+        else if (name == "json")
             line.json = true;
         else if (name == "jsonl")
             line.jsonl = true;
-        for (int n = 0; n < Opt::Count; ++n) {
-            if (name == kOptionNames[n])
-                line.given[n] = texts[i];
-        }
+        else
+            line.given[requestOption(kOptions[i])] = texts[i];
     }
     return -1;
 }

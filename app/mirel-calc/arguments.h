@@ -9,8 +9,9 @@ namespace MirelCalc {
 struct CommandLine
 {
     OptionValues given;
-    bool json = false;  // --json
-    bool jsonl = false; // --jsonl
+    bool strict = false; // --strict
+    bool json = false;   // --json
+    bool jsonl = false;  // --jsonl
 };
 
 // Reads the command line. Returns -1 when the program goes on with line; otherwise

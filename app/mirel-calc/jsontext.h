@@ -33,6 +33,12 @@ public:
     void value(double v);
     void value(std::string_view text);
     void value(const char *text) { value(std::string_view(text)); }
+    // A value already in this form.
+    void raw(std::string_view json)
+    {
+        separate();
+        out.append(json);
+    }
     template<typename T, std::enable_if_t<std::is_integral_v<T> && !std::is_same_v<T, bool>, int> = 0>
     void value(T v)
     {

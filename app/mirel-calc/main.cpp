@@ -6,7 +6,6 @@
 #include "output.h"
 #include "stream.h"
 
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <iostream>
@@ -64,10 +63,19 @@ void printPlain(const Request &req, const Outcome &out)
         std::printf("Nearest achievable CLKOUT frequencies:\n");
         for (const Alternative &a : out.alternatives) {
             std::printf("  %8s MHz  IDIV %2d  FBDIV %2d  ODIV %3d  (%s)\n", formatMHz(a.frequency).c_str(), a.idiv,
-                        a.fbdiv, a.odiv,
-                        signedPpm((a.frequency - req.clkout.expected) / req.clkout.expected * 1e6).c_str());
+                        a.fbdiv, a.odiv, signedPpm((a.frequency - req.clkoutAsked) / req.clkoutAsked * 1e6).c_str());
         }
     }
+}
+
+// --json: the answer on one line.
+void printJson(const Answer &answer)
+{
+    std::string text;
+    JsonText json(text, -1);
+    writeAnswer(json, answer);
+    text += '\n';
+    writeOutput(text);
 }
 
 // Results reach standard output through stdio or, for help, iostream; this is where it
@@ -89,7 +97,9 @@ int calculate(int argc, char *argv[])
         return status;
 
     if (line.jsonl) {
-        for (int n = 0; n < Opt::Bypass; ++n) {
+        static char output[1 << 16];
+        std::setvbuf(stdout, output, _IOFBF, sizeof output);
+        for (int n = Opt::Device + 1; n < Opt::Bypass; ++n) {
             if (line.given[n]) {
                 std::fprintf(stderr,
                              "mirel-calc: --jsonl takes its requests from standard input, not --%s (see --help)\n",
@@ -101,27 +111,31 @@ int calculate(int argc, char *argv[])
             std::fprintf(stderr, "mirel-calc: --jsonl takes its requests from standard input (see --help)\n");
             return ExitUsage;
         }
-        return stream();
+        return stream(line.given[Opt::Device].value_or(std::string()), line.strict);
     }
 
+    static const OptionSpellings dashedNames = [] {
+        static std::string names[Opt::Count];
+        OptionSpellings shown;
+        for (int n = 0; n < Opt::Count; ++n)
+            shown[n] = names[n] = std::string("--") + kOptionNames[n];
+        return shown;
+    }();
     Request req;
     std::string problem;
-    if (!parseRequest(line.given, req, problem)) {
+    if (!parseRequest(line.given, dashedNames, req, problem)) {
         std::fprintf(stderr, "mirel-calc: %s (see --help)\n", problem.c_str());
+        if (line.json)
+            printJson(Answer{nullptr, Outcome(), &problem});
         return ExitUsage;
     }
 
-    const Outcome out = run(req);
+    const Outcome out = answer(req, line.strict);
     reportDiagnostic(out);
-    if (!line.json) {
+    if (line.json)
+        printJson(Answer{&req, out});
+    else
         printPlain(req, out);
-    } else {
-        std::string text;
-        JsonText json(text, 4);
-        writeAnswer(json, Answer{&req, out});
-        text += '\n';
-        writeOutput(text);
-    }
     return out.ok ? ExitOk : ExitSearchFailed;
 }
 

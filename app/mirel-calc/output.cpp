@@ -42,7 +42,7 @@ int outputError()
 void reportDiagnostic(const Outcome &out)
 {
     if (out.vcoDiagnostic)
-        std::fprintf(stderr, "%s\n", vcoDiagnosticText());
+        std::fprintf(stderr, "WARNING: %s\n", vcoDiagnosticText());
 }
 
 } // namespace MirelCalc

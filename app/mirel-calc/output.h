@@ -19,7 +19,7 @@ int outputError();
 // Notes errno as the reason, unless a reason is known already.
 void noteOutputError();
 
-// The bypassed case's debug line, on standard error.
+// The bypassed case's debug line, as a warning on standard error.
 void reportDiagnostic(const Outcome &out);
 
 } // namespace MirelCalc

@@ -11,6 +11,7 @@
 #include <array>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace MirelCalc {
@@ -40,16 +41,41 @@ enum Name : int {
 }
 extern const char *const kOptionNames[Opt::Count];
 
+// The batch key of mirel-host create that an option stands for ("CLKIN_FREQ" for
+// "clkin"), or null; each option also answers to it and to its dashed spelling.
+const char *batchKey(Opt::Name name);
+// A batch key in lower case with dashes: "clkin-freq" for "CLKIN_FREQ".
+std::string dashed(const char *key);
+
 // The text given for each name, or nullopt when absent; the flag is given with any text.
 using OptionValues = std::array<std::optional<std::string>, Opt::Count>;
+// How a message names each option: "--clkin" on the command line, a stream's request
+// as it spelled it.
+using OptionSpellings = std::array<std::string_view, Opt::Count>;
+
+// An option given that the other settings leave without effect, in batch keys,
+// as create names it.
+struct Ignored
+{
+    const char *key, *byKey;
+    bool byValue = true;
+};
 
 struct Request
 {
     const Device *device = nullptr;
     ClkoutInput clkout;
     bool clkoutdEnabled = false;
+    // As the dialog's rule has it, CLKOUTD of a bypassed CLKOUT passes CLKIN through.
+    bool clkoutdBypassed = false;
     ClkoutdInput clkoutd;
     int alternatives = kDefaultAlternatives;
+    // The frequencies as asked, against which errors are reckoned; the searches take
+    // them with the form's three decimals.
+    double clkoutAsked = 0.0, clkoutdAsked = 0.0;
+    // "WARNING: " lines: what is used otherwise than given, or not at all.
+    std::vector<std::string> warnings;
+    std::vector<Ignored> ignored;
 };
 
 struct Outcome
@@ -65,8 +91,10 @@ struct Outcome
 };
 
 // Reads a request; false, with the usage problem as one line, when it is none.
-bool parseRequest(const OptionValues &given, Request &request, std::string &problem);
+bool parseRequest(const OptionValues &given, const OptionSpellings &shown, Request &request, std::string &problem);
 Outcome run(const Request &request);
+// The request as asked, or under strict its warnings as errors and nothing searched.
+Outcome answer(const Request &request, bool strict);
 
 std::string odivList();
 

@@ -10,7 +10,11 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
+#include <optional>
+#include <utility>
+#include <vector>
 
 namespace MirelCalc {
 
@@ -51,12 +55,53 @@ std::string numberText(const json &value)
     return text;
 }
 
-// One request line: a JSON object whose names are the options'. False, with the
-// problem, when the line is no request.
-bool readRequest(const std::string &line, OptionValues &given, std::string &problem)
+// A request's "id" as it is echoed: nlohmann's form of the value.
+std::string idText(const json &id)
+{
+    std::string text;
+    JsonText j(text, -1);
+    if (id.is_string())
+        j.value(id.get_ref<const std::string &>());
+    else if (id.is_number())
+        text = numberText(id);
+    else
+        text = id.dump(-1, ' ', false, json::error_handler_t::replace);
+    return text;
+}
+
+// The option a request names, by its name, its batch key, or that key in lower case
+// with dashes ("clkin", "CLKIN_FREQ", "clkin-freq"); Opt::Count for none.
+Opt::Name optionNamed(const std::string &spelling)
+{
+    static const std::vector<std::pair<std::string, Opt::Name>> spellings = [] {
+        std::vector<std::pair<std::string, Opt::Name>> all;
+        for (int n = 0; n < Opt::Count; ++n) {
+            const auto name = Opt::Name(n);
+            all.emplace_back(kOptionNames[n], name);
+            if (const char *key = batchKey(name)) {
+                all.emplace_back(key, name);
+                all.emplace_back(dashed(key), name);
+            }
+        }
+        return all;
+    }();
+    for (const auto &[spelt, name] : spellings) {
+        if (spelt == spelling)
+            return name;
+    }
+    return Opt::Count;
+}
+
+// One request line: a JSON object whose names are the options' (or their keys'), with
+// an optional "id". False, with the problem, when the line is no request; the id is
+// kept once the line is an object.
+bool readRequest(const std::string &line, json &request, OptionValues &given, OptionSpellings &shown,
+                 std::optional<std::string> &id, std::string &problem)
 {
     given = OptionValues();
-    json request;
+    shown = OptionSpellings();
+    id.reset();
+    request = json();
     DocumentParser parser(request, false);
     json::sax_parse(line, &parser);
     if (parser.failed) {
@@ -67,14 +112,21 @@ bool readRequest(const std::string &line, OptionValues &given, std::string &prob
         problem = "a request is a JSON object";
         return false;
     }
+    if (const auto it = request.find("id"); it != request.end())
+        id = idText(*it);
     for (const auto &[key, value] : request.items()) {
-        const auto *name = std::find_if(std::begin(kOptionNames), std::end(kOptionNames),
-                                        [&key = key](const char *n) { return key == n; });
-        if (name == std::end(kOptionNames)) {
+        if (key == "id")
+            continue;
+        const Opt::Name option = optionNamed(key);
+        if (option == Opt::Count) {
             problem = "unknown name \"" + key + "\"";
             return false;
         }
-        const auto option = Opt::Name(name - std::begin(kOptionNames));
+        if (!shown[option].empty()) {
+            problem = "\"" + std::string(shown[option]) + "\" and \"" + key + "\" name the same option";
+            return false;
+        }
+        shown[option] = key;
         const bool flag = option == Opt::Bypass;
         if (value.is_null() || (flag && value == false))
             continue;
@@ -90,6 +142,11 @@ bool readRequest(const std::string &line, OptionValues &given, std::string &prob
             given[option].emplace();
         else
             given[option] = value.is_string() ? value.get<std::string>() : numberText(value);
+    }
+    // Messages name the options the request did not spell by their plain names.
+    for (int n = 0; n < Opt::Count; ++n) {
+        if (shown[n].empty())
+            shown[n] = kOptionNames[n];
     }
     return true;
 }
@@ -138,29 +195,37 @@ private:
 
 } // namespace
 
-int stream()
+int stream(const std::string &defaultDevice, bool strict)
 {
-    static char output[1 << 16];
-    std::setvbuf(stdout, output, _IOFBF, sizeof output);
     LineReader reader;
     std::string line, problem, text;
+    std::optional<std::string> id;
+    json document;
     OptionValues given;
+    OptionSpellings shown;
     Request request;
     while (reader.next(line)) {
-        if (line.find_first_not_of(" \t\r") == std::string::npos)
-            continue;
+        // Every line is answered, a blank one too, so that answers pair with lines.
         Outcome outcome;
         bool understood = false;
+        id.reset();
         if (line.size() > kMaxLineBytes) {
             problem = "line longer than " + std::to_string(kMaxLineBytes) + " bytes";
-        } else if (readRequest(line, given, problem) && parseRequest(given, request, problem)) {
-            outcome = run(request);
-            reportDiagnostic(outcome);
-            understood = true;
+        } else if (line.find_first_not_of(" \t\r") == std::string::npos) {
+            problem = "empty line";
+        } else if (readRequest(line, document, given, shown, id, problem)) {
+            if (!given[Opt::Device] && !defaultDevice.empty())
+                given[Opt::Device] = defaultDevice;
+            if (parseRequest(given, shown, request, problem)) {
+                outcome = answer(request, strict);
+                reportDiagnostic(outcome);
+                understood = true;
+            }
         }
         text.clear();
         JsonText json(text, -1);
-        writeAnswer(json, Answer{understood ? &request : nullptr, outcome, true, understood ? nullptr : &problem});
+        writeAnswer(json, Answer{understood ? &request : nullptr, outcome, understood ? nullptr : &problem,
+                                 id ? &*id : nullptr});
         text += '\n';
         // Answers nobody receives are not worth computing: stop at the first lost one.
         if (!writeOutput(text))

@@ -14,7 +14,6 @@
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFileInfo>
-#include <QJsonDocument>
 #include <QSettings>
 #include <QTextStream>
 
@@ -33,21 +32,23 @@ std::optional<int> parseBatch(QCommandLineParser &parser, const QStringList &arg
     parser.addOption(device);
     parser.addOption(
             {QStringLiteral("show-args"), QStringLiteral("Print the generator's argument list, one element a line.")});
-    parser.addOption(
-            {QStringLiteral("json"),
-             QStringLiteral("Print one JSON object a line per module: ok, device, files, args, dividers, PFD, VCO, "
-                            "outputs and messages.")});
+    parser.addOption({QStringLiteral("json"),
+                      QStringLiteral("Print one JSON object a line per module (\"mirel.module/1\", see the README): "
+                                     "ok, device, files, dividers, frequencies, what was ignored, messages.")});
     return parse(parser, arguments, description);
 }
 
-void report(const BatchOutcome &outcome, const QCommandLineParser &parser)
+void report(BatchOutcome outcome, const QCommandLineParser &parser, const OptionSet &set = {})
 {
+    outcome.sourceFile = set.file;
+    outcome.sourceItem = set.item;
+    outcome.sourceLine = set.line;
     if (!parser.isSet(QStringLiteral("json"))) {
         BatchReport::printText(outcome, parser.isSet(QStringLiteral("show-args")));
         return;
     }
     BatchReport::printMessages(outcome);
-    out() << QJsonDocument(BatchReport::toJson(outcome)).toJson(QJsonDocument::Compact) << '\n';
+    printJson(BatchReport::toJson(outcome));
     out().flush();
 }
 
@@ -105,6 +106,9 @@ int create(const QStringList &arguments)
              QStringLiteral("Batch options: a JSON object, a JSON array of objects or JSON lines, one module per "
                             "object. May be given several times; every module is created in this one run."),
              QStringLiteral("FILE")});
+    parser.addOption({QStringLiteral("strict"),
+                      QStringLiteral("Refuse a module for any warning, such as an option its other settings leave "
+                                     "without effect: its warnings become errors and nothing of it is written.")});
     parser.addPositionalArgument(QStringLiteral("KEY=VALUE"),
                                  QStringLiteral("Batch options ('mirel-host keys' lists them); they override --options "
                                                 "for every module."),
@@ -125,8 +129,11 @@ int create(const QStringList &arguments)
     PluginHost host;
     if (auto status = loadCoreFor(parser, host, &device))
         return *status;
+    IPCore::setStrictBatch(parser.isSet(QStringLiteral("strict")));
 
     const QVariantMap options = host.core()->options();
+    for (auto it = overrides.begin(); it != overrides.end(); ++it)
+        it.value() = OptionCheck::fromText(it.value().toString(), options.value(it.key()).toMap());
     QVector<OptionSet> sets;
     for (const QString &path : parser.values(QStringLiteral("options"))) {
         QString error;
@@ -157,19 +164,23 @@ int create(const QStringList &arguments)
         if (const QString clash = clashProblem(target, created); !clash.isEmpty()) {
             BatchOutcome refused;
             refused.device = device.device;
-            refused.cfgs = cfgs;
+            refused.part = device.id;
+            refused.given = refused.cfgs = cfgs;
             refused.messages = QStringList{clash};
             refused.source = set.source;
-            report(refused, parser);
+            report(refused, parser, set);
             allCreated = false;
             continue;
         }
+        const QVariantMap given = cfgs;
         QStringList messages;
         IPCore::clearLastGeneration();
         const bool ok = host.core()->createModuleBatch(cfgs, device.arg(), messages);
         BatchOutcome outcome = BatchOutcome::collect(ok, device.device, cfgs, messages);
+        outcome.part = device.id;
+        outcome.given = given;
         outcome.source = sets.size() > 1 ? set.source : QString();
-        report(outcome, parser);
+        report(outcome, parser, set);
         allCreated = allCreated && ok;
         if (ok)
             created.append(target);
@@ -218,13 +229,19 @@ int open(const QStringList &arguments)
     IPCore::clearLastGeneration();
     const bool ok = host.core()->openModuleBatch(QFileInfo(path).absoluteFilePath(), deviceName, cfgs, messages);
     // The file names its device by part id; the report names devices as create does.
-    QString shownDevice = deviceName;
-    if (shownDevice.isEmpty()) {
-        shownDevice = QSettings(path, QSettings::IniFormat).value(QStringLiteral("target_device")).toString();
-        if (const DEV::DeviceInfo *known = DEV::DeviceTable::find(shownDevice))
-            shownDevice = known->device;
-    }
-    report(BatchOutcome::collect(ok, shownDevice, cfgs, messages), parser);
+    const QSettings file(path, QSettings::IniFormat);
+    const DEV::DeviceInfo *known = DEV::DeviceTable::find(
+            deviceName.isEmpty() ? file.value(QStringLiteral("target_device")).toString() : device.device);
+    BatchOutcome outcome = BatchOutcome::collect(ok,
+                                                 known ? known->device
+                                                       : file.value(QStringLiteral("target_device")).toString(),
+                                                 cfgs, messages);
+    outcome.part = known ? known->id : QString();
+    // A refused file hands nothing back; its module is the one the file names.
+    outcome.given.insert(QStringLiteral("module"), file.value(QStringLiteral("module")));
+    OptionSet set;
+    set.file = QFileInfo(path).absoluteFilePath();
+    report(outcome, parser, set);
     return ok ? Done : Refused;
 }
 

@@ -10,6 +10,7 @@
 
 #include <QFileInfo>
 #include <QJsonArray>
+#include <QRegularExpression>
 #include <QTextStream>
 
 using namespace HostCommandLine;
@@ -40,15 +41,89 @@ namespace BatchReport {
 
 namespace {
 
-QJsonObject output(const char *name, const QJsonValue &wanted, double achieved)
+QJsonValue orNull(double value, bool present = true)
 {
-    QJsonValue ppm;
-    if (wanted.isDouble() && wanted.toDouble() != 0.0)
-        ppm = (achieved - wanted.toDouble()) / wanted.toDouble() * 1e6;
-    return {{QStringLiteral("name"), QLatin1String(name)},
-            {QStringLiteral("wanted"), wanted},
-            {QStringLiteral("achieved"), achieved},
-            {QStringLiteral("errorPpm"), ppm}};
+    return present ? QJsonValue(value) : QJsonValue();
+}
+
+QJsonValue ppm(const QJsonValue &achieved, const QJsonValue &wanted)
+{
+    if (!achieved.isDouble() || !wanted.isDouble() || wanted.toDouble() == 0.0)
+        return QJsonValue();
+    return (achieved.toDouble() - wanted.toDouble()) / wanted.toDouble() * 1e6;
+}
+
+QJsonObject output(const QString &name, const QJsonValue &wanted, const QJsonValue &achieved,
+                   const QJsonValue &rejected = QJsonValue())
+{
+    return {{QStringLiteral("name"), name},
+            {QStringLiteral("wanted_mhz"), wanted},
+            {QStringLiteral("achieved_mhz"), achieved},
+            {QStringLiteral("error_ppm"), ppm(achieved, wanted)},
+            {QStringLiteral("rejected_mhz"), rejected}};
+}
+
+// The core's lines are the one thing it hands back about a refusal; these read the
+// ones that name an option without effect and the frequencies a target could have.
+QJsonArray ignoredOptions(const QStringList &messages)
+{
+    static const QRegularExpression line(QStringLiteral(
+            "^(?:WARNING|ERROR): Option '([A-Z0-9_]+)' for IP '.*' has no effect while ([A-Z0-9_]+)=(true|false)\\.$"));
+    QJsonArray ignored;
+    for (const QString &message : messages) {
+        const QRegularExpressionMatch m = line.match(message);
+        if (m.hasMatch())
+            ignored.append(QJsonObject{{QStringLiteral("key"), m.captured(1)},
+                                       {QStringLiteral("by_key"), m.captured(2)},
+                                       {QStringLiteral("by_value"), m.captured(3) == QLatin1String("true")}});
+    }
+    return ignored;
+}
+
+// Each frequency from the generator's own model of the dividers named.
+QJsonArray alternatives(const QStringList &messages, double clkin, const QJsonValue &wanted)
+{
+    static const QRegularExpression line(
+            QStringLiteral("^(?:WARNING|ERROR): (?:Closest achievable CLKOUT|Alternative): "
+                           ".* with IDIV (\\d+), FBDIV (\\d+), ODIV (\\d+)$"));
+    QJsonArray found;
+    for (const QString &message : messages) {
+        const QRegularExpressionMatch m = line.match(message);
+        if (!m.hasMatch())
+            continue;
+        ModGen::Settings s;
+        s.fclkin = clkin;
+        s.idiv = m.captured(1).toInt();
+        s.fbdiv = m.captured(2).toInt();
+        s.odiv = m.captured(3).toInt();
+        const double clkout = ModGen::frequencies(s).clkout;
+        found.append(QJsonObject{{QStringLiteral("clkout_mhz"), clkout},
+                                 {QStringLiteral("error_ppm"), ppm(clkout, wanted)},
+                                 {QStringLiteral("idiv"), s.idiv},
+                                 {QStringLiteral("fbdiv"), s.fbdiv},
+                                 {QStringLiteral("odiv"), s.odiv}});
+    }
+    return found;
+}
+
+// The core's lines as standard error shows them: "ERROR: " added where the host gave none.
+QStringList prefixed(const QStringList &messages)
+{
+    QStringList lines;
+    for (const QString &line : messages) {
+        const bool known = line.startsWith(QLatin1String("ERROR:")) || line.startsWith(QLatin1String("WARNING:"));
+        lines << (known ? line : QStringLiteral("ERROR: ") + line);
+    }
+    return lines;
+}
+
+QJsonValue source(const BatchOutcome &outcome)
+{
+    if (outcome.sourceFile.isEmpty())
+        return QJsonValue();
+    return QJsonObject{{QStringLiteral("file"), outcome.sourceFile},
+                       {QStringLiteral("item"), outcome.sourceItem ? QJsonValue(outcome.sourceItem) : QJsonValue()},
+                       {QStringLiteral("line"), outcome.sourceLine ? QJsonValue(outcome.sourceLine) : QJsonValue()}};
 }
 
 } // namespace
@@ -56,12 +131,15 @@ QJsonObject output(const char *name, const QJsonValue &wanted, double achieved)
 void printMessages(const BatchOutcome &outcome)
 {
     QTextStream err(stderr);
-    for (const QString &line : outcome.messages) {
-        const bool prefixed = line.startsWith(QLatin1String("ERROR:")) || line.startsWith(QLatin1String("WARNING:"));
-        err << (prefixed ? QString() : QStringLiteral("ERROR: ")) << line << '\n';
+    bool warned = false;
+    for (const QString &line : prefixed(outcome.messages)) {
+        warned = warned || line.startsWith(QLatin1String("WARNING:"));
+        err << line << '\n';
     }
     if (!outcome.ok && !outcome.source.isEmpty())
         err << "ERROR: nothing created from " << outcome.source << '\n';
+    else if (warned && !outcome.source.isEmpty())
+        err << "WARNING: created from " << outcome.source << " with the warnings above\n";
     err.flush();
 }
 
@@ -85,39 +163,55 @@ QJsonObject toJson(const BatchOutcome &outcome)
     QStringList problems;
     const bool generated = !outcome.args.isEmpty() && ModGen::parseArgs(outcome.args, &s, &problems);
     const ModGen::Frequencies f = ModGen::frequencies(s);
-    const auto value = [generated](double v, bool present = true) {
-        return generated && present ? QJsonValue(v) : QJsonValue();
-    };
 
-    const QMap<QString, double> asked = ReportedSettings::wanted(outcome.cfgs);
+    const QMap<QString, double> asked = ReportedSettings::wanted(outcome.cfgs, outcome.given);
     const auto wanted = [&asked](const char *name) {
         return asked.contains(QLatin1String(name)) ? QJsonValue(asked.value(QLatin1String(name))) : QJsonValue();
     };
+    const QJsonArray nearest = alternatives(outcome.messages,
+                                            outcome.cfgs.value(QStringLiteral("CLKIN_FREQ")).toDouble(),
+                                            wanted("CLKOUT"));
     QJsonArray outputs;
     if (generated) {
-        outputs.append(output("CLKOUT", wanted("CLKOUT"), f.clkout));
+        outputs.append(output(QStringLiteral("CLKOUT"), wanted("CLKOUT"), f.clkout));
         if (s.clkoutp)
-            outputs.append(output("CLKOUTP", QJsonValue(), f.clkoutp));
+            outputs.append(output(QStringLiteral("CLKOUTP"), QJsonValue(), f.clkoutp));
         if (s.clkoutd)
-            outputs.append(output("CLKOUTD", wanted("CLKOUTD"), f.clkoutd));
+            outputs.append(output(QStringLiteral("CLKOUTD"), wanted("CLKOUTD"), f.clkoutd));
         if (s.clkoutd3)
-            outputs.append(output("CLKOUTD3", QJsonValue(), f.clkoutd3));
+            outputs.append(output(QStringLiteral("CLKOUTD3"), QJsonValue(), f.clkoutd3));
+    } else {
+        // Not generated: what was asked, and for CLKOUT the closest the device makes.
+        for (auto it = asked.begin(); it != asked.end(); ++it) {
+            if (it.key() != QLatin1String("CLKOUTP"))
+                outputs.append(output(it.key(), it.value(), QJsonValue(),
+                                      it.key() == QLatin1String("CLKOUT") && !nearest.isEmpty()
+                                              ? nearest.first().toObject().value(QStringLiteral("clkout_mhz"))
+                                              : QJsonValue()));
+        }
     }
-    const QString module = generated ? s.module : ReportedSettings::moduleName(outcome.cfgs);
-    return {{QStringLiteral("ok"), outcome.ok},
-            {QStringLiteral("source"), outcome.source.isEmpty() ? QJsonValue() : QJsonValue(outcome.source)},
+    const QString module = generated ? s.module
+                                     : ReportedSettings::moduleName(outcome.cfgs.contains(QStringLiteral("module"))
+                                                                            ? outcome.cfgs
+                                                                            : outcome.given);
+    return {{QStringLiteral("schema"), QStringLiteral("mirel.module/1")},
+            {QStringLiteral("ok"), outcome.ok},
+            {QStringLiteral("source"), source(outcome)},
             {QStringLiteral("device"), outcome.device},
+            {QStringLiteral("part"), outcome.part.isEmpty() ? QJsonValue() : QJsonValue(outcome.part)},
             {QStringLiteral("module"), module},
             {QStringLiteral("files"), QJsonArray::fromStringList(outcome.files)},
             {QStringLiteral("args"), QJsonArray::fromStringList(outcome.args)},
-            {QStringLiteral("dividers"), QJsonObject{{QStringLiteral("IDIV"), value(s.idiv)},
-                                                     {QStringLiteral("FBDIV"), value(s.fbdiv)},
-                                                     {QStringLiteral("ODIV"), value(s.odiv)},
-                                                     {QStringLiteral("SDIV"), value(s.sdiv, s.hasSdiv)}}},
-            {QStringLiteral("PFD"), value(f.pfd)},
-            {QStringLiteral("VCO"), value(f.vco, f.vco > 0)},
+            {QStringLiteral("idiv"), orNull(s.idiv, generated)},
+            {QStringLiteral("fbdiv"), orNull(s.fbdiv, generated)},
+            {QStringLiteral("odiv"), orNull(s.odiv, generated)},
+            {QStringLiteral("sdiv"), orNull(s.sdiv, generated && s.hasSdiv)},
+            {QStringLiteral("pfd_mhz"), orNull(f.pfd, generated)},
+            {QStringLiteral("vco_mhz"), orNull(f.vco, generated && f.vco > 0)},
             {QStringLiteral("outputs"), outputs},
-            {QStringLiteral("messages"), QJsonArray::fromStringList(outcome.messages)}};
+            {QStringLiteral("alternatives"), nearest},
+            {QStringLiteral("ignored"), ignoredOptions(outcome.messages)},
+            {QStringLiteral("messages"), QJsonArray::fromStringList(prefixed(outcome.messages))}};
 }
 
 } // namespace BatchReport

@@ -9,9 +9,14 @@
 struct BatchOutcome
 {
     bool ok = false;
-    QString source; // where the options came from; empty for a configuration file
+    QString source;     // where the options came from, as lines name it; empty for one set
+    QString sourceFile; // the options or configuration file, or empty
+    int sourceItem = 0; // the object's place in an array, or its line in JSON lines, from 1
+    int sourceLine = 0;
     QString device;
-    QVariantMap cfgs; // the options as the core handed them back
+    QString part;      // the device's part id, or empty where unknown
+    QVariantMap given; // the options as the script gave them
+    QVariantMap cfgs;  // the options as the core handed them back
     QStringList messages;
     QStringList files; // written, the .ipc first
     QStringList args;  // the generator's argument list; empty when none was built
@@ -23,16 +28,17 @@ struct BatchOutcome
 namespace BatchReport {
 
 // The message lines on standard error, "ERROR: " added where the host gave none, and
-// for a refused item of several the line naming it.
+// for an item of several the line naming it: what was not created, or what was
+// created with warnings.
 void printMessages(const BatchOutcome &outcome);
 
 // Message lines on standard error ("ERROR: " added where the host gave none),
 // the argument list when asked and "written:" lines on standard output.
 void printText(const BatchOutcome &outcome, bool showArgs);
 
-// ok, source, device, module, files, args, dividers (IDIV, FBDIV, ODIV, SDIV),
-// PFD, VCO, outputs (name, wanted, achieved, errorPpm) and messages; null where
-// there is no value.
+// The "mirel.module/1" document (schemas/module.schema.json): what was written and
+// the generator's reading of it, what was asked and ignored, and for a refused
+// General Mode target the closest frequencies the device makes.
 QJsonObject toJson(const BatchOutcome &outcome);
 
 } // namespace BatchReport

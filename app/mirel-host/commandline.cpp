@@ -1,9 +1,13 @@
 // SPDX-License-Identifier: MIT
 #include "commandline.h"
 
+#include "optioncheck.h"
+
 #include <echo.h>
 #include <stagedfiles.h>
 
+#include <QJsonDocument>
+#include <QRegularExpression>
 #include <QSettings>
 
 namespace HostCommandLine {
@@ -56,8 +60,24 @@ std::optional<int> parse(QCommandLineParser &parser, const QStringList &argument
                       QStringLiteral("Folder holding the plug-in (default: ../plugins/mirel beside the program)."),
                       QStringLiteral("DIR")});
     const QCommandLineOption help = parser.addHelpOption();
-    if (!parser.parse(arguments))
-        return fail(UsageError, parser.errorText());
+    if (!parser.parse(arguments)) {
+        QString line = parser.errorText();
+        if (const QStringList unknown = parser.unknownOptionNames(); !unknown.isEmpty()) {
+            // The parser lists its options only in its help.
+            QStringList names;
+            static const QRegularExpression option(QStringLiteral("^  (?:-\\w, )?--([\\w-]+)"),
+                                                   QRegularExpression::MultilineOption);
+            for (auto it = option.globalMatch(parser.helpText()); it.hasNext();)
+                names << it.next().captured(1);
+            const QString guess = OptionCheck::nearest(unknown.first(), names);
+            if (!guess.isEmpty()) {
+                if (line.endsWith(QLatin1Char('.')))
+                    line.chop(1);
+                line += QStringLiteral(" (did you mean '--%1'?)").arg(guess);
+            }
+        }
+        return fail(UsageError, line);
+    }
     // --help-all (which addHelpOption adds too) would otherwise fall through and run the command.
     if (parser.isSet(help) || parser.isSet(QStringLiteral("help-all"))) {
         // The parser names the program by its path; the usage line names the command.
@@ -91,6 +111,17 @@ QCommandLineOption deviceOption(const QString &description)
                     ? QStringLiteral("Target device, by name or part id (default: the first of 'mirel-host devices').")
                     : description,
             QStringLiteral("NAME")};
+}
+
+QCommandLineOption jsonOption(const QString &schema)
+{
+    return {QStringLiteral("json"),
+            QStringLiteral("Print one JSON object on one line (\"%1\", described in the README).").arg(schema)};
+}
+
+void printJson(const QJsonObject &object)
+{
+    out() << QJsonDocument(object).toJson(QJsonDocument::Compact) << '\n';
 }
 
 std::optional<int> findDevice(const QCommandLineParser &parser, DEV::DeviceInfo *device)

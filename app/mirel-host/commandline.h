@@ -7,6 +7,7 @@
 #include <modulelock.h>
 
 #include <QCommandLineParser>
+#include <QJsonObject>
 #include <QTextStream>
 
 #include <optional>
@@ -43,6 +44,10 @@ std::optional<int> parse(QCommandLineParser &parser, const QStringList &argument
 std::optional<int> loadCore(const QCommandLineParser &parser, PluginHost &host);
 
 QCommandLineOption deviceOption(const QString &description = QString());
+// --json, whose document is `schema` (the README and schemas/ describe each).
+QCommandLineOption jsonOption(const QString &schema);
+// A JSON answer: one compact line on standard output (through out()).
+void printJson(const QJsonObject &object);
 // The device that --device names, or the table's default device.
 std::optional<int> findDevice(const QCommandLineParser &parser, DEV::DeviceInfo *device);
 std::optional<int> checkSupported(PluginHost &host, const DEV::DeviceInfo &device);

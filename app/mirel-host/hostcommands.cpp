@@ -21,6 +21,8 @@
 #include <QDir>
 #include <QDoubleSpinBox>
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonObject>
 #include <QLayout>
 #include <QMessageBox>
 #include <QRadioButton>
@@ -183,6 +185,7 @@ QString writePicture(const QString &path, const QByteArray &bytes)
 int info(const QStringList &arguments)
 {
     QCommandLineParser parser;
+    parser.addOption(jsonOption(QStringLiteral("mirel.info/1")));
     if (auto status = parse(parser, arguments,
                             QStringLiteral("Prints the IP core's identity and the devices it supports.")))
         return *status;
@@ -194,6 +197,16 @@ int info(const QStringList &arguments)
     for (const DEV::DeviceInfo &device : DEV::DeviceTable::devices()) {
         if (core->isSupported(device.arg()))
             supported << device.device;
+    }
+    if (parser.isSet(QStringLiteral("json"))) {
+        printJson({{QStringLiteral("schema"), QStringLiteral("mirel.info/1")},
+                   {QStringLiteral("id"), core->id()},
+                   {QStringLiteral("name"), core->name()},
+                   {QStringLiteral("version"), core->version()},
+                   {QStringLiteral("category"), QJsonArray::fromStringList(core->category())},
+                   {QStringLiteral("summary"), core->summary()},
+                   {QStringLiteral("devices"), QJsonArray::fromStringList(supported)}});
+        return Done;
     }
     out() << "id:        " << core->id() << '\n'
           << "name:      " << core->name() << '\n'
@@ -208,9 +221,28 @@ int info(const QStringList &arguments)
 int devices(const QStringList &arguments)
 {
     QCommandLineParser parser;
+    parser.addOption(jsonOption(QStringLiteral("mirel.devices/1")));
     if (auto status = parse(parser, arguments,
                             QStringLiteral("Lists the host's device table with each device's PLL limits.")))
         return *status;
+    if (parser.isSet(QStringLiteral("json"))) {
+        QJsonArray devices;
+        for (const DEV::DeviceInfo &device : DEV::DeviceTable::devices()) {
+            const DEV::PllLimits &l = device.pll;
+            devices.append(QJsonObject{{QStringLiteral("device"), device.device},
+                                       {QStringLiteral("part"), device.id},
+                                       {QStringLiteral("description"), device.description},
+                                       {QStringLiteral("clkin_min_mhz"), l.clkinMin},
+                                       {QStringLiteral("clkin_max_mhz"), l.clkinMax},
+                                       {QStringLiteral("vco_min_mhz"), l.vcoMin},
+                                       {QStringLiteral("vco_max_mhz"), l.vcoMax},
+                                       {QStringLiteral("clkout_min_mhz"), double(l.clkoutMin)},
+                                       {QStringLiteral("clkout_max_mhz"), double(l.clkoutMax)},
+                                       {QStringLiteral("clkout_second_min_mhz"), double(l.clkoutMinAlt)}});
+        }
+        printJson({{QStringLiteral("schema"), QStringLiteral("mirel.devices/1")}, {QStringLiteral("devices"), devices}});
+        return Done;
+    }
     for (const DEV::DeviceInfo &device : DEV::DeviceTable::devices()) {
         out() << device.device << "  (" << device.id << ")  " << device.description << '\n'
               << "    " << limitsText(device.pll) << '\n';
@@ -314,7 +346,7 @@ int screenshot(const QStringList &arguments)
         QVariantMap options;
         for (const auto &setting : qAsConst(settings)) {
             if (!dialog->findChild<QWidget *>(setting.first) && setting.first == setting.first.toUpper()) {
-                options.insert(setting.first, setting.second);
+                options.insert(setting.first, OptionCheck::fromText(setting.second, known.value(setting.first).toMap()));
             } else if (!applySetting(dialog, setting.first, setting.second, &error)) {
                 status = UsageError;
                 dialog->reject();

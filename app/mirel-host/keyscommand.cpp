@@ -4,7 +4,6 @@
 #include "hostcommands.h"
 
 #include <QCommandLineParser>
-#include <QJsonDocument>
 #include <QJsonObject>
 #include <QLocale>
 
@@ -33,8 +32,13 @@ QJsonObject resolved(const QVariantMap &option, const QString &device)
     const auto orNull = [](const QVariant &v) {
         return v.isValid() ? QJsonValue::fromVariant(v) : QJsonValue();
     };
-    return {{QStringLiteral("kind"), option.value(QStringLiteral("kind")).toString()},
-            {QStringLiteral("default"), orNull(option.value(QStringLiteral("default")))},
+    // A default has the JSON type of the values its kind takes: a switch's "true" is true.
+    const QString kind = option.value(QStringLiteral("kind")).toString();
+    QVariant defaultValue = option.value(QStringLiteral("default"));
+    if (kind == QLatin1String("switch") || kind == QLatin1String("bool"))
+        defaultValue = defaultValue.toBool();
+    return {{QStringLiteral("kind"), kind},
+            {QStringLiteral("default"), orNull(defaultValue)},
             {QStringLiteral("items"), orNull(items)},
             {QStringLiteral("minimum"), orNull(range.value(QStringLiteral("minimum")))},
             {QStringLiteral("maximum"), orNull(range.value(QStringLiteral("maximum")))},
@@ -63,7 +67,7 @@ int keys(const QStringList &arguments)
     QCommandLineParser parser;
     parser.addOption(deviceOption(QStringLiteral("Device whose frequency ranges are shown, by name or part id "
                                                  "(default: the first of 'mirel-host devices').")));
-    parser.addOption({QStringLiteral("json"), QStringLiteral("Print one JSON object: the device and each option.")});
+    parser.addOption(jsonOption(QStringLiteral("mirel.keys/1")));
     if (auto status = parse(parser, arguments,
                             QStringLiteral("Lists the batch options of 'create': kind, default, "
                                            "legal values and description.")))
@@ -78,8 +82,10 @@ int keys(const QStringList &arguments)
     for (auto it = options.begin(); it != options.end(); ++it)
         described.insert(it.key(), resolved(it.value().toMap(), device.device));
     if (parser.isSet(QStringLiteral("json"))) {
-        const QJsonObject object{{QStringLiteral("device"), device.device}, {QStringLiteral("options"), described}};
-        out() << QJsonDocument(object).toJson(QJsonDocument::Indented);
+        printJson({{QStringLiteral("schema"), QStringLiteral("mirel.keys/1")},
+                   {QStringLiteral("device"), device.device},
+                   {QStringLiteral("part"), device.id},
+                   {QStringLiteral("options"), described}});
         return Done;
     }
     // A Markdown table, so that the README's list is this output.

@@ -5,6 +5,7 @@
 #include "commandline.h"
 #include "guisession.h"
 #include "hostcommands.h"
+#include "optioncheck.h"
 #include "simcommand.h"
 
 #include <echo.h>
@@ -41,13 +42,17 @@ static const char usage[]
           "2 usage error or no simulator).\n";
 
 // Offscreen rendering makes Qt chatter about things that do not matter without a
-// display; keep standard error for our own lines.
+// display; keep standard error for our own lines. What remains, such as the search's
+// diagnostic on the debug output, is a line like every other: with its prefix.
 static void quietOffscreenMessages(QtMsgType type, const QMessageLogContext &context, const QString &message)
 {
     if (message.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR"))
         || message.contains(QLatin1String("does not support propagateSizeHints")))
         return;
-    std::fputs(qPrintable(qFormatLogMessage(type, context, message) + QLatin1Char('\n')), stderr);
+    const bool error = type == QtCriticalMsg || type == QtFatalMsg;
+    std::fputs(qPrintable((error ? QStringLiteral("ERROR: ") : QStringLiteral("WARNING: "))
+                          + qFormatLogMessage(type, context, message) + QLatin1Char('\n')),
+               stderr);
 }
 
 // A closed standard stream would hand its number to the next file opened, and results
@@ -142,6 +147,10 @@ static int runCommand(int argc, char *argv[])
         return SimCommand::run(commandArgs);
     if (command == QLatin1String("screenshot"))
         return HostCommands::screenshot(commandArgs);
-    QTextStream(stderr) << "ERROR: unknown command '" << Utils::echo(command) << "'; see mirel-host --help\n";
+    const QString guess = OptionCheck::nearest(command, {"info", "devices", "gui", "create", "open", "keys", "sim",
+                                                         "screenshot"});
+    QTextStream(stderr) << "ERROR: unknown command '" << Utils::echo(command) << "'"
+                        << (guess.isEmpty() ? QString() : QStringLiteral(" (did you mean '%1'?)").arg(guess))
+                        << "; see mirel-host --help\n";
     return HostCommandLine::UsageError;
 }

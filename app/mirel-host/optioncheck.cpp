@@ -4,6 +4,7 @@
 #include <echo.h>
 
 #include <QLocale>
+#include <QRegularExpression>
 
 #include <algorithm>
 #include <vector>
@@ -44,10 +45,14 @@ QString shortest(double number)
 QString nearest(const QString &key, const QStringList &known)
 {
     QString best;
-    int bestDistance = 0;
+    // A name a third or more of whose letters differ is no misspelling of it.
+    int bestDistance = qMax(1, int(key.size()) / 3) + 1;
     for (const QString &candidate : known) {
+        // Lengths far apart cannot come within the cutoff; a long key is not compared letter by letter.
+        if (qAbs(candidate.size() - key.size()) >= bestDistance)
+            continue;
         const int d = distance(key.toUpper(), candidate.toUpper());
-        if (best.isEmpty() || d < bestDistance) {
+        if (d < bestDistance) {
             best = candidate;
             bestDistance = d;
         }
@@ -70,25 +75,49 @@ QStringList unknownKeys(const QVariantMap &cfgs, const QVariantMap &options)
     return lines;
 }
 
+namespace {
+
+// The listed item whose number is `number`, or empty.
+QString itemOfValue(double number, const QVariantMap &option)
+{
+    if (option.value(QStringLiteral("kind")).toString() != QLatin1String("item"))
+        return QString();
+    const QStringList items = option.value(QStringLiteral("items")).toStringList();
+    for (const QString &item : items) {
+        bool ok = false;
+        if (item.toDouble(&ok) == number && ok)
+            return item;
+    }
+    return QString();
+}
+
+} // namespace
+
 QVariant fromJson(const QJsonValue &value, const QVariantMap &option)
 {
     if (value.isBool())
         return value.toBool() ? QStringLiteral("true") : QStringLiteral("false");
     if (!value.isDouble())
-        return value.toString();
+        return fromText(value.toString(), option);
     const double number = value.toDouble();
     const QString kind = option.value(QStringLiteral("kind")).toString();
     if (kind == QLatin1String("real") || kind == QLatin1String("int"))
         return number;
-    if (kind == QLatin1String("item")) {
-        const QStringList items = option.value(QStringLiteral("items")).toStringList();
-        for (const QString &item : items) {
-            bool ok = false;
-            if (item.toDouble(&ok) == number && ok)
-                return item;
-        }
-    }
-    return shortest(number);
+    const QString item = itemOfValue(number, option);
+    return item.isEmpty() ? shortest(number) : item;
+}
+
+QVariant fromText(const QString &text, const QVariantMap &option)
+{
+    const QStringList items = option.value(QStringLiteral("items")).toStringList();
+    if (items.contains(text))
+        return text;
+    // Only a plain decimal number stands for an item: no blanks, signs or exponents.
+    static const QRegularExpression decimal(QStringLiteral("\\A[0-9]+(\\.[0-9]*)?\\z"));
+    bool ok = false;
+    const double number = QLocale::c().toDouble(text, &ok);
+    const QString item = ok && decimal.match(text).hasMatch() ? itemOfValue(number, option) : QString();
+    return item.isEmpty() ? text : item;
 }
 
 } // namespace OptionCheck

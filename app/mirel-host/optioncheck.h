@@ -10,8 +10,8 @@
 // known, and JSON numbers keep their exact value (the core checks the values).
 namespace OptionCheck {
 
-// The known key closest to `key` (case ignored, a swap of two neighbours counts
-// as one edit), or an empty text when `known` is empty.
+// The known name closest to `key` (case ignored, a swap of two neighbours counts
+// as one edit), or an empty text when none is within a third of its letters.
 QString nearest(const QString &key, const QStringList &known);
 
 // One "ERROR: unknown option …" line per key of `cfgs` that `options` lacks.
@@ -21,5 +21,10 @@ QStringList unknownKeys(const QVariantMap &cfgs, const QVariantMap &options);
 // "true"/"false", a number for an item list as the item of the same numeric
 // value, other numbers unrounded. An unknown key (empty `option`) keeps text.
 QVariant fromJson(const QJsonValue &value, const QVariantMap &option);
+
+// A typed value (KEY=VALUE, or a JSON text) as the option takes it: for an item
+// list, a number that is no item's text picks the item of the same value
+// ("2" the tolerance "2.0", "90.0" the phase "90"); anything else stays as typed.
+QVariant fromText(const QString &text, const QVariantMap &option);
 
 } // namespace OptionCheck

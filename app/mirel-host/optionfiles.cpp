@@ -16,12 +16,12 @@ namespace {
 
 bool toSet(const QJsonValue &value, const QVariantMap &options, const QString &source, OptionSet *set, QString *error)
 {
+    set->source = source;
     if (!value.isObject()) {
         *error = QStringLiteral("%1 is not a JSON object").arg(source);
         return false;
     }
     const QJsonObject object = value.toObject();
-    set->source = source;
     for (auto it = object.begin(); it != object.end(); ++it) {
         const QJsonValue v = it.value();
         if (!v.isString() && !v.isBool() && !v.isDouble()) {
@@ -51,6 +51,7 @@ bool parse(const QByteArray &content, const QString &path, const QVariantMap &op
     const QJsonDocument document = QJsonDocument::fromJson(content, &parseError);
     if (document.isObject()) {
         OptionSet set;
+        set.file = path;
         if (!toSet(document.object(), options, name, &set, error))
             return false;
         sets->append(set);
@@ -63,6 +64,8 @@ bool parse(const QByteArray &content, const QString &path, const QVariantMap &op
         const QJsonArray array = document.array();
         for (int i = 0; i < array.size(); ++i) {
             OptionSet set;
+            set.file = path;
+            set.item = i + 1;
             if (!toSet(array.at(i), options, QStringLiteral("%1 item %2").arg(name).arg(i + 1), &set, error))
                 return false;
             read.append(set);
@@ -82,6 +85,8 @@ bool parse(const QByteArray &content, const QString &path, const QVariantMap &op
             return false;
         }
         OptionSet set;
+        set.file = path;
+        set.line = i + 1;
         if (!toSet(line.object(), options, source, &set, error))
             return false;
         read.append(set);

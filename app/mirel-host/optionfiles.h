@@ -9,7 +9,10 @@
 // One module's batch options and where they came from, for the report.
 struct OptionSet
 {
-    QString source; // "a.json", "a.json item 2", "a.jsonl line 3" or "command line"
+    QString source; // "'a.json'", "'a.json' item 2", "'a.jsonl' line 3", or empty for the command line
+    QString file;   // the options file as given, or empty
+    int item = 0;   // the object's place in a JSON array from 1, or 0
+    int line = 0;   // its line in JSON lines from 1, or 0
     QVariantMap cfgs;
 };
 

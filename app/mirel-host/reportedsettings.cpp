@@ -3,13 +3,18 @@
 
 namespace ReportedSettings {
 
-QMap<QString, double> wanted(const QVariantMap &settings)
+QMap<QString, double> wanted(const QVariantMap &settings, const QVariantMap &given)
 {
     // Reported settings hold bools, a file's group the texts "true" and "false".
     const auto flag = [&settings](const char *key) {
         return settings.value(QLatin1String(key)).toBool();
     };
-    const double clkout = settings.value(QStringLiteral("CLKOUT_FREQ")).toDouble();
+    const auto frequency = [&](const char *key) {
+        bool asked = false;
+        const double value = given.value(QLatin1String(key)).toDouble(&asked);
+        return asked ? value : settings.value(QLatin1String(key)).toDouble();
+    };
+    const double clkout = frequency("CLKOUT_FREQ");
     QMap<QString, double> wanted;
     if (!flag("MODE_GENERAL"))
         return wanted;
@@ -19,7 +24,7 @@ QMap<QString, double> wanted(const QVariantMap &settings)
             wanted.insert(QStringLiteral("CLKOUTP"), clkout);
     }
     if (flag("CLKOUTD") && !flag("CLKOUTD_BYPASS"))
-        wanted.insert(QStringLiteral("CLKOUTD"), settings.value(QStringLiteral("CLKOUTD_FREQ")).toDouble());
+        wanted.insert(QStringLiteral("CLKOUTD"), frequency("CLKOUTD_FREQ"));
     return wanted;
 }
 

@@ -14,8 +14,9 @@ namespace ReportedSettings {
 
 // The frequencies asked for, in MHz, by output name ("CLKOUT", "CLKOUTP",
 // "CLKOUTD"): only in General Mode, and only for an output that is divided
-// rather than passed through.
-QMap<QString, double> wanted(const QVariantMap &settings);
+// rather than passed through. A frequency in `given` (the options as a script
+// gave them) wins over the settings', which hold it with the form's decimals.
+QMap<QString, double> wanted(const QVariantMap &settings, const QVariantMap &given = {});
 
 // The module name the core was given, for a run that never reached the generator.
 QString moduleName(const QVariantMap &cfgs);

@@ -14,7 +14,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
@@ -37,6 +36,7 @@ const int StepLimitMs = 300000;
 
 struct Files
 {
+    QString name; // the module's
     QString module;
     QString bench;
     QString top;
@@ -71,6 +71,7 @@ std::optional<Files> filesBeside(const QString &ipc)
         Files files;
         files.module = info.absolutePath() + QLatin1Char('/') + file + QLatin1String(extension);
         files.bench = info.absolutePath() + QLatin1Char('/') + file + QStringLiteral("_tb") + QLatin1String(extension);
+        files.name = module;
         files.top = module + QStringLiteral("_tb");
         files.vhdl = qstrcmp(extension, ".vhd") == 0;
         if (QFileInfo(files.module).isFile() && QFileInfo(files.bench).isFile())
@@ -233,22 +234,25 @@ void printJson(const Outcome &outcome, const Files &files, const QString &simula
     QJsonArray rows;
     for (const Row &row : outcome.rows) {
         rows.append(QJsonObject{{QStringLiteral("name"), row.name},
-                                {QStringLiteral("wanted"), row.wanted},
+                                {QStringLiteral("wanted_mhz"), row.wanted},
                                 {QStringLiteral("achieved"), row.achieved},
                                 {QStringLiteral("measured"), row.measured},
                                 {QStringLiteral("unit"), row.unit},
                                 {QStringLiteral("error"), row.error},
-                                {QStringLiteral("errorUnit"), row.errorUnit},
+                                {QStringLiteral("error_unit"), row.errorUnit},
                                 {QStringLiteral("ok"), row.ok}});
     }
-    const QJsonObject object{{QStringLiteral("result"), outcome.pass ? QStringLiteral("PASS") : QStringLiteral("FAIL")},
-                             {QStringLiteral("simulator"), simulator},
-                             {QStringLiteral("module"), files.module},
-                             {QStringLiteral("bench"), files.bench},
-                             {QStringLiteral("generated"), files.fresh},
-                             {QStringLiteral("checks"), rows},
-                             {QStringLiteral("problems"), QJsonArray::fromStringList(outcome.problems)}};
-    out() << QJsonDocument(object).toJson(QJsonDocument::Indented);
+    HostCommandLine::printJson(
+            {{QStringLiteral("schema"), QStringLiteral("mirel.sim/1")},
+             {QStringLiteral("ok"), outcome.pass},
+             {QStringLiteral("result"), outcome.pass ? QStringLiteral("PASS") : QStringLiteral("FAIL")},
+             {QStringLiteral("simulator"), simulator},
+             {QStringLiteral("module"), files.name},
+             {QStringLiteral("module_file"), files.module},
+             {QStringLiteral("bench_file"), files.bench},
+             {QStringLiteral("generated"), files.fresh},
+             {QStringLiteral("checks"), rows},
+             {QStringLiteral("problems"), QJsonArray::fromStringList(outcome.problems)}});
 }
 
 // Copies a file the simulators read into the temporary folder under a plain name.
@@ -270,7 +274,7 @@ int simulate(const QStringList &arguments)
     QCommandLineParser parser;
     parser.addPositionalArgument(QStringLiteral("FILE.ipc"),
                                  QStringLiteral("Configuration whose module is simulated."));
-    parser.addOption({QStringLiteral("json"), QStringLiteral("Print the result as one JSON object.")});
+    parser.addOption(jsonOption(QStringLiteral("mirel.sim/1")));
     parser.addOption({QStringLiteral("model-dir"),
                       QStringLiteral("Folder holding the primitive's models mirel.v and mirel.vhd "
                                      "(default: ../share/mirel/hdl beside the program)."),

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // Checks of the frame's common fields before a core writes anything.
 #include "modulegendialog.h"
+#include "modulegenerator.h"
 
 #include "moduleoutput.h"
 
@@ -150,6 +151,17 @@ bool ModuleGenDialog::checkFileExisting()
 
 bool ModuleGenDialog::checkFileExisting(QStringList &messagelist)
 {
+    if (strictBatch()) {
+        bool warned = false;
+        for (QString &line : messagelist) {
+            if (line.startsWith(QLatin1String("WARNING:"))) {
+                line.replace(0, int(qstrlen("WARNING")), QStringLiteral("ERROR"));
+                warned = true;
+            }
+        }
+        if (warned)
+            return false;
+    }
     // A script has no one to ask: existing files are overwritten.
     const QString problem = openModuleOutput();
     if (problem.isEmpty())

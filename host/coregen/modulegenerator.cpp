@@ -67,6 +67,20 @@ void clearLastGeneration()
     history() = History();
 }
 
+namespace {
+bool strict = false;
+}
+
+void setStrictBatch(bool on)
+{
+    strict = on;
+}
+
+bool strictBatch()
+{
+    return strict;
+}
+
 QString modfileHeader(const DEV::DeviceArg &device)
 {
     // No creation time: the same settings give the same file.

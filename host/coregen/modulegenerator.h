@@ -27,6 +27,12 @@ QStringList lastGeneratedFiles();
 // Forgets both, so that a host creating many modules reports none twice.
 void clearLastGeneration();
 
+// A host's policy for batch modules: when strict, a module whose message list holds
+// a warning by the time its files are checked is not written, and those warnings
+// become errors (mirel-host create --strict).
+void setStrictBatch(bool strict);
+bool strictBatch();
+
 // Runs generator commands for interactive use.
 class VelkModGenProxy : public QObject
 {
