@@ -243,6 +243,23 @@ void tst_Programs::exitStatus_data()
     row("CLKOUT above what the dialog takes", "mirel-calc --clkin 27 --clkout 901", 2, "3.125~450");
     row("unknown device", "mirel-calc --device XYZ --clkin 27 --bypass", 2, "XYZ");
     row("stray argument", "mirel-calc --clkin 27 --bypass 42", 2, "42");
+    // Profiles with one SDIV, an impossible one named with its closest value, the best crystal, the joint search.
+    row("calc profiles", "mirel-calc --clkin 27 --profiles 74.25,148.5::74.25,100:0.5", 0, "",
+        {"      1    148.500    2    11    4    62     53    62    13.500   594.000    148.500      +0.0     74.250    "
+         "  "
+         "+0.0\n",
+         "CLKOUT_DIVIDER=8 RESET_PLL=true LOCK_EN=true CLKOUTD=true CLKOUTD_DIVIDE=2\n"});
+    row("calc profile refused", "mirel-calc --clkin 27 --profiles 74.25,25.175:0.5 --alternatives 1", 1,
+        "WARNING: Profile 1 (CLKOUT 25.175 MHz within 0.5 %) cannot be made from CLKIN 27 MHz; the closest are 24.000 "
+        "MHz (-46673.3 ppm).\n",
+        {"      1     25.175  cannot be made (closest 24.000 MHz)\n"});
+    row("calc profile not a number", "mirel-calc --clkin 27 --profiles 74.25,x", 2, "profile 1 \"x\": --clkout needs");
+    row("calc crystals without --best-clkin", "mirel-calc --clkin 27 --clkout 100 --crystals 25", 2,
+        "--crystals needs --best-clkin");
+    row("calc best crystal", "mirel-calc --best-clkin --clkout 25.175 --top 2", 0, "",
+        {"      25.175         +0.0 yes     1/1/16 -> 25.175\n    4.194304       -364.5 no      1/6/16 -> 25.166\n"});
+    row("calc joint", "mirel-calc --joint --clkin 27 --clkout 100 --tolerance 2 --clkoutd 4 --clkoutd-tolerance 2", 0,
+        "", {"  CLKOUT      100.286 ->    102.000 MHz  (+17094.0 ppm)\n"});
 }
 
 void tst_Programs::exitStatus()
@@ -802,6 +819,8 @@ void tst_Programs::calcStream()
             "{\"clkin\": 27, \"clkout\": 100, \"idiv\": 1}\n{\"clkin\": 27, \"clkout\": 100, \"tolerance\": \"0.5\", "
             "\"bogus\": 1}\n");
     p.write(QByteArray(70000, 'x') + "\n{\"clkin\": 100, \"clkout\": 600}\n");
+    p.write("{\"clkin\": 27, \"profiles\": [74.25, {\"clkout\": 148.5}]}\n{\"clkin\": 27, \"profiles\": "
+            "\"74.25,x\"}\n");
     // Each answer comes before the next request is read: a script may wait for it.
     QVERIFY(p.waitForReadyRead(timeLimitMs) && p.canReadLine());
     p.closeWriteChannel();
@@ -816,7 +835,8 @@ void tst_Programs::calcStream()
     }
     QCOMPARE(got, QStringList({"100.286 null AXL-12-QN88 ", "null null  not a JSON o", "null null  a request is",
                                "108.000 18.000 AXL-25-BG256 ", "null null  Advanced Mod", "null null  unknown name",
-                               "null null  line longer ", "null null AXL-12-QN88 "}));
+                               "null null  line longer ", "null null AXL-12-QN88 ", "0.000 0.000 AXL-12-QN88 ",
+                               "0.000 0.000  --profiles: "}));
 }
 
 // The bash completion made at build time, fed the words bash would split a typed line into.

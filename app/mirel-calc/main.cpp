@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // mirel-calc: the dividers of the MIREL PLL for wanted frequencies, without the dialog.
 
+#include "modes.h"
 #include "request.h"
 
 #include <CLI/CLI.hpp>
@@ -141,6 +142,8 @@ json answerLine(const std::string &line)
         const json request = json::parse(line);
         if (!request.is_object())
             throw UsageError{"a request is a JSON object"};
+        if (std::optional<json> answer = answerMode(request))
+            return *answer;
         for (const auto &[key, value] : request.items()) {
             const bool flag = key == kFlagOptions[0];
             const bool known = flag
@@ -300,6 +303,7 @@ int calculate(int argc, char *argv[])
     const CLI::Option *asStream = app.add_flag("--jsonl", "Read one JSON request per line from standard input (the "
                                                           "options' names, e.g. {\"clkin\": 27, \"clkout\": 100}) "
                                                           "and write one JSON result per line.");
+    addModeOptions(app, values);
 
     try {
         app.parse(argc, argv);
@@ -315,6 +319,13 @@ int calculate(int argc, char *argv[])
     const auto given = [&app](const char *name) {
         return app.get_option(std::string("--") + name)->count() > 0;
     };
+    const OptionLookup lookup = [&](const char *name) -> std::optional<std::string> {
+        if (!given(name))
+            return std::nullopt;
+        return values.count(name) ? values[name] : std::string();
+    };
+    if (auto status = runMode(lookup, asJson->count() > 0, asStream->count() > 0))
+        return *status;
     if (asStream->count() > 0) {
         static char output[1 << 16];
         std::setvbuf(stdout, output, _IOFBF, sizeof output);
