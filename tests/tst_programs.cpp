@@ -172,6 +172,7 @@ private slots:
     void calcJson_data();
     void calcJson();
     void calcStream();
+    void switchCommand();
     void completion_data();
     void completion();
 };
@@ -839,13 +840,42 @@ void tst_Programs::calcStream()
                                "0.000 0.000  --profiles: "}));
 }
 
+// A profile set from mirel-calc, a module made with the keys it prints, the switching block written beside
+// it and passing its bench; a module with static dividers is refused, and nothing is written for it.
+void tst_Programs::switchCommand()
+{
+    QTemporaryDir dir;
+    const QStringList calc{"--clkin", "27", "--profiles", "74.25,148.5::74.25,100:0.5"};
+    const Run set = run(calc + QStringList{"--json"}, {}, BIN_DIR "/mirel-calc");
+    QVERIFY(set.status == 0 && writeFile(dir.filePath("set.json"), set.out));
+    const QStringList module = run(calc, {}, BIN_DIR "/mirel-calc").lines.last().section("mirel-host ", 1).split(' ');
+    QCOMPARE(run(module + QStringList{"module=v", "file=v", "CLKOUTP=true", "CLKOUTD3=true"}, dir.path()).status, 0);
+    const Run written = run({"switch", "set.json", "v/v.ipc"}, dir.path());
+    QCOMPARE(written.lines,
+             QStringList({"written: " + dir.filePath("v/v_switch.v"), "written: " + dir.filePath("v/v_switch_tb.v")}));
+    QCOMPARE(run(QString("create module=g file=g RESET_PLL=true LOCK_EN=true CLKIN_FREQ=27 CLKOUT_TOLERANCE=0.5")
+                         .split(' '),
+                 dir.path())
+                     .status,
+             0);
+    const Run refused = run({"switch", "set.json", "g/g.ipc"}, dir.path());
+    QVERIFY2(refused.status == 1 && refused.err.contains("Profile 0 sets IDIV 4, but the module's IDIV is static (7)")
+                     && !QFile::exists(dir.filePath("g/g_switch.v")),
+             qPrintable(refused.err));
+    if (QStandardPaths::findExecutable("iverilog").isEmpty())
+        QSKIP("Icarus Verilog is not installed (scripts/install-deps.sh installs it)");
+    const Run sim = run({"sim", "--switch", "v/v.ipc"}, dir.path());
+    QVERIFY2(sim.status == 0 && sim.lines.last() == "PASS" && sim.lines.filter(" ok").size() == 25,
+             qPrintable(sim.lines.join('\n') + sim.err));
+}
+
 // The bash completion made at build time, fed the words bash would split a typed line into.
 void tst_Programs::completion_data()
 {
     QTest::addColumn<QString>("line");
     QTest::addColumn<QString>("replies");
     QTest::newRow("commands") << "mirel-host s"
-                              << "sim screenshot";
+                              << "sim screenshot switch";
     QTest::newRow("keys, case-sensitive") << "mirel-host create CLKOUTP_"
                                           << "CLKOUTP_BYPASS= CLKOUTP_DUTY_CYCLE= CLKOUTP_PHASE=";
     QTest::newRow("no lower-case keys") << "mirel-host create clkout"
