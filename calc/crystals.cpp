@@ -56,7 +56,7 @@ std::vector<ClkinCandidate> rankClkins(const ProfileSetInput &wanted, const std:
 {
     std::vector<ClkinCandidate> ranked;
     ProfileSetInput in = wanted;
-    in.closest = 1; // the worst error needs only the nearest of a profile that misses
+    in.closest = 0; // the worst error comes from each search's closest record
     for (double clkin : clkins) {
         if (clkin < double(wanted.limits.clkinMin) || clkin > double(wanted.limits.clkinMax))
             continue;
@@ -79,6 +79,13 @@ std::vector<ClkinCandidate> rankClkins(const ProfileSetInput &wanted, const std:
     });
     if (count >= 0 && ranked.size() > std::size_t(count))
         ranked.resize(std::size_t(count));
+    // The dividers of the nearest CLKOUT, for the listed clocks of a profile that misses.
+    in.closest = 1;
+    for (ClkinCandidate &c : ranked) {
+        in.clkin = c.clkin;
+        if (!c.ok)
+            c.set = searchProfiles(in);
+    }
     return ranked;
 }
 
