@@ -9,14 +9,15 @@ namespace ModMirel::Calc {
 const std::vector<double> &commonCrystals()
 {
     // Microcontroller, UART, audio, video, telecom and network values.
-    static const std::vector<double> list = {
-            3.579545, 3.6864,  4.0,     4.096,   4.194304, 4.9152,  5.0,     6.0,     6.144,   7.3728,  8.0,
-            9.8304,   10.0,    11.0592, 11.2896, 12.0,     12.288,  13.0,    13.5,    14.31818, 14.7456, 16.0,
-            16.384,   16.9344, 18.0,    18.432,  19.2,     19.44,   19.6608, 20.0,    22.1184, 22.5792, 24.0,
-            24.576,   25.0,    25.175,  26.0,    27.0,     28.63636, 30.0,   32.0,    33.0,    33.333,  36.0,
-            38.4,     40.0,    44.1,    48.0,    49.152,   50.0,    54.0,    60.0,    62.5,    64.0,    66.0,
-            66.666,   74.25,   75.0,    80.0,    100.0,    106.25,  125.0,   148.5,   150.0,   155.52,  156.25,
-            200.0};
+    static const std::vector<double> list = {3.579545, 3.6864, 4.0,    4.096,    4.194304, 4.9152,  5.0,      6.0,
+                                             6.144,    7.3728, 8.0,    9.8304,   10.0,     11.0592, 11.2896,  12.0,
+                                             12.288,   13.0,   13.5,   14.31818, 14.7456,  16.0,    16.384,   16.9344,
+                                             18.0,     18.432, 19.2,   19.44,    19.6608,  20.0,    22.1184,  22.5792,
+                                             24.0,     24.576, 25.0,   25.175,   26.0,     27.0,    28.63636, 30.0,
+                                             32.0,     33.0,   33.333, 36.0,     38.4,     40.0,    44.1,     48.0,
+                                             49.152,   50.0,   54.0,   60.0,     62.5,     64.0,    66.0,     66.666,
+                                             74.25,    75.0,   80.0,   100.0,    106.25,   125.0,   148.5,    150.0,
+                                             155.52,   156.25, 200.0};
     return list;
 }
 
@@ -42,8 +43,9 @@ double worstError(const ProfileSetInput &wanted, const ProfileSet &set)
         const double clkout = p.clkout.ok ? p.clkout.frequency : p.clkout.shownFrequency;
         worst = std::max(worst, clkout > 0.0 ? relativeError(clkout, want.clkout) : 1.0);
         if (want.clkoutd && p.clkout.ok) {
-            const double d = p.clkoutd ? *p.clkoutd : p.ownClkoutd.ok ? p.ownClkoutd.frequency
-                                                                      : p.ownClkoutd.shownFrequency;
+            const double d = p.clkoutd         ? *p.clkoutd
+                             : p.ownClkoutd.ok ? p.ownClkoutd.frequency
+                                               : p.ownClkoutd.shownFrequency;
             worst = std::max(worst, relativeError(d, *want.clkoutd));
         }
     }

@@ -16,8 +16,8 @@ std::string ppmText(double f, double wanted)
 
 std::string wantText(const char *output, double mhz, double tolerancePercent)
 {
-    return std::string(output) + " " + formatNumber(mhz, 'g', 9) + " MHz within " + formatNumber(tolerancePercent, 'g', 6)
-           + " %";
+    return std::string(output) + " " + formatNumber(mhz, 'g', 9) + " MHz within "
+           + formatNumber(tolerancePercent, 'g', 6) + " %";
 }
 
 std::string profileName(std::size_t index)
@@ -67,8 +67,9 @@ ProfileSet searchProfiles(const ProfileSetInput &input)
         if (!p.clkout.ok) {
             set.ok = false;
             p.closest = nearestClkouts(in, input.closest);
-            std::string line = "WARNING: " + profileName(i) + " (" + wantText("CLKOUT", want.clkout, want.tolerancePercent)
-                               + ") cannot be made from CLKIN " + formatNumber(input.clkin, 'g', 9) + " MHz";
+            std::string line = "WARNING: " + profileName(i) + " ("
+                               + wantText("CLKOUT", want.clkout, want.tolerancePercent) + ") cannot be made from CLKIN "
+                               + formatNumber(input.clkin, 'g', 9) + " MHz";
             for (std::size_t k = 0; k < p.closest.size(); ++k) {
                 const Alternative &a = p.closest[k];
                 line += (k == 0 ? "; the closest are " : ", ") + formatMHz(a.frequency) + " MHz ("
@@ -109,8 +110,8 @@ ProfileSet searchProfiles(const ProfileSetInput &input)
             continue;
         const std::string name = "WARNING: " + profileName(i) + " ("
                                  + wantText("CLKOUTD", *want.clkoutd, want.clkoutdTolerancePercent) + ")";
-        set.messages.push_back(own.ok ? name + " takes SDIV " + std::to_string(own.sdiv) + " (" + formatMHz(own.frequency)
-                                                + " MHz) on its own."
+        set.messages.push_back(own.ok ? name + " takes SDIV " + std::to_string(own.sdiv) + " ("
+                                                + formatMHz(own.frequency) + " MHz) on its own."
                                       : name + " cannot be made even on its own; the closest is "
                                                 + formatMHz(own.shownFrequency) + " MHz.");
     }

@@ -66,7 +66,7 @@ struct ProfileSet
 {
     bool ok = false;
     std::vector<Profile> profiles;
-    int sdiv = 0; // shared by all profiles; 0 when none wants a CLKOUTD or no SDIV serves all
+    int sdiv = 0;                      // shared by all profiles; 0 when none wants a CLKOUTD or no SDIV serves all
     std::vector<std::string> messages; // "WARNING: " lines, each naming the profile it is about
 };
 

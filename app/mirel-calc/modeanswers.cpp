@@ -46,7 +46,9 @@ json profilesJson(const ModeRequest &m, const ProfileSet &set)
                                     {Field::fbdiv, a.fbdiv},
                                     {Field::odiv, a.odiv}});
         }
-        const auto ifOk = [&c](const json &v) { return c.ok ? v : json(nullptr); };
+        const auto ifOk = [&c](const json &v) {
+            return c.ok ? v : json(nullptr);
+        };
         json o = {{Field::profile, i},
                   {Field::ok, c.ok},
                   {Field::wanted, want.clkout},
@@ -67,12 +69,9 @@ json profilesJson(const ModeRequest &m, const ProfileSet &set)
                   {Field::alternatives, alternatives}};
         list.push_back(o);
     }
-    return {{Field::ok, set.ok},
-            {Field::device, m.device->id},
-            {Field::clkin, m.set.clkin},
-            {Field::sdiv, set.sdiv ? json(set.sdiv) : json(nullptr)},
-            {Field::profiles, list},
-            {Field::messages, set.messages}};
+    return {{Field::ok, set.ok},         {Field::device, m.device->id},
+            {Field::clkin, m.set.clkin}, {Field::sdiv, set.sdiv ? json(set.sdiv) : json(nullptr)},
+            {Field::profiles, list},     {Field::messages, set.messages}};
 }
 
 void printProfiles(const ModeRequest &m, const ProfileSet &set)
@@ -183,7 +182,9 @@ void printBest(const ModeRequest &m, const std::vector<ClkinCandidate> &ranked)
 json jointJson(const ModeRequest &m, const JointResult &r)
 {
     const ClkoutInput &in = m.joint.clkout;
-    const auto opt = [](const std::optional<double> &v) { return v ? json(*v) : json(nullptr); };
+    const auto opt = [](const std::optional<double> &v) {
+        return v ? json(*v) : json(nullptr);
+    };
     const auto ppmOf = [](const std::optional<double> &f, const std::optional<Want> &w) {
         return f && w ? json(ppm(*f, w->mhz)) : json(nullptr);
     };
@@ -209,7 +210,9 @@ json jointJson(const ModeRequest &m, const JointResult &r)
         messages.push_back("WARNING: No CLKOUT within its tolerance gives the divided outputs theirs.");
     }
     const bool found = r.ok;
-    const auto ifOk = [found](const json &v) { return found ? v : json(nullptr); };
+    const auto ifOk = [found](const json &v) {
+        return found ? v : json(nullptr);
+    };
     return {{Field::ok, r.ok},
             {Field::device, m.device->id},
             {Field::pluginOk, r.plainOk},
@@ -234,7 +237,9 @@ void printJoint(const ModeRequest &m, const JointResult &r, const json &j)
     std::printf("%-9s%s (%s)\n", "Device", m.device->device.c_str(), m.device->id.c_str());
     if (!r.ok)
         return;
-    const auto line = [](const char *key, const std::string &value) { std::printf("%-9s%s\n", key, value.c_str()); };
+    const auto line = [](const char *key, const std::string &value) {
+        std::printf("%-9s%s\n", key, value.c_str());
+    };
     line("IDIV", std::to_string(r.idiv));
     line("FBDIV", std::to_string(r.fbdiv));
     line("ODIV", std::to_string(r.odiv));

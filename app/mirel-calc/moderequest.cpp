@@ -97,7 +97,9 @@ ProfileWant profileWant(const OptionLookup &option, const std::string &item, std
 ModeRequest parseMode(const OptionLookup &option)
 {
     ModeRequest m;
-    const auto isSet = [&option](const char *name) { return option(name).has_value(); };
+    const auto isSet = [&option](const char *name) {
+        return option(name).has_value();
+    };
     const auto refuse = [&](const char *name, const char *mode) {
         if (isSet(name))
             throw UsageError{std::string("--") + name + " does not go with --" + mode};
@@ -113,8 +115,9 @@ ModeRequest parseMode(const OptionLookup &option)
             throw UsageError{std::string("--") + name + " needs --joint"};
     if (isSet(Field::clkoutd3Tolerance) && !isSet(Field::clkoutd3))
         throw UsageError{"--clkoutd3-tolerance needs --clkoutd3"};
-    const char *mode = m.kind == Kind::BestClkin ? Field::bestClkin : m.kind == Kind::Joint ? Field::joint
-                                                                                            : Field::profiles;
+    const char *mode = m.kind == Kind::BestClkin ? Field::bestClkin
+                       : m.kind == Kind::Joint   ? Field::joint
+                                                 : Field::profiles;
     for (const char *name : kDividerOptions)
         refuse(name, mode);
 
@@ -154,7 +157,8 @@ ModeRequest parseMode(const OptionLookup &option)
         m.set.clkin = clkinValue(clkin, m.device->id, "--clkin");
     }
     if (isSet("alternatives")) // checked as the plain request checks it
-        m.set.closest = parseRequest(lookupOf({{"clkin", clkin}, {"bypass", ""}, {"alternatives", *option("alternatives")}}))
+        m.set.closest = parseRequest(
+                                lookupOf({{"clkin", clkin}, {"bypass", ""}, {"alternatives", *option("alternatives")}}))
                                 .alternatives;
 
     if (isSet(Field::profiles)) {

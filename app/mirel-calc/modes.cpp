@@ -11,7 +11,6 @@ namespace MirelCalc {
 
 using nlohmann::json;
 
-
 void addModeOptions(CLI::App &app, std::map<std::string, std::string> &values)
 {
     const auto option = [&app, &values](const char *name, const char *unit, const char *help) {
@@ -82,12 +81,15 @@ std::optional<json> answerMode(const json &request)
                 // [74.25, {"clkout": 148.5, "tolerance": 0.5, "clkoutd": 37.125}] as the option's list.
                 std::string list;
                 for (const json &p : value) {
-                    const auto text = [](const json &v) { return v.is_string() ? v.get<std::string>() : v.dump(); };
+                    const auto text = [](const json &v) {
+                        return v.is_string() ? v.get<std::string>() : v.dump();
+                    };
                     std::string item = p.is_object() ? "" : text(p);
                     const char *const fields[] = {Field::clkout, Field::tolerance, Field::clkoutd,
                                                   Field::clkoutdTolerance};
                     for (const auto &field : p.items()) {
-                        if (p.is_object() && std::find(std::begin(fields), std::end(fields), field.key()) == std::end(fields))
+                        if (p.is_object()
+                            && std::find(std::begin(fields), std::end(fields), field.key()) == std::end(fields))
                             throw UsageError{"unknown name \"" + field.key() + "\" in a profile"};
                     }
                     for (int f = 0; f < 4 && p.is_object(); ++f)
@@ -110,4 +112,3 @@ std::optional<json> answerMode(const json &request)
 }
 
 } // namespace MirelCalc
-

@@ -93,8 +93,9 @@ std::optional<int> moduleSettings(const QCommandLineParser &parser, const QStrin
     for (const QString &line : messages)
         fail(Refused, QString(line).replace(copy, Utils::echo(given)));
     if (!ok || !ModGen::parseArgs(outcome.args, s, &errors))
-        return messages.isEmpty() ? fail(Refused, QStringLiteral("'%1' does not generate a module").arg(Utils::echo(given)))
-                                  : int(Refused);
+        return messages.isEmpty()
+                       ? fail(Refused, QStringLiteral("'%1' does not generate a module").arg(Utils::echo(given)))
+                       : int(Refused);
     return std::nullopt;
 }
 
@@ -107,8 +108,8 @@ int run(const QStringList &arguments)
                                  QStringLiteral("A profile set: what mirel-calc --profiles LIST --json prints."));
     parser.addPositionalArgument(QStringLiteral("FILE.ipc"),
                                  QStringLiteral("Configuration of the module the block switches."));
-    if (auto status = parse(
-                parser, arguments,
+    if (auto status
+        = parse(parser, arguments,
                 QStringLiteral(
                         "Writes the switching block of a profile set for the module FILE.ipc generates, and its\n"
                         "self-checking testbench, beside FILE.ipc: FILE_switch.v and FILE_switch_tb.v (.vhd for a\n"
@@ -152,7 +153,8 @@ int run(const QStringList &arguments)
                             .arg(set.sdiv);
     problems << ModGen::switchProblems(s, set.profiles);
     QStringList written;
-    if (problems.isEmpty() && ModGen::generateSwitch(QFileInfo(ipc).absolutePath(), s, set.profiles, &problems, &written)) {
+    if (problems.isEmpty()
+        && ModGen::generateSwitch(QFileInfo(ipc).absolutePath(), s, set.profiles, &problems, &written)) {
         for (const QString &path : written)
             out() << "written: " << Utils::echo(path, 4096) << '\n';
         return Done;

@@ -21,16 +21,21 @@ struct Output
 
 QList<Output> outputs(const Settings &s)
 {
-    QList<Output> list{{QStringLiteral("CLKOUT"), QStringLiteral("clkout"), [](const Frequencies &f) { return f.clkout; }}};
+    QList<Output> list{{QStringLiteral("CLKOUT"), QStringLiteral("clkout"), [](const Frequencies &f) {
+                            return f.clkout;
+                        }}};
     if (s.clkoutp)
-        list << Output{QStringLiteral("CLKOUTP"), QStringLiteral("clkoutp"),
-                       [](const Frequencies &f) { return f.clkoutp; }};
+        list << Output{QStringLiteral("CLKOUTP"), QStringLiteral("clkoutp"), [](const Frequencies &f) {
+                           return f.clkoutp;
+                       }};
     if (s.clkoutd)
-        list << Output{QStringLiteral("CLKOUTD"), QStringLiteral("clkoutd"),
-                       [](const Frequencies &f) { return f.clkoutd; }};
+        list << Output{QStringLiteral("CLKOUTD"), QStringLiteral("clkoutd"), [](const Frequencies &f) {
+                           return f.clkoutd;
+                       }};
     if (s.clkoutd3)
-        list << Output{QStringLiteral("CLKOUTD3"), QStringLiteral("clkoutd3"),
-                       [](const Frequencies &f) { return f.clkoutd3; }};
+        list << Output{QStringLiteral("CLKOUTD3"), QStringLiteral("clkoutd3"), [](const Frequencies &f) {
+                           return f.clkoutd3;
+                       }};
     return list;
 }
 
@@ -152,19 +157,21 @@ QString verilogBench(const Settings &s, const QList<SwitchProfile> &profiles)
                            "    real t0, t1, clkout_mhz;\n\n")
                     .arg(switchName(s), real(500.0 / s.fclkin));
     // Verilog's format specifiers look like QString's place markers: this part takes none.
-    const QString within = QStringLiteral("ppm <= LIMIT && ppm >= -LIMIT").replace(QLatin1String("LIMIT"), real(LimitPpm));
-    text += QStringLiteral("    task check(input [8 * 24:1] name, input real achieved, input real measured);\n"
-                           "        real ppm;\n"
-                           "        begin\n"
-                           "            ppm = (measured - achieved) / achieved * 1.0e6;\n"
-                           "            checks = checks + 1;\n"
-                           "            if (!(WITHIN))\n"
-                           "                failed = failed + 1;\n"
-                           "            $display(\"%0s: achieved %0.6f MHz, measured %0.6f MHz, error %0.2f ppm: %0s\", "
-                           "name, achieved,\n"
-                           "                     measured, ppm, (WITHIN) ? \"ok\" : \"FAIL\");\n"
-                           "        end\n"
-                           "    endtask\n\n")
+    const QString within = QStringLiteral("ppm <= LIMIT && ppm >= -LIMIT")
+                                   .replace(QLatin1String("LIMIT"), real(LimitPpm));
+    text += QStringLiteral(
+                    "    task check(input [8 * 24:1] name, input real achieved, input real measured);\n"
+                    "        real ppm;\n"
+                    "        begin\n"
+                    "            ppm = (measured - achieved) / achieved * 1.0e6;\n"
+                    "            checks = checks + 1;\n"
+                    "            if (!(WITHIN))\n"
+                    "                failed = failed + 1;\n"
+                    "            $display(\"%0s: achieved %0.6f MHz, measured %0.6f MHz, error %0.2f ppm: %0s\", "
+                    "name, achieved,\n"
+                    "                     measured, ppm, (WITHIN) ? \"ok\" : \"FAIL\");\n"
+                    "        end\n"
+                    "    endtask\n\n")
                     .replace(QLatin1String("WITHIN"), within);
     text += QStringLiteral("    // Asks the block for a profile and waits until the PLL has locked on it.\n"
                            "    task switch_to(input [%1:0] number);\n"
@@ -194,9 +201,9 @@ QString verilogBench(const Settings &s, const QList<SwitchProfile> &profiles)
                                "    endtask\n\n")
                         .arg(o.port)
                         .arg(Cycles)
-                        .arg(real(1000.0 * Cycles),
-                             o.port == QLatin1String("clkout") ? QStringLiteral("            clkout_mhz = t1;\n")
-                                                               : QString());
+                        .arg(real(1000.0 * Cycles), o.port == QLatin1String("clkout")
+                                                            ? QStringLiteral("            clkout_mhz = t1;\n")
+                                                            : QString());
     }
     text += QStringLiteral("    initial begin\n"
                            "        repeat (4) @(posedge clkin);\n"
@@ -222,7 +229,8 @@ QString verilogBench(const Settings &s, const QList<SwitchProfile> &profiles)
                            "            $display(\"FAIL: %0d of %0d checks\", failed, checks);\n"
                            "        $finish;\n"
                            "    end\n\n"
-                           "    // A PLL that never locks or an output that never toggles ends the run instead of hanging it.\n"
+                           "    // A PLL that never locks or an output that never toggles ends the run instead of "
+                           "hanging it.\n"
                            "    initial begin\n"
                            "        #(LIMIT);\n"
                            "        $display(\"%0s: no clock edges within LIMIT ns: FAIL\", current);\n"
@@ -278,7 +286,8 @@ QString vhdlBench(const Settings &s, const QList<SwitchProfile> &profiles)
     text += QStringLiteral(
                     "        );\n\n"
                     "    switcher: entity work.%1\n"
-                    "        port map (clk => clkin, rst => rst, profile => profile, request => request, lock => lock,\n"
+                    "        port map (clk => clkin, rst => rst, profile => profile, request => request, lock => "
+                    "lock,\n"
                     "                  pll_reset => pll_reset, idsel => idsel, fbdsel => fbdsel, odsel => odsel,\n"
                     "                  busy => busy, done => done);\n\n"
                     "    run: process\n"
