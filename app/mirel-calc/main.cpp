@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // mirel-calc: the dividers of the MIREL PLL for wanted frequencies, without the dialog.
 
+#include "modes.h"
 #include "request.h"
 
 #include <CLI/CLI.hpp>
@@ -256,6 +257,11 @@ json answerLine(const std::string &line, const std::string &defaultDevice, bool 
             id = *it;
             hasId = true;
         }
+        if (std::optional<json> answer = answerMode(request, defaultDevice)) {
+            if (hasId)
+                (*answer)["id"] = id;
+            return *answer;
+        }
         for (const auto &[key, value] : request.items()) {
             if (key == "id")
                 continue;
@@ -424,6 +430,7 @@ int calculate(int argc, char *argv[])
                            "Read one JSON request per line from standard input (the options' or their keys' names, "
                            "e.g. {\"clkin\": 27, \"clkout\": 100, \"id\": 1}) and write one JSON answer per line; "
                            "--device names the device of requests without one.");
+    addModeOptions(app, values);
 
     try {
         app.parse(argc, argv);
@@ -439,6 +446,13 @@ int calculate(int argc, char *argv[])
     const auto given = [&app](const char *name) {
         return app.get_option(std::string("--") + name)->count() > 0;
     };
+    const OptionLookup lookup = [&](const char *name) -> std::optional<std::string> {
+        if (!given(name))
+            return std::nullopt;
+        return values.count(name) ? values[name] : std::string();
+    };
+    if (auto status = runMode(lookup, asJson->count() > 0, asStream->count() > 0))
+        return *status;
     if (asStream->count() > 0) {
         static char output[1 << 16];
         std::setvbuf(stdout, output, _IOFBF, sizeof output);
