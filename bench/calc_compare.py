@@ -21,7 +21,8 @@ junk = ['{"clkin": 27,', '[1]', '"x"', '{"clkin": 1e999, "clkout": 1}', '{"clkin
         '{"clkin": 27, "clkout": 100, "clkout": null}', '{"clkin": 18446744073709551616, "bypass": true}',
         '', '   ', '\t\r', '{"id": 5}', '{"id": 1, "bogus": 2}', '{"CLKIN_FREQ": 27, "clkin": 27, "bypass": true}',
         '{"id": 3, "clkin": 27, "clkout": 100, "tolerance": 1}', '{"id": "\\u00e9\\u0001", "clkin": "x"}',
-        '{"clkin": "27\udcff", "clkout": 100}', '{"id": 1', '{"id": 2, "clkin": 27, "clkout-freq": 100, "CLKOUT_FREQ": 1}']
+        '{"clkin": "27\udcff", "clkout": 100}', '{"id": 1', '{"id": 2, "clkin": 27, "clkout-freq": 100, "CLKOUT_FREQ": 1}',
+        '{"clkin": 27, "profiles": [74.25, {"clkout": 148.5}], "id": 3}', '{"best-clkin": true, "clkout": 25.175, "top": 2}']
 # Each option under its name, its batch key and the key in lower case with dashes.
 spellings = {'clkin': ['CLKIN_FREQ', 'clkin-freq'], 'clkout': ['CLKOUT_FREQ', 'clkout-freq'],
              'tolerance': ['CLKOUT_TOLERANCE', 'clkout-tolerance'],
@@ -164,17 +165,39 @@ argument_lists = '''--help
 --help --clkin 27
 --version --bogus
 --clkin 1e999 --bypass
---clkin 27 --clkout 0x10'''.split('\n')
+--clkin 27 --clkout 0x10
+--clkin 27 --profiles 74.25,148.5::74.25,108,100:0.5
+--clkin 27 --profiles 74.25,148.5::74.25,108,100:0.5 --json
+--clkin 27 --profiles 74.25,25.175:0.5 --alternatives 3
+--clkin 27 --profiles 74.25,x
+--clkin 27 --profiles
+--clkin 27 --profiles 1 --profiles 2
+--clkin 27 --profiles 74.25 --bogus 5
+--best-clkin --clkout 25.175 --top 4
+--best-clkin --clkout 25.175 --clkin-range 10:30 --top 3 --json
+--best-clkin=1 --clkout 25
+--clkin 27 --clkout 100 --crystals 25
+--joint --clkin 27 --clkout 100 --tolerance 2 --clkoutd 4 --clkoutd-tolerance 2
+--joint --clkin 27 --clkout 100 --tolerance 2 --clkoutd 4 --clkoutd-tolerance 2 --json
+--jsonl --joint'''.split('\n')
 for line in argument_lists:
     results = run(line.split())
     if not same(results):
         print(f'mirel-calc {line}: DIFFER')
         identical = False
-stream = b'{"id": 1, "clkin": 27, "clkout": 100}\n\n{"clkin": 27, "bypass": true, "clkoutd": 9}\n'
-for flags in (['--strict'], ['--device', 'AXL-25', '--strict'], ['--device', 'bogus'], ['--device=']):
+stream = b'''{"id": 1, "clkin": 27, "clkout": 100}
+
+{"clkin": 27, "bypass": true, "clkoutd": 9}
+{"clkin": 27, "profiles": [74.25, {"clkout": 148.5, "clkoutd": 74.25}], "id": [3]}
+{"clkin": 27, "profiles": "74.25,x", "id": 4}
+{"best-clkin": true, "clkout": 25.175, "top": 2}
+{"joint": true, "clkin": 27, "clkout": 100, "tolerance": 2, "clkoutd": 4, "clkoutd-tolerance": 2}
+{"joint": true, "CLKIN_FREQ": 27}
+'''
+for flags in ([], ['--strict'], ['--device', 'AXL-25', '--strict'], ['--device', 'bogus'], ['--device=']):
     results = run(['--jsonl'] + flags, stream)
     if not same(results):
         print(f'mirel-calc --jsonl {" ".join(flags)}: DIFFER')
         identical = False
-print(f'{len(argument_lists)} command lines and 4 short streams: {"identical" if identical else "see above"}')
+print(f'{len(argument_lists)} command lines and 5 short streams: {"identical" if identical else "see above"}')
 sys.exit(0 if identical else 1)

@@ -3,7 +3,9 @@
 #include <alternatives.h>
 #include <clkoutdsearch.h>
 #include <clkoutsearch.h>
+#include <crystals.h>
 #include <devices.h>
+#include <jointsearch.h>
 #include <rangelabels.h>
 
 #include <devicetable.h>
@@ -105,6 +107,9 @@ private slots:
     void clkoutdSearch();
     void rangeLabels();
     void alternatives();
+    void profilesAndCrystals();
+    void jointSearch_data();
+    void jointSearch();
     void deviceTablesAgree();
 };
 
@@ -274,6 +279,87 @@ void TstCalc::alternatives()
     for (const Alternative &a : nearestClkouts(general(limits(400, 410), 27.0, 102.6, 0.0), 4))
         got << QStringLiteral("%1 %2 %3 %4").arg(text(formatMHz(a.frequency))).arg(a.idiv).arg(a.fbdiv).arg(a.odiv);
     QCOMPARE(got, QStringList({"102.000 9 34 4", "101.250 4 15 4", "100.286 7 26 4", "51.000 9 17 8"}));
+}
+
+// Each profile is the plain search's answer, on every device; CLKOUTD comes from one SDIV for all, or
+// each profile wanting one is named; an impossible profile is named with its closest values. The
+// crystals that make a CLKOUT exactly rank first.
+void TstCalc::profilesAndCrystals()
+{
+    for (const Device &device : devices()) {
+        ProfileSetInput in{device.pll, 27.0, {{74.25, 0}, {148.5, 0, 74.25}, {108, 0}, {100, 0.5}}, 5};
+        const ProfileSet set = searchProfiles(in);
+        QVERIFY2(set.ok && set.sdiv == 2 && set.messages.empty(), device.id.c_str());
+        for (std::size_t i = 0; i < in.profiles.size(); ++i) {
+            const ClkoutResult &c = set.profiles[i].clkout,
+                               plain = searchClkout(general(device.pll, 27.0, in.profiles[i].clkout,
+                                                            in.profiles[i].tolerancePercent));
+            QCOMPARE(describe(c), describe(plain));
+            QCOMPARE(*set.profiles[i].clkoutd, c.frequency / 2);
+        }
+    }
+    ProfileSetInput in{limits(), 27.0, {{74.25, 0, 37.125}, {148.5, 0.5, 37.125, 0.5}}, 2};
+    QCOMPARE(searchProfiles(in).messages.size(), std::size_t(3)); // SDIV 2 for the first, 4 for the second
+    in.profiles.push_back({25.175, 0.5});
+    const ProfileSet refused = searchProfiles(in);
+    QVERIFY(!refused.ok && refused.sdiv == 0);
+    QCOMPARE(text(refused.messages.at(0)), QString("WARNING: Profile 2 (CLKOUT 25.175 MHz within 0.5 %) cannot be made "
+                                                   "from CLKIN 27 MHz; the closest are 24.000 MHz (-46673.3 ppm), "
+                                                   "23.625 MHz (-61569.0 ppm)."));
+
+    in.profiles = {{25.175, 0}};
+    const std::vector<ClkinCandidate> best = rankClkins(in, commonCrystals(), 5);
+    QVERIFY(best.size() == 5 && best[0].clkin == 25.175 && best[0].ok && !best[1].ok);
+    for (std::size_t i = 1; i < best.size(); ++i)
+        QVERIFY(best[i - 1].error <= best[i].error);
+    const std::vector<double> exact = exactClkins(in, 10.0, 30.0);
+    QVERIFY(exact.size() > 10);
+    for (const ClkinCandidate &c : rankClkins(in, exact, -1))
+        QVERIFY2(c.ok && c.error < 1e-12 && c.clkin >= 10.0 && c.clkin <= 30.0, qPrintable(QString::number(c.clkin)));
+}
+
+// Where the plug-in's order (CLKOUT, then SDIV) refuses a divided output, the nearest CLKOUT
+// within tolerance that serves them all; where it serves them, its own answer.
+void TstCalc::jointSearch_data()
+{
+    QTest::addColumn<QVariantList>(
+            "input"); // CLKIN, CLKOUT and tolerance, CLKOUTD and tolerance, CLKOUTD3 and tolerance
+    QTest::addColumn<QString>("outcome");
+    const auto row = [](const char *name, const QVariantList &input, const char *outcome) {
+        QTest::newRow(name) << input << outcome;
+    };
+    row("CLKOUTD 0.7 % off: CLKOUT 1 % up", {27, 100, 2.0, 50.5, 0.5, 0, 0}, "changed, 4 15 4 SDIV 2, 101.250");
+    row("first CLKOUT needs the odd SDIV 25", {27, 100, 2.0, 4, 2.0, 0, 0}, "changed, 9 34 4 SDIV 26, 102.000");
+    row("CLKOUTD3 1 % off", {27, 100, 2.0, 0, 0, 33.75, 0.2}, "changed, 4 15 4, 101.250");
+    row("both: CLKOUTD3 decides", {27, 100, 2.0, 25, 2.0, 33.75, 0.2}, "changed, 4 15 4 SDIV 4, 101.250");
+    row("the plug-in's order serves all", {27, 100, 0.5, 25, 2.0, 0, 0}, "ok, 7 26 4 SDIV 4, 100.286");
+    row("no CLKOUT within 2 % divides to 25", {125, 125, 2.0, 25, 0.0, 0, 0}, "refused");
+    row("CLKOUT itself refused", {27, 100, 0.0, 25, 2.0, 0, 0}, "refused");
+}
+
+void TstCalc::jointSearch()
+{
+    QFETCH(QVariantList, input);
+    QFETCH(QString, outcome);
+    JointInput in;
+    in.clkout = general(limits(), input[0].toDouble(), input[1].toDouble(), input[2].toDouble());
+    if (input[3].toDouble() > 0)
+        in.clkoutd = Want{input[3].toDouble(), input[4].toDouble()};
+    if (input[5].toDouble() > 0)
+        in.clkoutd3 = Want{input[5].toDouble(), input[6].toDouble()};
+    const JointResult r = searchJoint(in);
+    QCOMPARE(r.changed, r.ok && !r.plainOk);
+    const QString sdiv = in.clkoutd ? QStringLiteral(" SDIV %1").arg(r.sdiv) : QString();
+    QCOMPARE(!r.ok ? "refused"
+                   : QStringLiteral("%1, %2 %3 %4%5, %6")
+                             .arg(r.changed ? "changed" : "ok")
+                             .arg(r.idiv)
+                             .arg(r.fbdiv)
+                             .arg(r.odiv)
+                             .arg(sdiv, text(formatMHz(r.clkout))),
+             outcome);
+    if (r.ok && r.clkoutd3)
+        QCOMPARE(*r.clkoutd3, r.clkout / 3);
 }
 
 // The host reads the device table with Qt, mirel-calc without: one file, the same records.

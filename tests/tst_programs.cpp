@@ -182,6 +182,7 @@ private slots:
     void calcStream();
     void jsonSchemas_data();
     void jsonSchemas();
+    void switchCommand();
     void completion_data();
     void completion();
 };
@@ -260,6 +261,23 @@ void tst_Programs::exitStatus_data()
     row("value missing at the end", "mirel-calc --bogus --clkin-freq", 2, "--clkin: 1 required MHZ missing");
     row("option twice", "mirel-calc --clkin 1 --bypass --clkin-freq 2 x", 2,
         "--clkin: At Most 1 required but received 2");
+    // Profiles with one SDIV, an impossible one named with its closest value, the best crystal, the joint search.
+    row("calc profiles", "mirel-calc --clkin 27 --profiles 74.25,148.5::74.25,100:0.5", 0, "",
+        {"      1    148.500    2    11    4    62     53    62    13.500   594.000    148.500      +0.0     74.250    "
+         "  "
+         "+0.0\n",
+         "CLKOUT_DIVIDER=8 RESET_PLL=true LOCK_EN=true CLKOUTD=true CLKOUTD_DIVIDE=2\n"});
+    row("calc profile refused", "mirel-calc --clkin 27 --profiles 74.25,25.175:0.5 --alternatives 1", 1,
+        "WARNING: Profile 1 (CLKOUT 25.175 MHz within 0.5 %) cannot be made from CLKIN 27 MHz; the closest are 24.000 "
+        "MHz (-46673.3 ppm).\n",
+        {"      1     25.175  cannot be made (closest 24.000 MHz)\n"});
+    row("calc profile not a number", "mirel-calc --clkin 27 --profiles 74.25,x", 2, "profile 1 \"x\": --clkout needs");
+    row("calc crystals without --best-clkin", "mirel-calc --clkin 27 --clkout 100 --crystals 25", 2,
+        "--crystals needs --best-clkin");
+    row("calc best crystal", "mirel-calc --best-clkin --clkout 25.175 --top 2", 0, "",
+        {"      25.175         +0.0 yes     1/1/16 -> 25.175\n    4.194304       -364.5 no      1/6/16 -> 25.166\n"});
+    row("calc joint", "mirel-calc --joint --clkin 27 --clkout 100 --tolerance 2 --clkoutd 4 --clkoutd-tolerance 2", 0,
+        "", {"  CLKOUT      100.286 ->    102.000 MHz  (+17094.0 ppm)\n"});
 }
 
 void tst_Programs::exitStatus()
@@ -890,9 +908,9 @@ void tst_Programs::calcStream()
             "{\"clkin\": \"27\", \"idiv\": 1, \"fbdiv\": 4, \"odiv\": 8, \"sdiv\": 6, \"device\": \"axl-25\", "
             "\"id\": \"x\"}\n{\"clkin\": 27, \"clkout\": 100, \"idiv\": 1}\n{\"clkin\": 27, \"clkout\": 100, "
             "\"tolerance\": \"0.5\", \"bogus\": 1}\n");
-    p.write(QByteArray(70000, 'x')
-            + "\n{\"clkin\": 100, \"CLKOUT_FREQ\": 700, \"id\": [2]}\n{\"clkin\": \"2\\u0001\\\"x\\\\\", \"clkout\": "
-              "1}\n");
+    p.write(QByteArray(70000, 'x') + "\n{\"clkin\": 100, \"CLKOUT_FREQ\": 700, \"id\": [2]}\n");
+    p.write("{\"clkin\": 27, \"profiles\": [74.25, {\"clkout\": 148.5}], \"id\": 3}\n{\"clkin\": 27, \"profiles\": "
+            "\"74.25,x\"}\n{\"clkin\": \"2\\u0001\\\"x\\\\\", \"clkout\": 1}\n");
     // Each answer comes before the next request is read: a script may wait for it.
     QVERIFY(p.waitForReadyRead(timeLimitMs) && p.canReadLine());
     p.closeWriteChannel();
@@ -906,8 +924,8 @@ void tst_Programs::calcStream()
                             R"(100.28571428571429,"error_ppm":2857.142857142918,"name":"CLKOUT","rejected_mhz":null,)"
                             R"("wanted_mhz":100.0}],"part":"BRN-4LP-CS49","pfd_mhz":3.857142857142857,)"
                             R"("schema":"mirel.calc/1","sdiv":null,"vco_mhz":401.14285714285717})");
-    QVERIFY2(lines.at(9).contains(R"("error":"clkin needs a finite number, not \"2\u0001\"x\\\"","fbdiv":null,)"),
-             lines.at(9));
+    QVERIFY2(lines.at(11).contains(R"("error":"clkin needs a finite number, not \"2\u0001\"x\\\"","fbdiv":null,)"),
+             lines.at(11));
     for (const QByteArray &line : lines) {
         const QJsonObject o = QJsonDocument::fromJson(line).object();
         if (!line.isEmpty())
@@ -919,7 +937,8 @@ void tst_Programs::calcStream()
                                "null null  [null] a request is", "null null  [null] empty line",
                                "108.000 18.000 AXL-25 [\"x\"] ", "null null  [null] Advanced Mod",
                                "null null  [null] unknown name", "null null  [null] line longer ",
-                               "null null  [[2]] CLKOUT_FREQ ", "null null  [null] clkin needs "}));
+                               "null null  [[2]] CLKOUT_FREQ ", "null null BRN-4LP-CS49 [3] ",
+                               "null null  [null] --profiles: ", "null null  [null] clkin needs "}));
 }
 
 // Every JSON answer of both programs, failures too, is a document its schema in schemas/ describes.
@@ -980,6 +999,35 @@ void tst_Programs::jsonSchemas()
         QVERIFY(schema != "module" || !QJsonDocument::fromJson(line.toUtf8())["module"].toString().isEmpty());
 }
 
+// A profile set from mirel-calc, a module made with the keys it prints, the switching block written beside
+// it and passing its bench; a module with static dividers is refused, and nothing is written for it.
+void tst_Programs::switchCommand()
+{
+    QTemporaryDir dir;
+    const QStringList calc{"--clkin", "27", "--profiles", "74.25,148.5::74.25,100:0.5"};
+    const Run set = run(calc + QStringList{"--json"}, {}, BIN_DIR "/mirel-calc");
+    QVERIFY(set.status == 0 && writeFile(dir.filePath("set.json"), set.out));
+    const QStringList module = run(calc, {}, BIN_DIR "/mirel-calc").lines.last().section("mirel-host ", 1).split(' ');
+    QCOMPARE(run(module + QStringList{"module=v", "file=v", "CLKOUTP=true", "CLKOUTD3=true"}, dir.path()).status, 0);
+    const Run written = run({"switch", "set.json", "v/v.ipc"}, dir.path());
+    QCOMPARE(written.lines,
+             QStringList({"written: " + dir.filePath("v/v_switch.v"), "written: " + dir.filePath("v/v_switch_tb.v")}));
+    QCOMPARE(run(QString("create module=g file=g RESET_PLL=true LOCK_EN=true CLKIN_FREQ=27 CLKOUT_TOLERANCE=0.5")
+                         .split(' '),
+                 dir.path())
+                     .status,
+             0);
+    const Run refused = run({"switch", "set.json", "g/g.ipc"}, dir.path());
+    QVERIFY2(refused.status == 1 && refused.err.contains("Profile 0 sets IDIV 4, but the module's IDIV is static (7)")
+                     && !QFile::exists(dir.filePath("g/g_switch.v")),
+             qPrintable(refused.err));
+    if (QStandardPaths::findExecutable("iverilog").isEmpty())
+        QSKIP("Icarus Verilog is not installed (scripts/install-deps.sh installs it)");
+    const Run sim = run({"sim", "--switch", "v/v.ipc"}, dir.path());
+    QVERIFY2(sim.status == 0 && sim.lines.last() == "PASS" && sim.lines.filter(" ok").size() == 25,
+             qPrintable(sim.lines.join('\n') + sim.err));
+}
+
 // The bash completion made at build time, fed the words bash would split a typed line into.
 void tst_Programs::completion_data()
 {
@@ -988,7 +1036,7 @@ void tst_Programs::completion_data()
     const auto row = [](const char *line, const char *replies) {
         QTest::newRow(line) << line << replies;
     };
-    row("mirel-host s", "sim screenshot");
+    row("mirel-host s", "sim screenshot switch");
     row("mirel-host create CLKOUTP_", "CLKOUTP_BYPASS= CLKOUTP_DUTY_CYCLE= CLKOUTP_PHASE="); // case-sensitive
     row("mirel-host create clkout", "");
     row("mirel-host create CLKFB_SOURCE=", "Internal External");

@@ -1,14 +1,18 @@
 // SPDX-License-Identifier: MIT
 #include "arguments.h"
 
+#include "moderequest.h"
+#include "modes.h"
 #include "output.h"
 
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstring>
 #include <iterator>
+#include <map>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -69,8 +73,8 @@ std::vector<std::string> spellings(const OptionSpec &o)
 {
     std::vector<std::string> all{o.name};
     const Opt::Name option = requestOption(o);
-    if (const char *key = option < Opt::Count ? batchKey(option) : nullptr; key && dashed(key) != o.name)
-        all.push_back(dashed(key));
+    if (const char *key = option < Opt::Count ? batchKey(option) : nullptr; key && dashedKey(key) != o.name)
+        all.push_back(dashedKey(key));
     if (o.alias)
         all.emplace_back(o.alias);
     return all;
@@ -85,6 +89,14 @@ const OptionSpec *findOption(std::string_view name)
         }
     }
     return nullptr;
+}
+
+bool modeOption(std::string_view name)
+{
+    const auto in = [name](const auto &names) {
+        return std::find(std::begin(names), std::end(names), name) != std::end(names);
+    };
+    return in(kModeValues) || in(kModeFlags);
 }
 
 bool plainName(std::string_view name)
@@ -120,6 +132,8 @@ std::optional<std::string> commonMistake(int argc, char *argv[])
         if (!plainName(name) || name == "help" || name == "version")
             return std::nullopt;
         const OptionSpec *option = findOption(name);
+        if (!option && modeOption(name)) // the searches of modes.h: CLI11's
+            return std::nullopt;
         if (!option) {
             stray(argv[i]);
             continue;
@@ -174,6 +188,8 @@ int readCommandLine(int argc, char *argv[], CommandLine &line)
             names += (names.empty() ? "--" : ",--") + spelt;
         options[i] = o.unit ? app.add_option(names, texts[i], o.help)->type_name(o.unit) : app.add_flag(names, o.help);
     }
+    std::map<std::string, std::string> modeTexts;
+    addModeOptions(app, modeTexts);
 
     try {
         app.parse(argc, argv);
@@ -199,6 +215,14 @@ int readCommandLine(int argc, char *argv[], CommandLine &line)
         else
             line.given[requestOption(kOptions[i])] = texts[i];
     }
+    const auto modes = [&](const auto &names) {
+        for (const char *name : names) {
+            if (app.get_option(std::string("--") + name)->count() > 0)
+                line.modes[name] = modeTexts[name];
+        }
+    };
+    modes(kModeValues);
+    modes(kModeFlags);
     return -1;
 }
 

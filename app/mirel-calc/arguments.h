@@ -4,6 +4,9 @@
 // mirel-calc's command line.
 #include "request.h"
 
+#include <map>
+#include <string>
+
 namespace MirelCalc {
 
 struct CommandLine
@@ -12,6 +15,9 @@ struct CommandLine
     bool strict = false; // --strict
     bool json = false;   // --json
     bool jsonl = false;  // --jsonl
+    // The options of the searches of modes.h given, by name without dashes: the text,
+    // empty for a flag.
+    std::map<std::string, std::string> modes;
 };
 
 // Reads the command line. Returns -1 when the program goes on with line; otherwise

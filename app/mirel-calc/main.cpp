@@ -3,6 +3,7 @@
 
 #include "answer.h"
 #include "arguments.h"
+#include "modes.h"
 #include "output.h"
 #include "stream.h"
 
@@ -96,6 +97,18 @@ int calculate(int argc, char *argv[])
     if (const int status = readCommandLine(argc, argv, line); status >= 0)
         return status;
 
+    if (!line.modes.empty()) {
+        const OptionLookup lookup = [&line](const char *name) -> std::optional<std::string> {
+            if (const auto it = line.modes.find(name); it != line.modes.end())
+                return it->second;
+            for (int n = 0; n < Opt::Count; ++n) {
+                if (std::strcmp(kOptionNames[n], name) == 0)
+                    return line.given[n];
+            }
+            return std::nullopt;
+        };
+        return runMode(lookup, line.json, line.jsonl).value_or(ExitOk);
+    }
     if (line.jsonl) {
         static char output[1 << 16];
         std::setvbuf(stdout, output, _IOFBF, sizeof output);

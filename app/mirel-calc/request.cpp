@@ -34,7 +34,7 @@ const char *batchKey(Opt::Name name)
     return keys[name];
 }
 
-std::string dashed(const char *key)
+std::string dashedKey(const char *key)
 {
     std::string spelt = key;
     for (char &c : spelt)
@@ -266,6 +266,22 @@ bool parseRequest(const OptionValues &given, const OptionSpellings &shown, Reque
         }
     }
     return !args.isSet(Alternatives) || args.integer(Alternatives, 0, kMaxAlternatives, r.alternatives);
+}
+
+Request parseRequest(const OptionLookup &option, const OptionShown &shown)
+{
+    OptionValues given;
+    std::string names[Opt::Count];
+    OptionSpellings spellings;
+    for (int n = 0; n < Opt::Count; ++n) {
+        given[n] = option(kOptionNames[n]);
+        spellings[n] = names[n] = shown(kOptionNames[n]);
+    }
+    Request r;
+    std::string problem;
+    if (!parseRequest(given, spellings, r, problem))
+        throw UsageError{problem};
+    return r;
 }
 
 Outcome run(const Request &req)

@@ -9,6 +9,7 @@
 #include <devices.h>
 
 #include <array>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -45,7 +46,7 @@ extern const char *const kOptionNames[Opt::Count];
 // "clkin"), or null; each option also answers to it and to its dashed spelling.
 const char *batchKey(Opt::Name name);
 // A batch key in lower case with dashes: "clkin-freq" for "CLKIN_FREQ".
-std::string dashed(const char *key);
+std::string dashedKey(const char *key);
 
 // The text given for each name, or nullopt when absent; the flag is given with any text.
 using OptionValues = std::array<std::optional<std::string>, Opt::Count>;
@@ -97,5 +98,22 @@ Outcome run(const Request &request);
 Outcome answer(const Request &request, bool strict);
 
 std::string odivList();
+
+// The searches of modes.h read their options by name and refuse by throwing; they are
+// not the common path.
+
+// A usage problem, reported as one line.
+struct UsageError
+{
+    std::string text;
+};
+
+// The options by name without dashes: the text given, or nullopt when absent.
+using OptionLookup = std::function<std::optional<std::string>(const char *name)>;
+// How a message names an option.
+using OptionShown = std::function<std::string(const char *name)>;
+
+// parseRequest through a lookup; throws UsageError.
+Request parseRequest(const OptionLookup &option, const OptionShown &shown);
 
 } // namespace MirelCalc

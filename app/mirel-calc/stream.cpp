@@ -2,6 +2,7 @@
 #include "stream.h"
 
 #include "answer.h"
+#include "modes.h"
 #include "output.h"
 
 #include <nlohmann/json.hpp>
@@ -80,7 +81,7 @@ Opt::Name optionNamed(const std::string &spelling)
             all.emplace_back(kOptionNames[n], name);
             if (const char *key = batchKey(name)) {
                 all.emplace_back(key, name);
-                all.emplace_back(dashed(key), name);
+                all.emplace_back(dashedKey(key), name);
             }
         }
         return all;
@@ -92,15 +93,10 @@ Opt::Name optionNamed(const std::string &spelling)
     return Opt::Count;
 }
 
-// One request line: a JSON object whose names are the options' (or their keys'), with
-// an optional "id". False, with the problem, when the line is no request; the id is
-// kept once the line is an object.
-bool readRequest(const std::string &line, json &request, OptionValues &given, OptionSpellings &shown,
-                 std::optional<std::string> &id, std::string &problem)
+// One request line: a JSON object with an optional "id". False, with the problem, when
+// the line is no object.
+bool readLine(const std::string &line, json &request, std::optional<std::string> &id, std::string &problem)
 {
-    given = OptionValues();
-    shown = OptionSpellings();
-    id.reset();
     request = json();
     DocumentParser parser(request, false);
     json::sax_parse(line, &parser);
@@ -114,6 +110,15 @@ bool readRequest(const std::string &line, json &request, OptionValues &given, Op
     }
     if (const auto it = request.find("id"); it != request.end())
         id = idText(*it);
+    return true;
+}
+
+// A request's options, by their names or their keys'. False, with the problem, when
+// they are no request.
+bool readOptions(const json &request, OptionValues &given, OptionSpellings &shown, std::string &problem)
+{
+    given = OptionValues();
+    shown = OptionSpellings();
     for (const auto &[key, value] : request.items()) {
         if (key == "id")
             continue;
@@ -209,11 +214,19 @@ int stream(const std::string &defaultDevice, bool strict)
         Outcome outcome;
         bool understood = false;
         id.reset();
+        text.clear();
         if (line.size() > kMaxLineBytes) {
             problem = "line longer than " + std::to_string(kMaxLineBytes) + " bytes";
         } else if (line.find_first_not_of(" \t\r") == std::string::npos) {
             problem = "empty line";
-        } else if (readRequest(line, document, given, shown, id, problem)) {
+        } else if (!readLine(line, document, id, problem)) {
+            // answered with the problem below
+        } else if (std::optional<json> mode = answerMode(document, defaultDevice)) {
+            // The searches of modes.h answer in their own form.
+            if (const auto it = document.find("id"); it != document.end())
+                (*mode)["id"] = *it;
+            text = mode->dump(-1, ' ', false, json::error_handler_t::replace);
+        } else if (readOptions(document, given, shown, problem)) {
             if (!given[Opt::Device] && !defaultDevice.empty())
                 given[Opt::Device] = defaultDevice;
             if (parseRequest(given, shown, request, problem)) {
@@ -222,10 +235,11 @@ int stream(const std::string &defaultDevice, bool strict)
                 understood = true;
             }
         }
-        text.clear();
-        JsonText json(text, -1);
-        writeAnswer(json, Answer{understood ? &request : nullptr, outcome, understood ? nullptr : &problem,
-                                 id ? &*id : nullptr});
+        if (text.empty()) {
+            JsonText json(text, -1);
+            writeAnswer(json, Answer{understood ? &request : nullptr, outcome, understood ? nullptr : &problem,
+                                     id ? &*id : nullptr});
+        }
         text += '\n';
         // Answers nobody receives are not worth computing: stop at the first lost one.
         if (!writeOutput(text))

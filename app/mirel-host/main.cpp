@@ -7,6 +7,7 @@
 #include "hostcommands.h"
 #include "optioncheck.h"
 #include "simcommand.h"
+#include "switchcommand.h"
 
 #include <echo.h>
 
@@ -31,6 +32,8 @@ static const char usage[]
           "  open FILE.ipc             generate a module again from its configuration file\n"
           "  keys                      the batch options of create: kind, default, legal values\n"
           "  sim FILE.ipc              simulate the module with its self-checking testbench\n"
+          "  switch PROFILES.json FILE.ipc\n"
+          "                            write the block that switches the module between profiles\n"
           "\n"
           "Options:\n"
           "  -h, --help                this list\n"
@@ -145,6 +148,8 @@ static int runCommand(int argc, char *argv[])
         return HostCommands::keys(commandArgs);
     if (command == QLatin1String("sim"))
         return SimCommand::run(commandArgs);
+    if (command == QLatin1String("switch"))
+        return SwitchCommand::run(commandArgs);
     if (command == QLatin1String("screenshot"))
         return HostCommands::screenshot(commandArgs);
     const QString guess = OptionCheck::nearest(command, {"info", "devices", "gui", "create", "open", "keys", "sim",

@@ -22,6 +22,7 @@
 #include <QTemporaryDir>
 #include <QTextStream>
 
+#include <algorithm>
 #include <csignal>
 #include <optional>
 
@@ -40,6 +41,7 @@ struct Files
     QString module;
     QString bench;
     QString top;
+    QString block; // the switching block, when it is what is simulated
     bool vhdl = false;
     bool fresh = false; // generated into a temporary folder for this run
 };
@@ -78,6 +80,22 @@ std::optional<Files> filesBeside(const QString &ipc)
             return files;
     }
     return std::nullopt;
+}
+
+// The module with its switching block and their bench beside the configuration file.
+std::optional<Files> switchFilesBeside(const QString &ipc)
+{
+    std::optional<Files> files = filesBeside(ipc);
+    if (!files)
+        return files;
+    const QString extension = files->vhdl ? QStringLiteral(".vhd") : QStringLiteral(".v");
+    const QString stem = files->module.chopped(extension.size());
+    files->block = stem + QStringLiteral("_switch") + extension;
+    files->bench = stem + QStringLiteral("_switch_tb") + extension;
+    files->top = files->top.chopped(3) + QStringLiteral("_switch_tb");
+    if (!QFileInfo(files->block).isFile() || !QFileInfo(files->bench).isFile())
+        return std::nullopt;
+    return files;
 }
 
 // What the user asked for, from the configuration's own settings.
@@ -203,8 +221,12 @@ void printTable(const Outcome &outcome, const Files &files)
     // A path with a line break in it stays on its line.
     out() << "module:  " << Utils::echo(files.module, 4096) << where << '\n'
           << "bench:   " << Utils::echo(files.bench, 4096) << where << '\n';
+    // A switching block's rows name their profile too.
+    int width = 14;
+    for (const Row &row : outcome.rows)
+        width = std::max(width, int(row.name.size()));
     out() << QStringLiteral("%1 %2 %3 %4 %5\n")
-                     .arg(QStringLiteral("output"), -14)
+                     .arg(QStringLiteral("output"), -width)
                      .arg(QStringLiteral("wanted"), 12)
                      .arg(QStringLiteral("achieved"), 14)
                      .arg(QStringLiteral("measured"), 14)
@@ -213,7 +235,7 @@ void printTable(const Outcome &outcome, const Files &files)
         const QString wanted = row.wanted.isNull() ? QStringLiteral("-")
                                                    : QString::number(row.wanted.toDouble(), 'f', 3);
         out() << QStringLiteral("%1 %2 %3 %4 %5 %6\n")
-                         .arg(row.name, -14)
+                         .arg(row.name, -width)
                          .arg(wanted, 12)
                          .arg(QString::number(row.achieved, 'f', 6) + QLatin1Char(' ') + row.unit, 14)
                          .arg(QString::number(row.measured, 'f', 6) + QLatin1Char(' ') + row.unit, 14)
@@ -225,6 +247,7 @@ void printTable(const Outcome &outcome, const Files &files)
         if (!row.ok)
             failed << row.name;
     }
+    failed.removeDuplicates(); // a profile visited twice fails twice
     out() << (outcome.pass ? QStringLiteral("PASS") : QStringLiteral("FAIL"))
           << (failed.isEmpty() ? QString() : QStringLiteral(": ") + failed.join(QStringLiteral(", "))) << '\n';
 }
@@ -275,6 +298,9 @@ int simulate(const QStringList &arguments)
     parser.addPositionalArgument(QStringLiteral("FILE.ipc"),
                                  QStringLiteral("Configuration whose module is simulated."));
     parser.addOption(jsonOption(QStringLiteral("mirel.sim/1")));
+    parser.addOption({QStringLiteral("switch"),
+                      QStringLiteral("Simulate the switching block beside FILE.ipc (mirel-host switch writes it) with "
+                                     "the module: every profile and back.")});
     parser.addOption({QStringLiteral("model-dir"),
                       QStringLiteral("Folder holding the primitive's models mirel.v and mirel.vhd "
                                      "(default: ../share/mirel/hdl beside the program)."),
@@ -323,7 +349,12 @@ int simulate(const QStringList &arguments)
     QTemporaryDir work;
     if (!work.isValid())
         return fail(Refused, QStringLiteral("cannot make a temporary folder: %1").arg(work.errorString()));
-    std::optional<Files> files = filesBeside(ipc);
+    const bool switching = parser.isSet(QStringLiteral("switch"));
+    std::optional<Files> files = switching ? switchFilesBeside(ipc) : filesBeside(ipc);
+    if (!files && switching)
+        return fail(Refused, QStringLiteral("no switching block and module beside '%1'; 'mirel-host switch "
+                                            "PROFILES.json FILE.ipc' writes the block")
+                                     .arg(Utils::echo(given)));
     if (!files) {
         // Generate a fresh copy from a copy of the configuration, so nothing beside it changes.
         const QString copy = work.filePath(QFileInfo(ipc).fileName());
@@ -365,8 +396,14 @@ int simulate(const QStringList &arguments)
     // under plain names in the temporary folder.
     const QString dir = work.path();
     const QString model0 = QStringLiteral("mirel") + extension, module0 = QStringLiteral("module") + extension,
-                  bench0 = QStringLiteral("bench") + extension;
-    for (const auto &[from, to] : {std::pair{model, model0}, {files->module, module0}, {files->bench, bench0}}) {
+                  bench0 = QStringLiteral("bench") + extension, block0 = QStringLiteral("block") + extension;
+    QList<std::pair<QString, QString>> copies{{model, model0}, {files->module, module0}, {files->bench, bench0}};
+    QStringList sources{model0, module0, bench0};
+    if (switching) {
+        copies.append({files->block, block0});
+        sources.insert(2, block0);
+    }
+    for (const auto &[from, to] : copies) {
         if (auto problem = copyIn(from, work.filePath(to)))
             return fail(Refused, *problem);
     }
@@ -375,10 +412,9 @@ int simulate(const QStringList &arguments)
     QString output, problem;
     // GHDL keeps its library in the working folder, which the temporary folder is, and
     // elaborates the bench as it runs it.
-    const bool built = files->vhdl
-                               ? step(tool, {"-a", "--std=08", model0, module0, bench0}, dir, &output, &problem)
-                               : step(tool, {"-g2005", "-s", files->top, "-o", "bench.vvp", model0, module0, bench0},
-                                      dir, &output, &problem);
+    const bool built = files->vhdl ? step(tool, QStringList{"-a", "--std=08"} + sources, dir, &output, &problem)
+                                   : step(tool, QStringList{"-g2005", "-s", files->top, "-o", "bench.vvp"} + sources,
+                                          dir, &output, &problem);
     const QString refusal = QStringLiteral("%1 refused the module '%2': %3").arg(simulator, Utils::echo(files->module));
     if (!built)
         return fail(Refused, problem.isEmpty() ? refusal.arg(toolReason(output)) : problem);
