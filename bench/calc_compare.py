@@ -170,6 +170,8 @@ argument_lists = '''--help
 --clkin 27 --profiles 74.25,148.5::74.25,108,100:0.5 --json
 --clkin 27 --profiles 74.25,25.175:0.5 --alternatives 3
 --clkin 27 --profiles 74.25,x
+--clkin 27 --profiles 74.25,x --json
+--joint --clkin 27 --json
 --clkin 27 --profiles
 --clkin 27 --profiles 1 --profiles 2
 --clkin 27 --profiles 74.25 --bogus 5
@@ -179,7 +181,8 @@ argument_lists = '''--help
 --clkin 27 --clkout 100 --crystals 25
 --joint --clkin 27 --clkout 100 --tolerance 2 --clkoutd 4 --clkoutd-tolerance 2
 --joint --clkin 27 --clkout 100 --tolerance 2 --clkoutd 4 --clkoutd-tolerance 2 --json
---jsonl --joint'''.split('\n')
+--jsonl --joint
+--jsonl --joint --json'''.split('\n')
 for line in argument_lists:
     results = run(line.split())
     if not same(results):

@@ -910,7 +910,8 @@ void tst_Programs::calcStream()
             "\"tolerance\": \"0.5\", \"bogus\": 1}\n");
     p.write(QByteArray(70000, 'x') + "\n{\"clkin\": 100, \"CLKOUT_FREQ\": 700, \"id\": [2]}\n");
     p.write("{\"clkin\": 27, \"profiles\": [74.25, {\"clkout\": 148.5}], \"id\": 3}\n{\"clkin\": 27, \"profiles\": "
-            "\"74.25,x\"}\n{\"clkin\": \"2\\u0001\\\"x\\\\\", \"clkout\": 1}\n");
+            "\"74.25,x\"}\n{\"joint\": true, \"clkin\": 27, \"id\": 4}\n{\"clkin\": \"2\\u0001\\\"x\\\\\", \"clkout\": "
+            "1}\n");
     // Each answer comes before the next request is read: a script may wait for it.
     QVERIFY(p.waitForReadyRead(timeLimitMs) && p.canReadLine());
     p.closeWriteChannel();
@@ -924,21 +925,23 @@ void tst_Programs::calcStream()
                             R"(100.28571428571429,"error_ppm":2857.142857142918,"name":"CLKOUT","rejected_mhz":null,)"
                             R"("wanted_mhz":100.0}],"part":"BRN-4LP-CS49","pfd_mhz":3.857142857142857,)"
                             R"("schema":"mirel.calc/1","sdiv":null,"vco_mhz":401.14285714285717})");
-    QVERIFY2(lines.at(11).contains(R"("error":"clkin needs a finite number, not \"2\u0001\"x\\\"","fbdiv":null,)"),
-             lines.at(11));
+    QVERIFY2(lines.at(12).contains(R"("error":"clkin needs a finite number, not \"2\u0001\"x\\\"","fbdiv":null,)"),
+             lines.at(12));
     for (const QByteArray &line : lines) {
         const QJsonObject o = QJsonDocument::fromJson(line).object();
         if (!line.isEmpty())
-            got << answered(o).section(' ', 4) + ' ' + o.value("device").toString() + ' '
+            got << o.value("schema").toString().mid(6) + ' ' + answered(o).section(' ', 4) + ' '
+                            + o.value("device").toString() + ' '
                             + QJsonDocument(QJsonArray{o.value("id")}).toJson(QJsonDocument::Compact) + ' '
                             + o.value("error").toString().left(12);
     }
-    QCOMPARE(got, QStringList({"100.286 null BRN-4LP [1] ", "null null  [null] not a JSON o",
-                               "null null  [null] a request is", "null null  [null] empty line",
-                               "108.000 18.000 AXL-25 [\"x\"] ", "null null  [null] Advanced Mod",
-                               "null null  [null] unknown name", "null null  [null] line longer ",
-                               "null null  [[2]] CLKOUT_FREQ ", "null null BRN-4LP-CS49 [3] ",
-                               "null null  [null] --profiles: ", "null null  [null] clkin needs "}));
+    QCOMPARE(got, QStringList({"calc/1 100.286 null BRN-4LP [1] ", "calc/1 null null  [null] not a JSON o",
+                               "calc/1 null null  [null] a request is", "calc/1 null null  [null] empty line",
+                               "calc/1 108.000 18.000 AXL-25 [\"x\"] ", "calc/1 null null  [null] Advanced Mod",
+                               "calc/1 null null  [null] unknown name", "calc/1 null null  [null] line longer ",
+                               "calc/1 null null  [[2]] CLKOUT_FREQ ", "profiles/1 null null BRN-4LP [3] ",
+                               "profiles/1 null null  [null] --profiles: ", "joint/1 null null  [4] --joint need",
+                               "calc/1 null null  [null] clkin needs "}));
 }
 
 // Every JSON answer of both programs, failures too, is a document its schema in schemas/ describes.
@@ -957,6 +960,26 @@ void tst_Programs::jsonSchemas_data()
     row("calc stream", "mirel-calc --jsonl --strict", "calc",
         "{\"id\": {\"a\": 1}, \"clkin\": 27.00001, \"clkout\": 100}\n\n[]\n{\"clkin\": 27, \"bypass\": true, "
         "\"clkoutd\": 9}\n{\"clkin\": 27, \"idiv\": 1, \"fbdiv\": 4, \"odiv\": 4, \"sdiv\": 3}\n");
+    // The searches beyond the dialog's: found, refused by the search, refused as a request.
+    const QByteArray other = "\n{\"id\": 1, \"device\": \"AXL-25\", \"clkout\": 100, ";
+    row("profiles", "mirel-calc --clkin 27 --profiles 74.25,148.5::74.25,100:0.5 --json", "profiles");
+    row("profiles refused", "mirel-calc --clkin 27 --profiles 74.25,x --json", "profiles");
+    row("profiles stream", "mirel-calc --jsonl --device BRN-4LP", "profiles",
+        "{\"clkin\": 27, \"profiles\": [100, {\"clkout\": 108, \"clkoutd\": 27, \"clkoutd-tolerance\": 0.5}, "
+        "\"50::7\"]}\n{\"clkin\": 27, \"profiles\": \"74.25,148.5::74.25\", \"id\": null}\n{\"profiles\": \"1\"}");
+    row("best-clkin", "mirel-calc --best-clkin --clkout 25.175 --clkoutd 12.5 --clkoutd-tolerance 0.5 --top 3 --json",
+        "best-clkin");
+    row("best-clkin stream", "mirel-calc --jsonl", "best-clkin",
+        "{\"best-clkin\": true, \"profiles\": \"74.25,148.5\", \"top\": 2}\n{\"best-clkin\": true, \"clkin\": 27}"
+                + other + "\"best-clkin\": true, \"crystals\": \"4.194304\"}");
+    row("joint",
+        "mirel-calc --joint --clkin 27 --clkout 100 --tolerance 2 --clkoutd 4 --clkoutd-tolerance 2 --clkoutd3 34 "
+        "--json",
+        "joint");
+    row("joint refused", "mirel-calc --joint --clkin 125 --clkout 125 --clkoutd 25 --clkoutd3 41 --json", "joint");
+    row("joint stream", "mirel-calc --jsonl", "joint",
+        "{\"joint\": true, \"clkin\": 27, \"clkout\": 100, \"tolerance\": 2, \"sdiv\": 4}" + other
+                + "\"joint\": true, \"clkin\": 27, \"clkoutd\": 7, \"clkoutd3\": 33.3}");
     row("create", "mirel-host create --json module=m2 file=m2 CLKOUTP=true CLKOUTP_PHASE=90 CLKOUTD=true CLKOUTD3=true",
         "module");
     row("create, no target", "mirel-host create --json module=m2 file=m2 CLKOUT_FREQ=600", "module");
@@ -1009,6 +1032,21 @@ void tst_Programs::switchCommand()
     QVERIFY(set.status == 0 && writeFile(dir.filePath("set.json"), set.out));
     const QStringList module = run(calc, {}, BIN_DIR "/mirel-calc").lines.last().section("mirel-host ", 1).split(' ');
     QCOMPARE(run(module + QStringList{"module=v", "file=v", "CLKOUTP=true", "CLKOUTD3=true"}, dir.path()).status, 0);
+    // Another family's set, a part of another family, another document: refused, nothing written.
+    for (const QString edit : {"device BRN-4LP part BRN-4LP-CS49", "part AXL-25-BG256", "schema mirel.calc/1"}) {
+        QJsonObject o = QJsonDocument::fromJson(set.out).object();
+        const QStringList words = edit.split(' ');
+        for (int i = 0; i + 1 < words.size(); i += 2)
+            o[words[i]] = words[i + 1];
+        QVERIFY(writeFile(dir.filePath("o.json"), QJsonDocument(o).toJson()));
+        const Run r = run({"switch", "o.json", "v/v.ipc"}, dir.path());
+        QVERIFY2(r.status == 1 && !QFile::exists(dir.filePath("v/v_switch.v"))
+                         && r.err.contains(edit.startsWith("schema") ? "' is not a profile set"
+                                                                     : "for " + edit.section(' ', -1)
+                                                                               + ", the module "
+                                                                                 "for AXL-12."),
+                 qPrintable(r.err));
+    }
     const Run written = run({"switch", "set.json", "v/v.ipc"}, dir.path());
     QCOMPARE(written.lines,
              QStringList({"written: " + dir.filePath("v/v_switch.v"), "written: " + dir.filePath("v/v_switch_tb.v")}));

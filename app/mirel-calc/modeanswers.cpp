@@ -30,10 +30,67 @@ std::string mhzText(double f)
     return formatNumber(f, 'g', 9);
 }
 
+json orNull(const std::optional<double> &v)
+{
+    return v ? json(*v) : json(nullptr);
+}
+
+std::optional<double> positive(double v)
+{
+    return v > 0.0 ? std::optional<double>(v) : std::nullopt;
+}
+
+// An output as mirel.calc/1 has it; what a refused output would be, only where none was achieved.
+json output(const char *name, const std::optional<double> &wanted, const std::optional<double> &achieved,
+            const std::optional<double> &rejected)
+{
+    return {{Field::name, name},
+            {Field::wantedMhz, orNull(wanted)},
+            {Field::achievedMhz, orNull(achieved)},
+            {Field::errorPpm, achieved && wanted ? json(ppm(*achieved, *wanted)) : json(nullptr)},
+            {Field::rejectedMhz, achieved ? json(nullptr) : orNull(rejected)}};
+}
+
+// The fields of a document that every answer of its kind has, null or empty where nothing is known.
+json skeleton(Kind kind, const Device *device)
+{
+    json j = {{Field::schema, kind == Kind::Profiles    ? Field::profilesSchema
+                              : kind == Kind::BestClkin ? Field::bestClkinSchema
+                                                        : Field::jointSchema},
+              {Field::ok, false},
+              {Field::error, nullptr},
+              {Field::device, device ? json(device->device) : json(nullptr)},
+              {Field::part, device ? json(device->id) : json(nullptr)},
+              {Field::messages, json::array()}};
+    switch (kind) {
+    case Kind::Profiles:
+        j[Field::clkinMhz] = nullptr;
+        j[Field::sdiv] = nullptr;
+        j[Field::profiles] = json::array();
+        break;
+    case Kind::BestClkin:
+        j[Field::candidates] = json::array();
+        break;
+    case Kind::Joint:
+        for (const char *name :
+             {Field::pluginOk, Field::idiv, Field::fbdiv, Field::odiv, Field::sdiv, Field::pfdMhz, Field::vcoMhz})
+            j[name] = nullptr;
+        j[Field::outputs] = json::array();
+        j[Field::changed] = json::array();
+        break;
+    }
+    return j;
+}
+
 // ---- profiles ----
 
+// The set's fields, and per profile its dividers, codes and outputs; CLKOUTD in every profile
+// when one wants it, since the one SDIV divides each profile's CLKOUT.
 json profilesJson(const ModeRequest &m, const ProfileSet &set)
 {
+    bool withClkoutd = false;
+    for (const ProfileWant &want : m.set.profiles)
+        withClkoutd = withClkoutd || want.clkoutd;
     json list = json::array();
     for (std::size_t i = 0; i < set.profiles.size(); ++i) {
         const Profile &p = set.profiles[i];
@@ -41,37 +98,45 @@ json profilesJson(const ModeRequest &m, const ProfileSet &set)
         const ClkoutResult &c = p.clkout;
         json alternatives = json::array();
         for (const Alternative &a : p.closest) {
-            alternatives.push_back({{Field::clkout, a.frequency},
+            alternatives.push_back({{Field::clkoutMhz, a.frequency},
+                                    {Field::errorPpm, ppm(a.frequency, want.clkout)},
                                     {Field::idiv, a.idiv},
                                     {Field::fbdiv, a.fbdiv},
                                     {Field::odiv, a.odiv}});
         }
+        json outputs = json::array();
+        outputs.push_back(output("CLKOUT", want.clkout, c.ok ? std::optional<double>(c.frequency) : std::nullopt,
+                                 c.showsFrequency ? positive(c.shownFrequency) : std::nullopt));
+        // Without the set's SDIV, a wanted CLKOUTD shows what this profile's CLKOUT gives it alone.
+        if (withClkoutd)
+            outputs.push_back(output("CLKOUTD", want.clkoutd, p.clkoutd,
+                                     c.ok && want.clkoutd ? positive(p.ownClkoutd.shownFrequency) : std::nullopt));
         const auto ifOk = [&c](const json &v) {
             return c.ok ? v : json(nullptr);
         };
         json o = {{Field::profile, i},
                   {Field::ok, c.ok},
-                  {Field::wanted, want.clkout},
-                  {Field::tolerance, want.tolerancePercent},
+                  {Field::tolerancePct, want.tolerancePercent},
+                  {Field::clkoutdTolerancePct, want.clkoutd ? json(want.clkoutdTolerancePercent) : json(nullptr)},
                   {Field::idiv, ifOk(c.idiv)},
                   {Field::fbdiv, ifOk(c.fbdiv)},
                   {Field::odiv, ifOk(c.odiv)},
                   {Field::idsel, ifOk(idselCode(c.idiv))},
                   {Field::fbdsel, ifOk(fbdselCode(c.fbdiv))},
                   {Field::odsel, ifOk(odselCode(c.odiv))},
-                  {Field::pfd, ifOk(c.ok ? m.set.clkin / c.idiv : 0.0)},
-                  {Field::vco, ifOk(c.frequency * c.odiv)},
-                  {Field::clkout, ifOk(c.frequency)},
-                  {Field::clkoutPpm, ifOk(ppm(c.frequency, want.clkout))},
-                  {Field::clkoutdWanted, want.clkoutd ? json(*want.clkoutd) : json(nullptr)},
-                  {Field::clkoutd, p.clkoutd ? json(*p.clkoutd) : json(nullptr)},
-                  {Field::clkoutdPpm, p.clkoutd && want.clkoutd ? json(ppm(*p.clkoutd, *want.clkoutd)) : json(nullptr)},
+                  {Field::pfdMhz, ifOk(c.ok ? m.set.clkin / c.idiv : 0.0)},
+                  {Field::vcoMhz, ifOk(c.frequency * c.odiv)},
+                  {Field::outputs, outputs},
                   {Field::alternatives, alternatives}};
         list.push_back(o);
     }
-    return {{Field::ok, set.ok},         {Field::device, m.device->id},
-            {Field::clkin, m.set.clkin}, {Field::sdiv, set.sdiv ? json(set.sdiv) : json(nullptr)},
-            {Field::profiles, list},     {Field::messages, set.messages}};
+    json j = skeleton(Kind::Profiles, m.device);
+    j[Field::ok] = set.ok;
+    j[Field::clkinMhz] = m.set.clkin;
+    j[Field::sdiv] = set.sdiv ? json(set.sdiv) : json(nullptr);
+    j[Field::profiles] = list;
+    j[Field::messages] = set.messages;
+    return j;
 }
 
 void printProfiles(const ModeRequest &m, const ProfileSet &set)
@@ -136,19 +201,21 @@ double worstSigned(const ModeRequest &m, const ClkinCandidate &c)
 
 json bestJson(const ModeRequest &m, const std::vector<ClkinCandidate> &ranked)
 {
-    json list = json::array();
+    json j = skeleton(Kind::BestClkin, m.device);
     bool any = false;
     for (const ClkinCandidate &c : ranked) {
         ModeRequest at = m;
         at.set.clkin = c.clkin;
-        json entry = profilesJson(at, c.set);
-        entry.erase(Field::device);
-        entry.erase(Field::messages);
-        entry[Field::errorPpm] = worstSigned(m, c);
-        list.push_back(entry);
+        const json set = profilesJson(at, c.set);
+        j[Field::candidates].push_back({{Field::clkinMhz, c.clkin},
+                                        {Field::ok, set[Field::ok]},
+                                        {Field::errorPpm, worstSigned(m, c)},
+                                        {Field::sdiv, set[Field::sdiv]},
+                                        {Field::profiles, set[Field::profiles]}});
         any = any || c.ok;
     }
-    return {{Field::ok, any}, {Field::device, m.device->id}, {Field::candidates, list}};
+    j[Field::ok] = any;
+    return j;
 }
 
 void printBest(const ModeRequest &m, const std::vector<ClkinCandidate> &ranked)
@@ -182,18 +249,12 @@ void printBest(const ModeRequest &m, const std::vector<ClkinCandidate> &ranked)
 json jointJson(const ModeRequest &m, const JointResult &r)
 {
     const ClkoutInput &in = m.joint.clkout;
-    const auto opt = [](const std::optional<double> &v) {
-        return v ? json(*v) : json(nullptr);
-    };
-    const auto ppmOf = [](const std::optional<double> &f, const std::optional<Want> &w) {
-        return f && w ? json(ppm(*f, w->mhz)) : json(nullptr);
-    };
     json changed = json::array();
     const auto change = [&changed](const char *name, double plugin, double joint) {
         if (plugin != joint)
             changed.push_back({{Field::name, name},
-                               {Field::plugin, plugin},
-                               {Field::joined, joint},
+                               {Field::pluginMhz, plugin},
+                               {Field::jointMhz, joint},
                                {Field::changePpm, ppm(joint, plugin)}});
     };
     if (r.changed) {
@@ -213,23 +274,35 @@ json jointJson(const ModeRequest &m, const JointResult &r)
     const auto ifOk = [found](const json &v) {
         return found ? v : json(nullptr);
     };
-    return {{Field::ok, r.ok},
-            {Field::device, m.device->id},
-            {Field::pluginOk, r.plainOk},
-            {Field::idiv, ifOk(r.idiv)},
-            {Field::fbdiv, ifOk(r.fbdiv)},
-            {Field::odiv, ifOk(r.odiv)},
-            {Field::sdiv, r.ok && r.clkoutd ? json(r.sdiv) : json(nullptr)},
-            {Field::pfd, ifOk(r.ok ? in.clkin / r.idiv : 0.0)},
-            {Field::vco, ifOk(r.clkout * r.odiv)},
-            {Field::clkout, ifOk(r.clkout)},
-            {Field::clkoutPpm, ifOk(ppm(r.clkout, in.expected))},
-            {Field::clkoutd, ifOk(opt(r.clkoutd))},
-            {Field::clkoutdPpm, ifOk(ppmOf(r.clkoutd, m.joint.clkoutd))},
-            {Field::clkoutd3, ifOk(opt(r.clkoutd3))},
-            {Field::clkoutd3Ppm, ifOk(ppmOf(r.clkoutd3, m.joint.clkoutd3))},
-            {Field::changed, changed},
-            {Field::messages, r.ok ? std::vector<std::string>() : messages}};
+    // Refused, each output is what the plug-in's order gives it.
+    const auto achieved = [found](const std::optional<double> &f) {
+        return found ? f : std::nullopt;
+    };
+    const auto wanted = [](const std::optional<Want> &w) {
+        return w ? std::optional<double>(w->mhz) : std::nullopt;
+    };
+    json outputs = json::array();
+    outputs.push_back(output("CLKOUT", in.expected, achieved(r.clkout),
+                             r.plain.showsFrequency ? positive(r.plain.shownFrequency) : std::nullopt));
+    if (m.joint.clkoutd)
+        outputs.push_back(output("CLKOUTD", wanted(m.joint.clkoutd), achieved(r.clkoutd),
+                                 r.plain.ok ? positive(r.plainClkoutd.shownFrequency) : std::nullopt));
+    if (m.joint.clkoutd3)
+        outputs.push_back(output("CLKOUTD3", wanted(m.joint.clkoutd3), achieved(r.clkoutd3),
+                                 r.plain.ok ? positive(r.plain.frequency / 3.0) : std::nullopt));
+    json j = skeleton(Kind::Joint, m.device);
+    j[Field::ok] = r.ok;
+    j[Field::pluginOk] = r.plainOk;
+    j[Field::idiv] = ifOk(r.idiv);
+    j[Field::fbdiv] = ifOk(r.fbdiv);
+    j[Field::odiv] = ifOk(r.odiv);
+    j[Field::sdiv] = r.ok && r.clkoutd ? json(r.sdiv) : json(nullptr);
+    j[Field::pfdMhz] = ifOk(r.ok ? in.clkin / r.idiv : 0.0);
+    j[Field::vcoMhz] = ifOk(r.clkout * r.odiv);
+    j[Field::outputs] = outputs;
+    j[Field::changed] = changed;
+    j[Field::messages] = r.ok ? std::vector<std::string>() : messages;
+    return j;
 }
 
 void printJoint(const ModeRequest &m, const JointResult &r, const json &j)
@@ -260,12 +333,19 @@ void printJoint(const ModeRequest &m, const JointResult &r, const json &j)
     std::printf("Changed  from the plug-in's order (CLKOUT first, then SDIV), which refuses:\n");
     for (const json &c : j[Field::changed]) {
         std::printf("  %-9s%10s -> %10s MHz  (%s ppm)\n", c[Field::name].get<std::string>().c_str(),
-                    formatMHz(c[Field::plugin]).c_str(), formatMHz(c[Field::joined]).c_str(),
+                    formatMHz(c[Field::pluginMhz]).c_str(), formatMHz(c[Field::jointMhz]).c_str(),
                     signedPpm(c[Field::changePpm]).c_str());
     }
 }
 
 } // namespace
+
+json refusal(Kind kind, const std::string &error)
+{
+    json j = skeleton(kind, nullptr);
+    j[Field::error] = error;
+    return j;
+}
 
 json answer(const ModeRequest &m, bool plain)
 {

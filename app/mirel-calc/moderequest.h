@@ -41,4 +41,8 @@ ModeRequest parseMode(const OptionLookup &option);
 // Runs the search: its answer as JSON, and as text on standard output when plain.
 nlohmann::json answer(const ModeRequest &request, bool plain);
 
+// The answer to a request the search refused to read: the same document, its error
+// given and null where nothing was computed.
+nlohmann::json refusal(Kind kind, const std::string &error);
+
 } // namespace MirelCalc

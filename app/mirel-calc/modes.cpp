@@ -11,6 +11,16 @@ namespace MirelCalc {
 
 using nlohmann::json;
 
+namespace {
+
+// One line, valid UTF-8 whatever bytes a user typed.
+std::string dump(const json &j)
+{
+    return j.dump(-1, ' ', false, json::error_handler_t::replace);
+}
+
+} // namespace
+
 void addModeOptions(CLI::App &app, std::map<std::string, std::string> &values)
 {
     const auto option = [&app, &values](const char *name, const char *unit, const char *help) {
@@ -42,6 +52,7 @@ std::optional<int> runMode(const OptionLookup &option, bool asJson, bool stream)
         any = any || option(name);
     if (!any)
         return std::nullopt;
+    const Kind kind = option(Field::bestClkin) ? Kind::BestClkin : option(Field::joint) ? Kind::Joint : Kind::Profiles;
     ModeRequest m;
     try {
         if (stream)
@@ -49,11 +60,13 @@ std::optional<int> runMode(const OptionLookup &option, bool asJson, bool stream)
         m = parseMode(option);
     } catch (const UsageError &e) {
         std::fprintf(stderr, "mirel-calc: %s (see --help)\n", e.text.c_str());
+        if (asJson && !stream)
+            std::printf("%s\n", dump(refusal(kind, e.text)).c_str());
         return 2;
     }
     const json j = answer(m, !asJson);
     if (asJson)
-        std::printf("%s\n", j.dump(4, ' ', false, json::error_handler_t::replace).c_str());
+        std::printf("%s\n", dump(j).c_str());
     std::fflush(stdout);
     for (const json &line : j[Field::messages])
         std::fprintf(stderr, "%s\n", line.get<std::string>().c_str());
@@ -64,6 +77,11 @@ std::optional<json> answerMode(const json &request, const std::string &defaultDe
 {
     if (!request.contains(Field::profiles) && !request.contains(Field::bestClkin) && !request.contains(Field::joint))
         return std::nullopt;
+    const auto asked = [&request](const char *flag) {
+        const auto it = request.find(flag);
+        return it != request.end() && !it->is_null() && *it != false;
+    };
+    const Kind kind = asked(Field::bestClkin) ? Kind::BestClkin : asked(Field::joint) ? Kind::Joint : Kind::Profiles;
     std::map<std::string, std::string> given;
     try {
         if (!defaultDevice.empty())
@@ -107,11 +125,9 @@ std::optional<json> answerMode(const json &request, const std::string &defaultDe
                 given[key] = value.is_string() ? value.get<std::string>() : value.dump();
             }
         }
-        json j = answer(parseMode(lookupOf(given)), false);
-        j[Field::error] = nullptr;
-        return j;
+        return answer(parseMode(lookupOf(given)), false);
     } catch (const UsageError &e) {
-        return json{{Field::ok, false}, {Field::error, e.text}};
+        return refusal(kind, e.text);
     }
 }
 

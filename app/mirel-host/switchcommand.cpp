@@ -24,11 +24,13 @@ using namespace HostCommandLine;
 
 namespace {
 
-// The names of mirel-calc's answer to --profiles --json that the block needs.
+// The names of mirel-calc's answer to --profiles --json that the block needs ("mirel.profiles/1").
 namespace Field {
+const QString schema = QStringLiteral("schema");
 const QString ok = QStringLiteral("ok");
 const QString device = QStringLiteral("device");
-const QString clkin = QStringLiteral("clkin");
+const QString part = QStringLiteral("part");
+const QString clkin = QStringLiteral("clkin_mhz");
 const QString sdiv = QStringLiteral("sdiv");
 const QString profiles = QStringLiteral("profiles");
 const QString idiv = QStringLiteral("idiv");
@@ -38,7 +40,7 @@ const QString odiv = QStringLiteral("odiv");
 
 struct ProfileSet
 {
-    QString device;
+    QString device, part;
     double clkin = 0.0;
     int sdiv = 0; // 0: no profile asked for a CLKOUTD
     QList<ModGen::SwitchProfile> profiles;
@@ -54,11 +56,13 @@ QString readProfiles(const QString &path, ProfileSet *set)
     QJsonParseError error;
     const QJsonObject o = QJsonDocument::fromJson(bytes, &error).object();
     const QString shown = Utils::echo(path);
-    if (error.error != QJsonParseError::NoError || !o.value(Field::profiles).isArray())
+    if (error.error != QJsonParseError::NoError || o.value(Field::schema) != QLatin1String("mirel.profiles/1")
+        || !o.value(Field::profiles).isArray())
         return QStringLiteral("'%1' is not a profile set (mirel-calc --profiles LIST --json)").arg(shown);
     if (!o.value(Field::ok).toBool())
         return QStringLiteral("'%1' holds a profile set mirel-calc refused; no block is made of it").arg(shown);
     set->device = o.value(Field::device).toString();
+    set->part = o.value(Field::part).toString();
     set->clkin = o.value(Field::clkin).toDouble();
     set->sdiv = o.value(Field::sdiv).toInt();
     const QJsonArray list = o.value(Field::profiles).toArray();
@@ -138,10 +142,13 @@ int run(const QStringList &arguments)
     if (auto status = moduleSettings(parser, ipc, given, &s))
         return *status;
     QStringList problems;
-    const DEV::DeviceInfo *mine = DEV::DeviceTable::find(s.device), *theirs = DEV::DeviceTable::find(set.device);
-    if (!mine || !theirs || mine->device != theirs->device)
+    // The generator names the module's device by family; the set names the family and the part
+    // whose limits its dividers keep, which must be one of the table's parts of that family.
+    const DEV::DeviceInfo *mine = DEV::DeviceTable::find(s.device), *theirs = DEV::DeviceTable::find(set.part);
+    if (!mine || !theirs || theirs->id.compare(set.part, Qt::CaseInsensitive) != 0
+        || theirs->device.compare(set.device, Qt::CaseInsensitive) != 0 || mine->device != theirs->device)
         problems << QStringLiteral("The profiles are for %1, the module for %2.")
-                            .arg(Utils::echo(set.device), Utils::echo(s.device));
+                            .arg(Utils::echo(set.part), Utils::echo(s.device));
     // The generator's argument list carries CLKIN with six significant digits.
     if (!(std::fabs(set.clkin - s.fclkin) <= 1e-5 * s.fclkin))
         problems << QStringLiteral("The profiles are for CLKIN %1 MHz, the module for %2 MHz.")
