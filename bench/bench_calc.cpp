@@ -4,6 +4,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cmath>
 
 using namespace ModMirel::Calc;
@@ -38,23 +39,46 @@ void clkoutSearch(benchmark::State &state)
     }
 }
 
-// What any General Mode search has to do at least: every (FBDIV, IDIV) frequency
-// and its error, nothing kept.
+// The least a General Mode search can do for the same answer on these inputs: per
+// IDIV row in the phase-detector window, the runnable FBDIVs next to the target,
+// written plainly with the limits as constants.
 void floorLoop(benchmark::State &state)
 {
     const Case &c = kCases[state.range(0)];
     double clkin = c.clkin;
     double expected = c.expected;
+    const auto odivFor = [](double f) {
+        for (int odiv : {2, 4, 8, 16, 32, 48, 64, 80, 96, 112, 128})
+            if (f <= 450.0 && 400.0 <= odiv * f && odiv * f <= 1200.0)
+                return odiv;
+        return 0;
+    };
     for (auto _ : state) {
         benchmark::DoNotOptimize(clkin);
         benchmark::DoNotOptimize(expected);
-        for (int fbdiv = 1; fbdiv <= 64; ++fbdiv) {
-            for (int idiv = 1; idiv <= 64; ++idiv) {
-                const double f = (double(fbdiv) / idiv) * clkin;
-                double error = std::fabs(f - expected) / expected;
-                benchmark::DoNotOptimize(error);
-            }
+        double best = -1.0;
+        int bestIdiv = 0, bestFbdiv = 0;
+        for (int idiv = 1; idiv <= 64; ++idiv) {
+            const double pfd = clkin / idiv;
+            if (pfd < 3.0 || pfd > 450.0)
+                continue;
+            int above = std::clamp(int(std::ceil(expected / pfd)), 1, 65);
+            while (above > 1 && double(above - 1) / idiv * clkin >= expected)
+                --above;
+            while (above <= 64 && double(above) / idiv * clkin < expected)
+                ++above;
+            for (int step : {1, -1})
+                for (int fbdiv = step > 0 ? above : above - 1; fbdiv >= 1 && fbdiv <= 64; fbdiv += step) {
+                    const double f = double(fbdiv) / idiv * clkin, error = std::fabs(f - expected) / expected;
+                    if (odivFor(f) == 0)
+                        continue;
+                    if (best < 0.0 || error < best || (error == best && fbdiv < bestFbdiv))
+                        best = error, bestIdiv = idiv, bestFbdiv = fbdiv;
+                    break;
+                }
         }
+        benchmark::DoNotOptimize(bestIdiv);
+        benchmark::DoNotOptimize(bestFbdiv);
     }
 }
 

@@ -1,29 +1,69 @@
 // SPDX-License-Identifier: MIT
 #include "clkoutsearch.h"
 
-#include <algorithm>
-#include <array>
 #include <cmath>
 
 namespace ModMirel::Calc {
 
 namespace {
 
-constexpr std::size_t kPairs = std::size_t(kDividerMax) * kDividerMax;
-
-// FBDIV / IDIV for every pair, row by FBDIV, computed as the frequency model does,
-// so that ratio x CLKIN is bit-identical to (FBDIV / IDIV) x CLKIN.
-const std::array<double, kPairs> &ratios()
+// The record of the General Mode search: the runnable pair with the smallest error;
+// among equal errors the smallest FBDIV, then the smallest IDIV, which is the first
+// pair a walk over FBDIV, then IDIV, both ascending, would meet.
+struct Nearest : Record
 {
-    static const std::array<double, kPairs> table = [] {
-        std::array<double, kPairs> t{};
-        for (int fbdiv = kDividerMin; fbdiv <= kDividerMax; ++fbdiv)
-            for (int idiv = kDividerMin; idiv <= kDividerMax; ++idiv)
-                t[std::size_t(fbdiv - kDividerMin) * kDividerMax + std::size_t(idiv - kDividerMin)] = double(fbdiv)
-                                                                                                      / idiv;
-        return t;
-    }();
-    return table;
+    void offer(double f, double candidateError, int fbdivOffered, int idivOffered, int odivOffered)
+    {
+        if (isEmpty() || candidateError < error || (candidateError == error && fbdivOffered < fbdiv))
+            static_cast<Record &>(*this) = Record{candidateError, f, fbdivOffered, idivOffered, odivOffered, 0};
+    }
+};
+
+// Offers the pairs of one IDIV row nearest to the expected frequency among those the
+// device can run (CLKOUT at most its maximum, an ODIV that brings it into the VCO
+// window). Rows are offered by ascending IDIV.
+//
+// CLKOUT = (FBDIV / IDIV) x CLKIN, as the frequency model computes it, rises with
+// FBDIV (rounding keeps the order), so the error falls while CLKOUT is below the
+// expected frequency and rises from there on: the candidates are the first runnable
+// FBDIV at or above it and the last runnable one below it.
+void offerRow(const ClkoutInput &in, int idiv, Nearest &nearest)
+{
+    const double clkin = in.clkin, expected = in.expected;
+    const auto frequency = [&](int fbdiv) {
+        return (double(fbdiv) / idiv) * clkin;
+    };
+    // The first FBDIV whose CLKOUT reaches the expected frequency (kDividerMax + 1 when
+    // none does): estimated, then settled on the computed frequencies.
+    const double estimate = std::ceil(expected / clkin * idiv);
+    int above = estimate > kDividerMax ? kDividerMax + 1 : estimate > kDividerMin ? int(estimate) : kDividerMin;
+    while (above > kDividerMin && frequency(above - 1) >= expected)
+        --above;
+    while (above <= kDividerMax && frequency(above) < expected)
+        ++above;
+
+    for (int fbdiv = above; fbdiv <= kDividerMax; ++fbdiv) {
+        const double f = frequency(fbdiv);
+        if (f > double(in.limits.clkoutMax)) // and so is every higher FBDIV
+            break;
+        if (const int odiv = smallestLegalOdiv(f, in.limits)) {
+            nearest.offer(f, relativeError(f, expected), fbdiv, idiv, odiv);
+            break;
+        }
+    }
+    // Below, the error only grows as FBDIV falls: after the first runnable FBDIV only
+    // a lower one with an equal error can take its place.
+    double found = -1.0;
+    for (int fbdiv = above - 1; fbdiv >= kDividerMin; --fbdiv) {
+        const double f = frequency(fbdiv);
+        const double error = relativeError(f, expected);
+        if (found >= 0.0 && error != found)
+            break;
+        if (const int odiv = admissibleOdiv(f, in.limits)) {
+            nearest.offer(f, error, fbdiv, idiv, odiv);
+            found = error;
+        }
+    }
 }
 
 ClkoutResult searchBypassed(const ClkoutInput &in)
@@ -52,59 +92,15 @@ ClkoutResult searchGeneral(const ClkoutInput &in)
     const double expected = in.expected;
     const double tolerance = in.tolerancePercent / 100.0;
 
-    // The phase-detector test depends on IDIV alone, and CLKIN / IDIV falls as IDIV
-    // grows: the IDIVs that pass are one run [idivFirst, idivLast].
-    int idivFirst = kDividerMax + 1, idivLast = kDividerMin - 1;
+    // The nearest pair is the best when within the tolerance, otherwise the closest.
+    Nearest nearest;
     for (int idiv = kDividerMin; idiv <= kDividerMax; ++idiv) {
-        if (pfdInWindow(clkin, idiv, limits)) {
-            idivFirst = std::min(idivFirst, idiv);
-            idivLast = idiv;
-        }
+        if (pfdInWindow(clkin, idiv, limits))
+            offerRow(in, idiv, nearest);
     }
-    const int first = idivFirst - kDividerMin, last = idivLast - kDividerMin;
-
-    // FBDIV outer, IDIV inner, both ascending, no early exit: with strict
-    // replacement, equal errors keep the smallest FBDIV, then the smallest IDIV.
-    const std::array<double, kPairs> &ratio = ratios();
-    Record best;
-    Record closest;
-    // |f - expected| of each record, infinite while empty. Division by the expected
-    // frequency is monotonic, so a distance not below both cannot give an error
-    // below either record's: such a pair is skipped before its error is computed.
-    double bestDistance = HUGE_VAL, closestDistance = HUGE_VAL, skipFrom = HUGE_VAL;
-    double distances[kDividerMax];
-    for (int fbdiv = kDividerMin; fbdiv <= kDividerMax; ++fbdiv) {
-        const double *row = &ratio[std::size_t(fbdiv - kDividerMin) * kDividerMax];
-        // A row's distances first, in a loop the compiler can vectorise; then the
-        // few pairs that may beat a record, in the visiting order.
-        for (int i = first; i <= last; ++i)
-            distances[i] = std::fabs(row[i] * clkin - expected);
-        for (int i = first; i <= last; ++i) {
-            const double distance = distances[i];
-            if (distance >= skipFrom)
-                continue;
-            const double f = row[i] * clkin;
-            const double error = distance / expected;
-            const bool within = withinTolerance(error, tolerance);
-            Record &record = within ? best : closest;
-            if (!record.improvedBy(error))
-                continue;
-            // A pair the device cannot run (CLKOUT above its maximum, or no ODIV that
-            // brings it into the VCO window) is not admissible, like one outside the
-            // phase-detector window. Testing it only for a pair that would replace a
-            // record skips nothing else and keeps the loop cheap.
-            const int odiv = admissibleOdiv(f, limits);
-            if (odiv == 0)
-                continue;
-            record.error = error;
-            record.frequency = f;
-            record.fbdiv = fbdiv;
-            record.idiv = i + kDividerMin;
-            record.odiv = odiv;
-            (within ? bestDistance : closestDistance) = distance;
-            skipFrom = std::max(bestDistance, closestDistance);
-        }
-    }
+    Record best, closest;
+    if (!nearest.isEmpty())
+        (withinTolerance(nearest.error, tolerance) ? best : closest) = nearest;
 
     ClkoutResult r;
     r.searchCase = ClkoutCase::General;

@@ -12,6 +12,8 @@
 
 #include <QtTest>
 
+#include <random>
+
 using namespace ModMirel::Calc;
 
 Q_DECLARE_METATYPE(PllLimits)
@@ -139,6 +141,9 @@ void TstCalc::clkoutSearch_data()
     QTest::newRow("27->100 at 0.5%") << general(d, 27, 100, 0.5) << "ok, 7 26 4, 100.286 color:gray";
     QTest::newRow("27->100 at 0.0% shows closest in red") << general(d, 27, 100, 0.0) << fails.arg("100.286");
     QTest::newRow("equal error keeps FBDIV 4, IDIV 3") << general(d, 25, 33.3, 0.2) << "ok, 3 4 16, 33.333 color:gray";
+    // Equal errors either side of the target: the lower FBDIV in a row, the lower IDIV for one FBDIV.
+    QTest::newRow("4 and 8 around 6: FBDIV 1") << general(d, 4, 6, 50) << "ok, 1 1 112, 4.000 color:gray";
+    QTest::newRow("6 and 3 around 4.5: IDIV 1") << general(limits(300), 6, 4.5, 50) << "ok, 1 1 64, 6.000 color:gray";
     QTest::newRow("PFD equal to clkinMin") << general(d, 27, 102, 0.0) << "ok, 9 34 4, 102.000 color:gray";
     QTest::newRow("PFD equal to clkinMax") << general(d, 450, 450, 0.0) << "ok, 1 1 2, 450.000 color:gray";
     QTest::newRow("VCO equal to vcoMax") << general(narrow, 41, 102.5, 0.0) << "ok, 2 5 4, 102.500 color:gray";
@@ -181,29 +186,45 @@ void TstCalc::clkoutSearch()
     QCOMPARE(text(r.warningLine()), r.hasMessage() ? "WARNING: " + text(r.message()) : QString());
 }
 
-// The search skips work the plain loop does; over a sweep both must agree, and where the
-// loop over any pair chose one with a legal ODIV the choice must not have moved.
+// The search visits a few pairs per IDIV row; over a sweep and random targets on every device (half of them
+// halfway between two frequencies, where equal errors decide) it must agree with the plain loop, and where
+// the loop over any pair chose one with a legal ODIV the choice must not have moved.
 void TstCalc::generalSearchMatchesPlainLoop()
 {
-    int refusedPairs = 0;
-    for (const PllLimits &l : {limits(), limits(400, 410), limits(400, 900, 3.0f, 200)})
+    std::vector<ClkoutInput> inputs;
+    std::vector<PllLimits> all{limits(), limits(400, 410), limits(400, 900, 3.0f, 200)};
+    for (const Device &d : devices())
+        all.push_back(d.pll);
+    std::mt19937 random(20);
+    const auto pick = [&random](int lo, int hi) {
+        return std::uniform_int_distribution<>(lo, hi)(random);
+    };
+    for (const PllLimits &l : all) {
         for (double clkin : {10.0, 27.0, 33.333, 50.0, 125.0, 250.0}) // 250: the IDIVs start above 1
             for (double expected : {3.2, 7.77, 25.0, 48.0, 100.0, 102.6, 133.3, 250.0, 333.0, 450.0, 899.0})
-                for (double tolerance : {0.0, 0.2, 0.5, 2.0}) {
-                    const ClkoutInput in = general(l, clkin, expected, tolerance);
-                    const ClkoutResult r = searchClkout(in);
-                    const Record runnable = plainSearch(in, true), anyPair = plainSearch(in, false);
-                    const QByteArray where = QByteArray::number(clkin) + "->" + QByteArray::number(expected) + " at "
-                                             + QByteArray::number(tolerance) + ", VCO max "
-                                             + QByteArray::number(l.vcoMax);
-                    QVERIFY2(r.ok == !runnable.isEmpty() && r.shownFrequency == runnable.frequency, where);
-                    QVERIFY2(!r.ok || (r.idiv == runnable.idiv && r.fbdiv == runnable.fbdiv && r.odiv == runnable.odiv),
-                             where);
-                    if (!anyPair.isEmpty() && anyPair.odiv != 0)
-                        QVERIFY2(r.ok && r.idiv == anyPair.idiv && r.fbdiv == anyPair.fbdiv, where);
-                    else if (!anyPair.isEmpty())
-                        ++refusedPairs;
-                }
+                for (double tolerance : {0.0, 0.2, 0.5, 2.0})
+                    inputs.push_back(general(l, clkin, expected, tolerance));
+        for (int i = 0; i < 400; ++i) {
+            const double clkin = pick(1, l.clkinMax), halfway = clkin * (2 * pick(1, 64) + 1) / (2 * pick(1, 64));
+            inputs.push_back(general(l, clkin, i % 2 ? halfway : pick(1000, int(2000 * l.clkoutMax)) / 1000.0, i % 3));
+        }
+    }
+    // Windows open to 0: neighbouring frequencies so small that they round to one error.
+    inputs.push_back(general(PllLimits{0, 450, 0, 1200, 0.0f, 0.0f, 450.0f}, 1e-17, 3.2, 0));
+    int refusedPairs = 0;
+    for (const ClkoutInput &in : inputs) {
+        const ClkoutResult r = searchClkout(in);
+        const Record runnable = plainSearch(in, true), anyPair = plainSearch(in, false);
+        const QByteArray where = QByteArray::number(in.clkin, 'g', 17) + "->" + QByteArray::number(in.expected, 'g', 17)
+                                 + " at " + QByteArray::number(in.tolerancePercent) + ", VCO max "
+                                 + QByteArray::number(in.limits.vcoMax);
+        QVERIFY2(r.ok == !runnable.isEmpty() && r.shownFrequency == runnable.frequency, where);
+        QVERIFY2(!r.ok || (r.idiv == runnable.idiv && r.fbdiv == runnable.fbdiv && r.odiv == runnable.odiv), where);
+        if (!anyPair.isEmpty() && anyPair.odiv != 0)
+            QVERIFY2(r.ok && r.idiv == anyPair.idiv && r.fbdiv == anyPair.fbdiv, where);
+        else if (!anyPair.isEmpty())
+            ++refusedPairs;
+    }
     QVERIFY(refusedPairs > 0);
 }
 

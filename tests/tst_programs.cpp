@@ -255,7 +255,12 @@ void tst_Programs::exitStatus_data()
     row("CLKOUTD below the printed bound", "mirel-calc --clkin 27 --bypass --clkoutd 0.023", 2, "0.024~225.000");
     row("CLKOUT above what the dialog takes", "mirel-calc --clkin 27 --clkout 901", 2, "3.125~450");
     row("unknown device", "mirel-calc --device XYZ --clkin 27 --bypass", 2, "XYZ");
-    row("stray argument", "mirel-calc --clkin 27 --bypass 42", 2, "42");
+    row("stray argument", "mirel-calc --clkin 27 --bypass 42", 2, "The following argument was not expected: 42");
+    row("unknown options, last first", "mirel-calc --clkin 27 --freq=1 --bogus 100", 2,
+        "The following arguments were not expected: 100 --bogus --freq=1");
+    row("value missing at the end", "mirel-calc --bogus --clkin-freq", 2, "--clkin: 1 required MHZ missing");
+    row("option twice", "mirel-calc --clkin 1 --bypass --clkin-freq 2 x", 2,
+        "--clkin: At Most 1 required but received 2");
     // Profiles with one SDIV, an impossible one named with its closest value, the best crystal, the joint search.
     row("calc profiles", "mirel-calc --clkin 27 --profiles 74.25,148.5::74.25,100:0.5", 0, "",
         {"      1    148.500    2    11    4    62     53    62    13.500   594.000    148.500      +0.0     74.250    "
@@ -905,14 +910,24 @@ void tst_Programs::calcStream()
             "\"tolerance\": \"0.5\", \"bogus\": 1}\n");
     p.write(QByteArray(70000, 'x') + "\n{\"clkin\": 100, \"CLKOUT_FREQ\": 700, \"id\": [2]}\n");
     p.write("{\"clkin\": 27, \"profiles\": [74.25, {\"clkout\": 148.5}], \"id\": 3}\n{\"clkin\": 27, \"profiles\": "
-            "\"74.25,x\"}\n{\"joint\": true, \"clkin\": 27, \"id\": 4}\n");
+            "\"74.25,x\"}\n{\"joint\": true, \"clkin\": 27, \"id\": 4}\n{\"clkin\": \"2\\u0001\\\"x\\\\\", \"clkout\": "
+            "1}\n");
     // Each answer comes before the next request is read: a script may wait for it.
     QVERIFY(p.waitForReadyRead(timeLimitMs) && p.canReadLine());
     p.closeWriteChannel();
     QVERIFY(p.waitForFinished(timeLimitMs));
     QCOMPARE(p.exitCode(), 0);
     QStringList got;
-    for (const QByteArray &line : p.readAllStandardOutput().split('\n')) {
+    const QList<QByteArray> lines = p.readAllStandardOutput().split('\n');
+    // The bytes themselves: names in order, numbers in their shortest form, escapes.
+    QCOMPARE(lines.first(), R"({"alternatives":[],"device":"BRN-4LP","error":null,"fbdiv":26,"id":1,"idiv":7,)"
+                            R"("ignored":[],"messages":[],"odiv":4,"ok":true,"outputs":[{"achieved_mhz":)"
+                            R"(100.28571428571429,"error_ppm":2857.142857142918,"name":"CLKOUT","rejected_mhz":null,)"
+                            R"("wanted_mhz":100.0}],"part":"BRN-4LP-CS49","pfd_mhz":3.857142857142857,)"
+                            R"("schema":"mirel.calc/1","sdiv":null,"vco_mhz":401.14285714285717})");
+    QVERIFY2(lines.at(12).contains(R"("error":"clkin needs a finite number, not \"2\u0001\"x\\\"","fbdiv":null,)"),
+             lines.at(12));
+    for (const QByteArray &line : lines) {
         const QJsonObject o = QJsonDocument::fromJson(line).object();
         if (!line.isEmpty())
             got << o.value("schema").toString().mid(6) + ' ' + answered(o).section(' ', 4) + ' '
@@ -925,7 +940,8 @@ void tst_Programs::calcStream()
                                "calc/1 108.000 18.000 AXL-25 [\"x\"] ", "calc/1 null null  [null] Advanced Mod",
                                "calc/1 null null  [null] unknown name", "calc/1 null null  [null] line longer ",
                                "calc/1 null null  [[2]] CLKOUT_FREQ ", "profiles/1 null null BRN-4LP [3] ",
-                               "profiles/1 null null  [null] --profiles: ", "joint/1 null null  [4] --joint need"}));
+                               "profiles/1 null null  [null] --profiles: ", "joint/1 null null  [4] --joint need",
+                               "calc/1 null null  [null] clkin needs "}));
 }
 
 // Every JSON answer of both programs, failures too, is a document its schema in schemas/ describes.

@@ -92,8 +92,8 @@ std::optional<json> answerMode(const json &request, const std::string &defaultDe
             const auto in = [&key](const auto &names) {
                 return std::find(std::begin(names), std::end(names), key) != std::end(names);
             };
-            const bool flag = in(kModeFlags) || in(kFlagOptions);
-            if (!flag && !in(kModeValues) && !in(kValueOptions))
+            const bool flag = in(kModeFlags) || key == kOptionNames[Opt::Bypass];
+            if (!flag && !in(kModeValues) && !in(kOptionNames))
                 throw UsageError{"unknown name \"" + key + "\""};
             if (value.is_null() || (flag && value == false))
                 continue;

@@ -4,6 +4,7 @@
 #include <rangelabels.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
@@ -12,104 +13,122 @@
 
 namespace MirelCalc {
 
-const char *const kValueOptions[11] = {"device",      "clkin", "clkout",  "tolerance",         "idiv",
-                                       "fbdiv",       "odiv",  "clkoutd", "clkoutd-tolerance", "sdiv",
-                                       "alternatives"};
-const char *const kFlagOptions[1] = {"bypass"};
+const char *const kOptionNames[Opt::Count] = {"device",       "clkin", "clkout",  "tolerance",         "idiv",
+                                              "fbdiv",        "odiv",  "clkoutd", "clkoutd-tolerance", "sdiv",
+                                              "alternatives", "bypass"};
 
-const char *batchKey(const char *name)
+const char *batchKey(Opt::Name name)
 {
-    static const std::pair<const char *, const char *> keys[] = {{"clkin", "CLKIN_FREQ"},
-                                                                 {"clkout", "CLKOUT_FREQ"},
-                                                                 {"tolerance", "CLKOUT_TOLERANCE"},
-                                                                 {"idiv", "CLKIN_DIVIDE_STATIC_SEL"},
-                                                                 {"fbdiv", "CLKFB_DIVIDE_STATIC_SEL"},
-                                                                 {"odiv", "CLKOUT_DIVIDER"},
-                                                                 {"clkoutd", "CLKOUTD_FREQ"},
-                                                                 {"clkoutd-tolerance", "CLKOUTD_TOLERANCE"},
-                                                                 {"sdiv", "CLKOUTD_DIVIDE"},
-                                                                 {"bypass", "CLKOUT_BYPASS"}};
-    for (const auto &[option, key] : keys) {
-        if (std::strcmp(option, name) == 0)
-            return key;
-    }
-    return nullptr;
+    static const char *const keys[Opt::Count] = {nullptr,
+                                                 "CLKIN_FREQ",
+                                                 "CLKOUT_FREQ",
+                                                 "CLKOUT_TOLERANCE",
+                                                 "CLKIN_DIVIDE_STATIC_SEL",
+                                                 "CLKFB_DIVIDE_STATIC_SEL",
+                                                 "CLKOUT_DIVIDER",
+                                                 "CLKOUTD_FREQ",
+                                                 "CLKOUTD_TOLERANCE",
+                                                 "CLKOUTD_DIVIDE",
+                                                 nullptr,
+                                                 "CLKOUT_BYPASS"};
+    return keys[name];
+}
+
+std::string dashedKey(const char *key)
+{
+    std::string spelt = key;
+    for (char &c : spelt)
+        c = c == '_' ? '-' : char(std::tolower(static_cast<unsigned char>(c)));
+    return spelt;
 }
 
 namespace {
 
 constexpr int kMaxAlternatives = kDividerMax * kDividerMax;
 
+// The given texts read as numbers. A reading that fails keeps its usage problem, and
+// returns false; a refusal is an answer, not an exception.
 class Args
 {
 public:
-    Args(const OptionLookup &lookup, const OptionShown &shown)
-        : lookup(lookup)
+    Args(const OptionValues &given, const OptionSpellings &shown, std::string &problem)
+        : given(given)
         , shown(shown)
+        , problem(problem)
     {}
 
-    bool isSet(const char *name) const { return lookup(name).has_value(); }
-    std::string text(const char *name) const { return lookup(name).value_or(std::string()); }
+    bool isSet(Opt::Name name) const { return given[name].has_value(); }
+    const std::string &text(Opt::Name name) const { return given[name] ? *given[name] : none; }
+    std::string named(Opt::Name name) const { return std::string(shown[name]); }
 
-    double number(const char *name) const
+    bool fail(std::string text)
     {
-        const std::string t = text(name);
+        problem = std::move(text);
+        return false;
+    }
+
+    bool number(Opt::Name name, double &v)
+    {
+        const std::string &t = text(name);
         const char *begin = t.c_str();
         char *end = nullptr;
         errno = 0;
-        const double v = std::strtod(begin, &end);
+        v = std::strtod(begin, &end);
         if (t.empty() || end != begin + t.size() || !std::isfinite(v))
-            throw UsageError{dashed(name) + " needs a finite number, not \"" + t + "\""};
-        return v;
+            return fail(named(name) + " needs a finite number, not \"" + t + "\"");
+        return true;
     }
 
     // Refuses what the dialog's spin box could not hold; the message names the device's
     // real bounds as its labels print them, and a value equal to a printed bound passes.
     using BoundText = std::string (RangeLabels::*)() const;
-    double frequency(const char *name, double lo, double hi, const RangeLabels &ranges, BoundText low, BoundText high,
-                     const std::string &device) const
+    bool frequency(Opt::Name name, double lo, double hi, const RangeLabels &ranges, BoundText low, BoundText high,
+                   const std::string &device, double &v)
     {
-        const double v = number(name);
+        if (!number(name, v))
+            return false;
         // The texts only where the value is near or beyond a bound: formatting costs
         // more than the search.
         if (v < lo ? v < std::strtod((ranges.*low)().c_str(), nullptr) : v > hi) {
-            throw UsageError{dashed(name) + " " + text(name) + " is outside " + (ranges.*low)() + "~" + (ranges.*high)()
-                             + " MHz for " + device};
+            return fail(named(name) + " " + text(name) + " is outside " + (ranges.*low)() + "~" + (ranges.*high)()
+                        + " MHz for " + device);
         }
-        return v;
+        return true;
     }
 
     // One of the form's tolerances, matched as a number: 2 is "2.0".
-    double tolerance(const char *name) const
+    bool tolerance(Opt::Name name, double &v)
     {
-        const double v = number(name);
+        if (!number(name, v))
+            return false;
         if (std::find(kTolerancePercents.begin(), kTolerancePercents.end(), v) != kTolerancePercents.end())
-            return v;
+            return true;
         std::string listed;
         for (double percent : kTolerancePercents)
             listed += (listed.empty() ? "" : ", ") + formatNumber(percent, 'f', 1);
-        throw UsageError{dashed(name) + " must be one of " + listed + ", not \"" + text(name) + "\""};
+        return fail(named(name) + " must be one of " + listed + ", not \"" + text(name) + "\"");
     }
 
-    int integer(const char *name, int lo, int hi) const
+    bool integer(Opt::Name name, int lo, int hi, int &v)
     {
-        const std::string t = text(name);
+        const std::string &t = text(name);
         const char *begin = t.c_str();
         char *end = nullptr;
         errno = 0;
-        const long v = std::strtol(begin, &end, 10);
-        if (t.empty() || end != begin + t.size() || errno == ERANGE || v < lo || v > hi) {
-            throw UsageError{dashed(name) + " needs a whole number from " + std::to_string(lo) + " to "
-                             + std::to_string(hi) + ", not \"" + t + "\""};
+        const long value = std::strtol(begin, &end, 10);
+        if (t.empty() || end != begin + t.size() || errno == ERANGE || value < lo || value > hi) {
+            return fail(named(name) + " needs a whole number from " + std::to_string(lo) + " to " + std::to_string(hi)
+                        + ", not \"" + t + "\"");
         }
-        return int(v);
+        v = int(value);
+        return true;
     }
 
-    std::string dashed(const char *name) const { return shown(name); }
-
 private:
-    const OptionLookup &lookup;
-    const OptionShown &shown;
+    const OptionValues &given;
+    const OptionSpellings &shown;
+    std::string &problem;
+    const std::string none;
 };
 
 double ppm(double actual, double expected)
@@ -127,14 +146,18 @@ std::string odivList()
     return values;
 }
 
-Request parseRequest(const OptionLookup &option, const OptionShown &shown)
+bool parseRequest(const OptionValues &given, const OptionSpellings &shown, Request &r, std::string &problem)
 {
-    const Args args(option, shown);
-    Request r;
-    if (args.isSet("device")) {
-        r.device = findDevice(args.text("device"));
+    using namespace Opt;
+    Args args(given, shown, problem);
+    const auto named = [&args](Opt::Name name) {
+        return args.named(name);
+    };
+    r = Request();
+    if (args.isSet(Device)) {
+        r.device = findDevice(args.text(Device));
         if (!r.device)
-            throw UsageError{"unknown device \"" + args.text("device") + "\""};
+            return args.fail("unknown device \"" + args.text(Device) + "\"");
     } else {
         r.device = &devices().front();
     }
@@ -142,100 +165,122 @@ Request parseRequest(const OptionLookup &option, const OptionShown &shown)
     // The dialog's spin boxes bound the frequencies the same way.
     const RangeLabels ranges = rangeLabels(r.clkout.limits);
 
-    const bool advanced = args.isSet("idiv") || args.isSet("fbdiv") || args.isSet("odiv");
-    const auto modeOptions = [&shown] {
-        return shown("idiv") + ", " + shown("fbdiv") + " and " + shown("odiv");
+    const bool advanced = args.isSet(Idiv) || args.isSet(Fbdiv) || args.isSet(Odiv);
+    const auto modeOptions = [&] {
+        return named(Idiv) + ", " + named(Fbdiv) + " and " + named(Odiv);
     };
-    if (advanced && !(args.isSet("idiv") && args.isSet("fbdiv") && args.isSet("odiv")))
-        throw UsageError{"Advanced Mode needs all of " + modeOptions()};
-    if (advanced && args.isSet("clkout"))
-        throw UsageError{shown("clkout") + " (General Mode) and " + shown("idiv") + "/" + shown("fbdiv") + "/"
-                         + shown("odiv") + " (Advanced Mode) exclude each other"};
-    if (advanced && args.isSet("bypass"))
-        throw UsageError{shown("bypass") + " is a General Mode setting; it does not go with " + shown("idiv") + "/"
-                         + shown("fbdiv") + "/" + shown("odiv")};
-    if (!advanced && !args.isSet("clkout") && !args.isSet("bypass"))
-        throw UsageError{"give " + shown("clkout") + " MHZ, or " + shown("bypass") + ", or " + modeOptions()};
-    if (args.isSet("tolerance") && !args.isSet("clkout"))
-        throw UsageError{shown("tolerance") + " needs " + shown("clkout")};
-    if (args.isSet("clkoutd") && args.isSet("sdiv"))
-        throw UsageError{shown("clkoutd") + " (search SDIV) and " + shown("sdiv") + " (given SDIV) exclude each other"};
+    const auto dividers = [&] {
+        return named(Idiv) + "/" + named(Fbdiv) + "/" + named(Odiv);
+    };
+    if (advanced && !(args.isSet(Idiv) && args.isSet(Fbdiv) && args.isSet(Odiv)))
+        return args.fail("Advanced Mode needs all of " + modeOptions());
+    if (advanced && args.isSet(Clkout))
+        return args.fail(named(Clkout) + " (General Mode) and " + dividers() + " (Advanced Mode) exclude each other");
+    if (advanced && args.isSet(Bypass))
+        return args.fail(named(Bypass) + " is a General Mode setting; it does not go with " + dividers());
+    if (!advanced && !args.isSet(Clkout) && !args.isSet(Bypass))
+        return args.fail("give " + named(Clkout) + " MHZ, or " + named(Bypass) + ", or " + modeOptions());
+    if (args.isSet(Tolerance) && !args.isSet(Clkout))
+        return args.fail(named(Tolerance) + " needs " + named(Clkout));
+    if (args.isSet(Clkoutd) && args.isSet(Sdiv))
+        return args.fail(named(Clkoutd) + " (search SDIV) and " + named(Sdiv) + " (given SDIV) exclude each other");
     // As create's CLKOUTD_DIVIDE: in General Mode the search picks SDIV.
-    if (args.isSet("sdiv") && !advanced)
-        throw UsageError{shown("sdiv") + " applies only in Advanced Mode (" + modeOptions() + ")"};
-    if (args.isSet("clkoutd-tolerance") && !args.isSet("clkoutd"))
-        throw UsageError{shown("clkoutd-tolerance") + " needs " + shown("clkoutd")};
-    if (!args.isSet("clkin"))
-        throw UsageError{shown("clkin") + " MHZ is required"};
+    if (args.isSet(Sdiv) && !advanced)
+        return args.fail(named(Sdiv) + " applies only in Advanced Mode (" + modeOptions() + ")");
+    if (args.isSet(ClkoutdTolerance) && !args.isSet(Clkoutd))
+        return args.fail(named(ClkoutdTolerance) + " needs " + named(Clkoutd));
+    if (!args.isSet(Clkin))
+        return args.fail(named(Clkin) + " MHZ is required");
 
     // A frequency is taken with the three decimals the dialog's spin box keeps, and said so.
-    const auto kept = [&](const char *name, double asked) {
+    const auto kept = [&](Opt::Name name, double asked) {
         // Formatting costs more than the search; a value with three decimals at most needs none.
         if (std::round(asked * 1000.0) / 1000.0 == asked)
             return asked;
         const std::string text = formatMHz(asked);
         const double used = std::strtod(text.c_str(), nullptr);
         if (used != asked)
-            r.warnings.push_back("WARNING: " + shown(name) + " " + args.text(name) + " is used as " + text
+            r.warnings.push_back("WARNING: " + named(name) + " " + args.text(name) + " is used as " + text
                                  + " MHz: the form keeps 3 decimals.");
         return used;
     };
     const std::string &name = r.device->device;
-    r.clkout.clkin = kept("clkin", args.frequency("clkin", ranges.clkinMin, ranges.clkinMax, ranges,
-                                                  &RangeLabels::clkinLowText, &RangeLabels::clkinHighText, name));
+    double clkin = 0.0;
+    if (!args.frequency(Clkin, ranges.clkinMin, ranges.clkinMax, ranges, &RangeLabels::clkinLowText,
+                        &RangeLabels::clkinHighText, name, clkin))
+        return false;
+    r.clkout.clkin = kept(Clkin, clkin);
     r.clkout.generalMode = !advanced;
-    r.clkout.clkoutNoBypass = !args.isSet("bypass");
-    if (args.isSet("clkout")) {
-        r.clkoutAsked = args.frequency("clkout", ranges.clkoutMin, ranges.clkoutMax, ranges,
-                                       &RangeLabels::clkoutLowText, &RangeLabels::clkoutHighText, name);
-        r.clkout.expected = kept("clkout", r.clkoutAsked);
+    r.clkout.clkoutNoBypass = !args.isSet(Bypass);
+    if (args.isSet(Clkout)) {
+        if (!args.frequency(Clkout, ranges.clkoutMin, ranges.clkoutMax, ranges, &RangeLabels::clkoutLowText,
+                            &RangeLabels::clkoutHighText, name, r.clkoutAsked))
+            return false;
+        r.clkout.expected = kept(Clkout, r.clkoutAsked);
     }
-    if (args.isSet("tolerance"))
-        r.clkout.tolerancePercent = args.tolerance("tolerance");
+    if (args.isSet(Tolerance) && !args.tolerance(Tolerance, r.clkout.tolerancePercent))
+        return false;
     if (advanced) {
-        r.clkout.idiv = args.integer("idiv", kDividerMin, kDividerMax);
-        r.clkout.fbdiv = args.integer("fbdiv", kDividerMin, kDividerMax);
-        const std::string odiv = args.text("odiv");
+        if (!args.integer(Idiv, kDividerMin, kDividerMax, r.clkout.idiv)
+            || !args.integer(Fbdiv, kDividerMin, kDividerMax, r.clkout.fbdiv))
+            return false;
+        const std::string &odiv = args.text(Odiv);
         char *end = nullptr;
         const long value = std::strtol(odiv.c_str(), &end, 10);
         const bool whole = !odiv.empty() && end == odiv.c_str() + odiv.size();
         if (!whole || std::find(kOdivCandidates.begin(), kOdivCandidates.end(), value) == kOdivCandidates.end())
-            throw UsageError{shown("odiv") + " must be one of " + odivList() + ", not \"" + odiv + "\""};
+            return args.fail(named(Odiv) + " must be one of " + odivList() + ", not \"" + odiv + "\"");
         r.clkout.odiv = int(value);
     }
 
-    r.clkoutdEnabled = args.isSet("clkoutd") || args.isSet("sdiv");
-    r.clkoutdBypassed = r.clkoutdEnabled && args.isSet("bypass");
+    r.clkoutdEnabled = args.isSet(Clkoutd) || args.isSet(Sdiv);
+    r.clkoutdBypassed = r.clkoutdEnabled && args.isSet(Bypass);
     // What create's settings leave without effect: a wanted CLKOUTD where CLKOUTD passes
     // CLKIN through, or where Advanced Mode takes SDIV as given (2 unless --sdiv).
-    const bool clkoutdIgnored = args.isSet("clkoutd") && (r.clkoutdBypassed || advanced);
-    r.clkoutd.generalMode = args.isSet("clkoutd") && !clkoutdIgnored;
-    if (args.isSet("clkoutd")) {
-        const double asked = args.frequency("clkoutd", ranges.clkoutdMin, ranges.clkoutdMax, ranges,
-                                            &RangeLabels::clkoutdLowText, &RangeLabels::clkoutdHighText, name);
+    const bool clkoutdIgnored = args.isSet(Clkoutd) && (r.clkoutdBypassed || advanced);
+    r.clkoutd.generalMode = args.isSet(Clkoutd) && !clkoutdIgnored;
+    if (args.isSet(Clkoutd)) {
+        double asked = 0.0;
+        if (!args.frequency(Clkoutd, ranges.clkoutdMin, ranges.clkoutdMax, ranges, &RangeLabels::clkoutdLowText,
+                            &RangeLabels::clkoutdHighText, name, asked))
+            return false;
         r.clkoutdAsked = clkoutdIgnored ? 0.0 : asked;
-        r.clkoutd.expected = clkoutdIgnored ? 0.0 : kept("clkoutd", asked);
+        r.clkoutd.expected = clkoutdIgnored ? 0.0 : kept(Clkoutd, asked);
     }
-    if (args.isSet("clkoutd-tolerance"))
-        r.clkoutd.tolerancePercent = args.tolerance("clkoutd-tolerance");
-    if (args.isSet("sdiv")) // odd values pass here; the even-number rule refuses them as a result
-        r.clkoutd.sdiv = args.integer("sdiv", kSdivMin, kSdivMax);
+    if (args.isSet(ClkoutdTolerance) && !args.tolerance(ClkoutdTolerance, r.clkoutd.tolerancePercent))
+        return false;
+    // Odd values pass here; the even-number rule refuses them as a result.
+    if (args.isSet(Sdiv) && !args.integer(Sdiv, kSdivMin, kSdivMax, r.clkoutd.sdiv))
+        return false;
     if (clkoutdIgnored) {
-        for (const char *wanted : {"clkoutd", "clkoutd-tolerance"}) {
+        for (const Opt::Name wanted : {Clkoutd, ClkoutdTolerance}) {
             if (!args.isSet(wanted))
                 continue;
-            const std::string reason = r.clkoutdBypassed ? " has no effect with " + shown("bypass")
+            const std::string reason = r.clkoutdBypassed ? " has no effect with " + named(Bypass)
                                                                    + ": CLKOUTD passes CLKIN through."
                                                          : " has no effect in Advanced Mode: CLKOUTD divides by "
                                                            "SDIV 2.";
-            r.warnings.push_back("WARNING: " + shown(wanted) + reason);
+            r.warnings.push_back("WARNING: " + named(wanted) + reason);
             r.ignored.push_back(r.clkoutdBypassed ? Ignored{batchKey(wanted), "CLKOUTD_BYPASS", true}
                                                   : Ignored{batchKey(wanted), "MODE_GENERAL", false});
         }
     }
+    return !args.isSet(Alternatives) || args.integer(Alternatives, 0, kMaxAlternatives, r.alternatives);
+}
 
-    if (args.isSet("alternatives"))
-        r.alternatives = args.integer("alternatives", 0, kMaxAlternatives);
+Request parseRequest(const OptionLookup &option, const OptionShown &shown)
+{
+    OptionValues given;
+    std::string names[Opt::Count];
+    OptionSpellings spellings;
+    for (int n = 0; n < Opt::Count; ++n) {
+        given[n] = option(kOptionNames[n]);
+        spellings[n] = names[n] = shown(kOptionNames[n]);
+    }
+    Request r;
+    std::string problem;
+    if (!parseRequest(given, spellings, r, problem))
+        throw UsageError{problem};
     return r;
 }
 
@@ -299,6 +344,16 @@ Outcome run(const Request &req)
     if (din.generalMode)
         out.clkoutdPpm = ppm(d.frequency, req.clkoutdAsked);
     return out;
+}
+
+Outcome answer(const Request &req, bool strict)
+{
+    if (!strict || req.warnings.empty())
+        return run(req);
+    Outcome refused;
+    for (const std::string &line : req.warnings)
+        refused.messages.push_back("ERROR" + line.substr(std::strlen("WARNING")));
+    return refused;
 }
 
 } // namespace MirelCalc

@@ -8,9 +8,11 @@
 #include <clkoutsearch.h>
 #include <devices.h>
 
+#include <array>
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace MirelCalc {
@@ -19,32 +21,44 @@ using namespace ModMirel::Calc;
 
 constexpr int kDefaultAlternatives = 5;
 
-// A usage problem, reported as one line.
-struct UsageError
-{
-    std::string text;
+// The names a request may carry, without dashes ("clkin", "clkoutd-tolerance"): the
+// value options, then the flag.
+namespace Opt {
+enum Name : int {
+    Device,
+    Clkin,
+    Clkout,
+    Tolerance,
+    Idiv,
+    Fbdiv,
+    Odiv,
+    Clkoutd,
+    ClkoutdTolerance,
+    Sdiv,
+    Alternatives,
+    Bypass,
+    Count
 };
+}
+extern const char *const kOptionNames[Opt::Count];
 
-// The options by name without dashes ("clkin", "clkoutd-tolerance"): the text given,
-// or nullopt when absent. A flag ("bypass") is given with any text.
-using OptionLookup = std::function<std::optional<std::string>(const char *name)>;
-// How a message names an option: "--clkin" on the command line, a stream's request
-// as it spelled it.
-using OptionShown = std::function<std::string(const char *name)>;
-
-// The names a request may carry, flags last.
-extern const char *const kValueOptions[11];
-extern const char *const kFlagOptions[1];
 // The batch key of mirel-host create that an option stands for ("CLKIN_FREQ" for
-// "clkin"), or null; each option also answers to it and to its spelling in lower
-// case with dashes ("clkin-freq").
-const char *batchKey(const char *name);
+// "clkin"), or null; each option also answers to it and to its dashed spelling.
+const char *batchKey(Opt::Name name);
+// A batch key in lower case with dashes: "clkin-freq" for "CLKIN_FREQ".
+std::string dashedKey(const char *key);
+
+// The text given for each name, or nullopt when absent; the flag is given with any text.
+using OptionValues = std::array<std::optional<std::string>, Opt::Count>;
+// How a message names each option: "--clkin" on the command line, a stream's request
+// as it spelled it.
+using OptionSpellings = std::array<std::string_view, Opt::Count>;
 
 // An option given that the other settings leave without effect, in batch keys,
 // as create names it.
 struct Ignored
 {
-    std::string key, byKey;
+    const char *key, *byKey;
     bool byValue = true;
 };
 
@@ -77,10 +91,29 @@ struct Outcome
     bool vcoDiagnostic = false;
 };
 
-// Throws UsageError.
-Request parseRequest(const OptionLookup &option, const OptionShown &shown);
+// Reads a request; false, with the usage problem as one line, when it is none.
+bool parseRequest(const OptionValues &given, const OptionSpellings &shown, Request &request, std::string &problem);
 Outcome run(const Request &request);
+// The request as asked, or under strict its warnings as errors and nothing searched.
+Outcome answer(const Request &request, bool strict);
 
 std::string odivList();
+
+// The searches of modes.h read their options by name and refuse by throwing; they are
+// not the common path.
+
+// A usage problem, reported as one line.
+struct UsageError
+{
+    std::string text;
+};
+
+// The options by name without dashes: the text given, or nullopt when absent.
+using OptionLookup = std::function<std::optional<std::string>(const char *name)>;
+// How a message names an option.
+using OptionShown = std::function<std::string(const char *name)>;
+
+// parseRequest through a lookup; throws UsageError.
+Request parseRequest(const OptionLookup &option, const OptionShown &shown);
 
 } // namespace MirelCalc
