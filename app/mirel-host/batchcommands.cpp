@@ -6,6 +6,7 @@
 #include "optioncheck.h"
 #include "optionfiles.h"
 
+#include <commitgroup.h>
 #include <devicetable.h>
 #include <echo.h>
 #include <inputfile.h>
@@ -18,6 +19,7 @@
 #include <QSettings>
 #include <QTextStream>
 
+#include <algorithm>
 #include <optional>
 
 namespace BatchCommands {
@@ -147,33 +149,68 @@ int create(const QStringList &arguments)
     if (sets.isEmpty())
         sets.append(OptionSet());
 
+    // The modules' files are committed a group at a time, so that their syncs share the disk's
+    // waits; each module is reported, in order, once its group is committed.
+    constexpr int GroupSize = 16;
+    FileIO::CommitGroup group;
+    struct Waiting
+    {
+        BatchOutcome outcome;
+        Target target;
+        bool joined = false; // its files wait in the group
+    };
+    QVector<Waiting> waiting;
     bool allCreated = true;
     QVector<Target> created;
+    const auto commitAndReport = [&] {
+        group.commit();
+        const QStringList results = group.takeResults();
+        int next = 0;
+        for (Waiting &item : waiting) {
+            const bool committed = item.outcome.ok;
+            item.outcome.committed(item.joined ? results.value(next++) : QString());
+            if (committed && !item.outcome.ok) {
+                created.erase(std::remove_if(created.begin(), created.end(),
+                                             [&](const Target &t) {
+                                                 return t.folder == item.target.folder && t.file == item.target.file;
+                                             }),
+                              created.end());
+            }
+            report(item.outcome, parser);
+            allCreated = allCreated && item.outcome.ok;
+        }
+        waiting.clear();
+    };
     for (const OptionSet &set : qAsConst(sets)) {
         QVariantMap cfgs = set.cfgs;
         for (auto it = overrides.begin(); it != overrides.end(); ++it)
             cfgs.insert(it.key(), it.value());
         const Target target = targetOf(cfgs, set.source);
+        // An earlier module that clashes may still fail to be committed; then there is no clash.
+        if (!clashProblem(target, created).isEmpty())
+            commitAndReport();
         if (const QString clash = clashProblem(target, created); !clash.isEmpty()) {
             BatchOutcome refused;
             refused.device = device.device;
             refused.cfgs = cfgs;
             refused.messages = QStringList{clash};
             refused.source = set.source;
-            report(refused, parser);
-            allCreated = false;
-            continue;
+            waiting.append({refused, target, false});
+        } else {
+            QStringList messages;
+            IPCore::clearLastGeneration();
+            const int joined = group.joined();
+            const bool ok = host.core()->createModuleBatch(cfgs, device.arg(), messages);
+            BatchOutcome outcome = BatchOutcome::collect(ok, device.device, cfgs, messages);
+            outcome.source = sets.size() > 1 ? set.source : QString();
+            waiting.append({outcome, target, group.joined() > joined});
+            if (ok)
+                created.append(target);
         }
-        QStringList messages;
-        IPCore::clearLastGeneration();
-        const bool ok = host.core()->createModuleBatch(cfgs, device.arg(), messages);
-        BatchOutcome outcome = BatchOutcome::collect(ok, device.device, cfgs, messages);
-        outcome.source = sets.size() > 1 ? set.source : QString();
-        report(outcome, parser);
-        allCreated = allCreated && ok;
-        if (ok)
-            created.append(target);
+        if (group.held() >= GroupSize || group.held() == 0)
+            commitAndReport();
     }
+    commitAndReport();
     return allCreated ? Done : Refused;
 }
 
@@ -224,7 +261,9 @@ int open(const QStringList &arguments)
         if (const DEV::DeviceInfo *known = DEV::DeviceTable::find(shownDevice))
             shownDevice = known->device;
     }
-    report(BatchOutcome::collect(ok, shownDevice, cfgs, messages), parser);
+    BatchOutcome outcome = BatchOutcome::collect(ok, shownDevice, cfgs, messages);
+    outcome.committed();
+    report(outcome, parser);
     return ok ? Done : Refused;
 }
 
