@@ -330,6 +330,9 @@ void tst_CoreGen::opensShowingPageAndDevice()
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
     QCOMPARE(dialog.windowTitle() + " | " + dialog.findChild<QLabel *>("deviceText")->text(),
              QString("MIREL PLL \u2014 BRN-4LP (BRN-4LP-CS49) | BRN-4LP (BRN-4LP-CS49)"));
+    ModMirel::Mirel_Dialog blank({{"ipcore.label", " \t\n"}}, nullptr); // a blank label leaves no dash
+    blank.setCreating(dir.path(), DEV::DeviceTable::find("BRN-4LP")->arg());
+    QCOMPARE(blank.windowTitle(), QString("BRN-4LP (BRN-4LP-CS49)"));
 
     auto *area = dialog.findChild<QScrollArea *>();
     QVERIFY(!area->horizontalScrollBar()->isVisible() && area->widget()->width() <= area->viewport()->width());
