@@ -64,7 +64,7 @@ bool writeAll(int fd, const QByteArray &bytes)
 // and syncs waiting side by side share the device's cache flushes.
 void inParallel(size_t count, const std::function<void(size_t)> &job)
 {
-    constexpr size_t MaxThreads = 8;
+    constexpr size_t MaxThreads = 4;
     std::atomic<size_t> next{0};
     const auto work = [&] {
         for (size_t i = next++; i < count; i = next++)
