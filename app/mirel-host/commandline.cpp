@@ -48,20 +48,14 @@ std::optional<int> settleModule(const QString &folder, const QString &stem, File
     return std::nullopt;
 }
 
-void addCommonOptions(QCommandLineParser &parser)
-{
-    parser.addOption({QStringLiteral("plugin-dir"),
-                      QStringLiteral("Folder holding the plug-in (default: ../plugins/mirel beside the program)."),
-                      QStringLiteral("DIR")});
-    parser.addHelpOption();
-}
-
 std::optional<int> parse(QCommandLineParser &parser, const QStringList &arguments, const QString &description,
                          const QString &exitStatus)
 {
     parser.setApplicationDescription(description + QStringLiteral("\n") + exitStatus);
-    addCommonOptions(parser);
-    const QString help = QStringLiteral("help");
+    parser.addOption({QStringLiteral("plugin-dir"),
+                      QStringLiteral("Folder holding the plug-in (default: ../plugins/mirel beside the program)."),
+                      QStringLiteral("DIR")});
+    const QCommandLineOption help = parser.addHelpOption();
     if (!parser.parse(arguments))
         return fail(UsageError, parser.errorText());
     // --help-all (which addHelpOption adds too) would otherwise fall through and run the command.

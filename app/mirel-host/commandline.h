@@ -36,8 +36,6 @@ extern const char exitStatusText[];
 // runs writing the module wait until the caller lets go of it.
 std::optional<int> settleModule(const QString &folder, const QString &stem, FileIO::ModuleLock *hold = nullptr);
 
-// --plugin-dir and --help (with --help-all), which every command takes.
-void addCommonOptions(QCommandLineParser &parser);
 // Adds --plugin-dir and --help to the command's own options, then parses. --help and
 // --help-all show the help, ending with exitStatus, and end the command.
 std::optional<int> parse(QCommandLineParser &parser, const QStringList &arguments, const QString &description,

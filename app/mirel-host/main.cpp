@@ -156,12 +156,7 @@ static int runCommand(int argc, char *argv[])
     noGlibHere = command != "gui" && !qEnvironmentVariableIsSet("QT_NO_GLIB");
     if (noGlibHere)
         qputenv("QT_NO_GLIB", "1");
-    QStringList arguments;
-    for (int i = 0; i < argc; ++i)
-        arguments << QString::fromLocal8Bit(argv[i]);
-    const bool widgets = WidgetCommand::isOne(command)
-                         || (command == "sim" && SimCommand::needsWidgets(arguments.mid(1)));
-    const int status = widgets ? runWithWidgets(argc, argv) : runWithoutWidgets(argc, argv);
+    const int status = WidgetCommand::isOne(command) ? runWithWidgets(argc, argv) : runWithoutWidgets(argc, argv);
     if (status != SimCommand::NeedsWidgets)
         return status;
     if (noGlibHere)

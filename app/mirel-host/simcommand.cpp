@@ -264,8 +264,10 @@ std::optional<QString> copyIn(const QString &from, const QString &to)
     return std::nullopt;
 }
 
-void addOptions(QCommandLineParser &parser)
+// The command up to the signal that may end it, so that its temporary folder is gone when that comes.
+int simulate(const QStringList &arguments)
 {
+    QCommandLineParser parser;
     parser.addPositionalArgument(QStringLiteral("FILE.ipc"),
                                  QStringLiteral("Configuration whose module is simulated."));
     parser.addOption({QStringLiteral("json"), QStringLiteral("Print the result as one JSON object.")});
@@ -273,12 +275,6 @@ void addOptions(QCommandLineParser &parser)
                       QStringLiteral("Folder holding the primitive's models mirel.v and mirel.vhd "
                                      "(default: ../share/mirel/hdl beside the program)."),
                       QStringLiteral("DIR")});
-}
-
-// The options and the checks of the configuration file; an exit status when they refuse.
-std::optional<int> parseAndCheck(QCommandLineParser &parser, const QStringList &arguments, QString *ipc)
-{
-    addOptions(parser);
     if (auto status
         = parse(parser, arguments,
                 QStringLiteral("Simulates a MIREL module with its self-checking testbench: the files beside\n"
@@ -289,32 +285,21 @@ std::optional<int> parseAndCheck(QCommandLineParser &parser, const QStringList &
                         .arg(StepLimitMs / 1000)
                         .arg(OutputLimit),
                 QStringLiteral("Exit status: 0 PASS, 1 FAIL or refused, 2 usage error or no simulator.")))
-        return status;
+        return *status;
     const QStringList positional = parser.positionalArguments();
     if (positional.size() != 1)
         return fail(UsageError, QStringLiteral("sim needs exactly one configuration file"));
     const QString given = positional.first();
-    *ipc = QFileInfo(given).absoluteFilePath();
-    if (!QFileInfo(*ipc).isFile())
+    const QString ipc = QFileInfo(given).absoluteFilePath();
+    if (!QFileInfo(ipc).isFile())
         return fail(Refused, QStringLiteral("no configuration file '%1'").arg(Utils::echo(given)));
     // Read as open reads it: a FIFO, a device or a huge file is refused unread.
     if (const QString problem = FileIO::inputProblem(given); !problem.isEmpty())
         return fail(Refused, problem);
-    if (!looksLikeIpc(*ipc))
+    if (!looksLikeIpc(ipc))
         return fail(Refused, QStringLiteral("'%1' is not an IP configuration (.ipc) file").arg(Utils::echo(given)));
     if (const QString problem = unknownDeviceProblem(given); !problem.isEmpty())
         return fail(Refused, problem);
-    return std::nullopt;
-}
-
-// The command up to the signal that may end it, so that its temporary folder is gone when that comes.
-int simulate(const QStringList &arguments)
-{
-    QCommandLineParser parser;
-    QString ipc;
-    if (auto status = parseAndCheck(parser, arguments, &ipc))
-        return *status;
-    const QString given = parser.positionalArguments().first();
 
     // The module and bench beside the configuration may carry another name than it, but
     // only one that open would write: never a path out of the folder.
@@ -335,8 +320,8 @@ int simulate(const QStringList &arguments)
     if (!work.isValid())
         return fail(Refused, QStringLiteral("cannot make a temporary folder: %1").arg(work.errorString()));
     std::optional<Files> files = filesBeside(ipc);
-    // Generating needs the plug-in's dialog, and so widgets; main() looked before it chose the
-    // application, but the files may have gone since.
+    // Generating needs the plug-in's dialog, and so widgets: the caller runs the command again
+    // under a widget application. Nothing is printed or kept before this point.
     if (!files && !QCoreApplication::instance()->inherits("QApplication"))
         return NeedsWidgets;
     if (!files) {
@@ -420,27 +405,6 @@ int simulate(const QStringList &arguments)
 }
 
 } // namespace
-
-bool needsWidgets(const QStringList &arguments)
-{
-    // Quietly: what these checks refuse, the run itself reports.
-    QCommandLineParser parser;
-    addOptions(parser);
-    addCommonOptions(parser);
-    if (!parser.parse(arguments) || parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("help-all"))
-        || parser.positionalArguments().size() != 1)
-        return false;
-    const QString given = parser.positionalArguments().first();
-    const QString ipc = QFileInfo(given).absoluteFilePath();
-    if (!QFileInfo(ipc).isFile() || !FileIO::inputProblem(given).isEmpty() || !looksLikeIpc(ipc)
-        || !unknownDeviceProblem(given).isEmpty())
-        return false;
-    const QString stem = QFileInfo(ipc).completeBaseName();
-    const QString file = QSettings(ipc, QSettings::IniFormat).value(QStringLiteral("file"), stem).toString();
-    if (file != stem && !ModGen::fileNameProblem(file).isEmpty())
-        return false;
-    return !filesBeside(ipc);
-}
 
 int run(const QStringList &arguments)
 {
