@@ -74,7 +74,7 @@ Target targetOf(const QVariantMap &cfgs, const QString &source)
 
 bool within(const QString &folder, const QString &outer)
 {
-    return folder == outer || folder.startsWith(outer + QLatin1Char('/'));
+    return folder.startsWith(outer) && (folder.size() == outer.size() || folder.at(outer.size()) == QLatin1Char('/'));
 }
 
 // Why an item may not be written after the items already created in this run, or empty:
@@ -85,14 +85,16 @@ QString clashProblem(const Target &later, const QVector<Target> &earlier)
     if (later.file.isEmpty())
         return QString(); // the core refuses it
     for (const Target &first : earlier) {
-        const QString where = Utils::echo(first.folder + QLatin1Char('/') + first.file, 120);
+        const auto where = [&first] {
+            return Utils::echo(first.folder + QLatin1Char('/') + first.file, 120);
+        };
         if (first.folder == later.folder && first.file == later.file)
             return QStringLiteral("ERROR: %1 writes the same files as %2 (\"%3\")")
-                    .arg(later.source, first.source, where);
+                    .arg(later.source, first.source, where());
         if ((first.ownFolder && within(later.folder, first.folder))
             || (later.ownFolder && within(first.folder, later.folder)))
             return QStringLiteral("ERROR: %1 writes into the module folder of %2 (\"%3\")")
-                    .arg(later.source, first.source, where);
+                    .arg(later.source, first.source, where());
     }
     return QString();
 }
