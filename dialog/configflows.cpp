@@ -26,9 +26,41 @@ namespace ModMirel {
 
 ConfigFlows::ConfigFlows(IPCore::ModuleGenDialog &frame, std::function<PllSettings()> settings, QString coreId)
     : frame(frame)
+    , controls(frame)
     , settings(std::move(settings))
     , coreId(std::move(coreId))
 {}
+
+ConfigFlows::Controls::Controls(const QObject &frame)
+    : frame(frame)
+{}
+
+QWidget *ConfigFlows::Controls::named(const char *name) const
+{
+    if (!name)
+        return nullptr;
+    // One walk over the dialog's widgets, on first use, rather than one per key.
+    if (byName.isEmpty()) {
+        const QList<QWidget *> all = frame.findChildren<QWidget *>();
+        for (QWidget *widget : all) {
+            if (!widget->objectName().isEmpty() && !byName.contains(widget->objectName()))
+                byName.insert(widget->objectName(), widget);
+        }
+    }
+    return byName.value(QLatin1String(name));
+}
+
+bool ConfigFlows::Controls::isChecked(const char *name) const
+{
+    const auto *button = get<QAbstractButton>(name);
+    return button && button->isChecked();
+}
+
+void ConfigFlows::Controls::setChecked(const char *name, bool checked) const
+{
+    if (auto *button = get<QAbstractButton>(name))
+        button->setChecked(checked);
+}
 
 namespace {
 
@@ -41,32 +73,14 @@ QString text(const char *latin1)
     return QString::fromLatin1(latin1);
 }
 
-template<typename T>
-T *widget(const QObject *dialog, const char *name)
-{
-    return name ? dialog->findChild<T *>(text(name)) : nullptr;
-}
-
-bool isChecked(const QObject *dialog, const char *name)
-{
-    const auto *button = widget<QAbstractButton>(dialog, name);
-    return button && button->isChecked();
-}
-
-void setChecked(const QObject *dialog, const char *name, bool checked)
-{
-    if (auto *button = widget<QAbstractButton>(dialog, name))
-        button->setChecked(checked);
-}
-
 // The control that holds a selected key in the current form: the one its
 // switch's "true" button picks.
-const char *formControl(const QObject *dialog, const Entry &entry)
+const char *formControl(const ConfigFlows::Controls &controls, const Entry &entry)
 {
     if (!entry.isSelected())
         return entry.control;
     const Entry *selector = Config::findByKey(text(entry.selector));
-    return selector && isChecked(dialog, selector->control) ? entry.control : entry.alternative;
+    return selector && controls.isChecked(selector->control) ? entry.control : entry.alternative;
 }
 
 // The source switch of a divided output that divides and takes CLKOUTP while CLKOUTP
@@ -153,7 +167,7 @@ bool ConfigFlows::load(const QString &path, QStringList *batchMessages)
         const Entry *source = sourceOnDisabledClkoutp(settings());
         if (!source)
             break;
-        setChecked(&frame, source->control, true);
+        controls.setChecked(source->control, true);
         refused = refused ? refused : source;
     }
     if (refused && batchMessages) {
@@ -180,28 +194,28 @@ void ConfigFlows::apply(const QVariantMap &config)
             frame.uiSetLanguageIndex(value.toInt());
             break;
         case Kind::Switch:
-            setChecked(&frame, value.toBool() ? entry.control : entry.partner, true);
+            controls.setChecked(value.toBool() ? entry.control : entry.partner, true);
             break;
         case Kind::Check:
-            setChecked(&frame, name, value.toBool());
+            controls.setChecked(name, value.toBool());
             break;
         case Kind::Real:
-            if (auto *spin = widget<QDoubleSpinBox>(&frame, name)) {
+            if (auto *spin = controls.get<QDoubleSpinBox>(name)) {
                 // "nan" would otherwise land on the maximum; it is no number, like any other text.
                 const double number = value.toDouble();
                 spin->setValue(std::isnan(number) ? 0.0 : number);
             }
             break;
         case Kind::Whole:
-            if (auto *spin = widget<QSpinBox>(&frame, name))
+            if (auto *spin = controls.get<QSpinBox>(name))
                 spin->setValue(value.toInt());
             break;
         case Kind::ItemIndex:
-            if (auto *combo = widget<QComboBox>(&frame, name))
+            if (auto *combo = controls.get<QComboBox>(name))
                 combo->setCurrentIndex(value.toInt());
             break;
         case Kind::ItemText:
-            if (auto *combo = widget<QComboBox>(&frame, name))
+            if (auto *combo = controls.get<QComboBox>(name))
                 combo->setCurrentIndex(combo->findText(value.toString(), Qt::MatchExactly | Qt::MatchCaseSensitive));
             break;
         }
@@ -224,17 +238,17 @@ std::optional<bool> flag(const QVariant &value)
 // The CLKOUTD divider is a batch option only where the user gives the dividers;
 // in General Mode the search picks it. An odd value is refused here, before
 // anything is written, rather than warned about after.
-bool setAdvancedOnly(IPCore::ModuleGenDialog &dialog, const Config::Entry &entry, const QVariantMap &cfgs,
-                     const PllSettings &settings, QStringList &messagelist)
+bool setAdvancedOnly(IPCore::ModuleGenDialog &dialog, const ConfigFlows::Controls &controls, const Config::Entry &entry,
+                     const QVariantMap &cfgs, const PllSettings &settings, QStringList &messagelist)
 {
     const QString key = text(entry.key);
-    if (isChecked(&dialog, Config::findByKey(text(Config::Key::ModeGeneral))->control)) {
+    if (controls.isChecked(Config::findByKey(text(Config::Key::ModeGeneral))->control)) {
         messagelist << QStringLiteral(
                                "ERROR: Option '%1' for IP '%2' applies only in Advanced Mode (MODE_GENERAL=false).")
                                .arg(key, dialog.moduleName());
         return false;
     }
-    auto *spin = widget<QSpinBox>(&dialog, entry.control);
+    auto *spin = controls.get<QSpinBox>(entry.control);
     const int before = spin->value();
     if (!IPCore::setValueByCfgsMap(key, before, spin, cfgs, dialog.moduleName(), messagelist))
         return false;
@@ -282,7 +296,7 @@ bool ConfigFlows::setBatchOptions(const QVariantMap &cfgs, QStringList &messagel
             const char *name = entry->control;
             if (entry->isSelected() && !cfgs.value(text(entry->selector), true).toBool())
                 name = entry->alternative;
-            if (!IPCore::setValueByCfgsMap(key, entry->batchDefault, widget<QWidget>(&frame, name), cfgs,
+            if (!IPCore::setValueByCfgsMap(key, entry->batchDefault, controls.get<QWidget>(name), cfgs,
                                            frame.moduleName(), messagelist)) {
                 // The box's range is twice the device's maximum; the maximum is the limit that counts.
                 const float clkoutMax = currentLimits(frame.device()).clkoutMax;
@@ -293,16 +307,16 @@ bool ConfigFlows::setBatchOptions(const QVariantMap &cfgs, QStringList &messagel
             }
         }
         if (entry->batch == BatchUse::AdvancedOnly && cfgs.contains(key)
-            && !setAdvancedOnly(frame, *entry, cfgs, settings(), messagelist))
+            && !setAdvancedOnly(frame, controls, *entry, cfgs, settings(), messagelist))
             return false;
         if ((entry->batch == BatchUse::Switch || entry->batch == BatchUse::SetThenSwitch) && cfgs.contains(key)) {
             const QString value = cfgs.value(key).toString();
             if (value == QLatin1String("true")) {
-                setChecked(&frame, entry->control, true);
-                setChecked(&frame, entry->partner, false);
+                controls.setChecked(entry->control, true);
+                controls.setChecked(entry->partner, false);
             } else if (value == QLatin1String("false")) {
-                setChecked(&frame, entry->control, false);
-                setChecked(&frame, entry->partner, true);
+                controls.setChecked(entry->control, false);
+                controls.setChecked(entry->partner, true);
             } else {
                 messagelist << Config::refusalLine(value, key, frame.moduleName(), QStringLiteral("true, false"));
                 return false;
@@ -320,7 +334,7 @@ bool ConfigFlows::setBatchOptions(const QVariantMap &cfgs, QStringList &messagel
     // CLKOUTD cannot divide a bypassed CLKOUT: the options, not the form, decide.
     if (clkoutdBypassed) {
         if (const Entry *bypass = findByKey(text(Key::ClkoutdBypass)))
-            setChecked(&frame, bypass->control, true);
+            controls.setChecked(bypass->control, true);
     }
     given = cfgs;
     messagelist << effectLines(cfgs);
@@ -350,7 +364,7 @@ QStringList ConfigFlows::effectLines(const QVariantMap &cfgs) const
                              .arg(key, ip, text(findByFileKey(text(off->fileKey))->key), flagText(!off->value));
             continue;
         }
-        const auto *spin = entry->kind == Kind::Real ? widget<QDoubleSpinBox>(&frame, entry->control) : nullptr;
+        const auto *spin = entry->kind == Kind::Real ? controls.get<QDoubleSpinBox>(entry->control) : nullptr;
         bool number = false;
         const double value = cfgs.value(key).toDouble(&number);
         if (spin && number && value != spin->value()) {
@@ -369,7 +383,7 @@ QVariantMap ConfigFlows::batchOptions() const
     QVariantMap options;
     for (const Entry *entry : Config::batchOrder()) {
         if (entry->reported())
-            IPCore::insertToCfgsMap(text(entry->key), widget<QWidget>(&frame, formControl(&frame, *entry)), options);
+            IPCore::insertToCfgsMap(text(entry->key), controls.get<QWidget>(formControl(controls, *entry)), options);
     }
     return options;
 }

@@ -3,9 +3,11 @@
 
 #include <pllsettings.h>
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <QVariantMap>
+#include <QWidget>
 
 #include <functional>
 
@@ -45,10 +47,30 @@ public:
     // The options the core reports, read from the controls that hold them.
     QVariantMap batchOptions() const;
 
+    // The dialog's controls by object name, found once per dialog.
+    class Controls
+    {
+    public:
+        explicit Controls(const QObject &frame);
+        template<typename T>
+        T *get(const char *name) const
+        {
+            return qobject_cast<T *>(named(name));
+        }
+        bool isChecked(const char *name) const;
+        void setChecked(const char *name, bool checked) const;
+
+    private:
+        QWidget *named(const char *name) const;
+        const QObject &frame;
+        mutable QHash<QString, QWidget *> byName;
+    };
+
 private:
     QStringList effectLines(const QVariantMap &cfgs) const;
 
     IPCore::ModuleGenDialog &frame;
+    Controls controls;
     std::function<PllSettings()> settings;
     QString coreId;
     QVariantMap given;

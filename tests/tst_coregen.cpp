@@ -273,6 +273,19 @@ void tst_CoreGen::writer()
     QVERIFY(IPCore::writeIPConfig(path, {{"version", "1.0"}, {"type", QString()}}, numbers));
     QCOMPARE(readFile(path), QByteArray("[General]\ntype=\nversion=1.0\n\n[Config]\nBIG=999999999\nFLAG=true\n"
                                         "FRAC=0.0234375\nFREQ=100\nNEG=-42\n"));
+    // Plain keys and texts are written as QSettings writes them, in its order, without it.
+    const QVariantMap plain{{"b", "x"}, {"B", "1.5"}, {"_a", "-3"}, {"a.b-c", "Q-1.0"}, {"e", ""}};
+    for (const QVariantMap &info : {QVariantMap{{"version", "1.0"}, {"Z", "true"}}, QVariantMap()}) {
+        QFile::remove(path);
+        {
+            QSettings settings(path, QSettings::IniFormat);
+            for (auto it = info.cbegin(); it != info.cend(); ++it)
+                settings.setValue(it.key(), it.value());
+            for (auto it = plain.cbegin(); it != plain.cend(); ++it)
+                settings.setValue("Config/" + it.key(), it.value());
+        }
+        QCOMPARE(IPCore::ipConfigText(info, plain).value_or("none"), readFile(path));
+    }
 
     const QStringList texts
             = QString("a=b|a;b|a,b|say \"hi\"|C:\\dir\\x|Grüße ✓|é1fA|\U0001F600|  padded |a\nb\tc\rd|@Variant(x)|")
@@ -317,6 +330,9 @@ void tst_CoreGen::opensShowingPageAndDevice()
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
     QCOMPARE(dialog.windowTitle() + " | " + dialog.findChild<QLabel *>("deviceText")->text(),
              QString("MIREL PLL \u2014 BRN-4LP (BRN-4LP-CS49) | BRN-4LP (BRN-4LP-CS49)"));
+    ModMirel::Mirel_Dialog blank({{"ipcore.label", " \t\n"}}, nullptr); // a blank label leaves no dash
+    blank.setCreating(dir.path(), DEV::DeviceTable::find("BRN-4LP")->arg());
+    QCOMPARE(blank.windowTitle(), QString("BRN-4LP (BRN-4LP-CS49)"));
 
     auto *area = dialog.findChild<QScrollArea *>();
     QVERIFY(!area->horizontalScrollBar()->isVisible() && area->widget()->width() <= area->viewport()->width());

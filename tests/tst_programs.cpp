@@ -447,6 +447,10 @@ void tst_Programs::create_data()
     attack("open, link at the module", "module link:m.v", open, 1, link);
     attack("chosen dir is a link: followed", "dirlink", "create dir=%T/dl module=m file=m", 0, "",
            filesOf("m").replaceInStrings(QRegularExpression("^"), "%T/dl/"));
+    attack("one module twice in a run, once through a link", "dirlink", opts, 0, "",
+           filesOf("m").replaceInStrings(QRegularExpression("^"), "%T/d/")
+                   + filesOf("m").replaceInStrings(QRegularExpression("^"), "%T/dl/"),
+           R"([{"dir": "%T/d", "module": "m", "file": "m"}, {"dir": "%T/dl", "module": "m", "file": "m"}])");
     attack("options from a FIFO", "fifo", "create --options %T/f", 2, "not a regular file");
     attack("options over the limit", "big", "create --options %T/big", 2, "larger than");
     attack(".ipc from a FIFO", "fifo", "open %T/f", 1, "not a regular file");

@@ -6,6 +6,7 @@
 #include "optioncheck.h"
 #include "optionfiles.h"
 
+#include <commitgroup.h>
 #include <devicetable.h>
 #include <echo.h>
 #include <inputfile.h>
@@ -17,6 +18,7 @@
 #include <QSettings>
 #include <QTextStream>
 
+#include <algorithm>
 #include <optional>
 
 namespace BatchCommands {
@@ -73,7 +75,7 @@ Target targetOf(const QVariantMap &cfgs, const QString &source)
 
 bool within(const QString &folder, const QString &outer)
 {
-    return folder == outer || folder.startsWith(outer + QLatin1Char('/'));
+    return folder.startsWith(outer) && (folder.size() == outer.size() || folder.at(outer.size()) == QLatin1Char('/'));
 }
 
 // Why an item may not be written after the items already created in this run, or empty:
@@ -84,14 +86,16 @@ QString clashProblem(const Target &later, const QVector<Target> &earlier)
     if (later.file.isEmpty())
         return QString(); // the core refuses it
     for (const Target &first : earlier) {
-        const QString where = Utils::echo(first.folder + QLatin1Char('/') + first.file, 120);
+        const auto where = [&first] {
+            return Utils::echo(first.folder + QLatin1Char('/') + first.file, 120);
+        };
         if (first.folder == later.folder && first.file == later.file)
             return QStringLiteral("ERROR: %1 writes the same files as %2 (\"%3\")")
-                    .arg(later.source, first.source, where);
+                    .arg(later.source, first.source, where());
         if ((first.ownFolder && within(later.folder, first.folder))
             || (later.ownFolder && within(first.folder, later.folder)))
             return QStringLiteral("ERROR: %1 writes into the module folder of %2 (\"%3\")")
-                    .arg(later.source, first.source, where);
+                    .arg(later.source, first.source, where());
     }
     return QString();
 }
@@ -154,13 +158,47 @@ int create(const QStringList &arguments)
     if (sets.isEmpty())
         sets.append(OptionSet());
 
+    // The modules' files are committed a group at a time, so that their syncs share the disk's
+    // waits; each module is reported, in order, once its group is committed.
+    constexpr int GroupSize = 16;
+    FileIO::CommitGroup group;
+    struct Waiting
+    {
+        BatchOutcome outcome;
+        Target target;
+        bool joined = false; // its files wait in the group
+        OptionSet set;       // where its options came from
+    };
+    QVector<Waiting> waiting;
     bool allCreated = true;
     QVector<Target> created;
+    const auto commitAndReport = [&] {
+        group.commit();
+        const QStringList results = group.takeResults();
+        int next = 0;
+        for (Waiting &item : waiting) {
+            const bool committed = item.outcome.ok;
+            item.outcome.committed(item.joined ? results.value(next++) : QString());
+            if (committed && !item.outcome.ok) {
+                created.erase(std::remove_if(created.begin(), created.end(),
+                                             [&](const Target &t) {
+                                                 return t.folder == item.target.folder && t.file == item.target.file;
+                                             }),
+                              created.end());
+            }
+            report(item.outcome, parser, item.set);
+            allCreated = allCreated && item.outcome.ok;
+        }
+        waiting.clear();
+    };
     for (const OptionSet &set : qAsConst(sets)) {
         QVariantMap cfgs = set.cfgs;
         for (auto it = overrides.begin(); it != overrides.end(); ++it)
             cfgs.insert(it.key(), it.value());
         const Target target = targetOf(cfgs, set.source);
+        // An earlier module that clashes may still fail to be committed; then there is no clash.
+        if (!clashProblem(target, created).isEmpty())
+            commitAndReport();
         if (const QString clash = clashProblem(target, created); !clash.isEmpty()) {
             BatchOutcome refused;
             refused.device = device.device;
@@ -168,23 +206,25 @@ int create(const QStringList &arguments)
             refused.given = refused.cfgs = cfgs;
             refused.messages = QStringList{clash};
             refused.source = set.source;
-            report(refused, parser, set);
-            allCreated = false;
-            continue;
+            waiting.append({refused, target, false, set});
+        } else {
+            const QVariantMap given = cfgs;
+            QStringList messages;
+            IPCore::clearLastGeneration();
+            const int joined = group.joined();
+            const bool ok = host.core()->createModuleBatch(cfgs, device.arg(), messages);
+            BatchOutcome outcome = BatchOutcome::collect(ok, device.device, cfgs, messages);
+            outcome.part = device.id;
+            outcome.given = given;
+            outcome.source = sets.size() > 1 ? set.source : QString();
+            waiting.append({outcome, target, group.joined() > joined, set});
+            if (ok)
+                created.append(target);
         }
-        const QVariantMap given = cfgs;
-        QStringList messages;
-        IPCore::clearLastGeneration();
-        const bool ok = host.core()->createModuleBatch(cfgs, device.arg(), messages);
-        BatchOutcome outcome = BatchOutcome::collect(ok, device.device, cfgs, messages);
-        outcome.part = device.id;
-        outcome.given = given;
-        outcome.source = sets.size() > 1 ? set.source : QString();
-        report(outcome, parser, set);
-        allCreated = allCreated && ok;
-        if (ok)
-            created.append(target);
+        if (group.held() >= GroupSize || group.held() == 0)
+            commitAndReport();
     }
+    commitAndReport();
     return allCreated ? Done : Refused;
 }
 
@@ -239,6 +279,7 @@ int open(const QStringList &arguments)
     outcome.part = known ? known->id : QString();
     // A refused file hands nothing back; its module is the one the file names.
     outcome.given.insert(QStringLiteral("module"), file.value(QStringLiteral("module")));
+    outcome.committed();
     OptionSet set;
     set.file = QFileInfo(path).absoluteFilePath();
     report(outcome, parser, set);

@@ -27,14 +27,22 @@ BatchOutcome BatchOutcome::collect(bool ok, const QString &device, const QVarian
     if (!generated.isEmpty()) {
         // The .ipc file is written beside the module, before it.
         const QFileInfo module(generated.first());
-        const QString ipc = module.absolutePath() + QLatin1Char('/') + module.completeBaseName()
-                            + QStringLiteral(".ipc");
-        if (QFileInfo::exists(ipc))
-            outcome.files << ipc;
+        outcome.ipc = module.absolutePath() + QLatin1Char('/') + module.completeBaseName() + QStringLiteral(".ipc");
     }
     for (const QString &file : generated)
         outcome.files << QFileInfo(file).absoluteFilePath();
     return outcome;
+}
+
+void BatchOutcome::committed(const QString &problem)
+{
+    if (!problem.isEmpty()) {
+        ok = false;
+        messages << QStringLiteral("ERROR: ") + problem;
+        files.clear();
+    } else if (!ipc.isEmpty() && QFileInfo::exists(ipc)) {
+        files.prepend(ipc);
+    }
 }
 
 namespace BatchReport {

@@ -20,9 +20,12 @@ struct BatchOutcome
     QStringList messages;
     QStringList files; // written, the .ipc first
     QStringList args;  // the generator's argument list; empty when none was built
+    QString ipc;       // the configuration file written with the module's files
 
     // Reads the generator's last run; call right after the core returns.
     static BatchOutcome collect(bool ok, const QString &device, const QVariantMap &cfgs, const QStringList &messages);
+    // Once the module's files are committed, or why they were not: the files as written.
+    void committed(const QString &problem = QString());
 };
 
 namespace BatchReport {

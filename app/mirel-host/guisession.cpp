@@ -2,7 +2,7 @@
 #include "guisession.h"
 
 #include "commandline.h"
-#include "hostcommands.h"
+#include "dialogcommands.h"
 
 #include <editormanager.h>
 #include <modulegenerator.h>
@@ -15,7 +15,7 @@ namespace GuiSession {
 int run(const QStringList &arguments)
 {
     Core::EditorManager::setViewersEnabled(true);
-    const int status = HostCommands::gui(arguments);
+    const int status = DialogCommands::gui(arguments);
     const QStringList project = IPCore::projectFiles();
     if (!project.isEmpty()) {
         QTextStream &out = HostCommandLine::out();

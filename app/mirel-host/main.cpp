@@ -1,23 +1,23 @@
 // SPDX-License-Identifier: MIT
 // mirel-host: a small IP-core generator host that loads the MIREL plug-in as
 // the design environment does and offers its dialog and queries on the command line.
-#include "batchcommands.h"
 #include "commandline.h"
-#include "guisession.h"
 #include "hostcommands.h"
 #include "optioncheck.h"
 #include "simcommand.h"
-#include "switchcommand.h"
+#include "widgetcommand.h"
 
 #include <echo.h>
 
-#include <QApplication>
+#include <QCoreApplication>
+#include <QStringList>
 #include <QTextStream>
 
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <dlfcn.h>
 #include <fcntl.h>
 
 static const char usage[]
@@ -43,20 +43,6 @@ static const char usage[]
           "\n"
           "Exit status: 0 done, 1 refused, 2 usage error (sim: 0 PASS, 1 FAIL or refused,\n"
           "2 usage error or no simulator).\n";
-
-// Offscreen rendering makes Qt chatter about things that do not matter without a
-// display; keep standard error for our own lines. What remains, such as the search's
-// diagnostic on the debug output, is a line like every other: with its prefix.
-static void quietOffscreenMessages(QtMsgType type, const QMessageLogContext &context, const QString &message)
-{
-    if (message.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR"))
-        || message.contains(QLatin1String("does not support propagateSizeHints")))
-        return;
-    const bool error = type == QtCriticalMsg || type == QtFatalMsg;
-    std::fputs(qPrintable((error ? QStringLiteral("ERROR: ") : QStringLiteral("WARNING: "))
-                          + qFormatLogMessage(type, context, message) + QLatin1Char('\n')),
-               stderr);
-}
 
 // A closed standard stream would hand its number to the next file opened, and results
 // meant for the terminal would land in a module file. Held by /dev/null opened for
@@ -96,30 +82,25 @@ int main(int argc, char *argv[])
     return finishOutput(runCommand(argc, argv));
 }
 
-static int runCommand(int argc, char *argv[])
+// Set when main() chose the plain event loop; unset once the application exists.
+static bool noGlibHere = false;
+
+void WidgetCommand::applicationMade()
 {
-    // Past a file-size limit a write then fails with its own line instead of
-    // the signal ending the program silently.
-    std::signal(SIGXFSZ, SIG_IGN);
+    QCoreApplication::setApplicationName(QStringLiteral("mirel-host"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(MIREL_VERSION));
+    if (noGlibHere)
+        qunsetenv("QT_NO_GLIB");
+}
 
-    // Commands other than gui never need a display. Without one, gui still
-    // answers --help and usage errors, and then says that it needs one.
-    const bool wantsDisplay = argc > 1 && qstrcmp(argv[1], "gui") == 0;
-    const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
-    const bool noDisplay = (platform.isEmpty() || platform.startsWith("xcb")) && qEnvironmentVariableIsEmpty("DISPLAY")
-                           && (platform.startsWith("xcb") || qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"));
-    if (wantsDisplay && noDisplay)
-        HostCommandLine::setDisplayMissing();
-    if (!wantsDisplay || noDisplay)
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    if (qgetenv("QT_QPA_PLATFORM") == "offscreen")
-        qInstallMessageHandler(quietOffscreenMessages);
+// The commands that show nothing and build no widget run under a QCoreApplication,
+// without loading the widget libraries: a fraction of what a QApplication costs to start.
+static int runWithoutWidgets(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    WidgetCommand::applicationMade();
 
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("mirel-host"));
-    QApplication::setApplicationVersion(QStringLiteral(MIREL_VERSION));
-
-    const QStringList args = QApplication::arguments();
+    const QStringList args = QCoreApplication::arguments();
     const QString command = args.value(1);
     if (command == QLatin1String("--help") || command == QLatin1String("-h")) {
         std::fputs(usage, stdout);
@@ -133,29 +114,59 @@ static int runCommand(int argc, char *argv[])
         std::fputs(usage, stderr);
         return HostCommandLine::UsageError;
     }
-    const QStringList commandArgs = QStringList{args.first() + QLatin1Char(' ') + command} + args.mid(2);
+    const QStringList commandArgs = WidgetCommand::commandArguments(args);
     if (command == QLatin1String("info"))
         return HostCommands::info(commandArgs);
     if (command == QLatin1String("devices"))
         return HostCommands::devices(commandArgs);
-    if (command == QLatin1String("gui"))
-        return GuiSession::run(commandArgs);
-    if (command == QLatin1String("create"))
-        return BatchCommands::create(commandArgs);
-    if (command == QLatin1String("open"))
-        return BatchCommands::open(commandArgs);
     if (command == QLatin1String("keys"))
         return HostCommands::keys(commandArgs);
     if (command == QLatin1String("sim"))
         return SimCommand::run(commandArgs);
-    if (command == QLatin1String("switch"))
-        return SwitchCommand::run(commandArgs);
-    if (command == QLatin1String("screenshot"))
-        return HostCommands::screenshot(commandArgs);
     const QString guess = OptionCheck::nearest(command, {"info", "devices", "gui", "create", "open", "keys", "sim",
-                                                         "screenshot"});
+                                                         "screenshot", "switch"});
     QTextStream(stderr) << "ERROR: unknown command '" << Utils::echo(command) << "'"
                         << (guess.isEmpty() ? QString() : QStringLiteral(" (did you mean '%1'?)").arg(guess))
                         << "; see mirel-host --help\n";
     return HostCommandLine::UsageError;
+}
+
+QStringList WidgetCommand::commandArguments(const QStringList &args)
+{
+    return QStringList{args.first() + QLatin1Char(' ') + args.value(1)} + args.mid(2);
+}
+
+// The commands that build widgets live in a library of their own, loaded only for them.
+static int runWithWidgets(int argc, char *argv[])
+{
+    void *library = dlopen(WidgetCommand::LibraryName, RTLD_NOW | RTLD_LOCAL);
+    const auto run = library ? reinterpret_cast<decltype(&mirelHostWidgetCommand)>(
+                             dlsym(library, WidgetCommand::EntryName))
+                             : nullptr;
+    if (!run) {
+        std::fprintf(stderr, "ERROR: cannot load %s: %s\n", WidgetCommand::LibraryName, dlerror());
+        return HostCommandLine::Refused;
+    }
+    return run(argc, argv);
+}
+
+static int runCommand(int argc, char *argv[])
+{
+    // Past a file-size limit a write then fails with its own line instead of
+    // the signal ending the program silently.
+    std::signal(SIGXFSZ, SIG_IGN);
+
+    const QByteArray command = argc > 1 ? QByteArray(argv[1]) : QByteArray();
+    // A batch run processes no events, and glib's event loop wakes itself with a system
+    // call for every event posted, hundreds per dialog; the plain one does not. The
+    // tools sim runs do not inherit the choice.
+    noGlibHere = command != "gui" && !qEnvironmentVariableIsSet("QT_NO_GLIB");
+    if (noGlibHere)
+        qputenv("QT_NO_GLIB", "1");
+    const int status = WidgetCommand::isOne(command) ? runWithWidgets(argc, argv) : runWithoutWidgets(argc, argv);
+    if (status != SimCommand::NeedsWidgets)
+        return status;
+    if (noGlibHere)
+        qputenv("QT_NO_GLIB", "1");
+    return runWithWidgets(argc, argv);
 }

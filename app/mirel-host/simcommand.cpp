@@ -355,6 +355,10 @@ int simulate(const QStringList &arguments)
         return fail(Refused, QStringLiteral("no switching block and module beside '%1'; 'mirel-host switch "
                                             "PROFILES.json FILE.ipc' writes the block")
                                      .arg(Utils::echo(given)));
+    // Generating needs the plug-in's dialog, and so widgets: the caller runs the command again
+    // under a widget application. Nothing is printed or kept before this point.
+    if (!files && !QCoreApplication::instance()->inherits("QApplication"))
+        return NeedsWidgets;
     if (!files) {
         // Generate a fresh copy from a copy of the configuration, so nothing beside it changes.
         const QString copy = work.filePath(QFileInfo(ipc).fileName());

@@ -40,11 +40,48 @@ QString valueText(const QVariant &value)
     }
 }
 
+// Text that QSettings writes as it is, neither quoted nor escaped, as a key or as a value.
+bool plainKey(const QString &text)
+{
+    for (const QChar c : text) {
+        const ushort u = c.unicode();
+        if (!((u >= 'a' && u <= 'z') || (u >= 'A' && u <= 'Z') || (u >= '0' && u <= '9') || u == '_' || u == '-'
+              || u == '.'))
+            return false;
+    }
+    return !text.isEmpty();
+}
+
+bool plainValue(const QString &text)
+{
+    return text.isEmpty() || plainKey(text);
+}
+
+// The text QSettings makes of maps whose keys and values are all plain, without its
+// scratch file: the sections in its order (the top level as [General], then the group),
+// the keys sorted as it sorts them, a blank line between sections.
+std::optional<QByteArray> plainText(const QVariantMap &info, const QVariantMap &config)
+{
+    QByteArray text;
+    for (const auto &[map, header] : {std::pair{&info, "[General]\n"}, {&config, "[Config]\n"}}) {
+        if (map->isEmpty())
+            continue;
+        text += QByteArray(text.isEmpty() ? "" : "\n") + header;
+        for (auto it = map->constBegin(); it != map->constEnd(); ++it) {
+            const QString value = valueText(it.value());
+            if (!plainKey(it.key()) || !plainValue(value))
+                return std::nullopt;
+            text += it.key().toLatin1() + '=' + value.toLatin1() + '\n';
+        }
+    }
+    return text;
+}
+
 } // namespace
 
 std::optional<QByteArray> ipConfigText(const QVariantMap &info, const QVariantMap &config, QString *problem)
 {
-    // QSettings writes the text into a private scratch folder; the bytes are what the staged commit writes.
+    // Anything else QSettings writes into a private scratch folder; the bytes are what the staged commit writes.
     QString reason;
     QString *why = problem ? problem : &reason;
     // QSettings drops an empty key without a word; a file without it would read back as another one.
@@ -52,6 +89,8 @@ std::optional<QByteArray> ipConfigText(const QVariantMap &info, const QVariantMa
         *why = QStringLiteral("an empty key cannot be written");
         return std::nullopt;
     }
+    if (std::optional<QByteArray> plain = plainText(info, config))
+        return plain;
     const QTemporaryDir scratch;
     if (!scratch.isValid()) {
         *why = scratch.errorString();

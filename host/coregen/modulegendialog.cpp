@@ -22,7 +22,6 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QScreen>
 #include <QScrollArea>
 #include <QStyle>
@@ -317,9 +316,13 @@ void ModuleGenDialog::updateDeviceText()
     if (!m_device.id().isEmpty() && m_device.id() != device)
         device += QStringLiteral(" (%1)").arg(m_device.id());
     m_deviceText->setText(device);
-    const QStringList title = {m_label->text(), device};
-    setWindowTitle(
-            QStringList(title).filter(QRegularExpression(QStringLiteral("\\S"))).join(QStringLiteral(" \u2014 ")));
+    // The parts that show anything but blanks (space, tab, line and page breaks).
+    QStringList title;
+    for (const QString &part : {m_label->text(), device}) {
+        if (std::any_of(part.begin(), part.end(), [](QChar c) { return !QStringLiteral(" \t\n\v\f\r").contains(c); }))
+            title << part;
+    }
+    setWindowTitle(title.join(QStringLiteral(" \u2014 ")));
 }
 
 void ModuleGenDialog::showEvent(QShowEvent *event)

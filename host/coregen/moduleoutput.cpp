@@ -1,6 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "moduleoutput.h"
 
+#include <commitgroup.h>
+
+#include <utility>
+
 namespace IPCore {
 
 namespace {
@@ -8,6 +12,10 @@ namespace {
 // whose module they belong to; the dialog's output makes itself known here.
 ModuleOutput *openOutput = nullptr;
 } // namespace
+
+ModuleOutput::ModuleOutput()
+    : m_files(std::make_unique<FileIO::StagedFiles>())
+{}
 
 ModuleOutput::~ModuleOutput()
 {
@@ -18,7 +26,7 @@ bool ModuleOutput::begin(const QString &base, const QString &sub, const QString 
                          QString *problem)
 {
     close();
-    if (!m_files.open(base, sub, stem, problem) || !m_files.check(names, problem)) {
+    if (!m_files->open(base, sub, stem, problem) || !m_files->check(names, problem)) {
         discard();
         return false;
     }
@@ -29,13 +37,17 @@ bool ModuleOutput::begin(const QString &base, const QString &sub, const QString 
 bool ModuleOutput::finish(QString *problem)
 {
     close();
-    return m_files.commit(problem);
+    if (FileIO::CommitGroup *group = FileIO::CommitGroup::active()) {
+        group->hold(std::exchange(m_files, std::make_unique<FileIO::StagedFiles>()));
+        return true;
+    }
+    return m_files->commit(problem);
 }
 
 void ModuleOutput::discard()
 {
     close();
-    m_files.discard();
+    m_files->discard();
 }
 
 ModuleOutput *ModuleOutput::open()

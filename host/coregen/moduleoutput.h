@@ -6,17 +6,20 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
+
 namespace IPCore {
 
 // The files of one module being written. Its owner (the dialog) opens it in the
 // existing-file check; the configuration file and the generated files join it,
-// and the generator's success commits them all at once. Any failure on the way,
-// or the owner's end, discards the whole set, so a refused run leaves every
-// existing file as it was and creates nothing.
+// and the generator's success commits them all at once, or hands them to the
+// commit group in effect (FileIO::CommitGroup), which commits them with others.
+// Any failure on the way, or the owner's end, discards the whole set, so a refused
+// run leaves every existing file as it was and creates nothing.
 class ModuleOutput
 {
 public:
-    ModuleOutput() = default;
+    ModuleOutput();
     ~ModuleOutput();
     ModuleOutput(const ModuleOutput &) = delete;
     ModuleOutput &operator=(const ModuleOutput &) = delete;
@@ -25,7 +28,8 @@ public:
     // module `stem` and checks that `names` can be replaced there. Once open, this
     // is the output the writer and the generator join.
     bool begin(const QString &base, const QString &sub, const QString &stem, const QStringList &names, QString *problem);
-    FileIO::StagedFiles &files() { return m_files; }
+    FileIO::StagedFiles &files() { return *m_files; }
+    // True when the set was committed, or joined the commit group in effect.
     bool finish(QString *problem);
     void discard();
 
@@ -35,7 +39,7 @@ public:
 private:
     void close();
 
-    FileIO::StagedFiles m_files;
+    std::unique_ptr<FileIO::StagedFiles> m_files;
 };
 
 } // namespace IPCore

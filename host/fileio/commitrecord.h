@@ -15,15 +15,17 @@ namespace FileIO {
 // module's names, and of those only its own run's while others may be alive:
 //
 //   .STEM.lock                  flock()ed for the whole run (see ModuleLock)
-//   .STEM.staged-TOKEN-N        one temporary per file: written, then fdatasync
+//   .STEM.staged-TOKEN-N        one temporary per file: written, then fdatasync in the commit
 //   .STEM.commit                the commit record: "temporary NUL target NUL" per
 //                               file between a header and an end line
 //
-// commit: the record is written as temporary 0, synced and renamed to .STEM.commit,
-// and the folder is synced — from here on the new set is the module. Then every
-// temporary is renamed over its target, the folder is synced again and the record
-// removed. Before the record is on disk the old files stand untouched. A set of one
-// file needs no record: its rename is the commit.
+// commit: the temporaries are synced; the record is written as temporary 0, synced
+// and renamed to .STEM.commit, and the folder is synced — from here on the new set
+// is the module. Then every temporary is renamed over its target, the folder is
+// synced again and the record removed. Before the record is on disk the old files
+// stand untouched. A set of one file needs no record: its rename is the commit.
+// Several modules committed together (StagedFiles::commitAll) take each step
+// together: one pass of syncs for all their files, one for their records, and so on.
 //
 // Whoever takes the lock next — a run that writes the module, or a command that
 // reads it and finds something left — settles first: a whole record is carried out

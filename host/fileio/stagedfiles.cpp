@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "stagedfiles.h"
 
+#include "commitgroup.h"
 #include "commitrecord.h"
 
 #include <echo.h>
@@ -8,10 +9,15 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <functional>
+#include <numeric>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 namespace FileIO {
@@ -52,6 +58,61 @@ bool writeAll(int fd, const QByteArray &bytes)
         done += n;
     }
     return true;
+}
+
+// Runs job(i) for every i below count on several threads: each job waits for the disk,
+// and syncs waiting side by side share the device's cache flushes.
+void inParallel(size_t count, const std::function<void(size_t)> &job)
+{
+    constexpr size_t MaxThreads = 4;
+    std::atomic<size_t> next{0};
+    const auto work = [&] {
+        for (size_t i = next++; i < count; i = next++)
+            job(i);
+    };
+    std::vector<std::thread> threads;
+    for (size_t t = 1; t < std::min(count, MaxThreads); ++t)
+        threads.emplace_back(work);
+    work();
+    for (std::thread &thread : threads)
+        thread.join();
+}
+
+// The errno of each descriptor's sync, 0 where it succeeded.
+std::vector<int> syncAll(const std::vector<int> &fds, bool dataOnly)
+{
+    std::vector<int> errors(fds.size(), 0);
+    inParallel(fds.size(), [&](size_t i) {
+        if ((dataOnly ? ::fdatasync(fds[i]) : ::fsync(fds[i])) != 0)
+            errors[i] = errno;
+    });
+    return errors;
+}
+
+// Syncs the folder of each of `items` (folderOf gives its descriptor), each folder
+// once however many items it holds; the errno of each item's folder, 0: synced.
+std::vector<int> syncFolders(const std::vector<size_t> &items, const std::function<int(size_t)> &folderOf)
+{
+    std::vector<std::pair<dev_t, ino_t>> ids;
+    std::vector<int> distinct;
+    std::vector<size_t> index(items.size());
+    for (size_t k = 0; k < items.size(); ++k) {
+        struct stat info;
+        const int fd = folderOf(items[k]);
+        const std::pair<dev_t, ino_t> id = fstat(fd, &info) == 0 ? std::pair{info.st_dev, info.st_ino}
+                                                                 : std::pair<dev_t, ino_t>{0, 0};
+        const auto found = std::find(ids.begin(), ids.end(), id);
+        index[k] = size_t(found - ids.begin());
+        if (found == ids.end()) {
+            ids.push_back(id);
+            distinct.push_back(fd);
+        }
+    }
+    const std::vector<int> synced = syncAll(distinct, false);
+    std::vector<int> errors(items.size());
+    for (size_t k = 0; k < items.size(); ++k)
+        errors[k] = synced[index[k]];
+    return errors;
 }
 
 QString lockProblem(ModuleLock::Outcome outcome, const QString &module)
@@ -142,6 +203,9 @@ bool StagedFiles::open(const QString &base, const QString &sub, const QString &s
         discard();
         return false;
     }
+    // This run may hold the module itself, in a group not yet committed.
+    if (CommitGroup *group = CommitGroup::active())
+        group->commitIfHolding(m_dir, stem);
     const ModuleLock::Outcome locked = m_lock.take(m_dir, lockName, lockTimeoutMs());
     if (locked != ModuleLock::Taken)
         return refuse(lockProblem(locked, shown(stem)));
@@ -226,100 +290,232 @@ bool StagedFiles::add(const QString &name, const QByteArray &bytes, QString *pro
     struct stat info;
     if (fstatat(m_dir, encoded(name).constData(), &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(info.st_mode))
         fchmod(fd, info.st_mode & 07777);
-    // On disk before the rename makes it the file, so that a crash leaves the old file or the whole new one.
-    const bool written = writeAll(fd, bytes) && ::fdatasync(fd) == 0;
-    const int error = errno;
-    if (::close(fd) != 0 || !written) {
-        errno = written ? errno : error;
+    if (!writeAll(fd, bytes)) {
         *problem = QStringLiteral("Cannot write \"%1\": %2").arg(shown(name), systemError());
+        ::close(fd);
         unlinkat(m_dir, temporary.constData(), 0);
         return false;
     }
     for (auto it = m_staged.begin(); it != m_staged.end(); ++it) {
         if (it->name == name) {
+            ::close(it->fd);
             unlinkat(m_dir, it->temporary.constData(), 0);
             m_staged.erase(it);
             break;
         }
     }
-    m_staged.push_back({name, temporary});
+    m_staged.push_back({name, temporary, fd});
     return true;
 }
 
 bool StagedFiles::commit(QString *problem)
 {
-    QStringList names;
-    for (const Staged &staged : m_staged)
-        names << staged.name;
-    if (!isOpen() || !check(names, problem)) {
-        if (!isOpen())
-            *problem = QStringLiteral("Cannot save the module: the output folder is not open.");
-        discard();
-        return false;
-    }
-    // One file needs no record: its rename alone is the commit.
-    if (m_staged.size() > 1 && !writeRecord(problem)) {
-        discard();
-        return false;
-    }
-    for (const Staged &staged : m_staged) {
-        if (renameat(m_dir, staged.temporary.constData(), m_dir, encoded(staged.name).constData()) != 0) {
-            *problem = QStringLiteral("Cannot save \"%1\": %2").arg(shown(staged.name), systemError());
-            // Past the record the set is the new one: the next run makes the renames left.
-            if (m_staged.size() > 1)
-                m_staged.clear();
-            discard();
-            return false;
-        }
-    }
-    // The renames, and the folders this write created, are recorded on disk too.
-    const bool synced = ::fsync(m_dir) == 0;
-    if (synced)
-        unlinkat(m_dir, CommitRecord::recordName(encoded(m_stem)).constData(), 0);
-    else
-        *problem = QStringLiteral("Cannot save \"%1\": %2").arg(Utils::echo(m_folder, 120), systemError());
-    m_staged.clear();
-    for (auto &created : m_created) {
-        ::fsync(created.first);
-        ::close(created.first);
-    }
-    m_created.clear(); // the folders now hold the module
-    discard();
-    return synced;
+    std::vector<QString> problems;
+    commitAll({this}, &problems);
+    *problem = problems.front();
+    return problem->isEmpty();
 }
 
-bool StagedFiles::writeRecord(QString *problem)
+bool StagedFiles::isModule(int dir, const QString &stem) const
+{
+    struct stat mine, other;
+    return isOpen() && stem == m_stem && fstat(m_dir, &mine) == 0 && fstat(dir, &other) == 0
+           && mine.st_dev == other.st_dev && mine.st_ino == other.st_ino;
+}
+
+bool StagedFiles::fail(QString *problem, const QString &text)
+{
+    *problem = text;
+    discard();
+    return false;
+}
+
+// Closes the temporaries, whose data the commit synced; `errors` holds each one's
+// sync errno (0: on disk).
+bool StagedFiles::closeSynced(const std::vector<int> &errors, QString *problem)
+{
+    for (size_t j = 0; j < m_staged.size(); ++j) {
+        Staged &staged = m_staged[j];
+        const bool closed = ::close(staged.fd) == 0;
+        staged.fd = -1;
+        if (errors[j] != 0 || !closed) {
+            errno = errors[j] != 0 ? errors[j] : errno;
+            return fail(problem, QStringLiteral("Cannot write \"%1\": %2").arg(shown(staged.name), systemError()));
+        }
+    }
+    return true;
+}
+
+bool StagedFiles::stageRecord(QString *problem)
 {
     CommitRecord::Renames renames;
     for (const Staged &staged : m_staged)
         renames.emplace_back(staged.temporary, encoded(staged.name));
     const QByteArray temporary = CommitRecord::temporaryName(encoded(m_stem), m_token, 0);
+    m_record = openat(m_dir, temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (m_record >= 0 && writeAll(m_record, CommitRecord::text(renames))) {
+        ::sync_file_range(m_record, 0, 0, SYNC_FILE_RANGE_WRITE);
+        return true;
+    }
+    const QString text = QStringLiteral("Cannot save \"%1\": %2")
+                                 .arg(shown(QFile::decodeName(CommitRecord::recordName(encoded(m_stem)))),
+                                      systemError());
+    if (m_record >= 0)
+        ::close(m_record);
+    m_record = -1;
+    unlinkat(m_dir, temporary.constData(), 0);
+    return fail(problem, text);
+}
+
+// Synced (`error` is its sync's errno, 0: on disk) and renamed into place; with the
+// folder synced after, the commit point.
+bool StagedFiles::placeRecord(int error, QString *problem)
+{
+    const QByteArray temporary = CommitRecord::temporaryName(encoded(m_stem), m_token, 0);
     const QByteArray record = CommitRecord::recordName(encoded(m_stem));
-    const int fd = openat(m_dir, temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-    bool written = fd >= 0 && writeAll(fd, CommitRecord::text(renames)) && ::fdatasync(fd) == 0;
-    const int error = errno;
-    if (fd >= 0 && ::close(fd) != 0 && written)
+    bool written = error == 0;
+    if (::close(m_record) != 0 && written)
         written = false;
     else
         errno = error;
-    // Synced, renamed into place and the folder synced: the commit point.
-    if (written && renameat(m_dir, temporary.constData(), m_dir, record.constData()) == 0) {
-        if (::fsync(m_dir) == 0)
-            return true;
-        const int syncError = errno;
-        unlinkat(m_dir, record.constData(), 0);
-        errno = syncError;
-    }
-    *problem = QStringLiteral("Cannot save \"%1\": %2").arg(shown(QFile::decodeName(record)), systemError());
+    m_record = -1;
+    if (written && renameat(m_dir, temporary.constData(), m_dir, record.constData()) == 0)
+        return true;
+    const QString text = QStringLiteral("Cannot save \"%1\": %2").arg(shown(QFile::decodeName(record)), systemError());
     unlinkat(m_dir, temporary.constData(), 0);
-    return false;
+    return fail(problem, text);
+}
+
+bool StagedFiles::renameAll(QString *problem)
+{
+    for (const Staged &staged : m_staged) {
+        if (renameat(m_dir, staged.temporary.constData(), m_dir, encoded(staged.name).constData()) != 0) {
+            const QString text = QStringLiteral("Cannot save \"%1\": %2").arg(shown(staged.name), systemError());
+            // Past the record the set is the new one: the next run makes the renames left.
+            if (m_staged.size() > 1)
+                m_staged.clear();
+            return fail(problem, text);
+        }
+    }
+    return true;
+}
+
+// The folders this write created hold the module now.
+void StagedFiles::finish()
+{
+    m_staged.clear();
+    for (auto &created : m_created)
+        ::close(created.first);
+    m_created.clear();
+    discard();
+}
+
+void StagedFiles::commitAll(const std::vector<StagedFiles *> &sets, std::vector<QString> *problems)
+{
+    problems->assign(sets.size(), QString());
+    const auto alive = [&](size_t i) {
+        return sets[i]->isOpen();
+    };
+    for (size_t i = 0; i < sets.size(); ++i) {
+        StagedFiles &set = *sets[i];
+        QStringList names;
+        for (const Staged &staged : set.m_staged)
+            names << staged.name;
+        if (!set.isOpen())
+            set.fail(&(*problems)[i], QStringLiteral("Cannot save the module: the output folder is not open."));
+        else if (!set.check(names, &(*problems)[i]))
+            set.discard();
+    }
+    // Every set's data goes to the disk at once, then all of it is synced in one pass.
+    std::vector<int> files;
+    for (size_t i = 0; i < sets.size(); ++i) {
+        for (const Staged &staged : sets[i]->m_staged) {
+            ::sync_file_range(staged.fd, 0, 0, SYNC_FILE_RANGE_WRITE);
+            files.push_back(staged.fd);
+        }
+    }
+    std::vector<int> errors = syncAll(files, true);
+    auto error = errors.begin();
+    for (size_t i = 0; i < sets.size(); ++i) {
+        const size_t count = sets[i]->m_staged.size();
+        const std::vector<int> own(error, error + std::ptrdiff_t(count));
+        error += std::ptrdiff_t(count);
+        // One file needs no record: its rename alone is the commit.
+        if (alive(i) && sets[i]->closeSynced(own, &(*problems)[i]) && count > 1)
+            sets[i]->stageRecord(&(*problems)[i]);
+    }
+    std::vector<int> records;
+    for (const StagedFiles *set : sets) {
+        if (set->m_record >= 0)
+            records.push_back(set->m_record);
+    }
+    errors = syncAll(records, true);
+    error = errors.begin();
+    for (size_t i = 0; i < sets.size(); ++i) {
+        if (sets[i]->m_record >= 0)
+            sets[i]->placeRecord(*error++, &(*problems)[i]);
+    }
+    // The records' names are on disk: the commit point.
+    const auto folderOf = [&](size_t i) {
+        return sets[i]->m_dir;
+    };
+    std::vector<size_t> withRecord;
+    for (size_t i = 0; i < sets.size(); ++i) {
+        if (alive(i) && sets[i]->m_staged.size() > 1)
+            withRecord.push_back(i);
+    }
+    errors = syncFolders(withRecord, folderOf);
+    for (size_t k = 0; k < withRecord.size(); ++k) {
+        StagedFiles &set = *sets[withRecord[k]];
+        if (errors[k] == 0)
+            continue;
+        const QByteArray record = CommitRecord::recordName(encoded(set.m_stem));
+        unlinkat(set.m_dir, record.constData(), 0);
+        errno = errors[k];
+        set.fail(&(*problems)[withRecord[k]],
+                 QStringLiteral("Cannot save \"%1\": %2").arg(set.shown(QFile::decodeName(record)), systemError()));
+    }
+    std::vector<size_t> renamed;
+    for (size_t i = 0; i < sets.size(); ++i) {
+        if (alive(i) && sets[i]->renameAll(&(*problems)[i]))
+            renamed.push_back(i);
+    }
+    // The renames are on disk too before the record goes, and so are the names of the
+    // folders this write created.
+    errors = syncFolders(renamed, folderOf);
+    std::vector<std::pair<size_t, size_t>> created; // set, its created folder
+    for (size_t k = 0; k < renamed.size(); ++k) {
+        StagedFiles &set = *sets[renamed[k]];
+        if (errors[k] != 0) {
+            errno = errors[k];
+            (*problems)[renamed[k]] = QStringLiteral("Cannot save \"%1\": %2")
+                                              .arg(Utils::echo(set.m_folder, 120), systemError());
+        } else {
+            unlinkat(set.m_dir, CommitRecord::recordName(encoded(set.m_stem)).constData(), 0);
+        }
+        for (size_t c = 0; c < set.m_created.size(); ++c)
+            created.emplace_back(renamed[k], c);
+    }
+    std::vector<size_t> parents(created.size());
+    std::iota(parents.begin(), parents.end(), 0);
+    syncFolders(parents, [&](size_t k) { return sets[created[k].first]->m_created[created[k].second].first; });
+    for (size_t i : renamed)
+        sets[i]->finish();
 }
 
 void StagedFiles::discard()
 {
-    for (const Staged &staged : m_staged)
+    for (const Staged &staged : m_staged) {
+        if (staged.fd >= 0)
+            ::close(staged.fd);
         unlinkat(m_dir, staged.temporary.constData(), 0);
+    }
     m_staged.clear();
+    if (m_record >= 0) {
+        ::close(m_record);
+        unlinkat(m_dir, CommitRecord::temporaryName(encoded(m_stem), m_token, 0).constData(), 0);
+    }
+    m_record = -1;
     m_lock.release();
     if (m_dir >= 0)
         ::close(m_dir);

@@ -13,10 +13,11 @@ namespace FileIO {
 
 // The files of one module, written together. The folder is opened once and every
 // name is created relative to it without following links; each file goes to a
-// temporary first, flushed to disk, and commit() makes them the module in one piece
-// (commitrecord.h: a synced record of the renames, then the renames, then a folder
-// sync), so that after a kill at any moment the next run finds the old set or the
-// new one. A target that is a link or anything but a regular file is refused before
+// temporary first, and commit() flushes them to disk and makes them the module in
+// one piece (commitrecord.h: a synced record of the renames, then the renames, then
+// a folder sync), so that after a kill at any moment the next run finds the old set
+// or the new one. commitAll() does the same for several sets with one pass of each
+// kind of sync, so that the disk's waits are shared. A target that is a link or anything but a regular file is refused before
 // a byte is written. The module is locked for the whole write, so that concurrent
 // runs on it take turns, and what killed runs left of it is settled first. Whatever
 // is not committed is discarded, and folders this write created are removed again.
@@ -35,9 +36,17 @@ public:
     // Refuses names whose place holds a link, a folder or a special file, or a file
     // that may not be written.
     bool check(const QStringList &names, QString *problem) const;
+    // Writes the temporary; it reaches the disk in the commit.
     bool add(const QString &name, const QByteArray &bytes, QString *problem);
     bool commit(QString *problem);
     void discard();
+
+    // Commits the sets in the order given: each one whole or not at all, as commit()
+    // does; problems[i] says why set i was not committed, empty when it was.
+    static void commitAll(const std::vector<StagedFiles *> &sets, std::vector<QString> *problems);
+
+    // Whether this open set is module `stem` in the folder `dir` refers to.
+    bool isModule(int dir, const QString &stem) const;
 
     bool isOpen() const { return m_dir >= 0; }
 
@@ -57,10 +66,16 @@ private:
     {
         QString name;
         QByteArray temporary;
+        int fd = -1; // open until its data is synced
     };
 
     QString shown(const QString &name) const;
-    bool writeRecord(QString *problem);
+    bool fail(QString *problem, const QString &text);
+    bool closeSynced(const std::vector<int> &errors, QString *problem);
+    bool stageRecord(QString *problem);
+    bool placeRecord(int error, QString *problem);
+    bool renameAll(QString *problem);
+    void finish();
 
     int m_dir = -1;
     QString m_folder;
@@ -69,6 +84,7 @@ private:
     QByteArray m_token; // names this run's temporaries
     int m_count = 0;
     std::vector<Staged> m_staged;
+    int m_record = -1;                                 // the commit record's temporary, until it is synced
     std::vector<std::pair<int, QByteArray>> m_created; // parent folder descriptor, name
 };
 
