@@ -137,9 +137,22 @@ QStringList WidgetCommand::commandArguments(const QStringList &args)
 }
 
 // The commands that build widgets live in a library of their own, loaded only for them.
+// The widget library sits beside the host libraries the program links. A sanitizer
+// runtime wraps dlopen, which then searches its own run path rather than the
+// program's, so the library is named by the folder its neighbour was loaded from.
+static QByteArray widgetLibraryPath()
+{
+    char origin[4096] = {};
+    void *neighbour = dlopen("libUtils.so", RTLD_LAZY | RTLD_NOLOAD);
+    const bool found = neighbour && dlinfo(neighbour, RTLD_DI_ORIGIN, origin) == 0 && origin[0];
+    if (neighbour)
+        dlclose(neighbour);
+    return found ? QByteArray(origin) + '/' + WidgetCommand::LibraryName : QByteArray(WidgetCommand::LibraryName);
+}
+
 static int runWithWidgets(int argc, char *argv[])
 {
-    void *library = dlopen(WidgetCommand::LibraryName, RTLD_NOW | RTLD_LOCAL);
+    void *library = dlopen(widgetLibraryPath().constData(), RTLD_NOW | RTLD_LOCAL);
     const auto run = library ? reinterpret_cast<decltype(&mirelHostWidgetCommand)>(
                              dlsym(library, WidgetCommand::EntryName))
                              : nullptr;
