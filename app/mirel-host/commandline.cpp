@@ -4,8 +4,10 @@
 #include "optioncheck.h"
 
 #include <echo.h>
+#include <inputfile.h>
 #include <stagedfiles.h>
 
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QRegularExpression>
 #include <QSettings>
@@ -162,6 +164,20 @@ QString unknownDeviceProblem(const QString &path)
     return QStringLiteral("'%1' names the device '%2', which the device table does not have; 'mirel-host devices' "
                           "lists them, --device chooses one")
             .arg(Utils::echo(path), Utils::echo(named));
+}
+
+std::optional<int> checkConfigFile(const QString &given)
+{
+    if (!QFileInfo(given).isFile())
+        return fail(Refused, QStringLiteral("no configuration file '%1'").arg(Utils::echo(given)));
+    // A FIFO, a device or a huge file is refused unread.
+    if (const QString problem = FileIO::inputProblem(given); !problem.isEmpty())
+        return fail(Refused, problem);
+    if (!looksLikeIpc(given))
+        return fail(Refused, QStringLiteral("'%1' is not an IP configuration (.ipc) file").arg(Utils::echo(given)));
+    if (const QString problem = unknownDeviceProblem(given); !problem.isEmpty())
+        return fail(Refused, problem);
+    return std::nullopt;
 }
 
 std::optional<int> loadCoreFor(const QCommandLineParser &parser, PluginHost &host, DEV::DeviceInfo *device)

@@ -57,6 +57,9 @@ bool looksLikeIpc(const QString &path);
 // Why the configuration file at `path` cannot be opened on the device it names, or empty:
 // a device the table does not have (a typo) would otherwise become the default device.
 QString unknownDeviceProblem(const QString &path);
+// The checks a command that reads the configuration file `given` makes before anything
+// else, as open makes them: there, readable, a configuration, on a known device.
+std::optional<int> checkConfigFile(const QString &given);
 // The device --device names, and the core loaded and asked whether it supports it.
 std::optional<int> loadCoreFor(const QCommandLineParser &parser, PluginHost &host, DEV::DeviceInfo *device);
 

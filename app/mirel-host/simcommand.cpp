@@ -321,15 +321,8 @@ int simulate(const QStringList &arguments)
         return fail(UsageError, QStringLiteral("sim needs exactly one configuration file"));
     const QString given = positional.first();
     const QString ipc = QFileInfo(given).absoluteFilePath();
-    if (!QFileInfo(ipc).isFile())
-        return fail(Refused, QStringLiteral("no configuration file '%1'").arg(Utils::echo(given)));
-    // Read as open reads it: a FIFO, a device or a huge file is refused unread.
-    if (const QString problem = FileIO::inputProblem(given); !problem.isEmpty())
-        return fail(Refused, problem);
-    if (!looksLikeIpc(ipc))
-        return fail(Refused, QStringLiteral("'%1' is not an IP configuration (.ipc) file").arg(Utils::echo(given)));
-    if (const QString problem = unknownDeviceProblem(given); !problem.isEmpty())
-        return fail(Refused, problem);
+    if (auto status = checkConfigFile(given))
+        return *status;
 
     // The module and bench beside the configuration may carry another name than it, but
     // only one that open would write: never a path out of the folder.

@@ -126,14 +126,8 @@ int run(const QStringList &arguments)
         return fail(UsageError, QStringLiteral("switch needs a profile set and a configuration file"));
     const QString given = positional[1];
     const QString ipc = QFileInfo(given).absoluteFilePath();
-    if (!QFileInfo(ipc).isFile())
-        return fail(Refused, QStringLiteral("no configuration file '%1'").arg(Utils::echo(given)));
-    if (const QString problem = FileIO::inputProblem(given); !problem.isEmpty())
-        return fail(Refused, problem);
-    if (!looksLikeIpc(ipc))
-        return fail(Refused, QStringLiteral("'%1' is not an IP configuration (.ipc) file").arg(Utils::echo(given)));
-    if (const QString problem = unknownDeviceProblem(given); !problem.isEmpty())
-        return fail(Refused, problem);
+    if (auto status = checkConfigFile(given))
+        return *status;
     ProfileSet set;
     if (const QString problem = readProfiles(positional[0], &set); !problem.isEmpty())
         return fail(Refused, problem);
