@@ -316,9 +316,15 @@ int simulate(const QStringList &arguments)
     if (auto status = settleModule(folder, file, &reading))
         return *status;
 
-    QTemporaryDir work;
-    if (!work.isValid())
-        return fail(Refused, QStringLiteral("cannot make a temporary folder: %1").arg(work.errorString()));
+    // Made where it is first needed: a run refused before it copies anything makes none.
+    std::optional<QTemporaryDir> work;
+    const auto makeWork = [&work]() -> std::optional<int> {
+        if (!work)
+            work.emplace();
+        if (!work->isValid())
+            return fail(Refused, QStringLiteral("cannot make a temporary folder: %1").arg(work->errorString()));
+        return std::nullopt;
+    };
     std::optional<Files> files = filesBeside(ipc);
     // Generating needs the plug-in's dialog, and so widgets: the caller runs the command again
     // under a widget application. Nothing is printed or kept before this point.
@@ -326,7 +332,9 @@ int simulate(const QStringList &arguments)
         return NeedsWidgets;
     if (!files) {
         // Generate a fresh copy from a copy of the configuration, so nothing beside it changes.
-        const QString copy = work.filePath(QFileInfo(ipc).fileName());
+        if (auto status = makeWork())
+            return *status;
+        const QString copy = work->filePath(QFileInfo(ipc).fileName());
         if (!QFile::copy(ipc, copy))
             return fail(Refused, QStringLiteral("cannot copy '%1' into a temporary folder").arg(Utils::echo(given)));
         PluginHost host;
@@ -363,11 +371,13 @@ int simulate(const QStringList &arguments)
     // The simulators write the paths they compile into what they build and print, so a
     // quote, line break or tab in the user's path would break the run: they get copies
     // under plain names in the temporary folder.
-    const QString dir = work.path();
+    if (auto status = makeWork())
+        return *status;
+    const QString dir = work->path();
     const QString model0 = QStringLiteral("mirel") + extension, module0 = QStringLiteral("module") + extension,
                   bench0 = QStringLiteral("bench") + extension;
     for (const auto &[from, to] : {std::pair{model, model0}, {files->module, module0}, {files->bench, bench0}}) {
-        if (auto problem = copyIn(from, work.filePath(to)))
+        if (auto problem = copyIn(from, work->filePath(to)))
             return fail(Refused, *problem);
     }
     reading.release(); // the tools read the copies
