@@ -159,7 +159,8 @@ int create(const QStringList &arguments)
         sets.append(OptionSet());
 
     // The modules' files are committed a group at a time, so that their syncs share the disk's
-    // waits; each module is reported, in order, once its group is committed.
+    // waits, each group while the next is made; each module is reported, in order, once its
+    // files are committed.
     constexpr int GroupSize = 16;
     FileIO::CommitGroup group;
     struct Waiting
@@ -169,16 +170,17 @@ int create(const QStringList &arguments)
         bool joined = false; // its files wait in the group
         OptionSet set;       // where its options came from
     };
-    QVector<Waiting> waiting;
+    QList<Waiting> waiting;
+    QStringList results; // of the modules at the front of `waiting` that joined the group
     bool allCreated = true;
     QVector<Target> created;
-    const auto commitAndReport = [&] {
-        group.commit();
-        const QStringList results = group.takeResults();
-        int next = 0;
-        for (Waiting &item : waiting) {
+    // Reports the modules whose outcome is known, in order.
+    const auto reportKnown = [&] {
+        results << group.takeResults();
+        while (!waiting.isEmpty() && (!waiting.first().joined || !results.isEmpty())) {
+            Waiting item = waiting.takeFirst();
             const bool committed = item.outcome.ok;
-            item.outcome.committed(item.joined ? results.value(next++) : QString());
+            item.outcome.committed(item.joined ? results.takeFirst() : QString());
             if (committed && !item.outcome.ok) {
                 created.erase(std::remove_if(created.begin(), created.end(),
                                              [&](const Target &t) {
@@ -189,7 +191,11 @@ int create(const QStringList &arguments)
             report(item.outcome, parser, item.set);
             allCreated = allCreated && item.outcome.ok;
         }
-        waiting.clear();
+    };
+    const auto commitAll = [&] {
+        group.commit();
+        group.wait();
+        reportKnown();
     };
     for (const OptionSet &set : qAsConst(sets)) {
         QVariantMap cfgs = set.cfgs;
@@ -198,7 +204,7 @@ int create(const QStringList &arguments)
         const Target target = targetOf(cfgs, set.source);
         // An earlier module that clashes may still fail to be committed; then there is no clash.
         if (!clashProblem(target, created).isEmpty())
-            commitAndReport();
+            commitAll();
         if (const QString clash = clashProblem(target, created); !clash.isEmpty()) {
             BatchOutcome refused;
             refused.device = device.device;
@@ -221,10 +227,11 @@ int create(const QStringList &arguments)
             if (ok)
                 created.append(target);
         }
-        if (group.held() >= GroupSize || group.held() == 0)
-            commitAndReport();
+        if (group.held() >= GroupSize)
+            group.commit();
+        reportKnown();
     }
-    commitAndReport();
+    commitAll();
     return allCreated ? Done : Refused;
 }
 

@@ -339,9 +339,15 @@ int simulate(const QStringList &arguments)
     if (auto status = settleModule(folder, file, &reading))
         return *status;
 
-    QTemporaryDir work;
-    if (!work.isValid())
-        return fail(Refused, QStringLiteral("cannot make a temporary folder: %1").arg(work.errorString()));
+    // Made where it is first needed: a run refused before it copies anything makes none.
+    std::optional<QTemporaryDir> work;
+    const auto makeWork = [&work]() -> std::optional<int> {
+        if (!work)
+            work.emplace();
+        if (!work->isValid())
+            return fail(Refused, QStringLiteral("cannot make a temporary folder: %1").arg(work->errorString()));
+        return std::nullopt;
+    };
     const bool switching = parser.isSet(QStringLiteral("switch"));
     std::optional<Files> files = switching ? switchFilesBeside(ipc) : filesBeside(ipc);
     if (!files && switching)
@@ -354,7 +360,9 @@ int simulate(const QStringList &arguments)
         return NeedsWidgets;
     if (!files) {
         // Generate a fresh copy from a copy of the configuration, so nothing beside it changes.
-        const QString copy = work.filePath(QFileInfo(ipc).fileName());
+        if (auto status = makeWork())
+            return *status;
+        const QString copy = work->filePath(QFileInfo(ipc).fileName());
         if (!QFile::copy(ipc, copy))
             return fail(Refused, QStringLiteral("cannot copy '%1' into a temporary folder").arg(Utils::echo(given)));
         PluginHost host;
@@ -391,7 +399,9 @@ int simulate(const QStringList &arguments)
     // The simulators write the paths they compile into what they build and print, so a
     // quote, line break or tab in the user's path would break the run: they get copies
     // under plain names in the temporary folder.
-    const QString dir = work.path();
+    if (auto status = makeWork())
+        return *status;
+    const QString dir = work->path();
     const QString model0 = QStringLiteral("mirel") + extension, module0 = QStringLiteral("module") + extension,
                   bench0 = QStringLiteral("bench") + extension, block0 = QStringLiteral("block") + extension;
     QList<std::pair<QString, QString>> copies{{model, model0}, {files->module, module0}, {files->bench, bench0}};
@@ -401,7 +411,7 @@ int simulate(const QStringList &arguments)
         sources.insert(2, block0);
     }
     for (const auto &[from, to] : copies) {
-        if (auto problem = copyIn(from, work.filePath(to)))
+        if (auto problem = copyIn(from, work->filePath(to)))
             return fail(Refused, *problem);
     }
     reading.release(); // the tools read the copies

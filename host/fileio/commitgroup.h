@@ -6,7 +6,11 @@
 #include <QStringList>
 
 #include <memory>
+#include <thread>
+#include <utility>
 #include <vector>
+
+#include <sys/types.h>
 
 namespace FileIO {
 
@@ -14,7 +18,9 @@ namespace FileIO {
 // together (StagedFiles::commitAll): a program writing many modules has their files
 // synced in one pass, their records in the next, and each folder once per pass, so
 // that the disk's waits are shared. Each module is still committed whole or not at
-// all, and stays locked until it is. Whatever is held when the group ends is discarded.
+// all, and stays locked until it is. A commit runs on a thread of its own while the
+// program makes the next modules; one commit at a time. Sets still held when the
+// group ends are discarded; a commit under way is finished first.
 class CommitGroup
 {
 public:
@@ -28,22 +34,34 @@ public:
 
     // Takes over an open set whose files are all added.
     void hold(std::unique_ptr<StagedFiles> set);
-    int held() const { return int(m_sets.size()); }
+    int held() const { return int(m_held.size()); }
     // How many sets were ever held, so that a caller can tell whether a write joined.
     int joined() const { return m_joined; }
 
-    // Commits the held sets; each one's outcome joins the results.
+    // Starts committing the held sets, once the commit started before has ended.
     void commit();
-    // The outcomes since the last call, in the order the sets were held: empty for a
-    // committed set, else why it was not committed.
+    // Waits for the commit under way.
+    void wait();
+    // The outcomes of the commits that have ended, in the order the sets were held:
+    // empty for a committed set, else why it was not committed.
     QStringList takeResults();
 
-    // Commits first when a held set is module `stem` in the folder `dir`, so that a
-    // new write of that module does not wait for a lock this group holds.
+    // Commits first, and waits, when a set of this group is module `stem` in the
+    // folder `dir`, so that a new write of that module does not wait for a lock this
+    // group holds.
     void commitIfHolding(int dir, const QString &stem);
 
 private:
-    std::vector<std::unique_ptr<StagedFiles>> m_sets;
+    struct Running
+    {
+        std::vector<std::unique_ptr<StagedFiles>> sets;
+        std::vector<std::pair<std::pair<dev_t, ino_t>, QString>> modules; // folder and stem of each set
+        std::vector<QString> problems;
+        std::thread thread;
+    };
+
+    std::vector<std::unique_ptr<StagedFiles>> m_held;
+    std::unique_ptr<Running> m_running;
     QStringList m_results;
     int m_joined = 0;
     CommitGroup *m_previous = nullptr;

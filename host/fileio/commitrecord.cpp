@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "commitrecord.h"
 
+#include <QList>
 #include <QRandomGenerator>
-#include <QRegularExpression>
 
+#include <algorithm>
 #include <cerrno>
 #include <dirent.h>
 #include <fcntl.h>
@@ -25,12 +26,24 @@ bool isRegular(int dir, const QByteArray &name)
     return fstatat(dir, name.constData(), &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(info.st_mode);
 }
 
-// The exact shape of a temporary of `stem`: no other module's name fits it.
+// The exact shape of a temporary of `stem`, ".STEM.staged-TOKEN-N": no other module's name fits it.
 bool isTemporary(const QByteArray &name, const QByteArray &stem)
 {
-    static const QRegularExpression tail(QStringLiteral("^\\.staged-[A-Za-z0-9]{%1}-[0-9]+$").arg(TokenLength));
-    const QByteArray head = '.' + stem;
-    return name.startsWith(head) && tail.match(QString::fromLatin1(name.mid(head.size()))).hasMatch();
+    const QByteArray head = '.' + stem + ".staged-";
+    if (!name.startsWith(head) || name.size() < head.size() + TokenLength + 2)
+        return false;
+    const char *token = name.constData() + head.size();
+    const auto isDigit = [](char c) {
+        return c >= '0' && c <= '9';
+    };
+    for (int i = 0; i < TokenLength; ++i) {
+        if (!isDigit(token[i]) && !((token[i] >= 'A' && token[i] <= 'Z') || (token[i] >= 'a' && token[i] <= 'z')))
+            return false;
+    }
+    if (token[TokenLength] != '-')
+        return false;
+    const char *end = name.constData() + name.size();
+    return std::all_of(token + TokenLength + 1, end, isDigit);
 }
 
 QByteArray readRecord(int dir, const QByteArray &name)

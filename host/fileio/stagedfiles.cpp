@@ -316,13 +316,6 @@ bool StagedFiles::commit(QString *problem)
     return problem->isEmpty();
 }
 
-bool StagedFiles::isModule(int dir, const QString &stem) const
-{
-    struct stat mine, other;
-    return isOpen() && stem == m_stem && fstat(m_dir, &mine) == 0 && fstat(dir, &other) == 0
-           && mine.st_dev == other.st_dev && mine.st_ino == other.st_ino;
-}
-
 bool StagedFiles::fail(QString *problem, const QString &text)
 {
     *problem = text;

@@ -45,8 +45,9 @@ public:
     // does; problems[i] says why set i was not committed, empty when it was.
     static void commitAll(const std::vector<StagedFiles *> &sets, std::vector<QString> *problems);
 
-    // Whether this open set is module `stem` in the folder `dir` refers to.
-    bool isModule(int dir, const QString &stem) const;
+    // The open module folder, and the module's file name.
+    int folder() const { return m_dir; }
+    QString stem() const { return m_stem; }
 
     bool isOpen() const { return m_dir >= 0; }
 
