@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 // The self-checking testbench written beside a generated module.
+#include "benchparts.h"
 #include "modgen.h"
 
 #include <algorithm>
@@ -54,10 +55,7 @@ Plan plan(const Settings &s)
     return p;
 }
 
-QString real(double value)
-{
-    return QString::number(value, 'f', 6);
-}
+using BenchParts::real;
 
 // What each input of the module is driven with: resets start held, the
 // dynamic selects give the dividers the module was generated with.
@@ -307,16 +305,7 @@ QString vhdlBench(const Settings &s, const Plan &p)
                         .arg(fs(p.limitNs), real(period), real(p.phaseDegrees), real(PhaseLimitDegrees),
                              real(p.dutyPercent), real(DutyLimitPercent));
     }
-    text += QStringLiteral("        if failed = 0 then\n"
-                           "            write(l, \"PASS: \" & integer'image(checks) & \" checks\");\n"
-                           "        else\n"
-                           "            write(l, \"FAIL: \" & integer'image(failed) & \" of \" & integer'image(checks) "
-                           "& \" checks\");\n"
-                           "        end if;\n"
-                           "        writeline(output, l);\n"
-                           "        std.env.finish;\n"
-                           "        wait;\n"
-                           "    end process;\n\nend sim;\n");
+    text += BenchParts::vhdlVerdict();
     return text;
 }
 

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 // The self-checking testbench of a module and its switching block.
+#include "benchparts.h"
 #include "switchblock.h"
 
 #include <algorithm>
@@ -50,10 +51,7 @@ QList<int> walk(int n)
     return order;
 }
 
-QString real(double value)
-{
-    return QString::number(value, 'f', 6);
-}
+using BenchParts::real;
 
 int profileWidth(int count)
 {
@@ -396,16 +394,7 @@ QString vhdlBench(const Settings &s, const QList<SwitchProfile> &profiles)
         if (s.dynOdiv)
             text += QStringLiteral("        vco(\"profile %1 VCO\", %2);\n").arg(p).arg(real(f.vco));
     }
-    text += QStringLiteral("        if failed = 0 then\n"
-                           "            write(l, \"PASS: \" & integer'image(checks) & \" checks\");\n"
-                           "        else\n"
-                           "            write(l, \"FAIL: \" & integer'image(failed) & \" of \" & integer'image(checks) "
-                           "& \" checks\");\n"
-                           "        end if;\n"
-                           "        writeline(output, l);\n"
-                           "        std.env.finish;\n"
-                           "        wait;\n"
-                           "    end process;\n\nend sim;\n");
+    text += BenchParts::vhdlVerdict();
     return text;
 }
 
