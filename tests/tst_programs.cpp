@@ -419,6 +419,13 @@ void tst_Programs::create_data()
         "\"CLKOUTP_PHASE\": 90}\n");
     row("array of non-objects", opts, 2, {"ERROR: 'input' item 1 is not a JSON object"}, {}, "[1]");
     row("empty array", opts, 2, {"ERROR: 'input' holds no JSON object"}, {}, "[]");
+    // A name given twice, at any depth, as the first object's or a line's: never the last one silently.
+    row("an option twice", opts, 2, {"ERROR: 'input' gives 'CLKIN_FREQ' twice"}, {},
+        R"({"CLKIN_FREQ": 27, "CLKIN_FREQ": 30})");
+    row("a name twice in an item's value", opts, 2, {"ERROR: 'input' item 2 gives 'a' twice"}, {},
+        R"([{}, {"x": {"a": [], "a": 1}}])");
+    row("an option twice on a line, once escaped", opts, 2, {"ERROR: 'input' line 2 gives 'module' twice"}, {},
+        "{\"module\": \"a\"}\n{\"module\": \"b\", \"\\u006dodule\": \"c\"}\n");
     // What the device cannot run, or an output fed by a disabled CLKOUTP, writes nothing.
     row("VCO of 12800",
         "create CLKIN_FREQ=100 CLKIN_DIVIDE_STATIC_SEL=1 CLKFB_DIVIDE_STATIC_SEL=64 MODE_GENERAL=false "
@@ -915,7 +922,7 @@ void tst_Programs::calcStream()
     p.write(QByteArray(70000, 'x') + "\n{\"clkin\": 100, \"CLKOUT_FREQ\": 700, \"id\": [2]}\n");
     p.write("{\"clkin\": 27, \"profiles\": [74.25, {\"clkout\": 148.5}], \"id\": 3}\n{\"clkin\": 27, \"profiles\": "
             "\"74.25,x\"}\n{\"joint\": true, \"clkin\": 27, \"id\": 4}\n{\"clkin\": \"2\\u0001\\\"x\\\\\", \"clkout\": "
-            "1}\n");
+            "1}\n{\"clkin\": 27, \"clkout\": 100, \"clkin\": 30}\n");
     // Each answer comes before the next request is read: a script may wait for it.
     QVERIFY(p.waitForReadyRead(timeLimitMs) && p.canReadLine());
     p.closeWriteChannel();
@@ -945,7 +952,7 @@ void tst_Programs::calcStream()
                                "calc/1 null null  [null] unknown name", "calc/1 null null  [null] line longer ",
                                "calc/1 null null  [[2]] CLKOUT_FREQ ", "profiles/1 null null BRN-4LP [3] ",
                                "profiles/1 null null  [null] --profiles: ", "joint/1 null null  [4] --joint need",
-                               "calc/1 null null  [null] clkin needs "}));
+                               "calc/1 null null  [null] clkin needs ", "calc/1 null null  [null] \"clkin\" is g"}));
 }
 
 // Every JSON answer of both programs, failures too, is a document its schema in schemas/ describes.

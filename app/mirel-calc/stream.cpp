@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <cstring>
 #include <optional>
+#include <set>
 #include <utility>
 #include <vector>
 
@@ -26,10 +27,33 @@ using nlohmann::json;
 // A longer line is no request: its remainder is skipped and it is answered as bad.
 constexpr std::size_t kMaxLineBytes = 64 * 1024;
 
-// nlohmann's document builder, keeping the parse error's text instead of throwing it.
+// nlohmann's document builder, keeping the parse error's text instead of throwing it,
+// and refusing a name an object gives twice rather than keeping its last value.
 struct DocumentParser : nlohmann::detail::json_sax_dom_parser<json>
 {
     using json_sax_dom_parser::json_sax_dom_parser;
+
+    bool start_object(std::size_t size)
+    {
+        names.emplace_back();
+        return json_sax_dom_parser::start_object(size);
+    }
+
+    bool end_object()
+    {
+        names.pop_back();
+        return json_sax_dom_parser::end_object();
+    }
+
+    bool key(std::string &name)
+    {
+        if (!names.back().insert(name).second) {
+            failed = repeated = true;
+            error = "\"" + name + "\" is given twice";
+            return false;
+        }
+        return json_sax_dom_parser::key(name);
+    }
 
     template<class Exception>
     bool parse_error(std::size_t, const std::string &, const Exception &e)
@@ -39,8 +63,10 @@ struct DocumentParser : nlohmann::detail::json_sax_dom_parser<json>
         return false;
     }
 
+    std::vector<std::set<std::string>> names; // of the objects open
     bool failed = false;
     std::string error;
+    bool repeated = false;
 };
 
 std::string numberText(const json &value)
@@ -101,7 +127,7 @@ bool readLine(const std::string &line, json &request, std::optional<std::string>
     DocumentParser parser(request, false);
     json::sax_parse(line, &parser);
     if (parser.failed) {
-        problem = "not a JSON object: " + parser.error;
+        problem = parser.repeated ? parser.error : "not a JSON object: " + parser.error;
         return false;
     }
     if (!request.is_object()) {

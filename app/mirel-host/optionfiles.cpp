@@ -5,6 +5,7 @@
 
 #include <echo.h>
 #include <inputfile.h>
+#include <jsonnames.h>
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -47,8 +48,17 @@ bool parse(const QByteArray &content, const QString &path, const QVariantMap &op
 {
     const QString name = QStringLiteral("'%1'").arg(Utils::echo(path));
 
+    // A name given twice would lose its first value: the file is refused, naming it.
+    const auto repeated = [error](const QString &source, const QString &option) {
+        *error = QStringLiteral("%1 gives '%2' twice").arg(source, Utils::echo(option));
+        return false;
+    };
+    const FileIO::RepeatedName named = FileIO::repeatedName(content);
+    if (!named.name.isNull() && named.single)
+        return repeated(named.item ? QStringLiteral("%1 item %2").arg(name).arg(named.item) : name, named.name);
     QJsonParseError parseError;
-    const QJsonDocument document = QJsonDocument::fromJson(content, &parseError);
+    const QJsonDocument document =
+            named.name.isNull() ? QJsonDocument::fromJson(content, &parseError) : QJsonDocument();
     if (document.isObject()) {
         OptionSet set;
         set.file = path;
@@ -77,6 +87,9 @@ bool parse(const QByteArray &content, const QString &path, const QVariantMap &op
         if (lines.at(i).trimmed().isEmpty())
             continue;
         const QString source = QStringLiteral("%1 line %2").arg(name).arg(i + 1);
+        const QString option = FileIO::repeatedName(lines.at(i)).name;
+        if (!option.isNull())
+            return repeated(source, option);
         const QJsonDocument line = QJsonDocument::fromJson(lines.at(i), &parseError);
         if (!line.isObject()) {
             *error = QStringLiteral("%1 is not a JSON object, an array of objects or JSON lines (%2: %3)")

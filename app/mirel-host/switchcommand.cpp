@@ -6,6 +6,7 @@
 
 #include <echo.h>
 #include <inputfile.h>
+#include <jsonnames.h>
 #include <modgen.h>
 #include <switchblock.h>
 
@@ -53,10 +54,12 @@ QString readProfiles(const QString &path, ProfileSet *set)
     QString problem;
     if (!FileIO::readInput(path, &bytes, &problem))
         return problem;
-    QJsonParseError error;
-    const QJsonObject o = QJsonDocument::fromJson(bytes, &error).object();
+    // mirel-calc never repeats a name (and Qt's reader would leak the value it drops).
+    const bool repeats = !FileIO::repeatedName(bytes).name.isNull();
+    QJsonParseError error{};
+    const QJsonObject o = repeats ? QJsonObject() : QJsonDocument::fromJson(bytes, &error).object();
     const QString shown = Utils::echo(path);
-    if (error.error != QJsonParseError::NoError || o.value(Field::schema) != QLatin1String("mirel.profiles/1")
+    if (repeats || error.error != QJsonParseError::NoError || o.value(Field::schema) != QLatin1String("mirel.profiles/1")
         || !o.value(Field::profiles).isArray())
         return QStringLiteral("'%1' is not a profile set (mirel-calc --profiles LIST --json)").arg(shown);
     if (!o.value(Field::ok).toBool())

@@ -1,0 +1,119 @@
+// SPDX-License-Identifier: MIT
+#include "jsonnames.h"
+
+#include <QSet>
+
+#include <cstring>
+#include <vector>
+
+namespace FileIO {
+
+namespace {
+
+struct Frame
+{
+    bool object = false;
+    bool atName = false; // an object's next string is a name
+    QSet<QString> names;
+};
+
+QChar unescaped(char c)
+{
+    switch (c) {
+    case 'b': return QChar(u'\b');
+    case 'f': return QChar(u'\f');
+    case 'n': return QChar(u'\n');
+    case 'r': return QChar(u'\r');
+    case 't': return QChar(u'\t');
+    default: return QChar::fromLatin1(c);
+    }
+}
+
+// The string starting after the quote at `p`, its escapes decoded; `p` ends past its closing quote.
+QString readString(const char *&p, const char *end)
+{
+    QString text;
+    const char *run = p;
+    while (p < end && *p != '"') {
+        if (*p != '\\' || end - p < 2) {
+            ++p;
+            continue;
+        }
+        text += QString::fromUtf8(run, int(p - run));
+        if (p[1] == 'u' && end - p >= 6) {
+            text += QChar(ushort(QByteArray(p + 2, 4).toUShort(nullptr, 16)));
+            p += 6;
+        } else {
+            text += unescaped(p[1]);
+            p += 2;
+        }
+        run = p;
+    }
+    text += QString::fromUtf8(run, int(p - run));
+    if (p < end)
+        ++p;
+    return text;
+}
+
+} // namespace
+
+RepeatedName repeatedName(const QByteArray &json)
+{
+    RepeatedName found;
+    std::vector<Frame> frames;
+    int values = 0; // outermost values begun
+    int item = 0;
+    const auto beginValue = [&] {
+        if (frames.empty())
+            ++values;
+    };
+    const char *p = json.constData();
+    const char *const end = p + json.size();
+    while (p < end) {
+        const char c = *p;
+        if (c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == ':') {
+            ++p;
+        } else if (c == '{' || c == '[') {
+            beginValue();
+            if (frames.empty() && c == '[')
+                item = 1;
+            frames.push_back({c == '{', c == '{', {}});
+            ++p;
+        } else if (c == '}' || c == ']') {
+            if (!frames.empty())
+                frames.pop_back();
+            ++p;
+        } else if (c == ',') {
+            if (!frames.empty() && frames.back().object)
+                frames.back().atName = true;
+            else if (frames.size() == 1)
+                ++item;
+            ++p;
+        } else if (c == '"') {
+            ++p;
+            const QString text = readString(p, end);
+            if (!frames.empty() && frames.back().atName) {
+                Frame &frame = frames.back();
+                frame.atName = false;
+                if (found.name.isNull() && frame.names.contains(text)) {
+                    found.name = text;
+                    found.item = frames.front().object ? 0 : item;
+                }
+                frame.names.insert(text);
+            } else {
+                beginValue();
+            }
+        } else {
+            // A number, a literal or a stray byte (NUL included), up to the next delimiter.
+            beginValue();
+            static const char delimiters[] = " \t\n\r,:[]{}\"";
+            do
+                ++p;
+            while (p < end && !std::memchr(delimiters, *p, sizeof delimiters - 1));
+        }
+    }
+    found.single = values <= 1;
+    return found;
+}
+
+} // namespace FileIO
