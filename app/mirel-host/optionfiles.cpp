@@ -57,8 +57,8 @@ bool parse(const QByteArray &content, const QString &path, const QVariantMap &op
     if (!named.name.isNull() && named.single)
         return repeated(named.item ? QStringLiteral("%1 item %2").arg(name).arg(named.item) : name, named.name);
     QJsonParseError parseError;
-    const QJsonDocument document =
-            named.name.isNull() ? QJsonDocument::fromJson(content, &parseError) : QJsonDocument();
+    const QJsonDocument document = named.name.isNull() ? QJsonDocument::fromJson(content, &parseError)
+                                                       : QJsonDocument();
     if (document.isObject()) {
         OptionSet set;
         set.file = path;

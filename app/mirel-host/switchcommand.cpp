@@ -59,8 +59,8 @@ QString readProfiles(const QString &path, ProfileSet *set)
     QJsonParseError error{};
     const QJsonObject o = repeats ? QJsonObject() : QJsonDocument::fromJson(bytes, &error).object();
     const QString shown = Utils::echo(path);
-    if (repeats || error.error != QJsonParseError::NoError || o.value(Field::schema) != QLatin1String("mirel.profiles/1")
-        || !o.value(Field::profiles).isArray())
+    if (repeats || error.error != QJsonParseError::NoError
+        || o.value(Field::schema) != QLatin1String("mirel.profiles/1") || !o.value(Field::profiles).isArray())
         return QStringLiteral("'%1' is not a profile set (mirel-calc --profiles LIST --json)").arg(shown);
     if (!o.value(Field::ok).toBool())
         return QStringLiteral("'%1' holds a profile set mirel-calc refused; no block is made of it").arg(shown);

@@ -20,12 +20,18 @@ struct Frame
 QChar unescaped(char c)
 {
     switch (c) {
-    case 'b': return QChar(u'\b');
-    case 'f': return QChar(u'\f');
-    case 'n': return QChar(u'\n');
-    case 'r': return QChar(u'\r');
-    case 't': return QChar(u'\t');
-    default: return QChar::fromLatin1(c);
+    case 'b':
+        return QChar(u'\b');
+    case 'f':
+        return QChar(u'\f');
+    case 'n':
+        return QChar(u'\n');
+    case 'r':
+        return QChar(u'\r');
+    case 't':
+        return QChar(u'\t');
+    default:
+        return QChar::fromLatin1(c);
     }
 }
 
