@@ -28,8 +28,11 @@ ModuleLock::Outcome ModuleLock::take(int dir, const QByteArray &name, int timeou
     QElapsedTimer clock;
     clock.start();
     // The holder's descriptor closes when it lets go or dies; a watch on the file
-    // wakes the waiter then, rather than at the next turn of a timer.
-    const int events = inotify_init1(IN_CLOEXEC | IN_NONBLOCK);
+    // wakes the waiter then, rather than at the next turn of a timer. It is made only
+    // when another run holds the lock: closing a watch costs the kernel a grace
+    // period, a millisecond a module in a run creating many.
+    int events = -1;
+    bool watchMade = false;
     const auto fail = [&](Outcome outcome, int fd) {
         const int error = errno;
         if (fd >= 0)
@@ -43,12 +46,21 @@ ModuleLock::Outcome ModuleLock::take(int dir, const QByteArray &name, int timeou
         const int fd = openat(dir, name.constData(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666);
         if (fd < 0)
             return fail(Failed, fd);
-        if (events >= 0)
-            inotify_add_watch(events, QByteArray("/proc/self/fd/" + QByteArray::number(fd)).constData(),
-                              IN_CLOSE_WRITE | IN_ATTRIB | IN_DELETE_SELF);
+        bool watched = false;
         while (flock(fd, LOCK_EX | LOCK_NB) != 0) {
             if (errno != EWOULDBLOCK && errno != EINTR)
                 return fail(Failed, fd);
+            if (!watchMade) {
+                events = inotify_init1(IN_CLOEXEC | IN_NONBLOCK);
+                watchMade = true;
+            }
+            if (events >= 0 && !watched) {
+                // Tried again at once: the holder may have let go before the watch was there.
+                inotify_add_watch(events, QByteArray("/proc/self/fd/" + QByteArray::number(fd)).constData(),
+                                  IN_CLOSE_WRITE | IN_ATTRIB | IN_DELETE_SELF);
+                watched = true;
+                continue;
+            }
             const qint64 left = timeoutMs - clock.elapsed();
             if (left <= 0)
                 return fail(Busy, fd);

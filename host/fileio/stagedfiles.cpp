@@ -280,32 +280,35 @@ bool StagedFiles::add(const QString &name, const QByteArray &bytes, QString *pro
     }
     if (!check({name}, problem))
         return false;
-    const QByteArray temporary = CommitRecord::temporaryName(encoded(m_stem), m_token, ++m_count);
-    const int fd = openat(m_dir, temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-    if (fd < 0) {
-        *problem = QStringLiteral("Cannot write \"%1\": %2").arg(shown(name), systemError());
-        return false;
-    }
     // A replaced file keeps its permissions.
     struct stat info;
-    if (fstatat(m_dir, encoded(name).constData(), &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(info.st_mode))
-        fchmod(fd, info.st_mode & 07777);
-    if (!writeAll(fd, bytes)) {
-        *problem = QStringLiteral("Cannot write \"%1\": %2").arg(shown(name), systemError());
-        ::close(fd);
-        unlinkat(m_dir, temporary.constData(), 0);
-        return false;
-    }
-    for (auto it = m_staged.begin(); it != m_staged.end(); ++it) {
-        if (it->name == name) {
-            ::close(it->fd);
-            unlinkat(m_dir, it->temporary.constData(), 0);
-            m_staged.erase(it);
-            break;
-        }
-    }
-    m_staged.push_back({name, temporary, fd});
+    const int mode = fstatat(m_dir, encoded(name).constData(), &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(info.st_mode)
+                             ? int(info.st_mode & 07777)
+                             : -1;
+    m_staged.erase(std::remove_if(m_staged.begin(), m_staged.end(),
+                                  [&](const Staged &staged) { return staged.name == name; }),
+                   m_staged.end());
+    m_staged.push_back({name, CommitRecord::temporaryName(encoded(m_stem), m_token, ++m_count), bytes, mode});
     return true;
+}
+
+// Creates the temporary and writes its bytes, starting their way to the disk; the errno
+// of a failure (the temporary then removed), 0 when written.
+int StagedFiles::writeTemporary(Staged &staged) const
+{
+    staged.fd = openat(m_dir, staged.temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (staged.fd < 0)
+        return errno;
+    if ((staged.mode < 0 || fchmod(staged.fd, mode_t(staged.mode)) == 0) && writeAll(staged.fd, staged.bytes)) {
+        ::sync_file_range(staged.fd, 0, 0, SYNC_FILE_RANGE_WRITE);
+        staged.bytes.clear();
+        return 0;
+    }
+    const int error = errno;
+    ::close(staged.fd);
+    staged.fd = -1;
+    unlinkat(m_dir, staged.temporary.constData(), 0);
+    return error;
 }
 
 bool StagedFiles::commit(QString *problem)
@@ -329,7 +332,7 @@ bool StagedFiles::closeSynced(const std::vector<int> &errors, QString *problem)
 {
     for (size_t j = 0; j < m_staged.size(); ++j) {
         Staged &staged = m_staged[j];
-        const bool closed = ::close(staged.fd) == 0;
+        const bool closed = staged.fd < 0 || ::close(staged.fd) == 0;
         staged.fd = -1;
         if (errors[j] != 0 || !closed) {
             errno = errors[j] != 0 ? errors[j] : errno;
@@ -419,15 +422,23 @@ void StagedFiles::commitAll(const std::vector<StagedFiles *> &sets, std::vector<
         else if (!set.check(names, &(*problems)[i]))
             set.discard();
     }
-    // Every set's data goes to the disk at once, then all of it is synced in one pass.
-    std::vector<int> files;
-    for (size_t i = 0; i < sets.size(); ++i) {
-        for (const Staged &staged : sets[i]->m_staged) {
-            ::sync_file_range(staged.fd, 0, 0, SYNC_FILE_RANGE_WRITE);
-            files.push_back(staged.fd);
-        }
+    // Every set's files are written and sent to the disk at once, then all of them are
+    // synced in one pass; a file that could not be written keeps its write's errno.
+    std::vector<std::pair<StagedFiles *, Staged *>> staged;
+    for (StagedFiles *set : sets) {
+        for (Staged &file : set->m_staged)
+            staged.emplace_back(set, &file);
     }
+    std::vector<int> written(staged.size(), 0);
+    inParallel(staged.size(), [&](size_t k) { written[k] = staged[k].first->writeTemporary(*staged[k].second); });
+    std::vector<int> files;
+    for (const auto &file : staged)
+        files.push_back(file.second->fd);
     std::vector<int> errors = syncAll(files, true);
+    for (size_t k = 0; k < staged.size(); ++k) {
+        if (written[k] != 0)
+            errors[k] = written[k];
+    }
     auto error = errors.begin();
     for (size_t i = 0; i < sets.size(); ++i) {
         const size_t count = sets[i]->m_staged.size();

@@ -36,7 +36,8 @@ public:
     // Refuses names whose place holds a link, a folder or a special file, or a file
     // that may not be written.
     bool check(const QStringList &names, QString *problem) const;
-    // Writes the temporary; it reaches the disk in the commit.
+    // Stages the file's bytes; the commit writes them to the temporary and then to disk
+    // (for a group, on the commit's threads, beside the next module's work).
     bool add(const QString &name, const QByteArray &bytes, QString *problem);
     bool commit(QString *problem);
     void discard();
@@ -67,11 +68,14 @@ private:
     {
         QString name;
         QByteArray temporary;
-        int fd = -1; // open until its data is synced
+        QByteArray bytes;
+        int mode = -1; // the replaced file's permissions, -1: a new file's
+        int fd = -1;   // the temporary, open from its write until its data is synced
     };
 
     QString shown(const QString &name) const;
     bool fail(QString *problem, const QString &text);
+    int writeTemporary(Staged &staged) const;
     bool closeSynced(const std::vector<int> &errors, QString *problem);
     bool stageRecord(QString *problem);
     bool placeRecord(int error, QString *problem);
