@@ -44,33 +44,47 @@ void CommitGroup::hold(std::unique_ptr<StagedFiles> set)
 
 void CommitGroup::commit()
 {
-    wait();
     if (m_held.empty())
         return;
-    m_running = std::make_unique<Running>();
-    Running &running = *m_running;
-    running.sets.swap(m_held);
+    constexpr size_t MaxRunning = 2;
+    while (m_running.size() >= MaxRunning)
+        waitOldest();
+    auto running = std::make_unique<Running>();
+    running->sets.swap(m_held);
     // Read here, so that this thread never looks at a set the commit is working on.
     std::vector<StagedFiles *> sets;
-    for (const auto &set : running.sets) {
-        running.modules.emplace_back(identity(set->folder()), set->stem());
+    for (const auto &set : running->sets) {
+        running->modules.emplace_back(identity(set->folder()), set->stem());
         sets.push_back(set.get());
     }
-    running.thread = std::thread([sets, &running] { StagedFiles::commitAll(sets, &running.problems); });
+    Running *commit = running.get();
+    commit->thread = std::thread([sets, commit] {
+        StagedFiles::commitAll(sets, &commit->problems);
+        commit->ended = true;
+    });
+    m_running.push_back(std::move(running));
+}
+
+void CommitGroup::waitOldest()
+{
+    Running &oldest = *m_running.front();
+    oldest.thread.join();
+    for (const QString &problem : oldest.problems)
+        m_results << problem;
+    m_running.pop_front();
 }
 
 void CommitGroup::wait()
 {
-    if (!m_running)
-        return;
-    m_running->thread.join();
-    for (const QString &problem : m_running->problems)
-        m_results << problem;
-    m_running.reset();
+    while (!m_running.empty())
+        waitOldest();
 }
 
 QStringList CommitGroup::takeResults()
 {
+    // Commits that have ended report without waiting, oldest first.
+    while (!m_running.empty() && m_running.front()->ended)
+        waitOldest();
     QStringList results;
     results.swap(m_results);
     return results;
@@ -87,7 +101,10 @@ void CommitGroup::commitIfHolding(int dir, const QString &stem)
         holding = holding || same({identity(set->folder()), set->stem()});
     if (holding)
         commit();
-    if (m_running && std::any_of(m_running->modules.begin(), m_running->modules.end(), same))
+    const bool committing = std::any_of(m_running.begin(), m_running.end(), [&](const auto &running) {
+        return std::any_of(running->modules.begin(), running->modules.end(), same);
+    });
+    if (committing)
         wait();
 }
 

@@ -5,6 +5,8 @@
 
 #include <QStringList>
 
+#include <atomic>
+#include <deque>
 #include <memory>
 #include <thread>
 #include <utility>
@@ -19,8 +21,9 @@ namespace FileIO {
 // synced in one pass, their records in the next, and each folder once per pass, so
 // that the disk's waits are shared. Each module is still committed whole or not at
 // all, and stays locked until it is. A commit runs on a thread of its own while the
-// program makes the next modules; one commit at a time. Sets still held when the
-// group ends are discarded; a commit under way is finished first.
+// program makes the next modules; two may run at once, so that one's disk waits
+// overlap the next one's writes. Sets still held when the group ends are discarded;
+// the commits under way are finished first.
 class CommitGroup
 {
 public:
@@ -38,9 +41,9 @@ public:
     // How many sets were ever held, so that a caller can tell whether a write joined.
     int joined() const { return m_joined; }
 
-    // Starts committing the held sets, once the commit started before has ended.
+    // Starts committing the held sets, once at most one commit is still under way.
     void commit();
-    // Waits for the commit under way.
+    // Waits for the commits under way.
     void wait();
     // The outcomes of the commits that have ended, in the order the sets were held:
     // empty for a committed set, else why it was not committed.
@@ -57,11 +60,13 @@ private:
         std::vector<std::unique_ptr<StagedFiles>> sets;
         std::vector<std::pair<std::pair<dev_t, ino_t>, QString>> modules; // folder and stem of each set
         std::vector<QString> problems;
+        std::atomic<bool> ended{false};
         std::thread thread;
     };
+    void waitOldest();
 
     std::vector<std::unique_ptr<StagedFiles>> m_held;
-    std::unique_ptr<Running> m_running;
+    std::deque<std::unique_ptr<Running>> m_running; // oldest first
     QStringList m_results;
     int m_joined = 0;
     CommitGroup *m_previous = nullptr;
