@@ -37,7 +37,10 @@ PllForm::PllForm(QWidget *page)
     auto *status = new QLabel(page);
     status->setObjectName(QStringLiteral("labelEntryStatus"));
     status->setWordWrap(true);
-    status->setStyleSheet(QStringLiteral("color:red"));
+    // A palette rather than a style sheet: a sheet gives each dialog its own style object.
+    QPalette red = status->palette();
+    red.setColor(QPalette::WindowText, Qt::red);
+    status->setPalette(red);
     m_ui->verticalLayout->insertWidget(m_ui->verticalLayout->indexOf(m_ui->wgtCalculate) + 1, status);
     new EntryGuard(page, status);
     new PageFit(page, m_ui->scrollArea);
