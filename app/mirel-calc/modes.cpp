@@ -86,7 +86,9 @@ std::optional<json> answerMode(const json &request, const std::string &defaultDe
     try {
         if (!defaultDevice.empty())
             given["device"] = defaultDevice;
-        for (const auto &[key, value] : request.items()) {
+        for (const auto &item : request.items()) {
+            const std::string &key = item.key();
+            const json &value = item.value();
             if (key == "id")
                 continue;
             const auto in = [&key](const auto &names) {
