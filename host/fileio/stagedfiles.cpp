@@ -430,7 +430,9 @@ void StagedFiles::commitAll(const std::vector<StagedFiles *> &sets, std::vector<
             staged.emplace_back(set, &file);
     }
     std::vector<int> written(staged.size(), 0);
-    inParallel(staged.size(), [&](size_t k) { written[k] = staged[k].first->writeTemporary(*staged[k].second); });
+    // One thread writes: the program's own thread is making the next module on the other core.
+    for (size_t k = 0; k < staged.size(); ++k)
+        written[k] = staged[k].first->writeTemporary(*staged[k].second);
     std::vector<int> files;
     for (const auto &file : staged)
         files.push_back(file.second->fd);
