@@ -922,7 +922,8 @@ void tst_Programs::calcStream()
     p.write(QByteArray(70000, 'x') + "\n{\"clkin\": 100, \"CLKOUT_FREQ\": 700, \"id\": [2]}\n");
     p.write("{\"clkin\": 27, \"profiles\": [74.25, {\"clkout\": 148.5}], \"id\": 3}\n{\"clkin\": 27, \"profiles\": "
             "\"74.25,x\"}\n{\"joint\": true, \"clkin\": 27, \"id\": 4}\n{\"clkin\": \"2\\u0001\\\"x\\\\\", \"clkout\": "
-            "1}\n{\"clkin\": 27, \"clkout\": 100, \"clkin\": 30}\n");
+            "1}\n{\"clkin\": 27, \"clkout\": 100, \"clkin\": 30}\n{\"clkin\": 27, \"profiles\": \"74.2500001\", "
+            "\"id\": 5}\n");
     // Each answer comes before the next request is read: a script may wait for it.
     QVERIFY(p.waitForReadyRead(timeLimitMs) && p.canReadLine());
     p.closeWriteChannel();
@@ -952,7 +953,12 @@ void tst_Programs::calcStream()
                                "calc/1 null null  [null] unknown name", "calc/1 null null  [null] line longer ",
                                "calc/1 null null  [[2]] CLKOUT_FREQ ", "profiles/1 null null BRN-4LP [3] ",
                                "profiles/1 null null  [null] --profiles: ", "joint/1 null null  [4] --joint need",
-                               "calc/1 null null  [null] clkin needs ", "calc/1 null null  [null] \"clkin\" is g"}));
+                               "calc/1 null null  [null] clkin needs ", "calc/1 null null  [null] \"clkin\" is g",
+                               "profiles/1 null null BRN-4LP [5] "}));
+    // A value taken other than given is said so in the mode's answer too.
+    QVERIFY2(lines.at(14).contains(
+                     R"("messages":["WARNING: --profiles: profile 0 \"74.2500001\": --clkout 74.2500001 is used as 74.250 MHz: the form keeps 3 decimals."])"),
+             lines.at(14));
 }
 
 // Every JSON answer of both programs, failures too, is a document its schema in schemas/ describes.

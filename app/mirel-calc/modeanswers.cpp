@@ -347,7 +347,9 @@ json refusal(Kind kind, const std::string &error)
     return j;
 }
 
-json answer(const ModeRequest &m, bool plain)
+namespace {
+
+json answerKind(const ModeRequest &m, bool plain)
 {
     switch (m.kind) {
     case Kind::Profiles: {
@@ -376,6 +378,18 @@ json answer(const ModeRequest &m, bool plain)
     json j = jointJson(m, r);
     if (plain)
         printJoint(m, r, j);
+    return j;
+}
+
+} // namespace
+
+json answer(const ModeRequest &m, bool plain)
+{
+    json j = answerKind(m, plain);
+    json messages = m.warnings;
+    for (const json &line : j[Field::messages])
+        messages.push_back(line);
+    j[Field::messages] = messages;
     return j;
 }
 

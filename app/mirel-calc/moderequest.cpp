@@ -3,6 +3,7 @@
 
 #include "modefields.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
@@ -55,10 +56,23 @@ double number(const std::string &text, const std::string &what)
 }
 
 // A clock the device takes, checked as --clkin is.
-double clkinValue(const std::string &text, const std::string &device, const std::string &what)
+// A plain request's warnings about the values it took, said of `what` instead of its own option.
+void keepWarnings(const Request &r, const std::string &what, std::vector<std::string> *warnings)
+{
+    for (std::string line : r.warnings) {
+        if (const std::size_t at = line.find("--"); at != std::string::npos)
+            line.replace(at, line.find(' ', at) - at, what);
+        warnings->push_back(line);
+    }
+}
+
+double clkinValue(const std::string &text, const std::string &device, const std::string &what,
+                  std::vector<std::string> *warnings)
 {
     try {
-        return parseRequest(lookupOf({{"device", device}, {"clkin", text}, {"bypass", ""}}), dashed).clkout.clkin;
+        const Request r = parseRequest(lookupOf({{"device", device}, {"clkin", text}, {"bypass", ""}}), dashed);
+        keepWarnings(r, what, warnings);
+        return r.clkout.clkin;
     } catch (const UsageError &e) {
         throw UsageError{what + ": " + e.text};
     }
@@ -66,7 +80,7 @@ double clkinValue(const std::string &text, const std::string &device, const std:
 
 // One profile, "CLKOUT[:TOLERANCE[:CLKOUTD[:CLKOUTD_TOLERANCE]]]", checked as the plain options are.
 ProfileWant profileWant(const OptionLookup &option, const std::string &item, std::size_t index,
-                        const std::string &clkin, bool listed = true)
+                        const std::string &clkin, std::vector<std::string> *warnings, bool listed = true)
 {
     const std::vector<std::string> f = split(item, ':');
     std::map<std::string, std::string> given{{"clkin", clkin}, {"clkout", f[0]}};
@@ -87,6 +101,17 @@ ProfileWant profileWant(const OptionLookup &option, const std::string &item, std
         if (f.size() > 4)
             throw UsageError{"a profile has at most four fields, CLKOUT:TOLERANCE:CLKOUTD:CLKOUTD_TOLERANCE"};
         const Request r = parseRequest(lookupOf(given), dashed);
+        // CLKIN's own warning comes once, from the set's CLKIN.
+        Request outputs = r;
+        outputs.warnings.erase(std::remove_if(outputs.warnings.begin(), outputs.warnings.end(),
+                                              [](const std::string &line) {
+                                                  return line.rfind("WARNING: --clkin ", 0) == 0;
+                                              }),
+                               outputs.warnings.end());
+        for (const std::string &line : outputs.warnings)
+            warnings->push_back(listed ? "WARNING: --profiles: profile " + std::to_string(index) + " \"" + item
+                                                 + "\": " + line.substr(9)
+                                       : line);
         ProfileWant want{r.clkout.expected, r.clkout.tolerancePercent, std::nullopt, r.clkoutd.tolerancePercent};
         if (r.clkoutdEnabled)
             want.clkoutd = r.clkoutd.expected;
@@ -160,7 +185,7 @@ ModeRequest parseMode(const OptionLookup &option)
         if (!isSet("clkin"))
             throw UsageError{"--clkin MHZ is required"};
         clkin = *option("clkin");
-        m.set.clkin = clkinValue(clkin, m.device->id, "--clkin");
+        m.set.clkin = clkinValue(clkin, m.device->id, "--clkin", &m.warnings);
     }
     if (isSet("alternatives")) // checked as the plain request checks it
         m.set.closest = parseRequest(lookupOf({{"clkin", clkin},
@@ -176,12 +201,12 @@ ModeRequest parseMode(const OptionLookup &option)
         if (items.size() > std::size_t(kMaxProfiles))
             throw UsageError{"--profiles takes at most " + std::to_string(kMaxProfiles) + " profiles"};
         for (std::size_t i = 0; i < items.size(); ++i)
-            m.set.profiles.push_back(profileWant(option, items[i], i, clkin));
+            m.set.profiles.push_back(profileWant(option, items[i], i, clkin, &m.warnings));
     } else if (m.kind == Kind::BestClkin && isSet("clkout")) {
         std::string item = *option("clkout") + ':' + option("tolerance").value_or("");
         if (isSet("clkoutd"))
             item += ':' + *option("clkoutd") + ':' + option("clkoutd-tolerance").value_or("");
-        m.set.profiles.push_back(profileWant(option, item, 0, clkin, false));
+        m.set.profiles.push_back(profileWant(option, item, 0, clkin, &m.warnings, false));
     } else {
         throw UsageError{m.kind == Kind::BestClkin ? "--best-clkin needs --clkout MHZ or --profiles LIST"
                                                    : "--profiles needs a list of CLKOUT frequencies"};
@@ -197,13 +222,13 @@ ModeRequest parseMode(const OptionLookup &option)
         }
         if (isSet(Field::crystals)) {
             for (const std::string &c : split(*option(Field::crystals), ','))
-                m.clkins.push_back(clkinValue(c, m.device->id, "--crystals"));
+                m.clkins.push_back(clkinValue(c, m.device->id, "--crystals", &m.warnings));
         } else if (isSet(Field::clkinRange)) {
             const std::vector<std::string> ends = split(*option(Field::clkinRange), ':');
             if (ends.size() != 2)
                 throw UsageError{"--clkin-range needs LOW:HIGH in MHz, not \"" + *option(Field::clkinRange) + "\""};
-            const double low = clkinValue(ends[0], m.device->id, "--clkin-range");
-            const double high = clkinValue(ends[1], m.device->id, "--clkin-range");
+            const double low = clkinValue(ends[0], m.device->id, "--clkin-range", &m.warnings);
+            const double high = clkinValue(ends[1], m.device->id, "--clkin-range", &m.warnings);
             if (low > high)
                 throw UsageError{"--clkin-range needs LOW at or below HIGH"};
             m.clkins = exactClkins(m.set, low, high);

@@ -26,6 +26,7 @@ struct ModeRequest
     std::vector<double> clkins; // --best-clkin: the candidates
     int top = 10;
     JointInput joint;
+    std::vector<std::string> warnings; // values taken other than given, as the plain request says them
 };
 
 // The names of the options only these searches take: values, then flags.
