@@ -71,7 +71,7 @@ for n in counts:
     commands = {
         'mirel-host create, one run': [host, 'create', '--options', lines_file(n), 'dir=' + out],
         'durable floor: each module synced': [floor, sample, 'pll_0', out, str(n), 'sync'],
-        'grouped floor: 16 modules a sync pass, 4 threads': [floor, sample, 'pll_0', out, str(n), 'grouped=16'],
+        'grouped floor: 16 modules a sync pass': [floor, sample, 'pll_0', out, str(n), 'grouped=16'],
         'write floor: no sync': [floor, sample, 'pll_0', out, str(n), 'nosync'],
     }
     runs = {name: [] for name in commands}

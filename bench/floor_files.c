@@ -11,9 +11,9 @@
  * durable on its own: write, fdatasync and rename each file, then fsync the
  * module's folder and the folder holding it. "grouped" does the same work for G
  * modules at a time (default 16), as mirel-host commits them: write all their
- * files and start their writeback, fdatasync them in one pass on 4 threads,
- * rename, then fsync each module's folder in one such pass and the folder holding
- * them once. "nosync" writes and renames only. */
+ * files and start their writeback, sync them in one pass (one syncfs() when there
+ * are more than eight, else fdatasync on 4 threads), rename, then sync the modules'
+ * folders in one such pass and the folder holding them once. "nosync" writes and renames only. */
 #define _GNU_SOURCE
 #include <dirent.h>
 #include <fcntl.h>
@@ -170,6 +170,12 @@ static void *syncWorker(void *arg)
 
 static void syncPass(int *fds, int count, int data)
 {
+    /* Many files: one syncfs() covers them, as mirel-host syncs a group (one file system here). */
+    if (count > 8) {
+        if (syncfs(fds[0]) != 0)
+            die("syncfs");
+        return;
+    }
     struct Pass pass = {fds, count, data, 0, PTHREAD_MUTEX_INITIALIZER};
     pthread_t threads[Threads];
     const int n = count < Threads ? count : Threads;
