@@ -20,7 +20,7 @@ MIREL::~MIREL() = default;
 
 bool MIREL::initialize()
 {
-    ipInfo = IPCore::processIPInfoSpec(ipDir + QStringLiteral("/pll.ipspec"));
+    ipInfo = IPCore::processIPInfoSpec(ipDir + QStringLiteral("/" MIREL_DESCRIPTION_FILE));
     if (!IPCore::checkCommonInfo(ipInfo))
         return false;
     // Hosts compare versions as text, whatever type the description used.

@@ -5,6 +5,7 @@
 #include "testfiles.h"
 
 #include <baseipcoreinterface.h>
+#include <coredescription.h>
 #include <devicetable.h>
 #include <ipplugin.h>
 
@@ -20,6 +21,7 @@
 #include <memory>
 
 using TE::TE_IPCore_Def::BaseIPCoreInterface;
+using TE::TE_IPCore_Def::CoreDescription;
 using TE::TE_IPCore_Def::IPPlugin;
 using Core = std::unique_ptr<BaseIPCoreInterface>;
 
@@ -56,6 +58,9 @@ private:
         return writeFile(m_scratch.filePath("pll.ipspec"), description) ? coreFrom(m_scratch.path()) : nullptr;
     }
     IPPlugin *plugin() { return qobject_cast<IPPlugin *>(m_loader.instance()); }
+    // What a host reads of the core in `dir` from the plug-in's metadata, without loading it, is what the
+    // loaded core answers (or, with no core, the description is refused both ways).
+    void describedAsLoaded(const BaseIPCoreInterface *loaded, const QString &dir, const QStringList &devices);
 
     QPluginLoader m_loader;
     QTemporaryDir m_scratch;
@@ -68,6 +73,34 @@ void tst_Plugin::initTestCase()
     m_loader.setFileName(QDir(PLUGIN_DIR).absoluteFilePath(libs.first()));
     QVERIFY2(m_loader.load(), qPrintable(m_loader.errorString()));
     QVERIFY(QFile::exists(PLUGIN_DIR "/pll.ipspec"));
+}
+
+void tst_Plugin::describedAsLoaded(const BaseIPCoreInterface *loaded, const QString &dir, const QStringList &devices)
+{
+    CoreDescription described;
+    const CoreDescription::Reading reading = CoreDescription::read(m_loader.metaData(), dir, &described);
+    QCOMPARE(reading, loaded ? CoreDescription::Read : CoreDescription::Refused);
+    if (!loaded)
+        return;
+    auto &core = const_cast<BaseIPCoreInterface &>(*loaded);
+    const CoreDescription answered = CoreDescription::of(core);
+    QCOMPARE(described.id, answered.id);
+    QCOMPARE(described.name, answered.name);
+    QCOMPARE(described.version, answered.version);
+    QCOMPARE(described.category, answered.category);
+    QCOMPARE(described.summary, answered.summary);
+    QStringList asked = devices;
+    for (const DEV::DeviceInfo &device : DEV::DeviceTable::devices())
+        asked << device.device << device.id;
+    for (const QString &device : asked) {
+        const DEV::DeviceArg arg(device, device + "-X");
+        QVERIFY2(described.isSupported(arg) == answered.isSupported(arg), qPrintable(device));
+    }
+    // As JSON, which is how a host hands them on (a whole number is a number there, whatever its type here).
+    const auto json = [](const QVariantMap &options) {
+        return QJsonDocument(QJsonObject::fromVariantMap(options)).toJson(QJsonDocument::Indented);
+    };
+    QCOMPARE(json(described.options()), json(answered.options()));
 }
 
 // One guarded instance, cast through the host's interface identifier; every call for cores
@@ -87,6 +120,11 @@ void tst_Plugin::oneInstanceNewCores()
     QVERIFY(!core->name().isEmpty() && core->category().contains("PLL"));
     QVERIFY(core->isSupported(DEV::DeviceTable::defaultDevice().arg()));
     QVERIFY(!coreFrom(m_scratch.filePath("missing")));
+    // The metadata describes the core beside it, and a folder without its description offers none.
+    QCOMPARE(meta.value("MetaData").toObject().value("ipcore").toObject().value("description").toString(),
+             QString("pll.ipspec"));
+    describedAsLoaded(core.get(), PLUGIN_DIR, {});
+    describedAsLoaded(nullptr, m_scratch.filePath("missing"), {});
 }
 
 void tst_Plugin::description_data()
@@ -105,6 +143,17 @@ void tst_Plugin::description_data()
     row("listed as unsupported", lists, "BRN-4LP", 0);
     row("in both lists: unsupported first", lists, "AXL-25", 0);
     row("in neither list", lists, "QQ-1", 0);
+    const QByteArray only = core + R"(, "ipcore.device.supported": )";
+    row("wildcards: ? is one character, any case", only + R"(["axl-?2"]})", "AXL-12", 1);
+    row("wildcards: ? is not two", only + R"(["axl-?2"]})", "AXL-102", 0);
+    row("wildcards: several stars", only + R"(["*X*2*"]})", "AXL-12", 1);
+    row("wildcards: a character class", only + R"(["BRN-[0-9]LP"]})", "BRN-4LP", 1);
+    row("wildcards: outside the class", only + R"(["BRN-[0-3]LP"]})", "BRN-4LP", 0);
+    row("wildcards: a star stops at a slash", only + R"(["A*"]})", "A/B", 0);
+    row("wildcards: the part id", only + R"(["*-x"]})", "QQ-1", 1);
+    row("no device the core knows", only + R"(["QQ-*"]})", "QQ-1", 1);
+    row("options the description adds win",
+        core + R"(, "ipcore.options": {"CLKIN_FREQ": {"kind": "real", "default": 27}, "EXTRA": "text"}})", "AXL-12", 1);
     row("no id", R"({"ipcore.name":"n","ipcore.version":"1.0"})");
     row("no name", R"({"ipcore.id":"i","ipcore.version":"1.0"})");
     row("no version", R"({"ipcore.id":"i","ipcore.name":"n"})");
@@ -121,13 +170,16 @@ void tst_Plugin::description()
     QFETCH(int, supported);
     Core core = coreFor(description);
     QCOMPARE(bool(core), supported >= 0);
+    describedAsLoaded(core.get(), m_scratch.path(), {device});
     if (!core)
         return;
     QCOMPARE(core->version(), QString("2.5"));
     QCOMPARE(core->info().value("ipcore.version").userType(), int(QMetaType::QString));
     QVERIFY(core->category().isEmpty() && core->summary().isEmpty());
-    // The options come from the key table whatever the description says.
+    // The options come from the key table whatever the description says, but for those it adds.
     QCOMPARE(core->options().value("CLKOUTD_DIVIDE").toMap().value("maximum"), QVariant(128.0));
+    QCOMPARE(core->options().value("CLKIN_FREQ").toMap().value("default"),
+             QVariant(description.contains("EXTRA") ? 27.0 : 100.0));
     QCOMPARE(core->isSupported(DEV::DeviceArg(device, device + "-X")), supported == 1);
 }
 

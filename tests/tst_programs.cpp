@@ -152,6 +152,14 @@ void plant(const QDir &root, const QString &word)
                              arg == "broken" ? "module m(;\nendmodule\n" : "module m;\nendmodule\n")
                 && writeFile(root.filePath("d/m/m_tb.v"),
                              "module m_tb;\ninitial forever $display(\"spam\");\nendmodule\n"));
+    } else if (word.startsWith("plugin:")) { // a copy of the plug-in in p/, its description refused or narrowed
+        const QByteArray own = readFile(PLUGIN_DIR "/pll.ipspec");
+        const QByteArray description = arg == "refused" ? R"({"ipcore.name": "n", "ipcore.version": "1.0"})"
+                                       : arg == "axl"   ? QByteArray(own).replace(R"("BRN-*")", R"("AXL-*")")
+                                                        : QByteArray();
+        QVERIFY(!description.isEmpty() && description != own && root.mkpath("p")
+                && QFile::copy(PLUGIN_DIR "/libmirel.so", root.filePath("p/libmirel.so"))
+                && writeFile(root.filePath("p/pll.ipspec"), description));
     } else if (!QString("sizelimit full closed stdin").split(' ').contains(word)) { // see create()
         QFAIL(qPrintable("unknown setup word " + word));
     }
@@ -172,6 +180,8 @@ private slots:
     void create();
     void showArgsOptionsFileAndOpen();
     void keysAreTheReadmeList();
+    void loadedLibraries_data();
+    void loadedLibraries();
     void sim();
     void simBypasses_data();
     void simBypasses();
@@ -492,6 +502,18 @@ void tst_Programs::create_data()
            "ERROR: unknown option 'CLKIN\\x1b\\nERROR:forged'");
     attack("5000-character key", "", "create " + QString(5000, 'K') + "=1", 1, QString(80, 'K') + QChar(0x2026) + "'");
     attack("line break in --plugin-dir", "", "info --plugin-dir /x\nERROR:y", 1, "'/x\\nERROR:y' does not exist");
+    // info and keys read the plug-in's metadata and description without loading it; they refuse what the
+    // loaded core refuses, in the same words.
+    const QString refusedDescription = "ERROR: 'libmirel.so' offers no IP core (its description was refused)";
+    const QString leftOut = "ERROR: PLL with voltage regulator does not support the device BRN-4LP";
+    attack("info, the description refused", "plugin:refused", "info --plugin-dir %T/p", 1, refusedDescription);
+    attack("keys, the description refused", "plugin:refused", "keys --json --plugin-dir %T/p", 1, refusedDescription);
+    attack("create, the description refused", "plugin:refused", "create module=m --plugin-dir %T/p", 1,
+           refusedDescription);
+    attack("keys, a device the description leaves out", "plugin:axl", "keys --device BRN-4LP --plugin-dir %T/p", 1,
+           leftOut);
+    attack("create, a device the description leaves out", "plugin:axl",
+           "create module=m --device BRN-4LP --plugin-dir %T/p", 1, leftOut);
     attack("line break in a control's value", "", "screenshot x.png checkLockEn=a\nERROR:b", 2, "not 'a\\nERROR:b'");
     row("two items, one target", opts, 1,
         {"~'input' item 2 writes the same files as 'input' item 1", "ERROR: nothing created from 'input' item 2",
@@ -652,6 +674,41 @@ void tst_Programs::keysAreTheReadmeList()
 
 // sim runs the testbench beside the .ipc, or a fresh copy when none is there: PASS exits 0, a module
 // with a wrong divider fails naming its output, and a missing simulator names the package.
+// What a command loads, as the dynamic loader records it (LD_DEBUG=libs: a line "calling init: PATH" for every
+// library it initialises, the program's own and those opened later). The commands that only show the core
+// answer from the plug-in's metadata: neither the plug-in nor a widget library is loaded for them.
+void tst_Programs::loadedLibraries_data()
+{
+    QTest::addColumn<QString>("arguments");
+    QTest::addColumn<bool>("loadsPlugin"); // and with it QtWidgets and QtGui
+    QTest::newRow("info") << "info" << false;
+    QTest::newRow("info --json") << "info --json" << false;
+    QTest::newRow("keys") << "keys" << false;
+    QTest::newRow("keys of a device, --json") << "keys --json --device BRN-4LP" << false;
+    QTest::newRow("keys, its --plugin-dir") << "keys --plugin-dir " PLUGIN_DIR << false;
+    QTest::newRow("devices") << "devices" << false;
+    QTest::newRow("screenshot: the dialog") << "screenshot x.png" << true;
+}
+
+void tst_Programs::loadedLibraries()
+{
+    QFETCH(QString, arguments);
+    QFETCH(bool, loadsPlugin);
+    QTemporaryDir dir;
+    const Run r = run(QStringList{"LD_DEBUG=libs", "QT_QPA_PLATFORM=offscreen", host} + arguments.split(' '),
+                      dir.path(), "/usr/bin/env");
+    QCOMPARE(r.status, 0);
+    QStringList loaded;
+    static const QRegularExpression init("calling init: (\\S+)");
+    for (auto it = init.globalMatch(r.err); it.hasNext();)
+        loaded << QFileInfo(it.next().captured(1)).fileName();
+    // The record is there: the program's own Qt library is in it.
+    QVERIFY2(!loaded.filter(QRegularExpression("^libQt5Core\\.so")).isEmpty(), qPrintable(r.err.left(2000)));
+    for (const char *library : {"^libmirel\\.so$", "^libQt5Widgets\\.so", "^libQt5Gui\\.so"})
+        QVERIFY2(loaded.filter(QRegularExpression(library)).isEmpty() != loadsPlugin,
+                 qPrintable(library + (": " + loaded.join(' '))));
+}
+
 void tst_Programs::sim()
 {
     QTemporaryDir temporary;

@@ -96,12 +96,35 @@ std::optional<int> parse(QCommandLineParser &parser, const QStringList &argument
     return std::nullopt;
 }
 
+namespace {
+
+QString pluginDir(const QCommandLineParser &parser)
+{
+    return parser.isSet(QStringLiteral("plugin-dir")) ? parser.value(QStringLiteral("plugin-dir"))
+                                                      : PluginHost::defaultPluginDir();
+}
+
+std::optional<int> checkSupported(const QString &coreName, bool supported, const DEV::DeviceInfo &device)
+{
+    if (!supported)
+        return fail(Refused, QStringLiteral("%1 does not support the device %2").arg(coreName, device.device));
+    return std::nullopt;
+}
+
+} // namespace
+
 std::optional<int> loadCore(const QCommandLineParser &parser, PluginHost &host)
 {
-    const QString dir = parser.isSet(QStringLiteral("plugin-dir")) ? parser.value(QStringLiteral("plugin-dir"))
-                                                                   : PluginHost::defaultPluginDir();
     QString error;
-    if (!host.load(dir, &error))
+    if (!host.load(pluginDir(parser), &error))
+        return fail(Refused, error);
+    return std::nullopt;
+}
+
+std::optional<int> describeCore(const QCommandLineParser &parser, PluginHost &host)
+{
+    QString error;
+    if (!host.describe(pluginDir(parser), &error))
         return fail(Refused, error);
     return std::nullopt;
 }
@@ -142,10 +165,9 @@ std::optional<int> findDevice(const QCommandLineParser &parser, DEV::DeviceInfo 
 
 std::optional<int> checkSupported(PluginHost &host, const DEV::DeviceInfo &device)
 {
-    if (!host.core()->isSupported(device.arg()))
-        return fail(Refused,
-                    QStringLiteral("%1 does not support the device %2").arg(host.core()->name(), device.device));
-    return std::nullopt;
+    if (host.core()->isSupported(device.arg()))
+        return std::nullopt;
+    return checkSupported(host.core()->name(), false, device);
 }
 
 bool looksLikeIpc(const QString &path)
@@ -187,6 +209,16 @@ std::optional<int> loadCoreFor(const QCommandLineParser &parser, PluginHost &hos
     if (auto status = loadCore(parser, host))
         return status;
     return checkSupported(host, *device);
+}
+
+std::optional<int> describeCoreFor(const QCommandLineParser &parser, PluginHost &host, DEV::DeviceInfo *device)
+{
+    if (auto status = findDevice(parser, device))
+        return status;
+    if (auto status = describeCore(parser, host))
+        return status;
+    const TE::TE_IPCore_Def::CoreDescription &core = host.description();
+    return checkSupported(core.name, core.isSupported(device->arg()), *device);
 }
 
 } // namespace HostCommandLine

@@ -42,6 +42,9 @@ std::optional<int> settleModule(const QString &folder, const QString &stem, File
 std::optional<int> parse(QCommandLineParser &parser, const QStringList &arguments, const QString &description,
                          const QString &exitStatus = QLatin1String(exitStatusText));
 std::optional<int> loadCore(const QCommandLineParser &parser, PluginHost &host);
+// As loadCore, for a command that only shows the core: host.description() answers, and a
+// plug-in whose metadata describes its core is not loaded (PluginHost::describe).
+std::optional<int> describeCore(const QCommandLineParser &parser, PluginHost &host);
 
 QCommandLineOption deviceOption(const QString &description = QString());
 // --json, whose document is `schema` (the README and schemas/ describe each).
@@ -62,5 +65,7 @@ QString unknownDeviceProblem(const QString &path);
 std::optional<int> checkConfigFile(const QString &given);
 // The device --device names, and the core loaded and asked whether it supports it.
 std::optional<int> loadCoreFor(const QCommandLineParser &parser, PluginHost &host, DEV::DeviceInfo *device);
+// The same with the core described rather than loaded (describeCore).
+std::optional<int> describeCoreFor(const QCommandLineParser &parser, PluginHost &host, DEV::DeviceInfo *device);
 
 } // namespace HostCommandLine

@@ -38,30 +38,31 @@ int info(const QStringList &arguments)
     if (auto status = parse(parser, arguments,
                             QStringLiteral("Prints the IP core's identity and the devices it supports.")))
         return *status;
+    // The plug-in's metadata and description answer; the plug-in is not loaded.
     PluginHost host;
-    if (auto status = loadCore(parser, host))
+    if (auto status = describeCore(parser, host))
         return *status;
-    auto *core = host.core();
+    const TE::TE_IPCore_Def::CoreDescription &core = host.description();
     QStringList supported;
     for (const DEV::DeviceInfo &device : DEV::DeviceTable::devices()) {
-        if (core->isSupported(device.arg()))
+        if (core.isSupported(device.arg()))
             supported << device.device;
     }
     if (parser.isSet(QStringLiteral("json"))) {
         printJson({{QStringLiteral("schema"), QStringLiteral("mirel.info/1")},
-                   {QStringLiteral("id"), core->id()},
-                   {QStringLiteral("name"), core->name()},
-                   {QStringLiteral("version"), core->version()},
-                   {QStringLiteral("category"), QJsonArray::fromStringList(core->category())},
-                   {QStringLiteral("summary"), core->summary()},
+                   {QStringLiteral("id"), core.id},
+                   {QStringLiteral("name"), core.name},
+                   {QStringLiteral("version"), core.version},
+                   {QStringLiteral("category"), QJsonArray::fromStringList(core.category)},
+                   {QStringLiteral("summary"), core.summary},
                    {QStringLiteral("devices"), QJsonArray::fromStringList(supported)}});
         return Done;
     }
-    out() << "id:        " << core->id() << '\n'
-          << "name:      " << core->name() << '\n'
-          << "version:   " << core->version() << '\n'
-          << "category:  " << core->category().join(QStringLiteral(", ")) << '\n'
-          << "summary:   " << core->summary() << '\n'
+    out() << "id:        " << core.id << '\n'
+          << "name:      " << core.name << '\n'
+          << "version:   " << core.version << '\n'
+          << "category:  " << core.category.join(QStringLiteral(", ")) << '\n'
+          << "summary:   " << core.summary << '\n'
           << "devices:   " << (supported.isEmpty() ? QStringLiteral("(none)") : supported.join(QStringLiteral(", ")))
           << '\n';
     return Done;

@@ -72,12 +72,13 @@ int keys(const QStringList &arguments)
                             QStringLiteral("Lists the batch options of 'create': kind, default, "
                                            "legal values and description.")))
         return *status;
+    // The plug-in's metadata and description answer; the plug-in is not loaded.
     DEV::DeviceInfo device;
     PluginHost host;
-    if (auto status = loadCoreFor(parser, host, &device))
+    if (auto status = describeCoreFor(parser, host, &device))
         return *status;
 
-    const QVariantMap options = host.core()->options();
+    const QVariantMap options = host.description().options();
     QJsonObject described;
     for (auto it = options.begin(); it != options.end(); ++it)
         described.insert(it.key(), resolved(it.value().toMap(), device.device));

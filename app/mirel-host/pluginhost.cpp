@@ -8,11 +8,13 @@
 #include <QFileInfo>
 #include <QLibrary>
 
+using TE::TE_IPCore_Def::CoreDescription;
 using TE::TE_IPCore_Def::IPPlugin;
 
 PluginHost::~PluginHost()
 {
     // Cores are destroyed while their library is still loaded.
+    m_description = {};
     m_cores.clear();
 }
 
@@ -26,6 +28,28 @@ QString PluginHost::defaultPluginDir()
 
 bool PluginHost::load(const QString &pluginDir, QString *error)
 {
+    return find(pluginDir, false, error);
+}
+
+bool PluginHost::describe(const QString &pluginDir, QString *error)
+{
+    return find(pluginDir, true, error);
+}
+
+namespace {
+
+// Whether Qt would load a library with this metadata at all (QLibrary's own check of the
+// Qt version it was built with); one it would refuse is left to Qt, which says why.
+bool qtTakes(const QJsonObject &metaData)
+{
+    const auto built = uint(metaData.value(QLatin1String("version")).toDouble());
+    return (built & 0xff0000) == (QT_VERSION & 0xff0000) && (built & 0x00ff00) <= (QT_VERSION & 0x00ff00);
+}
+
+} // namespace
+
+bool PluginHost::find(const QString &pluginDir, bool describeOnly, QString *error)
+{
     const QDir dir(pluginDir);
     if (!dir.exists()) {
         *error = QStringLiteral("plug-in folder '%1' does not exist").arg(Utils::echo(pluginDir));
@@ -37,28 +61,53 @@ bool PluginHost::load(const QString &pluginDir, QString *error)
         const QString path = dir.absoluteFilePath(entry);
         if (!QLibrary::isLibrary(path))
             continue;
-        auto loader = std::make_unique<QPluginLoader>(path);
-        QObject *instance = loader->instance();
-        if (!instance) {
-            lastError = Utils::echo(loader->errorString(), 400);
-            continue;
+        if (describeOnly) {
+            // Reads the metadata from the file; nothing is loaded.
+            const QJsonObject metaData = QPluginLoader(path).metaData();
+            if (qtTakes(metaData)) {
+                const CoreDescription::Reading reading = CoreDescription::read(metaData, QFileInfo(path).absolutePath(),
+                                                                               &m_description);
+                if (reading == CoreDescription::Read)
+                    return true;
+                if (reading == CoreDescription::Refused) {
+                    lastError = QStringLiteral("'%1' offers no IP core (its description was refused)")
+                                        .arg(Utils::echo(entry));
+                    continue;
+                }
+            }
         }
-        auto *plugin = qobject_cast<IPPlugin *>(instance);
-        if (!plugin) {
-            lastError = QStringLiteral("'%1' is not an IP plug-in").arg(Utils::echo(entry));
-            continue;
+        if (loadFrom(path, &lastError)) {
+            if (describeOnly)
+                m_description = CoreDescription::of(*core());
+            return true;
         }
-        plugin->pluginDir = QFileInfo(path).absolutePath();
-        const QList<TE::TE_IPCore_Def::BaseIPCoreInterface *> cores = plugin->ipCores();
-        if (cores.isEmpty()) {
-            lastError = QStringLiteral("'%1' offers no IP core (its description was refused)").arg(Utils::echo(entry));
-            continue;
-        }
-        for (auto *core : cores)
-            m_cores.emplace_back(core);
-        m_loader = std::move(loader);
-        return true;
     }
     *error = lastError;
     return false;
+}
+
+bool PluginHost::loadFrom(const QString &path, QString *lastError)
+{
+    const QString entry = QFileInfo(path).fileName();
+    auto loader = std::make_unique<QPluginLoader>(path);
+    QObject *instance = loader->instance();
+    if (!instance) {
+        *lastError = Utils::echo(loader->errorString(), 400);
+        return false;
+    }
+    auto *plugin = qobject_cast<IPPlugin *>(instance);
+    if (!plugin) {
+        *lastError = QStringLiteral("'%1' is not an IP plug-in").arg(Utils::echo(entry));
+        return false;
+    }
+    plugin->pluginDir = QFileInfo(path).absolutePath();
+    const QList<TE::TE_IPCore_Def::BaseIPCoreInterface *> cores = plugin->ipCores();
+    if (cores.isEmpty()) {
+        *lastError = QStringLiteral("'%1' offers no IP core (its description was refused)").arg(Utils::echo(entry));
+        return false;
+    }
+    for (auto *core : cores)
+        m_cores.emplace_back(core);
+    m_loader = std::move(loader);
+    return true;
 }
