@@ -381,12 +381,16 @@ void tst_Programs::create_data()
     // An option that the other settings switch off (tst_plugin batchInterface) refuses the module under --strict.
     row("--strict refuses it", "create --strict CLKOUTP=true CLKOUTP_PHASE=90" + ex, 1,
         {noEffect("CLKOUTP_PHASE", "DYNAMIC=true", "ERROR")});
+    // A key given twice on the command line: the last counts, said so; refused under --strict.
+    row("a key twice", "create LANG=0 LANG=1 LANG=1" + ex, 0,
+        {"WARNING: Option 'LANG' is given twice, as '0' and as '1'; the last counts."}, vhdl, {}, {"LANG=1"});
+    row("a key twice under --strict", "create --strict LANG=0 LANG=1" + ex, 1,
+        {"ERROR: Option 'LANG' is given twice, as '0' and as '1'."});
     row("the search's debug line has its prefix", "create CLKIN_FREQ=3 CLKOUT_BYPASS=true module=pll1 file=pll_file", 0,
         {"WARNING: PLL : can not find right VCO Divider Factor(CLKOUT)."}, written);
     row("typed list values match as numbers",
-        "create" + ex
-                + " CLKOUT_TOLERANCE=2 CLKOUTP=true DYNAMIC=false "
-                  "CLKOUTP_PHASE=90.0",
+        "create module=pll1 file=pll_file CLKIN_FREQ=27 CLKOUT_FREQ=100 CLKOUT_TOLERANCE=2 CLKOUTP=true "
+        "DYNAMIC=false CLKOUTP_PHASE=90.0",
         0, {}, written, {}, {"CLKOUT_TOLERANCE=3", "CLKOUTP_PHASE=4"});
     row("LANG=1, Advanced Mode",
         "create LANG=1 MODE_GENERAL=false CLKIN_FREQ=100 CLKOUT_DIVIDER=4 CLKOUTD=true CLKOUTD_DIVIDE=4 module=pll1 "
@@ -456,7 +460,8 @@ void tst_Programs::create_data()
         row(qPrintable(output + " from a disabled CLKOUTP"),
             QString("create %1=true %1_SOURCE_CLKOUT=false CLKOUTD_DIVIDE=7").arg(output) + ex, 1,
             {refused("false", output + "_SOURCE_CLKOUT")});
-    const QString create = "create dir=%T/d module=m file=m CLKIN_FREQ=27 CLKOUT_FREQ=100 CLKOUT_TOLERANCE=0.5";
+    const QString unnamed = "create dir=%T/d CLKIN_FREQ=27 CLKOUT_FREQ=100 CLKOUT_TOLERANCE=0.5";
+    const QString create = unnamed + " module=m file=m";
     const QString open = "open %T/d/m/m.ipc", link = "is a link or not a regular file";
     attack("link at the module", "link:m.v", create, 1, link);
     attack("dangling link", "dangling:m.v", create, 1, link);
@@ -476,11 +481,11 @@ void tst_Programs::create_data()
            QByteArray("\x00\xff\xfe[\x01=\x02\n\x7f", 10));
     attack(".ipc without settings", "", "open input", 1, "divide factor for CLKIN and CLKFB is illegal", {},
            "[General]\nversion=1.0\nfile=pll1\nmodule=pll1\n");
-    attack("line break in a name", "", create + " module=m\rERROR:fake\nx", 1, "\"m\\rERROR:fake\\nx\"");
+    attack("line break in a name", "", unnamed + " file=m module=m\rERROR:fake\nx", 1, "\"m\\rERROR:fake\\nx\"");
     attack("line break in a device name", "", "create --device x\nERROR:fake", 2, "'x\\nERROR:fake'");
     attack("NUL in dir", "", "create --options input", 1, "x\\x00y", {},
            R"({"dir": "%T/x\u0000y", "module": "m", "file": "m"})");
-    attack("long name cut", "", create + " file=" + QString(100000, 'f'), 1,
+    attack("long name cut", "", unnamed + " module=m file=" + QString(100000, 'f'), 1,
            QString(80, 'f') + QChar(0x2026) + "\" is too long");
     attack("lone surrogate", "", "create --options input", 1, "\\xd800", {},
            R"({"dir": "%T/out", "module": "m", "file": "m\ud800"})");
@@ -534,9 +539,9 @@ void tst_Programs::create_data()
     attack("sim, module the simulator refuses", "bench:broken", sim, 1,
            "ERROR: iverilog refused the module '%T/d/m/m.v': module.v:1: syntax error");
     for (const char *name : {"Integer", "STRING"})
-        attack(qPrintable(QString("VHDL predefines %1").arg(name)), "", create + " LANG=VHDL module=" + name, 1,
+        attack(qPrintable(QString("VHDL predefines %1").arg(name)), "", unnamed + " LANG=VHDL file=m module=" + name, 1,
                "is a name VHDL predefines");
-    attack("module name past the tools' limit", "", create + " module=" + QString(125, 'm'), 1, "at most 124");
+    attack("module name past the tools' limit", "", unnamed + " file=m module=" + QString(125, 'm'), 1, "at most 124");
     attack("dir past the system's limit", "", "create module=m file=m dir=" + QString("x/").repeated(17571), 1,
            "at most 3840 bytes");
     attack("NUL in the file name", "", "create --options input", 1, "\"m\\x00x\" contains a character", {},

@@ -123,17 +123,30 @@ int create(const QStringList &arguments)
         return *status;
 
     QVariantMap overrides;
+    // A key given again with another value keeps the last, as a command line does, and says so.
+    QStringList repeated;
     for (const QString &setting : parser.positionalArguments()) {
         const int equals = setting.indexOf(QLatin1Char('='));
         if (equals <= 0)
             return fail(UsageError, QStringLiteral("'%1' is not KEY=VALUE").arg(Utils::echo(setting)));
-        overrides.insert(setting.left(equals), setting.mid(equals + 1));
+        const QString key = setting.left(equals), value = setting.mid(equals + 1);
+        if (overrides.contains(key) && overrides.value(key).toString() != value)
+            repeated << QStringLiteral("Option '%1' is given twice, as '%2' and as '%3'")
+                                .arg(Utils::echo(key), Utils::echo(overrides.value(key).toString()), Utils::echo(value));
+        overrides.insert(key, value);
     }
+    const bool strict = parser.isSet(QStringLiteral("strict"));
+    for (const QString &line : qAsConst(repeated))
+        QTextStream(stderr) << (strict ? QStringLiteral("ERROR: %1.\n")
+                                       : QStringLiteral("WARNING: %1; the last counts.\n"))
+                                       .arg(line);
+    if (strict && !repeated.isEmpty())
+        return Refused;
     DEV::DeviceInfo device;
     PluginHost host;
     if (auto status = loadCoreFor(parser, host, &device))
         return *status;
-    IPCore::setStrictBatch(parser.isSet(QStringLiteral("strict")));
+    IPCore::setStrictBatch(strict);
 
     const QVariantMap options = host.core()->options();
     for (auto it = overrides.begin(); it != overrides.end(); ++it)
