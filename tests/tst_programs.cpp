@@ -152,14 +152,16 @@ void plant(const QDir &root, const QString &word)
                              arg == "broken" ? "module m(;\nendmodule\n" : "module m;\nendmodule\n")
                 && writeFile(root.filePath("d/m/m_tb.v"),
                              "module m_tb;\ninitial forever $display(\"spam\");\nendmodule\n"));
-    } else if (word.startsWith("plugin:")) { // a copy of the plug-in in p/, its description refused or narrowed
+    } else if (word.startsWith("plugin:")) { // a copy of the plug-in in p/, its description refused, narrowed or a FIFO
         const QByteArray own = readFile(PLUGIN_DIR "/pll.ipspec");
         const QByteArray description = arg == "refused" ? R"({"ipcore.name": "n", "ipcore.version": "1.0"})"
                                        : arg == "axl"   ? QByteArray(own).replace(R"("BRN-*")", R"("AXL-*")")
+                                       : arg == "fifo"  ? QByteArray("fifo")
                                                         : QByteArray();
+        const QString path = root.filePath("p/pll.ipspec");
         QVERIFY(!description.isEmpty() && description != own && root.mkpath("p")
                 && QFile::copy(PLUGIN_DIR "/libmirel.so", root.filePath("p/libmirel.so"))
-                && writeFile(root.filePath("p/pll.ipspec"), description));
+                && (arg == "fifo" ? ::mkfifo(qPrintable(path), 0600) == 0 : writeFile(path, description)));
     } else if (!QString("sizelimit full closed stdin").split(' ').contains(word)) { // see create()
         QFAIL(qPrintable("unknown setup word " + word));
     }
@@ -515,6 +517,8 @@ void tst_Programs::create_data()
     attack("keys, the description refused", "plugin:refused", "keys --json --plugin-dir %T/p", 1, refusedDescription);
     attack("create, the description refused", "plugin:refused", "create module=m --plugin-dir %T/p", 1,
            refusedDescription);
+    attack("info, the description a FIFO", "plugin:fifo", "info --plugin-dir %T/p", 1, refusedDescription);
+    attack("create, the description a FIFO", "plugin:fifo", "create module=m --plugin-dir %T/p", 1, refusedDescription);
     attack("keys, a device the description leaves out", "plugin:axl", "keys --device BRN-4LP --plugin-dir %T/p", 1,
            leftOut);
     attack("create, a device the description leaves out", "plugin:axl",

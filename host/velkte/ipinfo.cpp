@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "ipinfo.h"
 
-#include <QFile>
+#include <inputfile.h>
+#include <jsonnames.h>
+
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
@@ -12,11 +14,14 @@ namespace IPCore {
 
 QVariantMap processIPInfoSpec(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    // A description is a small regular file: a FIFO or a device in its place would stall
+    // the read, and a name given twice would lose a value (and leak in Qt's reader).
+    QByteArray bytes;
+    QString problem;
+    if (!FileIO::readInput(path, &bytes, &problem) || !FileIO::repeatedName(bytes).name.isNull())
         return {};
     QJsonParseError error{};
-    const QJsonDocument doc = QJsonDocument::fromJson(file.readAll(), &error);
+    const QJsonDocument doc = QJsonDocument::fromJson(bytes, &error);
     if (error.error != QJsonParseError::NoError || !doc.isObject())
         return {};
     return doc.object().toVariantMap();
