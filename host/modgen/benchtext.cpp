@@ -230,28 +230,14 @@ QString vhdlBench(const Settings &s, const Plan &p)
                            "        end procedure;\n\n"
                            "        -- Waits for a rising edge for at most the measurement's time; an output\n"
                            "        -- that never toggles ends the run instead of hanging it.\n"
-                           "        procedure rise(signal clk: std_logic; deadline: time) is\n"
-                           "        begin\n"
-                           "            if not timed_out and now < deadline then\n"
-                           "                wait until rising_edge(clk) for deadline - now;\n"
-                           "            end if;\n"
-                           "            timed_out := timed_out or now >= deadline;\n"
-                           "        end procedure;\n\n"
-                           "        procedure no_edges(name: string) is\n"
-                           "        begin\n"
-                           "            checks := checks + 1;\n"
-                           "            failed := failed + 1;\n"
-                           "            write(l, name & \": no clock edges within %1: FAIL\");\n"
-                           "            writeline(output, l);\n"
-                           "            timed_out := false;\n"
-                           "        end procedure;\n\n"
+                           "%2%3"
                            "        function elapsed_ns(t: time) return real is\n"
                            "        begin\n"
                            "            return real(t / 1 fs) * 1.0e-6;\n"
                            "        end function;\n\n"
                            "    begin\n"
-                           "        wait for %2;\n")
-                    .arg(fs(p.limitNs), fs(8 * p.clkinNs));
+                           "        wait for %1;\n")
+                    .arg(fs(8 * p.clkinNs), BenchParts::vhdlRise(), BenchParts::vhdlNoEdges(fs(p.limitNs)));
     if (s.reset)
         text += QStringLiteral("        reset <= '0';\n");
     if (s.resetP)
