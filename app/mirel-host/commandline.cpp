@@ -165,9 +165,7 @@ std::optional<int> findDevice(const QCommandLineParser &parser, DEV::DeviceInfo 
 
 std::optional<int> checkSupported(PluginHost &host, const DEV::DeviceInfo &device)
 {
-    if (host.core()->isSupported(device.arg()))
-        return std::nullopt;
-    return checkSupported(host.core()->name(), false, device);
+    return checkSupported(host.core()->name(), host.core()->isSupported(device.arg()), device);
 }
 
 bool looksLikeIpc(const QString &path)
