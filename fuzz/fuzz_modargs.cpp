@@ -6,6 +6,7 @@
 // fuzz_modgen: the elements one a line, "\n" inside the header.
 #include "fuzzing.h"
 
+#include <filenames.h>
 #include <modgen.h>
 #include <names.h>
 
@@ -30,7 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         return 0;
     }
     FUZZ_CHECK(errors.isEmpty() && ModGen::moduleNameProblem(settings.module).isEmpty()
-                       && ModGen::fileNameProblem(settings.file).isEmpty(),
+                       && FileIO::fileNameProblem(settings.file).isEmpty(),
                QStringLiteral("the parser accepted with problems or with a refused name"));
     return 0;
 }

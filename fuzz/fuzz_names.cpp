@@ -5,6 +5,7 @@
 #include "fuzzing.h"
 
 #include <echo.h>
+#include <filenames.h>
 #include <names.h>
 
 #include <QRegularExpression>
@@ -41,7 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         FUZZ_CHECK(oneLine(moduleProblem), QStringLiteral("a module name problem that is not one line"));
         FUZZ_CHECK(!moduleProblem.isEmpty() || identifier.match(text).hasMatch(),
                    QStringLiteral("a module name that is no identifier was accepted"));
-        const QString fileProblem = ModGen::fileNameProblem(text);
+        const QString fileProblem = FileIO::fileNameProblem(text);
         FUZZ_CHECK(oneLine(fileProblem), QStringLiteral("a file name problem that is not one line"));
         FUZZ_CHECK(!fileProblem.isEmpty()
                            || (noControl(text) && !text.contains(QLatin1Char('/')) && !text.startsWith(QLatin1Char('.'))

@@ -5,8 +5,8 @@
 #include "reportedsettings.h"
 
 #include <echo.h>
+#include <filenames.h>
 #include <inputfile.h>
-#include <names.h>
 
 #include <QCoreApplication>
 #include <QDir>
@@ -330,7 +330,7 @@ int simulate(const QStringList &arguments)
     const QString file = QSettings(ipc, QSettings::IniFormat).value(QStringLiteral("file"), stem).toString();
     FileIO::ModuleLock reading;
     if (file != stem) {
-        if (const QString problem = ModGen::fileNameProblem(file); !problem.isEmpty())
+        if (const QString problem = FileIO::fileNameProblem(file); !problem.isEmpty())
             return fail(Refused, problem);
         if (auto status = settleModule(folder, stem))
             return *status;

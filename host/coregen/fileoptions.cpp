@@ -6,6 +6,7 @@
 #include "moduleoutput.h"
 
 #include <echo.h>
+#include <filenames.h>
 #include <names.h>
 
 #include <QDir>
@@ -19,7 +20,7 @@ namespace IPCore {
 
 namespace {
 
-// The module's own names (at most 232 bytes each, see ModGen::fileNameProblem) fit below it.
+// The module's own names (at most 232 bytes each, see FileIO::fileNameProblem) fit below it.
 constexpr int MaxDirectoryBytes = PATH_MAX - 256;
 
 // Why dir cannot hold the output, or empty. A missing directory is fine when its
@@ -66,7 +67,7 @@ QStringList ModuleGenDialog::checkFileOptions() const
     // With no output directory the module's folder is named by the file name alone, so an empty
     // file name is the one problem to report, not an empty directory as well.
     // Nor, when the module's folder is named after a refused file name, the folder as well.
-    const QString fileProblem = ModGen::fileNameProblem(fileName());
+    const QString fileProblem = FileIO::fileNameProblem(fileName());
     const bool pathFromFileName = (createPath().isEmpty() && fileName().isEmpty())
                                   || (!fileProblem.isEmpty()
                                       && QDir::cleanPath(createPath()) != QDir::cleanPath(m_baseDir));

@@ -1,26 +1,21 @@
 // SPDX-License-Identifier: MIT
 #include "devicetable.h"
 
-#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 
-static void initDeviceResources()
-{
-    Q_INIT_RESOURCE(devices);
-}
-
 namespace DEV {
+
+extern const char devicesJson[]; // devices.json, compiled in
 
 static QList<DeviceInfo> loadTable()
 {
-    initDeviceResources();
     QList<DeviceInfo> table;
-    QFile file(QStringLiteral(":/device/devices.json"));
-    if (!file.open(QIODevice::ReadOnly))
-        qFatal("device table resource missing");
-    const QJsonArray list = QJsonDocument::fromJson(file.readAll()).object().value("devices").toArray();
+    const QJsonArray list = QJsonDocument::fromJson(QByteArray::fromRawData(devicesJson, int(qstrlen(devicesJson))))
+                                    .object()
+                                    .value("devices")
+                                    .toArray();
     for (const QJsonValue &entry : list) {
         const QJsonObject o = entry.toObject();
         const QJsonObject pll = o.value("pll").toObject();

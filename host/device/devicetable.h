@@ -32,7 +32,7 @@ struct DeviceInfo
     DeviceArg arg() const { return DeviceArg(device, id); }
 };
 
-// The device table shipped with the host (a compiled-in JSON resource).
+// The device table shipped with the host (devices.json, compiled in).
 class DeviceTable
 {
 public:

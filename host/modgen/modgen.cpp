@@ -5,6 +5,7 @@
 
 #include <devicetable.h>
 #include <echo.h>
+#include <filenames.h>
 #include <stagedfiles.h>
 
 #include <QDir>
@@ -251,7 +252,7 @@ bool parseArgs(const QStringList &args, Settings *settings, QStringList *errors)
             errors->append(problem);
     }
     if (r.has(QStringLiteral("-file_name"))) {
-        const QString problem = fileNameProblem(s.file);
+        const QString problem = FileIO::fileNameProblem(s.file);
         if (!problem.isEmpty())
             errors->append(problem);
     }

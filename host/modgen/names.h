@@ -16,9 +16,6 @@ constexpr int MaxModuleName = 124;
 // characters long, and must not clash with the primitive or a port.
 QString moduleNameProblem(const QString &name);
 
-// A file name must be a plain name inside the output directory.
-QString fileNameProblem(const QString &name);
-
 // Text from outside made safe for one comment line or one message line.
 QString commentSafe(const QString &text);
 
