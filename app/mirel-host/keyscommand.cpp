@@ -22,42 +22,78 @@ QString shown(const QVariant &value)
     return value.toString();
 }
 
-// The option with its range for the device, nulls where it has no such field.
-QJsonObject resolved(const QVariantMap &option, const QString &device)
+// What keys shows of one option for a device.
+struct Key
+{
+    QString kind;
+    QVariant defaultValue;
+    QVariant items;
+    QVariant minimum;
+    QVariant maximum;
+    bool even = false;
+    QString description;
+};
+
+// The option with its range for the device.
+Key keyOf(const QVariantMap &option, const QString &device)
 {
     QVariantMap range = option.value(QStringLiteral("ranges")).toMap().value(device).toMap();
     if (range.isEmpty())
         range = option;
-    const QVariant items = option.value(QStringLiteral("items"));
+    Key key;
+    key.kind = option.value(QStringLiteral("kind")).toString();
+    key.defaultValue = option.value(QStringLiteral("default"));
+    // A default has the type of the values its kind takes: a switch's "true" is true.
+    if (key.kind == QLatin1String("switch") || key.kind == QLatin1String("bool"))
+        key.defaultValue = key.defaultValue.toBool();
+    key.items = option.value(QStringLiteral("items"));
+    key.minimum = range.value(QStringLiteral("minimum"));
+    key.maximum = range.value(QStringLiteral("maximum"));
+    key.even = option.value(QStringLiteral("even")).toBool();
+    key.description = option.value(QStringLiteral("description")).toString();
+    return key;
+}
+
+// Nulls where the option has no such field.
+QJsonObject json(const Key &key)
+{
     const auto orNull = [](const QVariant &v) {
         return v.isValid() ? QJsonValue::fromVariant(v) : QJsonValue();
     };
-    // A default has the JSON type of the values its kind takes: a switch's "true" is true.
-    const QString kind = option.value(QStringLiteral("kind")).toString();
-    QVariant defaultValue = option.value(QStringLiteral("default"));
-    if (kind == QLatin1String("switch") || kind == QLatin1String("bool"))
-        defaultValue = defaultValue.toBool();
-    return {{QStringLiteral("kind"), kind},
-            {QStringLiteral("default"), orNull(defaultValue)},
-            {QStringLiteral("items"), orNull(items)},
-            {QStringLiteral("minimum"), orNull(range.value(QStringLiteral("minimum")))},
-            {QStringLiteral("maximum"), orNull(range.value(QStringLiteral("maximum")))},
-            {QStringLiteral("even"), option.value(QStringLiteral("even")).toBool()},
-            {QStringLiteral("description"), option.value(QStringLiteral("description")).toString()}};
+    return {{QStringLiteral("kind"), key.kind},
+            {QStringLiteral("default"), orNull(key.defaultValue)},
+            {QStringLiteral("items"), orNull(key.items)},
+            {QStringLiteral("minimum"), orNull(key.minimum)},
+            {QStringLiteral("maximum"), orNull(key.maximum)},
+            {QStringLiteral("even"), key.even},
+            {QStringLiteral("description"), key.description}};
 }
 
-QString legal(const QJsonObject &option)
+bool isNumber(const QVariant &value)
 {
-    if (option.value(QStringLiteral("items")).isArray())
-        return option.value(QStringLiteral("items")).toVariant().toStringList().join(QStringLiteral(", "));
-    if (option.value(QStringLiteral("minimum")).isDouble()) {
-        return QStringLiteral("%1 to %2%3")
-                .arg(shown(option.value(QStringLiteral("minimum")).toDouble()),
-                     shown(option.value(QStringLiteral("maximum")).toDouble()),
-                     option.value(QStringLiteral("even")).toBool() ? QStringLiteral(", even") : QString());
+    switch (value.userType()) {
+    case QMetaType::Double:
+    case QMetaType::Float:
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+        return true;
+    default:
+        return false;
     }
-    return option.value(QStringLiteral("kind")).toString() == QLatin1String("bool") ? QStringLiteral("true, false")
-                                                                                    : QStringLiteral("any text");
+}
+
+QString legal(const Key &key)
+{
+    if (key.items.userType() == QMetaType::QVariantList || key.items.userType() == QMetaType::QStringList)
+        return key.items.toStringList().join(QStringLiteral(", "));
+    if (isNumber(key.minimum)) {
+        return QStringLiteral("%1 to %2%3")
+                .arg(shown(key.minimum.toDouble()), shown(key.maximum.toDouble()),
+                     key.even ? QStringLiteral(", even") : QString());
+    }
+    return key.kind == QLatin1String("bool") ? QStringLiteral("true, false") : QStringLiteral("any text");
 }
 
 } // namespace
@@ -79,10 +115,10 @@ int keys(const QStringList &arguments)
         return *status;
 
     const QVariantMap options = host.description().options();
-    QJsonObject described;
-    for (auto it = options.begin(); it != options.end(); ++it)
-        described.insert(it.key(), resolved(it.value().toMap(), device.device));
     if (parser.isSet(QStringLiteral("json"))) {
+        QJsonObject described;
+        for (auto it = options.begin(); it != options.end(); ++it)
+            described.insert(it.key(), json(keyOf(it.value().toMap(), device.device)));
         printJson({{QStringLiteral("schema"), QStringLiteral("mirel.keys/1")},
                    {QStringLiteral("device"), device.device},
                    {QStringLiteral("part"), device.id},
@@ -92,11 +128,10 @@ int keys(const QStringList &arguments)
     // A Markdown table, so that the README's list is this output.
     out() << "| Key | Kind | Default | Legal values (" << device.device << ") | Description |\n"
           << "|---|---|---|---|---|\n";
-    for (auto it = described.begin(); it != described.end(); ++it) {
-        const QJsonObject option = it.value().toObject();
-        out() << "| `" << it.key() << "` | " << option.value(QStringLiteral("kind")).toString() << " | "
-              << shown(option.value(QStringLiteral("default")).toVariant()) << " | " << legal(option) << " | "
-              << option.value(QStringLiteral("description")).toString() << " |\n";
+    for (auto it = options.begin(); it != options.end(); ++it) {
+        const Key key = keyOf(it.value().toMap(), device.device);
+        out() << "| `" << it.key() << "` | " << key.kind << " | " << shown(key.defaultValue) << " | " << legal(key)
+              << " | " << key.description << " |\n";
     }
     return Done;
 }

@@ -5,8 +5,12 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLibrary>
+
+#include <climits>
+#include <unistd.h>
 
 using TE::TE_IPCore_Def::CoreDescription;
 using TE::TE_IPCore_Def::IPPlugin;
@@ -18,9 +22,21 @@ PluginHost::~PluginHost()
     m_cores.clear();
 }
 
+QString PluginHost::programDir()
+{
+    // The kernel names the program with every link resolved already, which
+    // applicationDirPath() would work out again with a system call per folder.
+    char path[PATH_MAX];
+    const ssize_t length = readlink("/proc/self/exe", path, sizeof path);
+    if (length <= 0 || size_t(length) >= sizeof path)
+        return QCoreApplication::applicationDirPath();
+    const QString file = QFile::decodeName(QByteArray(path, int(length)));
+    return file.left(qMax(1, file.lastIndexOf(QLatin1Char('/'))));
+}
+
 QString PluginHost::defaultPluginDir()
 {
-    const QDir bin(QCoreApplication::applicationDirPath());
+    const QDir bin(programDir());
     const QString buildTree = bin.absoluteFilePath(QStringLiteral("../plugins/mirel"));
     return QDir(buildTree).exists() ? buildTree
                                     : bin.absoluteFilePath(QStringLiteral("../" MIREL_INSTALLED_PLUGIN_DIR));

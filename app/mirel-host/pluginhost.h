@@ -37,6 +37,8 @@ public:
     const TE::TE_IPCore_Def::CoreDescription &description() const { return m_description; }
 
     static QString defaultPluginDir();
+    // The running program's folder, every symbolic link resolved.
+    static QString programDir();
 
 private:
     bool find(const QString &pluginDir, bool describeOnly, QString *error);

@@ -117,7 +117,7 @@ QString modelDir(const QCommandLineParser &parser)
 {
     if (parser.isSet(QStringLiteral("model-dir")))
         return parser.value(QStringLiteral("model-dir"));
-    return QCoreApplication::applicationDirPath() + QStringLiteral("/../share/mirel/hdl");
+    return PluginHost::programDir() + QStringLiteral("/../share/mirel/hdl");
 }
 
 // A bench prints a few dozen lines; far more is a module printing in a loop.
