@@ -4,13 +4,25 @@
 # wrote and printed, and the options the core reports, byte for byte. Use it
 # around a change that must not alter any output:
 #   scripts/compare-generated.sh OLD_BUILD NEW_BUILD
-# (a build folder copied elsewhere still works: its bin/, lib/ and plugins/ are used)
+# (a build folder copied elsewhere still works: its programs find their libraries and
+# plug-in through relative paths; a build of the older layout, with lib/ and plugins/
+# at its top, is run with those named)
 set -u
 [ $# -eq 2 ] || { echo "usage: scripts/compare-generated.sh OLD_BUILD NEW_BUILD" >&2; exit 2; }
 root=$(cd "$(dirname "$0")/.." && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 export QT_QPA_PLATFORM=offscreen
+
+host() { # command, arguments: mirel-host of $build
+    command=$1
+    shift
+    if [ -d "$build/plugins/mirel" ]; then
+        LD_LIBRARY_PATH="$build/lib" "$build/bin/mirel-host" "$command" --plugin-dir "$build/plugins/mirel" "$@"
+    else
+        "$build/bin/mirel-host" "$command" "$@"
+    fi
+}
 
 generate() { # build folder, output folder
     build=$(cd "$1" && pwd)
@@ -27,17 +39,17 @@ generate() { # build folder, output folder
             *=*) set -- "$@" "$line" ;;
             esac
         done <"$seed"
-        (cd "$out/$name" && LD_LIBRARY_PATH="$build/lib" "$build/bin/mirel-host" create --plugin-dir "$build/plugins/mirel" --show-args "$@" dir=. >out 2>err; echo "exit $?" >>out)
+        (cd "$out/$name" && host create --show-args "$@" dir=. >out 2>err; echo "exit $?" >>out)
     done
     # What the core reports of its options, as text and as JSON.
     mkdir -p "$out/keys"
-    LD_LIBRARY_PATH="$build/lib" "$build/bin/mirel-host" keys --plugin-dir "$build/plugins/mirel" >"$out/keys/text" 2>&1
-    LD_LIBRARY_PATH="$build/lib" "$build/bin/mirel-host" keys --json --plugin-dir "$build/plugins/mirel" >"$out/keys/json" 2>&1
+    host keys >"$out/keys/text" 2>&1
+    host keys --json >"$out/keys/json" 2>&1
     for seed in "$root"/fuzz/corpus/fuzz_ipcloader/*; do
         name=ipc-$(basename "$seed" .ipc)
         mkdir -p "$out/$name"
         cp "$seed" "$out/$name/in.ipc"
-        (cd "$out/$name" && LD_LIBRARY_PATH="$build/lib" "$build/bin/mirel-host" open --plugin-dir "$build/plugins/mirel" --show-args in.ipc >out 2>err; echo "exit $?" >>out)
+        (cd "$out/$name" && host open --show-args in.ipc >out 2>err; echo "exit $?" >>out)
     done
 }
 

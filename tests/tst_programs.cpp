@@ -128,6 +128,10 @@ void plant(const QDir &root, const QString &word)
         link("d", "dl");
     } else if (word == "fifo") {
         QVERIFY(::mkfifo(qPrintable(root.filePath("f")), 0600) == 0);
+    } else if (word == "planted") { // what a program's libraries are named, in the folder it runs in
+        for (const char *name :
+             {"libQt5Core.so.5", "libQt5Gui.so.5", "libQt5Widgets.so.5", "libstdc++.so.6", "libc.so.6"})
+            QVERIFY(writeFile(root.filePath(QStringLiteral("d/") + name), "not a library\n"));
     } else if (word == "big") {
         QVERIFY(writeFile(root.filePath("big"), "{" + QByteArray(2 << 20, ' ') + "}"));
     } else if (word == "stale") { // of m, and of a module m2 written beside it
@@ -471,6 +475,8 @@ void tst_Programs::create_data()
     attack("open, link at the module", "module link:m.v", open, 1, link);
     attack("chosen dir is a link: followed", "dirlink", "create dir=%T/dl module=m file=m", 0, "",
            filesOf("m").replaceInStrings(QRegularExpression("^"), "%T/dl/"));
+    attack("libraries planted in the current folder", "planted", "create dir=%T/d module=m file=m", 0, "",
+           filesOf("m").replaceInStrings(QRegularExpression("^"), "%T/d/"));
     attack("one module twice in a run, once through a link", "dirlink", opts, 0, "",
            filesOf("m").replaceInStrings(QRegularExpression("^"), "%T/d/")
                    + filesOf("m").replaceInStrings(QRegularExpression("^"), "%T/dl/"),

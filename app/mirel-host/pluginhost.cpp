@@ -36,10 +36,7 @@ QString PluginHost::programDir()
 
 QString PluginHost::defaultPluginDir()
 {
-    const QDir bin(programDir());
-    const QString buildTree = bin.absoluteFilePath(QStringLiteral("../plugins/mirel"));
-    return QDir(buildTree).exists() ? buildTree
-                                    : bin.absoluteFilePath(QStringLiteral("../" MIREL_INSTALLED_PLUGIN_DIR));
+    return QDir::cleanPath(programDir() + QStringLiteral("/../" MIREL_INSTALLED_PLUGIN_DIR));
 }
 
 bool PluginHost::load(const QString &pluginDir, QString *error)
