@@ -60,7 +60,7 @@ std::optional<int> parse(QCommandLineParser &parser, const QStringList &argument
     parser.setApplicationDescription(description + QStringLiteral("\n") + exitStatus);
     parser.addOption({QStringLiteral("plugin-dir"),
                       QStringLiteral("Folder holding the plug-in (default: ../" MIREL_INSTALLED_PLUGIN_DIR
-                                     " beside the program's folder)."),
+                                     " from the program's folder)."),
                       QStringLiteral("DIR")});
     const QCommandLineOption help = parser.addHelpOption();
     if (!parser.parse(arguments)) {
