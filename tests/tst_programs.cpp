@@ -444,6 +444,8 @@ void tst_Programs::create_data()
         R"({"CLKIN_FREQ": 27, "CLKIN_FREQ": 30})");
     row("a name twice in an item's value", opts, 2, {"ERROR: 'input' item 2 gives 'a' twice"}, {},
         R"([{}, {"x": {"a": [], "a": 1}}])");
+    row("two names a NUL makes one to Qt", opts, 2, {"ERROR: 'input' item 2 gives 'a\\x00c' twice"}, {},
+        QByteArrayLiteral("[{}, {\"x\": {\"a\0b\": [], \"a\0c\": 1}}]"));
     row("an option twice on a line, once escaped", opts, 2, {"ERROR: 'input' line 2 gives 'module' twice"}, {},
         "{\"module\": \"a\"}\n{\"module\": \"b\", \"\\u006dodule\": \"c\"}\n");
     // What the device cannot run, or an output fed by a disabled CLKOUTP, writes nothing.

@@ -15,6 +15,7 @@ struct Frame
     bool object = false;
     bool atName = false; // an object's next string is a name
     QSet<QString> names;
+    QSet<QString> cutNames; // names written without escapes that hold a NUL, as Qt compares them
 };
 
 QChar unescaped(char c)
@@ -36,16 +37,18 @@ QChar unescaped(char c)
 }
 
 // The string starting after the quote at `p`, its escapes decoded; `p` ends past its closing quote.
-QString readString(const char *&p, const char *end)
+QString readString(const char *&p, const char *end, bool *escaped)
 {
     QString text;
     const char *run = p;
+    *escaped = false;
     while (p < end && *p != '"') {
         if (*p != '\\' || end - p < 2) {
             ++p;
             continue;
         }
         text += QString::fromUtf8(run, int(p - run));
+        *escaped = true;
         if (p[1] == 'u' && end - p >= 6) {
             text += QChar(ushort(QByteArray(p + 2, 4).toUShort(nullptr, 16)));
             p += 6;
@@ -83,7 +86,7 @@ RepeatedName repeatedName(const QByteArray &json)
             beginValue();
             if (frames.empty() && c == '[')
                 item = 1;
-            frames.push_back({c == '{', c == '{', {}});
+            frames.push_back({c == '{', c == '{', {}, {}});
             ++p;
         } else if (c == '}' || c == ']') {
             if (!frames.empty())
@@ -96,16 +99,22 @@ RepeatedName repeatedName(const QByteArray &json)
                 ++item;
             ++p;
         } else if (c == '"') {
-            ++p;
-            const QString text = readString(p, end);
+            const char *const start = ++p;
+            bool escaped = false;
+            const QString text = readString(p, end, &escaped);
             if (!frames.empty() && frames.back().atName) {
                 Frame &frame = frames.back();
                 frame.atName = false;
-                if (found.name.isNull() && frame.names.contains(text)) {
+                // Qt keeps a name written without escapes as its bytes and compares two such names
+                // only up to a NUL, then by length: "a\0b" and "a\0c" are one name to it.
+                const int nul = escaped ? -1 : text.indexOf(QChar(0));
+                QSet<QString> &seen = nul < 0 ? frame.names : frame.cutNames;
+                const QString key = nul < 0 ? text : text.left(nul + 1) + QString::number(p - start);
+                if (found.name.isNull() && seen.contains(key)) {
                     found.name = text;
                     found.item = frames.front().object ? 0 : item;
                 }
-                frame.names.insert(text);
+                seen.insert(key);
             } else {
                 beginValue();
             }
