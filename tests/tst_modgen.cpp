@@ -306,6 +306,8 @@ void tst_ModGen::writesModuleAndTemplate()
     QVERIFY(ModGen::decodeCommand(ModGen::encodeCommand({"f", "/a b/c", args}), &back));
     QCOMPARE(back.dir + '|' + back.fileName + '|' + back.args.join('|'), "/a b/c|f|" + args.join('|'));
     QVERIFY(!ModGen::decodeCommand("rm -rf /", &back));
+    // Nor a command that gives a name twice, although Qt's reader would take its last value.
+    QVERIFY(!ModGen::decodeCommand(ModGen::encodeCommand({"f", "/d", args}).insert(1, R"("args": {"a": []}, )"), &back));
 
     // The generator takes exactly the ODIV values the searches try.
     ModGen::Settings settings;

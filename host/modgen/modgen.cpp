@@ -6,6 +6,7 @@
 #include <devicetable.h>
 #include <echo.h>
 #include <filenames.h>
+#include <jsonnames.h>
 #include <stagedfiles.h>
 
 #include <QDir>
@@ -125,7 +126,11 @@ QString encodeCommand(const Request &request)
 
 bool decodeCommand(const QString &command, Request *request)
 {
-    const QJsonDocument document = QJsonDocument::fromJson(command.toUtf8());
+    // encodeCommand never repeats a name; Qt's reader would drop (and leak) a repeated one's value.
+    const QByteArray bytes = command.toUtf8();
+    if (!FileIO::repeatedName(bytes).name.isNull())
+        return false;
+    const QJsonDocument document = QJsonDocument::fromJson(bytes);
     const QJsonObject object = document.object();
     if (!document.isObject() || object.value(QStringLiteral("kind")).toString() != CommandKind
         || !object.value(QStringLiteral("file")).isString() || !object.value(QStringLiteral("dir")).isString()
