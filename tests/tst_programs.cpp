@@ -446,6 +446,8 @@ void tst_Programs::create_data()
         R"([{}, {"x": {"a": [], "a": 1}}])");
     row("two names a NUL makes one to Qt", opts, 2, {"ERROR: 'input' item 2 gives 'a\\x00c' twice"}, {},
         QByteArrayLiteral("[{}, {\"x\": {\"a\0b\": [], \"a\0c\": 1}}]"));
+    row("a NUL written once as is, once escaped", opts, 2, {"ERROR: 'input' gives 'a\\x00b' twice"}, {},
+        QByteArrayLiteral("{\"x\": {\"a\0b\": [], \"a\\u0000b\": 1}}\n"));
     row("an option twice on a line, once escaped", opts, 2, {"ERROR: 'input' line 2 gives 'module' twice"}, {},
         "{\"module\": \"a\"}\n{\"module\": \"b\", \"\\u006dodule\": \"c\"}\n");
     // What the device cannot run, or an output fed by a disabled CLKOUTP, writes nothing.

@@ -108,13 +108,14 @@ RepeatedName repeatedName(const QByteArray &json)
                 // Qt keeps a name written without escapes as its bytes and compares two such names
                 // only up to a NUL, then by length: "a\0b" and "a\0c" are one name to it.
                 const int nul = escaped ? -1 : text.indexOf(QChar(0));
-                QSet<QString> &seen = nul < 0 ? frame.names : frame.cutNames;
-                const QString key = nul < 0 ? text : text.left(nul + 1) + QString::number(p - start);
-                if (found.name.isNull() && seen.contains(key)) {
+                const QString cut = nul < 0 ? QString() : text.left(nul + 1) + QString::number(p - start);
+                if (found.name.isNull() && (frame.names.contains(text) || (nul >= 0 && frame.cutNames.contains(cut)))) {
                     found.name = text;
                     found.item = frames.front().object ? 0 : item;
                 }
-                seen.insert(key);
+                frame.names.insert(text);
+                if (nul >= 0)
+                    frame.cutNames.insert(cut);
             } else {
                 beginValue();
             }
