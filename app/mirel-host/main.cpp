@@ -16,8 +16,8 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
-#include <cstring>
 #include <cstdlib>
+#include <cstring>
 #include <dlfcn.h>
 #include <fcntl.h>
 
@@ -90,9 +90,9 @@ int main(int argc, char *argv[])
     const int status = finishOutput(runCommand(argc, argv));
     if (widgetsLoaded)
         return status;
-    // A command without widgets has written and flushed all it writes. The libraries'
-    // static destructors would only free memory the kernel takes back, and touching
-    // their code costs a short command more than some of its own work.
+        // A command without widgets has written and flushed all it writes. The libraries'
+        // static destructors would only free memory the kernel takes back, and touching
+        // their code costs a short command more than some of its own work.
 #if defined(__SANITIZE_ADDRESS__)
     __lsan_do_leak_check();
 #endif

@@ -84,8 +84,7 @@ bool libraryFiles(const QString &folder, QStringList *names)
         if (name.startsWith(QLatin1Char('.')) || !QLibrary::isLibrary(name))
             continue;
         struct stat info;
-        if (entry->d_type != DT_REG
-            && (fstatat(dirfd(dir), entry->d_name, &info, 0) != 0 || !S_ISREG(info.st_mode)))
+        if (entry->d_type != DT_REG && (fstatat(dirfd(dir), entry->d_name, &info, 0) != 0 || !S_ISREG(info.st_mode)))
             continue;
         names->append(name);
     }

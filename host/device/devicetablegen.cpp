@@ -68,8 +68,8 @@ std::string rows(const json &root)
         out << "    {" << literal(device.at("device"), "device") << ", " << literal(device.at("id"), "id") << ", "
             << literal(device.at("description"), "description") << ",\n     {" << whole(pll, "clkinMin") << ", "
             << whole(pll, "clkinMax") << ", " << whole(pll, "vcoMin") << ", " << whole(pll, "vcoMax") << ", "
-            << single(pll, "clkoutMinAlt") << ", 0.0f, " << single(pll, "clkoutMin") << ", "
-            << single(pll, "clkoutMax") << "}},\n";
+            << single(pll, "clkoutMinAlt") << ", 0.0f, " << single(pll, "clkoutMin") << ", " << single(pll, "clkoutMax")
+            << "}},\n";
     }
     out << "};\n\nconst int deviceRowCount = " << devices.size() << ";\n\n} // namespace DEV\n";
     return out.str();
