@@ -84,19 +84,25 @@ static int runCommand(int argc, char *argv[]);
 // Set once the widget library is loaded.
 static bool widgetsLoaded = false;
 
+// For a command without widgets, which has written and flushed all it writes: the
+// libraries' static destructors would only free memory the kernel takes back, and
+// touching their code costs a short command more than some of its own work.
+[[noreturn]] static void endWithoutDestructors(int status)
+{
+#if defined(__SANITIZE_ADDRESS__)
+    // The leak check would have run at exit.
+    __lsan_do_leak_check();
+#endif
+    std::_Exit(status);
+}
+
 int main(int argc, char *argv[])
 {
     holdStandardStreams();
     const int status = finishOutput(runCommand(argc, argv));
     if (widgetsLoaded)
         return status;
-        // A command without widgets has written and flushed all it writes. The libraries'
-        // static destructors would only free memory the kernel takes back, and touching
-        // their code costs a short command more than some of its own work.
-#if defined(__SANITIZE_ADDRESS__)
-    __lsan_do_leak_check();
-#endif
-    std::_Exit(status);
+    endWithoutDestructors(status);
 }
 
 // Set when main() chose the plain event loop; unset once the application exists.
