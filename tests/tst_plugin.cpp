@@ -97,8 +97,8 @@ void tst_Plugin::describedAsLoaded(const BaseIPCoreInterface *loaded, const QStr
         QVERIFY2(described.isSupported(arg) == answered.isSupported(arg), qPrintable(device));
     }
     // As JSON, which is how a host hands them on (a whole number is a number there, whatever its type here).
-    const auto json = [](const QVariantMap &options) {
-        return QJsonDocument(QJsonObject::fromVariantMap(options)).toJson(QJsonDocument::Indented);
+    const auto json = [](const QJsonObject &options) {
+        return QJsonDocument(options).toJson(QJsonDocument::Indented);
     };
     QCOMPARE(json(described.options()), json(answered.options()));
 }

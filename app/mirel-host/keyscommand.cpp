@@ -34,23 +34,26 @@ struct Key
     QString description;
 };
 
-// The option with its range for the device.
-Key keyOf(const QVariantMap &option, const QString &device)
+// The option with its range for the device; values as QJsonValue::toVariant() gives them.
+Key keyOf(const QJsonObject &option, const QString &device)
 {
-    QVariantMap range = option.value(QStringLiteral("ranges")).toMap().value(device).toMap();
+    QJsonObject range = option.value(QLatin1String("ranges")).toObject().value(device).toObject();
     if (range.isEmpty())
         range = option;
+    const auto field = [](const QJsonObject &object, const char *name) {
+        return object.value(QLatin1String(name)).toVariant();
+    };
     Key key;
-    key.kind = option.value(QStringLiteral("kind")).toString();
-    key.defaultValue = option.value(QStringLiteral("default"));
+    key.kind = field(option, "kind").toString();
+    key.defaultValue = field(option, "default");
     // A default has the type of the values its kind takes: a switch's "true" is true.
     if (key.kind == QLatin1String("switch") || key.kind == QLatin1String("bool"))
         key.defaultValue = key.defaultValue.toBool();
-    key.items = option.value(QStringLiteral("items"));
-    key.minimum = range.value(QStringLiteral("minimum"));
-    key.maximum = range.value(QStringLiteral("maximum"));
-    key.even = option.value(QStringLiteral("even")).toBool();
-    key.description = option.value(QStringLiteral("description")).toString();
+    key.items = field(option, "items");
+    key.minimum = field(range, "minimum");
+    key.maximum = field(range, "maximum");
+    key.even = field(option, "even").toBool();
+    key.description = field(option, "description").toString();
     return key;
 }
 
@@ -114,11 +117,11 @@ int keys(const QStringList &arguments)
     if (auto status = describeCoreFor(parser, host, &device))
         return *status;
 
-    const QVariantMap options = host.description().options();
+    const QJsonObject options = host.description().options();
     if (parser.isSet(QStringLiteral("json"))) {
         QJsonObject described;
         for (auto it = options.begin(); it != options.end(); ++it)
-            described.insert(it.key(), json(keyOf(it.value().toMap(), device.device)));
+            described.insert(it.key(), json(keyOf(it.value().toObject(), device.device)));
         printJson({{QStringLiteral("schema"), QStringLiteral("mirel.keys/1")},
                    {QStringLiteral("device"), device.device},
                    {QStringLiteral("part"), device.id},
@@ -129,7 +132,7 @@ int keys(const QStringList &arguments)
     out() << "| Key | Kind | Default | Legal values (" << device.device << ") | Description |\n"
           << "|---|---|---|---|---|\n";
     for (auto it = options.begin(); it != options.end(); ++it) {
-        const Key key = keyOf(it.value().toMap(), device.device);
+        const Key key = keyOf(it.value().toObject(), device.device);
         out() << "| `" << it.key() << "` | " << key.kind << " | " << shown(key.defaultValue) << " | " << legal(key)
               << " | " << key.description << " |\n";
     }

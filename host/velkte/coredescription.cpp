@@ -13,7 +13,7 @@ namespace TE_IPCore_Def {
 namespace {
 
 // The batch options of the metadata for the supported devices, with what the description adds.
-QVariantMap optionsFor(const QJsonObject &all, const QJsonArray &devices,
+QJsonObject optionsFor(QJsonObject options, const QJsonArray &devices,
                        const std::function<bool(const DEV::DeviceArg &)> &supported, const QVariantMap &described)
 {
     QStringList kept;
@@ -23,22 +23,21 @@ QVariantMap optionsFor(const QJsonObject &all, const QJsonArray &devices,
                                      known.value(QLatin1String("part")).toString())))
             kept << known.value(QLatin1String("device")).toString();
     }
-    QVariantMap options = all.toVariantMap();
     for (auto it = options.begin(); it != options.end(); ++it) {
-        QVariantMap option = it.value().toMap();
+        QJsonObject option = it.value().toObject();
         if (!option.contains(QLatin1String("ranges")))
             continue;
-        const QVariantMap ranges = option.value(QLatin1String("ranges")).toMap();
-        QVariantMap supportedRanges;
+        const QJsonObject ranges = option.value(QLatin1String("ranges")).toObject();
+        QJsonObject supportedRanges;
         for (const QString &device : kept) {
             if (ranges.contains(device))
                 supportedRanges.insert(device, ranges.value(device));
         }
-        option.insert(QStringLiteral("ranges"), supportedRanges.isEmpty() ? QVariant() : QVariant(supportedRanges));
+        option.insert(QStringLiteral("ranges"), supportedRanges.isEmpty() ? QJsonValue() : QJsonValue(supportedRanges));
         it.value() = option;
     }
     for (auto it = described.begin(); it != described.end(); ++it)
-        options.insert(it.key(), it.value());
+        options.insert(it.key(), QJsonValue::fromVariant(it.value()));
     return options;
 }
 
@@ -82,7 +81,7 @@ CoreDescription CoreDescription::of(BaseIPCoreInterface &core)
             core.summary(),
             [&core](const DEV::DeviceArg &device) { return core.isSupported(device); },
             [&core] {
-                return core.options();
+                return QJsonObject::fromVariantMap(core.options());
             }};
 }
 

@@ -46,7 +46,8 @@ struct CoreDescription
     QStringList category;
     QString summary;
     std::function<bool(const DEV::DeviceArg &)> isSupported;
-    std::function<QVariantMap()> options;
+    // What options() answers, as JSON (QJsonObject::fromVariantMap), the form a host hands it on in.
+    std::function<QJsonObject()> options;
 
     enum Reading {
         NotOffered, // the metadata holds no description of a core: load the plug-in to ask it
