@@ -16,7 +16,9 @@ namespace HostCommandLine {
 
 QTextStream &out()
 {
-    static QTextStream stream(stdout);
+    // Straight into stdio's buffer: a second buffer in the QFile below would copy every
+    // result once more.
+    static QTextStream stream(stdout, QIODevice::WriteOnly | QIODevice::Unbuffered);
     return stream;
 }
 
@@ -141,8 +143,8 @@ QCommandLineOption deviceOption(const QString &description)
 
 QCommandLineOption jsonOption(const QString &schema)
 {
-    return {QStringLiteral("json"),
-            QStringLiteral("Print one JSON object on one line (\"%1\", described in the README).").arg(schema)};
+    return {QStringLiteral("json"), QStringLiteral("Print one JSON object on one line (\"") + schema
+                                            + QStringLiteral("\", described in the README).")};
 }
 
 void printJson(const QJsonObject &object)

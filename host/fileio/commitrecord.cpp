@@ -15,8 +15,11 @@ namespace FileIO::CommitRecord {
 
 namespace {
 
-const QByteArray Header = "mirel staged commit 1\n";
-const QByteArray End = "end\n";
+// Plain text, so that loading the library builds nothing.
+constexpr char Header[] = "mirel staged commit 1\n";
+constexpr char End[] = "end\n";
+constexpr int HeaderSize = sizeof Header - 1;
+constexpr int EndSize = sizeof End - 1;
 constexpr int TokenLength = 8;
 constexpr qint64 RecordLimit = 1 << 16;
 
@@ -68,7 +71,7 @@ Renames parse(const QByteArray &bytes, const QByteArray &stem)
 {
     if (!bytes.startsWith(Header) || !bytes.endsWith(End))
         return {};
-    const QList<QByteArray> names = bytes.mid(Header.size(), bytes.size() - Header.size() - End.size()).split('\0');
+    const QList<QByteArray> names = bytes.mid(HeaderSize, bytes.size() - HeaderSize - EndSize).split('\0');
     Renames renames;
     for (int i = 0; i + 1 < names.size(); i += 2) {
         const QByteArray &target = names.at(i + 1);
@@ -107,7 +110,7 @@ QByteArray newToken()
 
 QByteArray text(const Renames &renames)
 {
-    QByteArray bytes = Header;
+    QByteArray bytes(Header, HeaderSize);
     for (const auto &rename : renames)
         bytes += rename.first + '\0' + rename.second + '\0';
     return bytes + End;
