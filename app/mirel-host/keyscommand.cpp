@@ -92,9 +92,8 @@ QString legal(const Key &key)
     if (key.items.userType() == QMetaType::QVariantList || key.items.userType() == QMetaType::QStringList)
         return key.items.toStringList().join(QStringLiteral(", "));
     if (isNumber(key.minimum)) {
-        return QStringLiteral("%1 to %2%3")
-                .arg(shown(key.minimum.toDouble()), shown(key.maximum.toDouble()),
-                     key.even ? QStringLiteral(", even") : QString());
+        return shown(key.minimum.toDouble()) + QStringLiteral(" to ") + shown(key.maximum.toDouble())
+               + (key.even ? QStringLiteral(", even") : QString());
     }
     return key.kind == QLatin1String("bool") ? QStringLiteral("true, false") : QStringLiteral("any text");
 }
