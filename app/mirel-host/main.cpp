@@ -118,11 +118,22 @@ void WidgetCommand::applicationMade()
 
 // The commands that show nothing and build no widget run under a QCoreApplication,
 // without loading the widget libraries: a fraction of what a QApplication costs to start.
+static int runCoreCommand();
+
 static int runWithoutWidgets(int argc, char *argv[])
 {
-    QCoreApplication app(argc, argv);
+    // Left to the kernel at the end, as the libraries' statics are (endWithoutDestructors);
+    // deleted only for a widget command that follows, which builds its own application.
+    auto *app = new QCoreApplication(argc, argv);
     WidgetCommand::applicationMade();
+    const int status = runCoreCommand();
+    if (status == SimCommand::NeedsWidgets)
+        delete app;
+    return status;
+}
 
+static int runCoreCommand()
+{
     const QStringList args = QCoreApplication::arguments();
     const QString command = args.value(1);
     if (command == QLatin1String("--help") || command == QLatin1String("-h")) {
