@@ -156,16 +156,24 @@ void plant(const QDir &root, const QString &word)
                              arg == "broken" ? "module m(;\nendmodule\n" : "module m;\nendmodule\n")
                 && writeFile(root.filePath("d/m/m_tb.v"),
                              "module m_tb;\ninitial forever $display(\"spam\");\nendmodule\n"));
-    } else if (word.startsWith("plugin:")) { // a copy of the plug-in in p/, its description refused, narrowed or a FIFO
+    } else if (word.startsWith("plugin:")) { // a copy of the plug-in in p/, its description refused, narrowed or a
+                                             // FIFO; or entries named as libraries that are none, with it or alone
         const QByteArray own = readFile(PLUGIN_DIR "/pll.ipspec");
         const QByteArray description = arg == "refused" ? R"({"ipcore.name": "n", "ipcore.version": "1.0"})"
                                        : arg == "axl"   ? QByteArray(own).replace(R"("BRN-*")", R"("AXL-*")")
                                        : arg == "fifo"  ? QByteArray("fifo")
-                                                        : QByteArray();
+                                                        : own;
         const QString path = root.filePath("p/pll.ipspec");
-        QVERIFY(!description.isEmpty() && description != own && root.mkpath("p")
-                && QFile::copy(PLUGIN_DIR "/libmirel.so", root.filePath("p/libmirel.so"))
-                && (arg == "fifo" ? ::mkfifo(qPrintable(path), 0600) == 0 : writeFile(path, description)));
+        QVERIFY(root.mkpath("p"));
+        if (arg != "none") {
+            QVERIFY(QFile::copy(PLUGIN_DIR "/libmirel.so", root.filePath("p/libmirel.so"))
+                    && (arg == "fifo" ? ::mkfifo(qPrintable(path), 0600) == 0 : writeFile(path, description)));
+        }
+        if (arg == "beside" || arg == "none") { // each named before the plug-in, so that it is met first
+            QVERIFY(::mkfifo(qPrintable(root.filePath("p/liba.so")), 0600) == 0
+                    && writeFile(root.filePath("p/.libb.so"), "hidden") && root.mkpath("p/libc.so")
+                    && QFile::link("nowhere", root.filePath("p/libd.so")));
+        }
     } else if (!QString("sizelimit full closed stdin").split(' ').contains(word)) { // see create()
         QFAIL(qPrintable("unknown setup word " + word));
     }
@@ -528,6 +536,9 @@ void tst_Programs::create_data()
     attack("create, the description refused", "plugin:refused", "create module=m --plugin-dir %T/p", 1,
            refusedDescription);
     attack("info, the description a FIFO", "plugin:fifo", "info --plugin-dir %T/p", 1, refusedDescription);
+    attack("create, a FIFO, a folder, a hidden file and a broken link named as libraries", "plugin:beside",
+           "create module=m file=m --plugin-dir %T/p", 0, "", filesOf("m"));
+    attack("info, those alone", "plugin:none", "info --plugin-dir %T/p", 1, "ERROR: no plug-in library in '%T/p'");
     attack("create, the description a FIFO", "plugin:fifo", "create module=m --plugin-dir %T/p", 1, refusedDescription);
     attack("keys, a device the description leaves out", "plugin:axl", "keys --device BRN-4LP --plugin-dir %T/p", 1,
            leftOut);
