@@ -8,7 +8,8 @@ measured in the same run.
 Floors: an empty C program (mirel-floor-c), an empty QCoreApplication program
 (mirel-floor-core) and an empty QApplication program on the offscreen platform
 (mirel-floor-gui). The commands that show nothing (info, devices, keys, sim) are
-bounded by the QCoreApplication floor, the commands that build the dialog (create,
+bounded by the QCoreApplication floor (and --version, which only starts, shows what
+mirel-host's own libraries add to it), the commands that build the dialog (create,
 open) by the QApplication floor, mirel-calc (no Qt) by the C floor. sim runs with no
 simulator on its PATH: what sim itself costs, up to the simulator, which then is
 reported missing (exit 2).
@@ -42,6 +43,7 @@ commands = {
     C: ([program('mirel-floor-c')], C, 0, {}),
     CORE: ([program('mirel-floor-core')], CORE, 0, {}),
     GUI: ([program('mirel-floor-gui')], GUI, 0, {}),
+    'mirel-host --version': ([host, '--version'], CORE, 0, {}),
     'mirel-host info': ([host, 'info'], CORE, 0, {}),
     'mirel-host devices': ([host, 'devices'], CORE, 0, {}),
     'mirel-host keys': ([host, 'keys'], CORE, 0, {}),
