@@ -64,10 +64,11 @@ CoreDescription::Reading CoreDescription::read(const QJsonObject &metaData, cons
     core->isSupported = [unsupported, supported](const DEV::DeviceArg &device) {
         return IPCore::isSupported(device, unsupported, supported);
     };
-    core->options = [text = ipcore.value(QLatin1String("options")).toString(),
+    // The options' text stays in the metadata's own storage until someone asks for it.
+    core->options = [text = ipcore.value(QLatin1String("options")),
                      devices = ipcore.value(QLatin1String("devices")).toArray(), supports = core->isSupported,
                      described = info.value(QStringLiteral("ipcore.options")).toMap()] {
-        return optionsFor(QJsonDocument::fromJson(text.toUtf8()).object(), devices, supports, described);
+        return optionsFor(QJsonDocument::fromJson(text.toString().toUtf8()).object(), devices, supports, described);
     };
     return Read;
 }
