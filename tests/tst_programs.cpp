@@ -16,6 +16,7 @@
 #include <QtTest>
 
 #include <csignal>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -173,6 +174,9 @@ void plant(const QDir &root, const QString &word)
             QVERIFY(::mkfifo(qPrintable(root.filePath("p/liba.so")), 0600) == 0
                     && writeFile(root.filePath("p/.libb.so"), "hidden") && root.mkpath("p/libc.so")
                     && QFile::link("nowhere", root.filePath("p/libd.so")));
+            // and a name no locale spells back (a byte that is no UTF-8)
+            const int fd = ::open(QFile::encodeName(root.filePath("p")) + "/lib\377.so", O_CREAT | O_WRONLY, 0600);
+            QVERIFY(fd >= 0 && ::write(fd, "x", 1) == 1 && ::close(fd) == 0);
         }
     } else if (!QString("sizelimit full closed stdin").split(' ').contains(word)) { // see create()
         QFAIL(qPrintable("unknown setup word " + word));

@@ -81,7 +81,8 @@ bool libraryFiles(const QString &folder, QStringList *names)
         return errno != ENOENT && errno != ENOTDIR && isFolder(path);
     while (const dirent *entry = readdir(dir)) {
         const QString name = QFile::decodeName(entry->d_name);
-        if (name.startsWith(QLatin1Char('.')) || !QLibrary::isLibrary(name))
+        // A name the locale cannot spell back names no file Qt could open.
+        if (name.startsWith(QLatin1Char('.')) || !QLibrary::isLibrary(name) || QFile::encodeName(name) != entry->d_name)
             continue;
         struct stat info;
         if (entry->d_type != DT_REG && (fstatat(dirfd(dir), entry->d_name, &info, 0) != 0 || !S_ISREG(info.st_mode)))
