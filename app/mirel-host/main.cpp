@@ -116,10 +116,10 @@ void WidgetCommand::applicationMade()
         qunsetenv("QT_NO_GLIB");
 }
 
-// The commands that show nothing and build no widget run under a QCoreApplication,
-// without loading the widget libraries: a fraction of what a QApplication costs to start.
 static int runCoreCommand();
 
+// The commands that show nothing and build no widget run under a QCoreApplication,
+// without loading the widget libraries: a fraction of what a QApplication costs to start.
 static int runWithoutWidgets(int argc, char *argv[])
 {
     // Left to the kernel at the end, as the libraries' statics are (endWithoutDestructors);

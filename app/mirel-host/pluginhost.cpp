@@ -71,8 +71,8 @@ bool isFolder(const QByteArray &path)
 
 // The folder's library files in name order, as QDir::entryList(QDir::Files, QDir::Name)
 // would give them (no hidden names; regular files and links to them), in one pass over
-// the folder: Qt's listing builds a file record for every entry, which costs a command
-// that only shows the core a tenth of its own work. False when the folder does not exist.
+// the folder: Qt's listing builds a file record for every entry, a part a command that
+// only shows the core notices. False when the folder does not exist.
 bool libraryFiles(const QString &folder, QStringList *names)
 {
     const QByteArray path = QFile::encodeName(folder);
