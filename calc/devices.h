@@ -10,7 +10,8 @@
 namespace ModMirel::Calc {
 
 // One device of the host's device table, for programs without Qt. The table is
-// the host's own JSON file, compiled in, so both sides read one source.
+// the host's own devices.json, written in at build time as the host's is, so both
+// sides read one source.
 struct Device
 {
     std::string device; // family name, e.g. "AXL-12"

@@ -1,18 +1,20 @@
 // SPDX-License-Identifier: MIT
 #include "devicetable.h"
 
-#include "devicerows.h"
-
 namespace DEV {
 
 static QList<DeviceInfo> loadTable()
 {
-    QList<DeviceInfo> table;
-    for (int i = 0; i < deviceRowCount; ++i) {
-        const DeviceRow &row = deviceRows[i];
-        table.append({QString::fromUtf8(row.device), QString::fromUtf8(row.id), QString::fromUtf8(row.description),
-                      row.pll});
-    }
+    // devicerows.inc: devices.json, written as one line a device when the build runs.
+    const QList<DeviceInfo> table = {
+#define MIREL_DEVICE(device, id, description, clkinMin, clkinMax, vcoMin, vcoMax, clkoutMinAlt, clkoutMin, clkoutMax) \
+    {QString::fromUtf8(device), \
+     QString::fromUtf8(id), \
+     QString::fromUtf8(description), \
+     {clkinMin, clkinMax, vcoMin, vcoMax, clkoutMinAlt, 0.0f, clkoutMin, clkoutMax}},
+#include "devicerows.inc"
+#undef MIREL_DEVICE
+    };
     return table;
 }
 

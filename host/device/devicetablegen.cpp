@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: MIT
-// Writes the device table as C++ constants (devicerows.h), refusing a table a field
-// of which is missing or of the wrong kind, so that a broken table stops the build:
+// Writes the device table as one MIREL_DEVICE(device, id, description, clkinMin,
+// clkinMax, vcoMin, vcoMax, clkoutMinAlt, clkoutMin, clkoutMax) line a device, which
+// the host's table (Device) and the calculator's (MirelCalc) each include to build
+// their own records. A table a field of which is missing or of the wrong kind stops
+// the build:
 //
-//     mirel-device-table devices.json OUT.cpp
+//     mirel-device-table devices.json OUT.inc
 #include <nlohmann/json.hpp>
 
 #include <cstdint>
@@ -61,17 +64,15 @@ std::string rows(const json &root)
     if (!devices.is_array() || devices.empty())
         throw std::runtime_error("'devices' is not a list of devices");
     std::ostringstream out;
-    out << "// Generated from devices.json by mirel-device-table; edit that file instead.\n"
-           "#include \"devicerows.h\"\n\nnamespace DEV {\n\nconst DeviceRow deviceRows[] = {\n";
+    out << "// Generated from devices.json by mirel-device-table; edit that file instead.\n";
     for (const json &device : devices) {
         const json &pll = device.at("pll");
-        out << "    {" << literal(device.at("device"), "device") << ", " << literal(device.at("id"), "id") << ", "
-            << literal(device.at("description"), "description") << ",\n     {" << whole(pll, "clkinMin") << ", "
-            << whole(pll, "clkinMax") << ", " << whole(pll, "vcoMin") << ", " << whole(pll, "vcoMax") << ", "
-            << single(pll, "clkoutMinAlt") << ", 0.0f, " << single(pll, "clkoutMin") << ", " << single(pll, "clkoutMax")
-            << "}},\n";
+        out << "MIREL_DEVICE(" << literal(device.at("device"), "device") << ", " << literal(device.at("id"), "id")
+            << ", " << literal(device.at("description"), "description") << ",\n             " << whole(pll, "clkinMin")
+            << ", " << whole(pll, "clkinMax") << ", " << whole(pll, "vcoMin") << ", " << whole(pll, "vcoMax") << ", "
+            << single(pll, "clkoutMinAlt") << ", " << single(pll, "clkoutMin") << ", " << single(pll, "clkoutMax")
+            << ")\n";
     }
-    out << "};\n\nconst int deviceRowCount = " << devices.size() << ";\n\n} // namespace DEV\n";
     return out.str();
 }
 
@@ -80,7 +81,7 @@ std::string rows(const json &root)
 int main(int argc, char *argv[])
 {
     if (argc != 3) {
-        std::fputs("usage: mirel-device-table devices.json OUT.cpp\n", stderr);
+        std::fputs("usage: mirel-device-table devices.json OUT.inc\n", stderr);
         return 2;
     }
     std::string text;
