@@ -108,13 +108,12 @@ bool PluginHost::find(const QString &pluginDir, bool describeOnly, QString *erro
     const QString folder = QDir::cleanPath(QFileInfo(folderName).absoluteFilePath());
     QString lastError;
     for (const QString &entry : entries) {
-        const QString path = folder + QLatin1Char('/') + entry;
+        const QString path = QDir::cleanPath(folder + QLatin1Char('/') + entry);
         if (describeOnly) {
             // Reads the metadata from the file; nothing is loaded.
             const QJsonObject metaData = QPluginLoader(path).metaData();
             if (qtTakes(metaData)) {
-                const CoreDescription::Reading reading = CoreDescription::read(metaData, QFileInfo(path).absolutePath(),
-                                                                               &m_description);
+                const CoreDescription::Reading reading = CoreDescription::read(metaData, folder, &m_description);
                 if (reading == CoreDescription::Read)
                     return true;
                 if (reading == CoreDescription::Refused) {
