@@ -54,23 +54,30 @@ bool readInput(const QString &path, QByteArray *bytes, QString *problem, qint64 
         return false;
     }
     *problem = statusProblem(path, info, limit);
+    // Read straight into the result, sized by the file; the byte past its size shows
+    // a file that grew since, which is read on up to the limit.
     QByteArray data;
+    qint64 used = 0;
+    if (problem->isEmpty())
+        data.resize(int(info.st_size) + 1);
     while (problem->isEmpty()) {
-        char chunk[65536];
-        const ssize_t n = ::read(fd, chunk, sizeof chunk);
+        if (used == data.size())
+            data.resize(int(qMin(2 * used, limit + 1)));
+        const ssize_t n = ::read(fd, data.data() + used, size_t(data.size() - used));
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)
             *problem = openProblem(path);
         if (n <= 0)
             break;
-        data.append(chunk, int(n));
-        if (data.size() > limit)
+        used += n;
+        if (used > limit)
             *problem = QStringLiteral("'%1' is larger than %2 bytes").arg(Utils::echo(path)).arg(limit);
     }
     ::close(fd);
     if (!problem->isEmpty())
         return false;
+    data.truncate(int(used));
     *bytes = data;
     return true;
 }

@@ -64,6 +64,19 @@ QString readString(const char *&p, const char *end, bool *escaped)
     return text;
 }
 
+// Past the string starting after the quote at `p`, as readString() goes, without decoding it.
+void skipString(const char *&p, const char *end)
+{
+    while (p < end && *p != '"') {
+        if (*p != '\\' || end - p < 2)
+            ++p;
+        else
+            p += p[1] == 'u' && end - p >= 6 ? 6 : 2;
+    }
+    if (p < end)
+        ++p;
+}
+
 } // namespace
 
 RepeatedName repeatedName(const QByteArray &json)
@@ -100,9 +113,13 @@ RepeatedName repeatedName(const QByteArray &json)
             ++p;
         } else if (c == '"') {
             const char *const start = ++p;
-            bool escaped = false;
-            const QString text = readString(p, end, &escaped);
-            if (!frames.empty() && frames.back().atName) {
+            // Only names are compared; a value is passed over.
+            if (frames.empty() || !frames.back().atName) {
+                skipString(p, end);
+                beginValue();
+            } else {
+                bool escaped = false;
+                const QString text = readString(p, end, &escaped);
                 Frame &frame = frames.back();
                 frame.atName = false;
                 // Qt keeps a name written without escapes as its bytes and compares two such names
@@ -116,8 +133,6 @@ RepeatedName repeatedName(const QByteArray &json)
                 frame.names.insert(text);
                 if (nul >= 0)
                     frame.cutNames.insert(cut);
-            } else {
-                beginValue();
             }
         } else {
             // A number, a literal or a stray byte (NUL included), up to the next delimiter.

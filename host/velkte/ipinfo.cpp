@@ -52,8 +52,13 @@ bool plainAscii(const QString &text, const char *excluded)
 // asks once far more than the match).
 bool globMatches(const QString &pattern, const QString &name)
 {
+    // Both are ASCII here, so folding A-Z is all QChar::toLower would do, without its
+    // Unicode tables.
     const auto same = [](QChar a, QChar b) {
-        return a.toLower() == b.toLower();
+        const auto lower = [](char16_t c) {
+            return c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c;
+        };
+        return lower(a.unicode()) == lower(b.unicode());
     };
     int p = 0, n = 0, star = -1, resume = 0;
     while (n < name.size()) {
