@@ -241,6 +241,10 @@ void tst_Programs::exitStatus_data()
     row("misspelt command", "mirel-host creat", 2, "'creat' (did you mean 'create'?)");
     row("unknown option", "mirel-host info --bogus", 2, "ERROR: Unknown option 'bogus'.\n");
     row("misspelt option", "mirel-host create --optons x", 2, "'optons' (did you mean '--options'?)");
+    // A device named as an argument would otherwise be dropped for the default device.
+    row("keys, a device as an argument", "mirel-host keys BRN-4LP", 2,
+        "ERROR: keys takes no arguments, not 'BRN-4LP'; see mirel-host keys --help\n");
+    row("devices, an argument", "mirel-host devices --json x", 2, "ERROR: devices takes no arguments, not 'x'");
     row("info", "mirel-host info", 0, "", {"id:        MIREL\n", "version:   1.0\n", "AXL-12"});
     row("devices", "mirel-host devices", 0, "", {"second minimum 3.125 MHz; the higher minimum applies"});
     // The device's own range, not the control's as built.

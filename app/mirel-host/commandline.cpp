@@ -99,6 +99,15 @@ std::optional<int> parse(QCommandLineParser &parser, const QStringList &argument
     return std::nullopt;
 }
 
+std::optional<int> noArguments(const QCommandLineParser &parser, const char *command)
+{
+    const QStringList given = parser.positionalArguments();
+    if (given.isEmpty())
+        return std::nullopt;
+    return fail(UsageError, QStringLiteral("%1 takes no arguments, not '%2'; see mirel-host %1 --help")
+                                    .arg(QLatin1String(command), Utils::echo(given.first())));
+}
+
 namespace {
 
 QString pluginDir(const QCommandLineParser &parser)

@@ -41,6 +41,9 @@ std::optional<int> settleModule(const QString &folder, const QString &stem, File
 // --help-all show the help, ending with exitStatus, and end the command.
 std::optional<int> parse(QCommandLineParser &parser, const QStringList &arguments, const QString &description,
                          const QString &exitStatus = QLatin1String(exitStatusText));
+// For a command that takes no arguments: refuses one, which was meant for something the
+// command would otherwise answer without.
+std::optional<int> noArguments(const QCommandLineParser &parser, const char *command);
 std::optional<int> loadCore(const QCommandLineParser &parser, PluginHost &host);
 // As loadCore, for a command that only shows the core: host.description() answers, and a
 // plug-in whose metadata describes its core is not loaded (PluginHost::describe).

@@ -38,6 +38,8 @@ int info(const QStringList &arguments)
     if (auto status = parse(parser, arguments,
                             QStringLiteral("Prints the IP core's identity and the devices it supports.")))
         return *status;
+    if (auto status = noArguments(parser, "info"))
+        return *status;
     // The plug-in's metadata and description answer; the plug-in is not loaded.
     PluginHost host;
     if (auto status = describeCore(parser, host))
@@ -74,6 +76,8 @@ int devices(const QStringList &arguments)
     parser.addOption(jsonOption(QStringLiteral("mirel.devices/1")));
     if (auto status = parse(parser, arguments,
                             QStringLiteral("Lists the host's device table with each device's PLL limits.")))
+        return *status;
+    if (auto status = noArguments(parser, "devices"))
         return *status;
     if (parser.isSet(QStringLiteral("json"))) {
         QJsonArray devices;

@@ -110,6 +110,8 @@ int keys(const QStringList &arguments)
                             QStringLiteral("Lists the batch options of 'create': kind, default, "
                                            "legal values and description.")))
         return *status;
+    if (auto status = noArguments(parser, "keys"))
+        return *status;
     // The plug-in's metadata and description answer; the plug-in is not loaded.
     DEV::DeviceInfo device;
     PluginHost host;
