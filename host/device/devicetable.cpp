@@ -3,10 +3,10 @@
 
 namespace DEV {
 
-static QList<DeviceInfo> loadTable()
+const QList<DeviceInfo> &DeviceTable::devices()
 {
     // devicerows.inc: devices.json, written as one line a device when the build runs.
-    const QList<DeviceInfo> table = {
+    static const QList<DeviceInfo> table = {
 #define MIREL_DEVICE(device, id, description, clkinMin, clkinMax, vcoMin, vcoMax, clkoutMinAlt, clkoutMin, clkoutMax) \
     {QString::fromUtf8(device), \
      QString::fromUtf8(id), \
@@ -15,12 +15,6 @@ static QList<DeviceInfo> loadTable()
 #include "devicerows.inc"
 #undef MIREL_DEVICE
     };
-    return table;
-}
-
-const QList<DeviceInfo> &DeviceTable::devices()
-{
-    static const QList<DeviceInfo> table = loadTable();
     return table;
 }
 
